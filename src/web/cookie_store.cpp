@@ -1,0 +1,98 @@
+#include "web/cookie_store.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace tunewell::web {
+namespace {
+
+// The share handle needs a lock even though requests run one at a time:
+// the demo site and tests may drive libcurl from another thread.
+std::mutex& ShareMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+void LockShare(CURL*, curl_lock_data, curl_lock_access, void*) { ShareMutex().lock(); }
+void UnlockShare(CURL*, curl_lock_data, void*) { ShareMutex().unlock(); }
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+
+// Host and path of an absolute http(s) address; path "/" when none.
+bool SplitHostPath(const std::string& url, std::string& host, std::string& path) {
+    const auto scheme = url.find("://");
+    if (scheme == std::string::npos) return false;
+    const auto hostStart = scheme + 3;
+    const auto slash = url.find('/', hostStart);
+    host = url.substr(hostStart, slash == std::string::npos ? std::string::npos : slash - hostStart);
+    const auto colon = host.find(':');
+    if (colon != std::string::npos) host.resize(colon);
+    path = slash == std::string::npos ? "/" : url.substr(slash);
+    const auto query = path.find_first_of("?#");
+    if (query != std::string::npos) path.resize(query);
+    return !host.empty();
+}
+
+}  // namespace
+
+CookieStore& CookieStore::Instance() {
+    static CookieStore store;
+    return store;
+}
+
+CookieStore::CookieStore() {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    share_ = curl_share_init();
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, LockShare);
+    curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, UnlockShare);
+}
+
+CookieStore::~CookieStore() { curl_share_cleanup(share_); }
+
+void CookieStore::Attach(CURL* easy) {
+    curl_easy_setopt(easy, CURLOPT_SHARE, share_);
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // cookie engine on, no file
+}
+
+bool CookieStore::Store(const std::string& url, const std::string& name, const std::string& data) {
+    std::string host, path;
+    if (name.empty() || !SplitHostPath(url, host, path)) return false;
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy) return false;
+    Attach(easy.get());
+    // A Set-Cookie line scoped to the address's host and path, as a browser
+    // stores a cookie that a page script sets for that address.
+    std::string line = "Set-Cookie: " + name + "=" + data;
+    if (data.find("domain=") == std::string::npos) line += "; domain=" + host;
+    if (data.find("path=") == std::string::npos) line += "; path=" + path;
+    return curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, line.c_str()) == CURLE_OK;
+}
+
+std::string CookieStore::Dump() {
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy) return {};
+    Attach(easy.get());
+    curl_slist* cookies = nullptr;
+    curl_easy_getinfo(easy.get(), CURLINFO_COOKIELIST, &cookies);
+    std::string out;
+    for (curl_slist* item = cookies; item != nullptr; item = item->next) {
+        out += item->data;
+        out += '\n';
+    }
+    curl_slist_free_all(cookies);
+    return out;
+}
+
+void CookieStore::Clear() {
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy) return;
+    Attach(easy.get());
+    curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, "ALL");
+}
+
+}  // namespace tunewell::web

@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+
+#include "web/number.h"
+
+namespace tunewell::web {
+
+// Small stateless text and number helpers. All texts are UTF-8.
+
+// A whole number from lower to upper - 1 (upper is never returned). Reseeds
+// from the clock on every call, so two calls in one tick give the same value.
+long RandomInRange(long lower, long upper);
+
+// Removes characters that may not or should not stand in a file name and
+// shortens runs of blanks, one fixed pass of replacements. Writes the result
+// back into `text` and returns it.
+std::string CleanFileName(std::string& text);
+
+// Lower-cases ASCII letters and removes CR LF, LF and CR. Writes back too.
+std::string NormalizePage(std::string& text);
+
+// Text to number: 0 for empty or non-numeric text. Accepts blanks around the
+// number, a sign, a decimal point, thousands separators and an exponent.
+Number ToNumber(const std::string& text);
+
+// Whether the text reads as a number in the sense of ToNumber.
+bool IsNumeric(const std::string& text);
+
+// Whether the text reads as a date, a time or both in the usual numeric
+// forms (2008-10-01, 2008/10/01, 10:30, 2008-10-01 10:30:00, 10/01/2008).
+bool IsDateText(const std::string& text);
+
+// Percent-encodes every character but ASCII letters and digits, through its
+// GBK bytes: two-byte characters give two escapes, single bytes give upper-
+// case hex without a leading zero ("%9" for a tab). Unmappable gives %3F.
+std::string UrlEncode(const std::string& text);
+
+// Splits at every `delimiter`; mode 1 first, 2 last, 3 the one before the
+// last (empty when there is none), 4 the text with every occurrence of the
+// last element removed; any other mode the first.
+std::string SplitPart(const std::string& text, const std::string& delimiter, int mode);
+
+// Replaces every non-overlapping occurrence of `from`, left to right.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+
+}  // namespace tunewell::web

@@ -1,0 +1,2 @@
+// Placeholder: the demo site is being written.
+namespace tunewell::demo {}
