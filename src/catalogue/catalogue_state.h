@@ -1,0 +1,11 @@
+#pragma once
+
+namespace tunewell::catalogue {
+
+// Program-wide state of the list step that lives for the whole run.
+struct CatalogueState {
+    // Whether the last sign-in the site answered was accepted; false at start.
+    bool SignedIn = false;
+};
+
+}  // namespace tunewell::catalogue

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+#include "catalogue/song_catalogue.h"
+#include "shell/ports/ui_ports.h"
+
+namespace tunewell::catalogue {
+
+// What the list button does with the two fields: checks them, saves both to
+// Config.ini at `configPath` (the settings globals are not reloaded), and
+// fetches the list when the address is on the music site. Messages go
+// through the UI ports.
+void RunListCommand(shell::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
+                    const std::string& savePath, const std::string& configPath);
+
+}  // namespace tunewell::catalogue

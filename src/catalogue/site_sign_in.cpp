@@ -1,0 +1,62 @@
+#include "catalogue/site_sign_in.h"
+
+#include "web/get_body.h"
+#include "web/http_client.h"
+#include "web/site_hosts.h"
+#include "web/text_utils.h"
+
+namespace tunewell::catalogue {
+namespace {
+
+std::string SiteAddress(const char* path) { return std::string("http://") + web::kMusicHost + path; }
+
+}  // namespace
+
+std::string SiteSignIn::BuildFormBody(const std::string& name, const std::string& password,
+                                      const std::string& passcode, const std::string& mpc) {
+    return "name=" + web::UrlEncode(name) + "&pwd=" + web::UrlEncode(password) +
+           "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
+}
+
+void SiteSignIn::SignIn() {
+    if (config_.LoginPass.empty() || config_.LoginName.empty()) {
+        ui_.message.Show("您未配置您的TW用户名或密码！");
+        ui_.windows.ShowSettingsHideMain();
+        return;
+    }
+    ui_.events.ProcessPending();
+    const std::string formPage = web::GetHttpPage(SiteAddress("/signin.php"), "gb2312");
+    ui_.events.ProcessPending();
+
+    // A failed fetch leaves both values empty; the post goes ahead and the
+    // site answers for itself.
+    const std::string passcode = web::GetBody(formPage, "color:#666' value='", "'>", false, false);
+    const std::string mpc = web::GetBody(formPage, "name=mpc value=", ">", false, false);
+    const std::string body = BuildFormBody(config_.LoginName, config_.LoginPass, passcode, mpc);
+
+    ui_.events.ProcessPending();
+    const std::string reply = web::PostHttpPage(
+        SiteAddress("/index.php"),
+        SiteAddress("/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav"), body, "gb2312");
+    ui_.events.ProcessPending();
+
+    // A post that never reached the site is no sign-in: saying "success"
+    // would send the user on to a page that cannot come. The list step
+    // stops with its network message instead; the login itself is fine.
+    if (reply == web::kFalse) {
+        ui_.message.Show("获取歌曲列表失败，请检查网络连接！");
+        state_.SignedIn = false;
+        return;
+    }
+    const std::string error = web::GetBody(reply, "<span class='red'>", "</span><br />", false, false);
+    if (error.empty()) {
+        ui_.status.SetText("登陆Tunewell成功");
+        state_.SignedIn = true;
+        return;
+    }
+    ui_.message.Show("登陆TW出错：" + error);
+    ui_.windows.ShowSettingsHideMain();
+    state_.SignedIn = false;
+}
+
+}  // namespace tunewell::catalogue

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "catalogue/page_kind.h"
+#include "web/number.h"
+
+namespace tunewell::catalogue {
+
+// How the song fields are read from every entry of a body; chosen once from
+// the whole (joined) body, not per entry or per page kind.
+enum class EntryRule { M, W, S, T, None };
+
+// One song cut from a body: the id (0 when none could be read) and the
+// display name (title, or title "-" extra).
+struct ParsedSong {
+    web::Number id;
+    std::string name;
+};
+
+// The body of the first page of a recognised kind: the stretch between the
+// kind's markers, or for a single-song page an entry made up from the page.
+std::string BuildFirstBody(const std::string& page, const PageKind& kind);
+
+// The body of a following page (the kind's markers, both kept).
+std::string BuildFollowingBody(const std::string& page, const PageKind& kind);
+
+EntryRule ChooseEntryRule(const std::string& body);
+
+// Splits the body at `delimiter` and cuts one song per entry (the text before
+// the first delimiter is not an entry). Entries that lack the fields their
+// rule needs are skipped. Pure: no I/O, no state between calls.
+std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& delimiter);
+
+}  // namespace tunewell::catalogue
