@@ -65,11 +65,21 @@ bool CookieStore::Store(const std::string& url, const std::string& name, const s
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) return false;
     Attach(easy.get());
-    // A Set-Cookie line scoped to the address's host and path, as a browser
-    // stores a cookie that a page script sets for that address.
-    std::string line = "Set-Cookie: " + name + "=" + data;
-    if (data.find("domain=") == std::string::npos) line += "; domain=" + host;
-    if (data.find("path=") == std::string::npos) line += "; path=" + path;
+    // A host-only cookie for the address's host and path, as a browser keeps
+    // one that a page script sets for that address. Netscape file form lets
+    // the expiry be given exactly; an unreadable date makes a session cookie.
+    const auto semicolon = data.find(';');
+    const std::string value = data.substr(0, semicolon);
+    long long expires = 0;
+    const auto at = data.find("expires=");
+    if (at != std::string::npos) {
+        const auto end = data.find(';', at);
+        const std::string date = data.substr(at + 8, end == std::string::npos ? end : end - at - 8);
+        const time_t parsed = curl_getdate(date.c_str(), nullptr);
+        if (parsed > 0) expires = parsed;
+    }
+    const std::string line = host + "\tFALSE\t" + path + "\tFALSE\t" + std::to_string(expires) +
+                             "\t" + name + "\t" + value;
     return curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, line.c_str()) == CURLE_OK;
 }
 

@@ -1,0 +1,39 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "download/thunder_agent.h"
+
+namespace tunewell::download {
+
+// aria2 standing in for the download manager: queued tasks are submitted to
+// its JSON-RPC endpoint as aria2.addUri calls (options dir, out, referer).
+// The loopback endpoint is always reached directly, never through a proxy.
+class Aria2Agent : public ThunderAgent {
+public:
+    static constexpr const char* kDefaultEndpoint = "http://127.0.0.1:6800/jsonrpc";
+    explicit Aria2Agent(std::string endpoint = kDefaultEndpoint) : endpoint_(std::move(endpoint)) {}
+
+    bool AddTask(const std::string& address, const std::string& fileName, const std::string& folder,
+                 const std::string& comment, const std::string& referer, std::int16_t startMode,
+                 std::int16_t onlyFromOrigin, std::int16_t originThreads) override;
+    // Submits every queued task; false when the endpoint cannot be reached
+    // or refuses any of them. The queue is emptied either way.
+    bool CommitTasks2(std::int16_t flag) override;
+
+    // The JSON-RPC request for one task (exposed for tests).
+    static std::string BuildAddUriRequest(const std::string& id, const std::string& address,
+                                          const std::string& fileName, const std::string& folder,
+                                          const std::string& referer);
+
+private:
+    struct Task {
+        std::string address, fileName, folder, referer;
+    };
+    bool Submit(const std::string& request) const;
+
+    std::string endpoint_;
+    std::vector<Task> queue_;
+};
+
+}  // namespace tunewell::download

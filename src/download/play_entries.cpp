@@ -1,0 +1,62 @@
+#include "download/play_entries.h"
+
+#include "web/get_body.h"
+#include "web/http_client.h"
+#include "web/site_hosts.h"
+#include "web/text_utils.h"
+
+namespace tunewell::download {
+namespace {
+
+constexpr std::string_view kArgumentSeparator = "\", \"";
+
+std::vector<std::string> SplitAt(const std::string& text, std::string_view delimiter) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(delimiter); at != std::string::npos;
+         at = text.find(delimiter, start)) {
+        pieces.push_back(text.substr(start, at - start));
+        start = at + delimiter.size();
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+}  // namespace
+
+std::string PlayPageAddress(const std::string& idList) {
+    return std::string("http://www.") + web::kMusicHost + "/play.php?song_id=" + idList;
+}
+
+std::vector<std::string> SplitPlayEntries(const std::string& page) {
+    const std::string block = web::GetBody(page, "<UL id=songs>", "</UL>", false, false);
+    std::vector<std::string> entries = SplitAt(block, "WrtSongLine");
+    entries.erase(entries.begin());  // the text before the first call
+    return entries;
+}
+
+PlayEntries FetchPlayEntries(shell::UiPorts& ui, const std::string& idList) {
+    PlayEntries result;
+    result.address = PlayPageAddress(idList);
+    ui.events.ProcessPending();
+    const std::string page = web::GetHttpPage(result.address, result.address, "gb2312");
+    ui.status.SetText("正在分析歌曲地址......");
+    ui.events.ProcessPending();
+    if (page == web::kFalse) {
+        ui.status.SetText("分析歌曲地址出错,建议您不要一次获取太多歌曲......");
+    }
+    result.entries = SplitPlayEntries(page);
+    return result;
+}
+
+std::optional<PlayEntry> ParsePlayEntry(const std::string& entry) {
+    const std::string arguments = web::GetBody(entry, "(", ");", false, false);
+    if (arguments.find(kArgumentSeparator) == std::string::npos) return std::nullopt;
+    const std::vector<std::string> fields = SplitAt(arguments, kArgumentSeparator);
+    if (fields.size() < 6) return std::nullopt;  // no address argument
+    PlayEntry parsed{fields[1], fields[2], web::ReplaceAll(fields[5], "\"", "")};
+    if (!parsed.performer.empty() && parsed.performer.back() == ' ') parsed.performer.pop_back();
+    return parsed;
+}
+
+}  // namespace tunewell::download

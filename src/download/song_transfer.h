@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace tunewell::download {
+
+// One address into one file, synchronously, with abort from inside the
+// pending-events step. The window's transfer object implements this.
+class SongTransfer {
+public:
+    virtual ~SongTransfer() = default;
+    // True when the whole file arrived under `destination`.
+    virtual bool StartDownloading(const std::string& source, const std::string& destination) = 0;
+    virtual void AbortDownloading() = 0;
+};
+
+}  // namespace tunewell::download

@@ -1,0 +1,24 @@
+#include "download/thunder_hand_off.h"
+
+#include "download/aria2_agent.h"
+
+namespace tunewell::download {
+
+AgentFactory DefaultAgentFactory() {
+    return [] { return std::make_unique<Aria2Agent>(); };
+}
+
+std::vector<std::string> DownloadManagerProcessNames() { return {"aria2c"}; }
+
+bool AddThunderTask(const AgentFactory& factory, const std::string& address,
+                    const std::string& fileName, const std::string& folder,
+                    const std::string& comment, const std::string& referer, std::int16_t a,
+                    std::int16_t b, std::int16_t c) {
+    std::unique_ptr<ThunderAgent> agent = factory ? factory() : nullptr;
+    if (!agent) return false;
+    const bool added = agent->AddTask(address, fileName, folder, comment, referer, a, b, c);
+    const bool committed = agent->CommitTasks2(1);
+    return added && committed;
+}
+
+}  // namespace tunewell::download

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/thunder_agent.h"
+
+namespace tunewell::download {
+
+// Makes one agent per hand-off; nullptr when the manager's agent cannot be
+// created.
+using AgentFactory = std::function<std::unique_ptr<ThunderAgent>()>;
+
+// The factory for this platform: aria2's JSON-RPC endpoint on loopback.
+AgentFactory DefaultAgentFactory();
+
+// The executable names that mean the download manager runs.
+std::vector<std::string> DownloadManagerProcessNames();
+
+// Queues one song in the download manager: creates the agent, AddTask with
+// the eight arguments, CommitTasks2(1), releases the agent. False when the
+// agent cannot be created or refuses the task.
+bool AddThunderTask(const AgentFactory& factory, const std::string& address,
+                    const std::string& fileName, const std::string& folder,
+                    const std::string& comment, const std::string& referer, std::int16_t a,
+                    std::int16_t b, std::int16_t c);
+
+}  // namespace tunewell::download
