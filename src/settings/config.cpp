@@ -1,0 +1,57 @@
+#include "settings/config.h"
+
+#include <cmath>
+#include <optional>
+
+#include "settings/ini_file.h"
+#include "web/text_utils.h"
+
+namespace tunewell::settings {
+namespace {
+
+// Largest value, in GBK bytes, read for each key.
+constexpr long kListUrlLimit = 255;
+constexpr long kValueLimit = 100;
+
+// Rounds to the nearest whole number, a half to the even neighbour
+// (2.5 gives 2, 3.5 gives 4), whatever the floating-point rounding mode.
+double RoundHalfToEven(double value) {
+    const double lower = std::floor(value);
+    const double fraction = value - lower;
+    if (fraction > 0.5) return lower + 1;
+    if (fraction < 0.5) return lower;
+    return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
+}
+
+// A stored number as a 16-bit whole number; no value when the text is not
+// a number or the number does not fit (it then counts as missing).
+std::optional<std::int16_t> ToInt16(const std::string& text) {
+    const double value = web::ToNumber(text).value;
+    if (!std::isfinite(value)) return std::nullopt;
+    const double rounded = RoundHalfToEven(value);
+    if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
+}
+
+}  // namespace
+
+std::string ConfigPath(const std::string& programFolder) {
+    return programFolder + "/" + kConfigFileName;
+}
+
+void LoadConfig(Config& config, const std::string& programFolder) {
+    const std::string file = ConfigPath(programFolder);
+    const auto read = [&file](const char* key, long limit) {
+        return ReadIni(kConfigSection, key, "", limit, file);
+    };
+    config.ListUrl = read("ListUrl", kListUrlLimit);
+    config.SavePath = read("SavePath", kValueLimit);
+    config.GetPage = ToInt16(read("GetPage", kValueLimit)).value_or(0);
+    config.LoginName = read("LoginName", kValueLimit);
+    config.LoginPass = read("LoginPass", kValueLimit);
+    config.AddID = ToInt16(read("AddID", kValueLimit)).value_or(0);
+    if (config.SavePath.empty()) config.SavePath = programFolder;
+    if (config.GetPage == 0) config.GetPage = 1;
+}
+
+}  // namespace tunewell::settings

@@ -1,0 +1,182 @@
+#include "settings/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <string_view>
+
+#include "settings/ini_document.h"
+#include "web/charset.h"
+
+namespace tunewell::settings {
+namespace {
+
+// A settings file is a few hundred bytes; anything beyond this is not one,
+// and is neither loaded into memory nor rewritten.
+constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
+
+enum class ReadStatus { Ok, Missing, Failed };
+
+// Fd owns a POSIX file descriptor and closes it on every path.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { Close(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+ReadStatus ReadWholeFile(const std::string& path, std::string& out) {
+    out.clear();
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Failed;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
+        return ReadStatus::Failed;
+    }
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return ReadStatus::Failed;
+        }
+        out.append(buffer, static_cast<std::size_t>(got));
+        if (out.size() > kMaxFileBytes) return ReadStatus::Failed;
+    }
+    return ReadStatus::Ok;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t put = ::write(fd, data.data(), data.size());
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Replaces the file at `path` with `contents` through a temporary file in the
+// same folder and a rename, so that a crash leaves either the old or the new
+// file, never a truncated one. The result is readable by its owner only,
+// since it holds the site password in clear text.
+bool ReplaceFile(const std::string& path, std::string_view contents) {
+    const std::string folder = FolderOf(path);
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = folder + "/." + name + ".XXXXXX";
+    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0) return false;
+    bool ok = ::fchmod(fd.get(), S_IRUSR | S_IWUSR) == 0 && WriteAll(fd.get(), contents) &&
+              ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return true;
+}
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// The longest start of `gbk` that fits in `limit` bytes without splitting a
+// double-byte character.
+std::string CutGbk(std::string_view gbk, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < gbk.size()) {
+        const bool pair = IsLeadByte(static_cast<unsigned char>(gbk[end])) && end + 1 < gbk.size();
+        const std::size_t width = pair ? 2 : 1;
+        if (end + width > limit) break;
+        end += width;
+    }
+    return std::string(gbk.substr(0, end));
+}
+
+// UTF-8 text cut so that its GBK form fits in `limit` bytes.
+std::string CutUtf8(const std::string& text, std::size_t limit) {
+    const std::string clean = web::BytesToBstr(text, "utf-8");
+    const std::string gbk = web::ToGbk(clean);
+    if (gbk.size() <= limit) return clean;
+    return web::FromGbk(CutGbk(gbk, limit));
+}
+
+// Text as it is stored in the document: GBK, or UTF-8 in a file that was
+// saved as UTF-8. No value when the conversion fails.
+std::optional<std::string> ToFileBytes(const std::string& text, bool utf8) {
+    if (utf8) return web::BytesToBstr(text, "utf-8");
+    std::string gbk = web::ToGbk(text);
+    if (gbk.empty() && !text.empty()) return std::nullopt;
+    return gbk;
+}
+
+std::string BeforeNul(std::string text) {
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    return text;
+}
+
+}  // namespace
+
+std::string ReadIni(const std::string& section, const std::string& key,
+                    const std::string& defaultValue, long length, const std::string& file) {
+    const std::size_t limit = length > 0 ? static_cast<std::size_t>(length) : 0;
+    std::string bytes;
+    if (ReadWholeFile(file, bytes) != ReadStatus::Ok) return CutUtf8(defaultValue, limit);
+    const IniDocument document(bytes);
+    const bool utf8 = document.IsUtf8();
+    const auto sectionBytes = ToFileBytes(section, utf8);
+    const auto keyBytes = ToFileBytes(key, utf8);
+    if (!sectionBytes || !keyBytes) return CutUtf8(defaultValue, limit);
+    const auto stored = document.Find(*sectionBytes, *keyBytes);
+    if (!stored) return CutUtf8(defaultValue, limit);
+    const std::string value = BeforeNul(*stored);
+    if (utf8) return CutUtf8(value, limit);
+    return web::FromGbk(CutGbk(value, limit));
+}
+
+int WriteIni(const std::string& section, const std::string& key, const std::string& value,
+             const std::string& file) {
+    std::string bytes;
+    // A file that exists but cannot be read must not be replaced by one that
+    // holds only this key.
+    if (ReadWholeFile(file, bytes) == ReadStatus::Failed) return 0;
+    IniDocument document(bytes);
+    const bool utf8 = document.IsUtf8();
+    const auto sectionBytes = ToFileBytes(section, utf8);
+    const auto keyBytes = ToFileBytes(key, utf8);
+    const auto valueBytes = ToFileBytes(value, utf8);
+    if (!sectionBytes || !keyBytes || !valueBytes) return 0;
+    if (!document.Set(*sectionBytes, *keyBytes, *valueBytes)) return 0;
+    return ReplaceFile(file, document.Bytes()) ? 1 : 0;
+}
+
+}  // namespace tunewell::settings

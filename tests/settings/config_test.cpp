@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/config.h"
+#include "temp_folder.h"
+
+namespace tunewell::settings {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteBytes;
+
+class LoadConfigTest : public ::testing::Test {
+protected:
+    Config LoadWith(const std::string& lines) {
+        WriteBytes(ConfigPath(folder_.path()), "[Config]\r\n" + lines);
+        return Load();
+    }
+    Config Load() {
+        Config config;
+        LoadConfig(config, folder_.path());
+        return config;
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(LoadConfigTest, MissingFileGivesTheDefaults) {
+    const Config config = Load();
+    EXPECT_EQ(config.ListUrl, "");
+    EXPECT_EQ(config.SavePath, folder_.path());
+    EXPECT_EQ(config.GetPage, 1);
+    EXPECT_EQ(config.LoginName, "");
+    EXPECT_EQ(config.LoginPass, "");
+    EXPECT_EQ(config.AddID, 0);
+}
+
+TEST_F(LoadConfigTest, ReadsEveryKeyWhateverTheCaseOfItsName) {
+    WriteBytes(ConfigPath(folder_.path()),
+               "[config]\r\nlisturl=http://music.example/top\r\nsavepath=/songs\r\n"
+               "GETPAGE=7\r\nloginname=me\r\nLoginPass=p w\r\naddid=1\r\n");
+    const Config config = Load();
+    EXPECT_EQ(config.ListUrl, "http://music.example/top");
+    EXPECT_EQ(config.SavePath, "/songs");
+    EXPECT_EQ(config.GetPage, 7);
+    EXPECT_EQ(config.LoginName, "me");
+    EXPECT_EQ(config.LoginPass, "p w");
+    EXPECT_EQ(config.AddID, 1);
+}
+
+struct NumberCase {
+    std::string stored;
+    std::int16_t expected;
+};
+
+TEST_F(LoadConfigTest, GetPageBecomesAWholeNumberAndZeroBecomesOne) {
+    const std::vector<NumberCase> cases = {
+        {"GetPage=0", 1},       {"GetPage=", 1},          {"GetPage=abc", 1},
+        {"", 1},                {"GetPage=-2", -2},       {"GetPage=2.5", 2},
+        {"GetPage=3.5", 4},     {"GetPage=2.6", 3},       {"GetPage=0.4", 1},
+        {"GetPage=-2.5", -2},   {"GetPage= 12 ", 12},     {"GetPage=32767", 32767},
+        {"GetPage=32768", 1},   {"GetPage=-32768", -32768}, {"GetPage=-32769", 1},
+        {"GetPage=1e300", 1},   {"GetPage=32767.5", 1},
+    };
+    for (const NumberCase& c : cases) {
+        EXPECT_EQ(LoadWith(c.stored + "\r\n").GetPage, c.expected) << c.stored;
+    }
+}
+
+TEST_F(LoadConfigTest, AddIdBecomesAWholeNumber) {
+    const std::vector<NumberCase> cases = {
+        {"AddID=1", 1},   {"AddID=1.0", 1}, {"AddID=yes", 0},   {"AddID=0", 0},
+        {"", 0},          {"AddID=0.5", 0}, {"AddID=70000", 0}, {"AddID=-1", -1},
+    };
+    for (const NumberCase& c : cases) {
+        EXPECT_EQ(LoadWith(c.stored + "\r\n").AddID, c.expected) << c.stored;
+    }
+}
+
+TEST_F(LoadConfigTest, LongValuesAreCutAtTheirLimits) {
+    const std::string zhongGbk = "\xD6\xD0";
+    const Config config = LoadWith("ListUrl=" + std::string(300, 'u') + "\r\nSavePath=/" +
+                                   std::string(98, 's') + zhongGbk + std::string(19, 't') +
+                                   "\r\nLoginName=" + std::string(120, 'n') + "\r\n");
+    EXPECT_EQ(config.ListUrl, std::string(300, 'u').substr(0, 255));
+    EXPECT_EQ(config.SavePath, "/" + std::string(98, 's'));
+    EXPECT_EQ(config.LoginName, std::string(100, 'n'));
+    EXPECT_EQ(LoadWith("SavePath=   \r\n").SavePath, folder_.path());
+}
+
+}  // namespace
+}  // namespace tunewell::settings

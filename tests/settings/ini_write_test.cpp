@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/ini_file.h"
+#include "temp_folder.h"
+
+namespace tunewell::settings {
+namespace {
+
+using testing::ModeOf;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+const std::string kZhongWen = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文 in UTF-8
+
+class WriteIniTest : public ::testing::Test {
+protected:
+    int Write(const std::string& key, const std::string& value, const std::string& section = "Config") {
+        return WriteIni(section, key, value, file_);
+    }
+    std::string Read(const std::string& key) { return ReadIni("Config", key, "<none>", 255, file_); }
+    std::string OnDisk() { return ReadBytes(file_); }
+
+    // Names in the folder other than Config.ini (left-over temporary files).
+    std::vector<std::string> Strays() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+            if (entry.path().filename() != "Config.ini") names.push_back(entry.path().filename());
+        }
+        return names;
+    }
+
+    TempFolder folder_;
+    std::string file_ = folder_.File("Config.ini");
+};
+
+TEST_F(WriteIniTest, NewFileHasTheSectionCrLfLinesAndOwnerOnlyAccess) {
+    EXPECT_NE(Write("ListUrl", "http://a/b"), 0);
+    EXPECT_NE(Write("SavePath", "/music"), 0);
+    EXPECT_EQ(OnDisk(), "[Config]\r\nListUrl=http://a/b\r\nSavePath=/music\r\n");
+    EXPECT_EQ(ModeOf(file_), 0600u);
+    EXPECT_TRUE(Strays().empty());
+}
+
+TEST_F(WriteIniTest, ExistingFileWithWiderAccessBecomesOwnerOnly) {
+    WriteBytes(file_, "[Config]\r\nLoginPass=old\r\n");
+    ASSERT_EQ(::chmod(file_.c_str(), 0644), 0);
+    EXPECT_NE(Write("LoginPass", "secret"), 0);
+    EXPECT_EQ(ModeOf(file_), 0600u);
+}
+
+TEST_F(WriteIniTest, ChineseValueIsStoredAsGbk) {
+    EXPECT_NE(Write("SavePath", "/" + kZhongWen), 0);
+    EXPECT_EQ(OnDisk(), "[Config]\r\nSavePath=/\xD6\xD0\xCE\xC4\r\n");
+    EXPECT_EQ(Read("SavePath"), "/" + kZhongWen);
+}
+
+TEST_F(WriteIniTest, RewriteInPlaceKeepsEverythingElseByteForByte) {
+    const std::string before =
+        "; settings\r\n[Config]\r\nListUrl=http://old\r\n  getpage = 3\r\nUnknown=keep me \r\n"
+        "\r\n[Other]\r\nGetPage=9\r\n";
+    WriteBytes(file_, before);
+    EXPECT_NE(Write("GetPage", "5"), 0);
+    EXPECT_NE(Write("ListUrl", "http://new"), 0);
+    EXPECT_EQ(OnDisk(),
+              "; settings\r\n[Config]\r\nListUrl=http://new\r\n  getpage =5\r\nUnknown=keep me \r\n"
+              "\r\n[Other]\r\nGetPage=9\r\n");
+}
+
+TEST_F(WriteIniTest, NewKeyGoesAfterTheLastLineOfItsSection) {
+    WriteBytes(file_, "[Config]\r\nListUrl=u\r\n\r\n\r\n[Other]\r\nA=1\r\n");
+    EXPECT_NE(Write("AddID", "1"), 0);
+    EXPECT_EQ(OnDisk(), "[Config]\r\nListUrl=u\r\nAddID=1\r\n\r\n\r\n[Other]\r\nA=1\r\n");
+    EXPECT_EQ(Read("AddID"), "1");
+}
+
+TEST_F(WriteIniTest, MissingSectionIsAppendedAtTheEnd) {
+    WriteBytes(file_, "[Other]\r\nA=1");  // last line without its ending
+    EXPECT_NE(Write("GetPage", "2"), 0);
+    EXPECT_EQ(OnDisk(), "[Other]\r\nA=1\r\n\r\n[Config]\r\nGetPage=2\r\n");
+}
+
+TEST_F(WriteIniTest, FileWithLfLinesKeepsThem) {
+    WriteBytes(file_, "[Config]\nA=1\n");
+    EXPECT_NE(Write("B", "2"), 0);
+    EXPECT_NE(Write("C", "3", "New"), 0);
+    EXPECT_EQ(OnDisk(), "[Config]\nA=1\nB=2\n\n[New]\nC=3\n");
+}
+
+TEST_F(WriteIniTest, FileWithUtf8ByteOrderMarkStaysUtf8) {
+    WriteBytes(file_, "\xEF\xBB\xBF[Config]\r\nA=1\r\n");
+    EXPECT_NE(Write("SavePath", kZhongWen), 0);
+    EXPECT_EQ(OnDisk(), "\xEF\xBB\xBF[Config]\r\nA=1\r\nSavePath=" + kZhongWen + "\r\n");
+    EXPECT_EQ(Read("SavePath"), kZhongWen);
+}
+
+TEST_F(WriteIniTest, EveryValueReadsBackUnchanged) {
+    const std::vector<std::string> values = {
+        "", "plain", " leading", "trailing ", "\tboth\t", "\"quoted\"", "'single'",
+        "\"", "a=b", "[x]", "; semi", kZhongWen, "mixed " + kZhongWen + " text",
+    };
+    for (const std::string& value : values) {
+        EXPECT_NE(Write("LoginPass", value), 0) << value;
+        EXPECT_EQ(Read("LoginPass"), value) << value;
+    }
+}
+
+TEST_F(WriteIniTest, LineBreaksInAValueCannotAddLines) {
+    EXPECT_NE(Write("ListUrl", "http://a\r\n[Config]\r\nGetPage=99\nx"), 0);
+    EXPECT_EQ(Read("GetPage"), "<none>");
+    EXPECT_EQ(Read("ListUrl"), "http://a[Config]GetPage=99x");
+}
+
+TEST_F(WriteIniTest, NamesThatCannotBeStoredAreRefused) {
+    WriteBytes(file_, "[Config]\r\nA=1\r\n");
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"Config", ""}, {"Config", "a=b"}, {"Config", "a\r\nb"}, {"Config", " A"},
+        {"Config", ";A"}, {"", "A"}, {"Con]fig", "A"}, {"Con\nfig", "A"},
+    };
+    for (const auto& [section, key] : names) {
+        EXPECT_EQ(WriteIni(section, key, "v", file_), 0) << section << "/" << key;
+    }
+    EXPECT_EQ(OnDisk(), "[Config]\r\nA=1\r\n");
+}
+
+TEST_F(WriteIniTest, UnwritableFolderFailsAndLosesNothing) {
+    const std::string before = "[Config]\r\nLoginPass=keep\r\n";
+    WriteBytes(file_, before);
+    ASSERT_EQ(::chmod(folder_.path().c_str(), 0500), 0);
+    if (::access(folder_.path().c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "folder permissions do not bind this user";
+    }
+    EXPECT_EQ(Write("LoginPass", "new"), 0);
+    ::chmod(folder_.path().c_str(), 0700);
+    EXPECT_EQ(OnDisk(), before);
+    EXPECT_TRUE(Strays().empty());
+}
+
+TEST_F(WriteIniTest, UnreadableFileIsNotReplaced) {
+    const std::string before = "[Config]\r\nLoginPass=keep\r\n";
+    WriteBytes(file_, before);
+    ASSERT_EQ(::chmod(file_.c_str(), 0200), 0);
+    if (::access(file_.c_str(), R_OK) == 0) GTEST_SKIP() << "file permissions do not bind this user";
+    EXPECT_EQ(Write("GetPage", "2"), 0);
+    ::chmod(file_.c_str(), 0600);
+    EXPECT_EQ(OnDisk(), before);
+}
+
+TEST_F(WriteIniTest, MissingFolderFails) {
+    EXPECT_EQ(WriteIni("Config", "A", "1", folder_.File("absent/Config.ini")), 0);
+    WriteBytes(folder_.File("plain"), "x");
+    EXPECT_EQ(WriteIni("Config", "A", "1", folder_.File("plain/Config.ini")), 0);
+}
+
+TEST_F(WriteIniTest, GarbageFileKeepsItsBytesAndGainsTheSection) {
+    std::string garbage;
+    for (int i = 0; i < 2048; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+    WriteBytes(file_, garbage);
+    EXPECT_NE(Write("A", "1"), 0);
+    const std::string after = OnDisk();
+    EXPECT_EQ(after.substr(0, garbage.size()), garbage);
+    EXPECT_EQ(Read("A"), "1");
+}
+
+}  // namespace
+}  // namespace tunewell::settings

@@ -1,0 +1,225 @@
+#include "web/http_client.h"
+
+// The packaged library is built with these; its headers must see the same.
+#define CPPHTTPLIB_OPENSSL_SUPPORT
+#define CPPHTTPLIB_ZLIB_SUPPORT
+#define CPPHTTPLIB_BROTLI_SUPPORT
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "raw_http_server.h"
+#include "web/cookie_store.h"
+
+namespace tunewell::web {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kGbkPage = "<p>\xD6\xD0\xCE\xC4</p>";  // <p>中文</p> in GBK
+
+// A cpp-httplib server on 127.0.0.1 and a random port, with the routes the
+// client tests need; requests are counted so refusals can be proven.
+class HttpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::unsetenv("http_proxy");
+        ::setenv("no_proxy", "127.0.0.1", 1);
+        CookieStore::Instance().Clear();
+        limits_ = GetHttpLimits();
+        AddRoutes();
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        ASSERT_GT(port_, 0);
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        for (int i = 0; i < 200 && !server_.is_running(); ++i) std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(server_.is_running());
+    }
+
+    void TearDown() override {
+        SetHttpLimits(limits_);
+        server_.stop();
+        thread_.join();
+        CookieStore::Instance().Clear();
+    }
+
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+    void AddRoutes() {
+        server_.Get("/page", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(kGbkPage, "text/html");
+        });
+        server_.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 404;
+            res.set_content("not here", "text/html");
+        });
+        server_.Post("/missing", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 404;
+            res.set_content("not here", "text/html");
+        });
+        server_.Get("/empty", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 204;
+        });
+        server_.Get("/old", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("/page");
+        });
+        server_.Get("/headers", [](const httplib::Request& req, httplib::Response& res) {
+            std::string seen = "referer=" + req.get_header_value("Referer") +
+                               ";has-referer=" + (req.has_header("Referer") ? "1" : "0");
+            res.set_content(seen, "text/plain");
+        });
+        server_.Get("/login", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Set-Cookie", "sid=abc123; path=/");
+            res.set_content("ok", "text/plain");
+        });
+        server_.Post("/login", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Set-Cookie", "sid=posted; path=/");
+            res.set_content("ok", "text/plain");
+        });
+        server_.Get("/whoami", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content("cookie=" + req.get_header_value("Cookie"), "text/plain");
+        });
+        const auto slow = [](const httplib::Request&, httplib::Response& res) {
+            std::this_thread::sleep_for(3s);
+            res.set_content("late", "text/plain");
+        };
+        server_.Get("/slow", slow);
+        server_.Post("/slow", slow);
+        server_.set_logger([this](const httplib::Request&, const httplib::Response&) { ++hits_; });
+    }
+
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::atomic<int> hits_{0};
+    HttpLimits limits_;
+};
+
+TEST_F(HttpClientTest, GetDecodesTheBodyInTheNamedCharset) {
+    EXPECT_EQ(GetHttpPage(Url("/page"), "gb2312"), "<p>中文</p>");
+    EXPECT_EQ(GetHttpPage(Url("/page"), "no-such-charset"), "");
+}
+
+TEST_F(HttpClientTest, GetRefusesShortAddressesAndTheSentinelWithoutARequest) {
+    // Scheme-less addresses on the test port, padded to an exact length.
+    std::string base = "127.0.0.1:" + std::to_string(port_) + "/";
+    ASSERT_LE(base.size(), 17u);
+    const std::string seventeen = base + std::string(17 - base.size(), 'x');
+    const std::string eighteen = base + std::string(18 - base.size(), 'x');
+    // Seventeen characters though eighteen bytes: the limit counts characters.
+    const std::string seventeenChars = base + std::string(16 - base.size(), 'x') + "é";
+
+    EXPECT_EQ(GetHttpPage(seventeen, "gb2312"), kFalse);
+    EXPECT_EQ(GetHttpPage(seventeenChars, "gb2312"), kFalse);
+    EXPECT_EQ(GetHttpPage(kFalse, "gb2312"), kFalse);
+    EXPECT_EQ(GetHttpPage("", "gb2312"), kFalse);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(hits_.load(), 0);
+
+    EXPECT_EQ(GetHttpPage(eighteen, "gb2312"), kFalse);  // reaches the server: a 404
+    for (int i = 0; i < 100 && hits_.load() == 0; ++i) std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(hits_.load(), 1);
+}
+
+TEST_F(HttpClientTest, GetFailsOnAnyStatusButOk) {
+    EXPECT_EQ(GetHttpPage(Url("/missing"), "gb2312"), kFalse);
+    EXPECT_EQ(GetHttpPage(Url("/empty"), "gb2312"), kFalse);
+}
+
+TEST_F(HttpClientTest, PostReturnsTheReplyWhateverItsStatus) {
+    EXPECT_EQ(PostHttpPage(Url("/"), Url("/missing"), "a=1", "gb2312"), "not here");
+}
+
+TEST_F(HttpClientTest, GetFollowsRedirects) {
+    EXPECT_EQ(GetHttpPage(Url("/old"), "gb2312"), "<p>中文</p>");
+}
+
+TEST_F(HttpClientTest, GetSendsNoReferer) {
+    EXPECT_EQ(GetHttpPage(Url("/headers"), "http://elsewhere.example/", "gb2312"),
+              "referer=;has-referer=0");
+}
+
+TEST_F(HttpClientTest, CookiesSetByOneReplyGoWithTheNextRequest) {
+    ASSERT_EQ(GetHttpPage(Url("/login"), "gb2312"), "ok");
+    EXPECT_EQ(GetHttpPage(Url("/whoami"), "gb2312"), "cookie=sid=abc123");
+    ASSERT_EQ(PostHttpPage(Url("/"), Url("/login"), "", "gb2312"), "ok");
+    EXPECT_EQ(GetHttpPage(Url("/whoami"), "gb2312"), "cookie=sid=posted");
+}
+
+TEST_F(HttpClientTest, StoredCookieGoesWithTheNextRequest) {
+    ASSERT_TRUE(CookieStore::Instance().Store(Url("/"), "ROXCDNKEY", "k1;expires=Fri, 01 Jan 2038 00:00:00 GMT"));
+    EXPECT_EQ(GetHttpPage(Url("/whoami"), "gb2312"), "cookie=ROXCDNKEY=k1");
+}
+
+TEST_F(HttpClientTest, StalledServerEndsInFailureWithinTheLimit) {
+    SetHttpLimits({1, 1});
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetHttpPage(Url("/slow"), "gb2312"), kFalse);
+    EXPECT_EQ(PostHttpPage(Url("/"), Url("/slow"), "", "gb2312"), kFalse);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+}
+
+TEST_F(HttpClientTest, RefusedConnectionEndsInFailure) {
+    const std::string closed = Url("/page");
+    server_.stop();
+    thread_.join();
+    thread_ = std::thread([] {});
+    EXPECT_EQ(GetHttpPage(closed, "gb2312"), kFalse);
+    EXPECT_EQ(PostHttpPage(closed, closed, "a=1", "gb2312"), kFalse);
+}
+
+TEST(HttpRequests, OtherSchemesThanWebAddressesAreRefused) {
+    EXPECT_EQ(PostHttpPage("", "file:///etc/hostname", "", "utf-8"), kFalse);
+    EXPECT_EQ(GetHttpPage("file:///etc/hostname", "utf-8"), kFalse);
+}
+
+TEST(HttpPost, SendsItsHeadersInOrderWithTheByteCount) {
+    ::unsetenv("http_proxy");
+    ::setenv("no_proxy", "127.0.0.1", 1);
+    testing::RawHttpServer server(
+        "HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\n\xB8\xE8\xC7\xFA\r\n");
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/in";
+    const std::string body = "name=%D6%D0&note=中";  // 18 characters, 20 bytes
+
+    EXPECT_EQ(PostHttpPage("http://ref.example/index.php", url, body, "gb2312"), "歌曲\r\n");
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const std::string& raw = requests[0];
+    const auto length = raw.find("\r\nContent-Length: 20\r\n");
+    const auto type = raw.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n");
+    const auto agent = raw.find("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n");
+    const auto referer = raw.find("\r\nReferer: http://ref.example/index.php\r\n");
+    ASSERT_NE(length, std::string::npos) << raw;
+    ASSERT_NE(type, std::string::npos) << raw;
+    ASSERT_NE(agent, std::string::npos) << raw;
+    ASSERT_NE(referer, std::string::npos) << raw;
+    EXPECT_LT(length, type);
+    EXPECT_LT(type, agent);
+    EXPECT_LT(agent, referer);
+    EXPECT_EQ(raw.find("Expect:"), std::string::npos) << raw;
+    EXPECT_EQ(raw.find("Content-Length", length + 3), std::string::npos) << "sent twice: " << raw;
+    EXPECT_EQ(raw.find("Content-Type", type + 3), std::string::npos) << "sent twice: " << raw;
+    EXPECT_EQ(raw.substr(raw.find("\r\n\r\n") + 4), body);
+}
+
+TEST(HttpPost, RefererCannotSmuggleHeaders) {
+    ::unsetenv("http_proxy");
+    ::setenv("no_proxy", "127.0.0.1", 1);
+    testing::RawHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/in";
+    EXPECT_EQ(PostHttpPage("http://r/\r\nX-Injected: 1", url, "", "gb2312"), "ok");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].find("\r\nX-Injected"), std::string::npos) << requests[0];
+}
+
+}  // namespace
+}  // namespace tunewell::web
