@@ -24,7 +24,7 @@ public:
         SongTransfer& transfer;
         AgentFactory agents = DefaultAgentFactory();
         // Whether a process of that executable name runs (seam for tests).
-        std::function<bool(const std::string&)> isRunning;
+        std::function<bool(const std::string&)> isRunning = {};
     };
 
     DownloadRun(shell::UiPorts& ui, shell::ProgressBar& progress, shell::DownloadControls& controls,

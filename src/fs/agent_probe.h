@@ -1,0 +1,17 @@
+#pragma once
+#include <chrono>
+#include <string>
+
+namespace tunewell::fs {
+
+// The JSON-RPC endpoint of the local aria2 daemon that stands in for the
+// download manager's automation agent.
+inline constexpr const char* kDefaultAgentEndpoint = "http://127.0.0.1:6800/jsonrpc";
+
+// Asks the JSON-RPC endpoint for its version ("aria2.getVersion") with a
+// short timeout and no proxy. True when a JSON-RPC reply (a result or an
+// error object) comes back; false on any failure. Never throws.
+bool AgentAnswers(const std::string& endpoint,
+                  std::chrono::milliseconds timeout = std::chrono::milliseconds(1500));
+
+}  // namespace tunewell::fs

@@ -1,0 +1,285 @@
+#include "fs/cls_fso.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "fs/agent_probe.h"
+#include "fs/fso_item_info.h"
+
+namespace tunewell::fs {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::locale UserLocale() {
+    try {
+        return std::locale("");
+    } catch (const std::exception&) {
+        return std::locale::classic();
+    }
+}
+
+// The path without trailing separators (a root stays as it is), so that a
+// trailing "/" never makes a symbolic link count as the folder it names.
+stdfs::path Trimmed(std::string text) {
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return stdfs::path(text);
+}
+
+bool Exists(const stdfs::path& path) {
+    std::error_code error;
+    return stdfs::exists(stdfs::symlink_status(path, error));
+}
+
+bool IsFile(const stdfs::path& path) {
+    std::error_code error;
+    const auto status = stdfs::status(path, error);
+    return !error && stdfs::exists(status) && !stdfs::is_directory(status);
+}
+
+bool IsFolder(const stdfs::path& path) {
+    std::error_code error;
+    return stdfs::is_directory(path, error);
+}
+
+[[noreturn]] void ThrowErrno(const char* what, const stdfs::path& path) {
+    throw stdfs::filesystem_error(what, path, std::error_code(errno, std::generic_category()));
+}
+
+// rename(), falling back to copy and delete when the target lies on
+// another file system.
+void MoveItem(const stdfs::path& from, const stdfs::path& to) {
+    std::error_code error;
+    stdfs::rename(from, to, error);
+    if (!error) return;
+    if (error != std::errc::cross_device_link) throw stdfs::filesystem_error("move", from, to, error);
+    stdfs::copy(from, to, stdfs::copy_options::recursive | stdfs::copy_options::copy_symlinks);
+    stdfs::remove_all(from);
+}
+
+bool IsInside(const stdfs::path& inner, const stdfs::path& outer) {
+    const auto innerFull = stdfs::weakly_canonical(inner);
+    const auto outerFull = stdfs::weakly_canonical(outer);
+    auto mismatch = std::mismatch(outerFull.begin(), outerFull.end(), innerFull.begin(),
+                                  innerFull.end());
+    return mismatch.first == outerFull.end();
+}
+
+FsoValue ListEntries(const stdfs::path& folder, bool folders) {
+    std::vector<std::string> names;
+    for (const auto& entry : stdfs::directory_iterator(folder)) {
+        std::error_code error;
+        if (entry.is_directory(error) == folders) names.push_back(entry.path().filename().string());
+    }
+    std::string answer = std::to_string(names.size());
+    for (const auto& name : names) answer += "@" + name;
+    return FsoValue::Text(answer);
+}
+
+std::vector<std::string> SplitParts(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    while (true) {
+        const auto slash = text.find('/', start);
+        parts.push_back(text.substr(start, slash - start));
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+ClsFso::ClsFso(std::string agentEndpoint)
+    : agentEndpoint_(std::move(agentEndpoint)), locale_(UserLocale()) {}
+
+std::string ClsFso::DefaultAgentEndpoint() { return kDefaultAgentEndpoint; }
+
+bool ClsFso::IsObjInstalled(const std::string& ClassStr) const {
+    const std::string id = Lower(ClassStr);
+    if (id == "scripting.filesystemobject") return true;
+    if (id == "thunderagent.agent") return AgentAnswers(agentEndpoint_);
+    return false;
+}
+
+std::string ClsFso::GetPath(const std::string& path) const {
+    std::string normal = path;
+    std::replace(normal.begin(), normal.end(), '\\', '/');
+    return normal;
+}
+
+bool ClsFso::CheckFile(const std::string& FileDir) const { return IsFile(GetPath(FileDir)); }
+
+FsoValue ClsFso::GetFileInfo(const std::string& FileDir, int InfoType) const {
+    if (!CheckFile(FileDir)) return FsoValue::Boolean(false);
+    return ItemInfo(stdfs::path(GetPath(FileDir)), InfoType);
+}
+
+FsoValue ClsFso::GetFileExt(const std::string& FileDir) const {
+    if (FileDir.empty()) return FsoValue::Boolean(false);
+    const auto dot = FileDir.rfind('.');
+    if (dot == std::string::npos) return FsoValue::Text(Lower(FileDir));
+    return FsoValue::Text(Lower(FileDir.substr(dot + 1)));
+}
+
+FsoValue ClsFso::ReadFile(const std::string& FileDir) const {
+    if (!CheckFile(FileDir)) return FsoValue::Boolean(false);
+    const stdfs::path path(GetPath(FileDir));
+    std::ifstream in(path, std::ios::binary);
+    if (!in) ThrowErrno("cannot open the file for reading", path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) ThrowErrno("cannot read the file", path);
+    return FsoValue::Text(text.str());
+}
+
+bool ClsFso::CreateFile(const std::string& FileDir, const std::string& FileContent,
+                        bool IsMake) const {
+    try {
+        const stdfs::path path(GetPath(FileDir));
+        if (CheckFile(FileDir) && !IsMake) return false;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(FileContent.data(), static_cast<std::streamsize>(FileContent.size()));
+        out.close();
+        return !out.fail();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ClsFso::WriteFile(const std::string& FileDir, const std::string& FileContent,
+                       int WriteType) const {
+    if (!CheckFile(FileDir)) return false;
+    if (WriteType != 2 && WriteType != 8) return false;
+    const stdfs::path path(GetPath(FileDir));
+    const auto mode = std::ios::binary | (WriteType == 8 ? std::ios::app : std::ios::trunc);
+    std::ofstream out(path, mode);
+    if (!out) ThrowErrno("cannot open the file for writing", path);
+    out.write(FileContent.data(), static_cast<std::streamsize>(FileContent.size()));
+    out.close();
+    if (out.fail()) ThrowErrno("cannot write the file", path);
+    return true;
+}
+
+bool ClsFso::MoveFile(const std::string& FileDir, const std::string& NewFileDir) const {
+    const stdfs::path target(GetPath(NewFileDir));
+    if (!CheckFile(FileDir) || NewFileDir.empty() || Exists(Trimmed(target.string()))) return false;
+    MoveItem(stdfs::path(GetPath(FileDir)), target);
+    return true;
+}
+
+bool ClsFso::CopyFile(const std::string& FileDir, const std::string& NewFileDir) const {
+    if (!CheckFile(FileDir)) return false;
+    stdfs::copy_file(GetPath(FileDir), GetPath(NewFileDir),
+                     stdfs::copy_options::overwrite_existing);
+    return true;
+}
+
+bool ClsFso::DelFile(const std::string& FileDir) const {
+    const std::string lower = Lower(FileDir);
+    if (FileDir.empty() || lower.find("http://") != std::string::npos ||
+        lower.find("editor") != std::string::npos) {
+        return false;
+    }
+    if (!CheckFile(FileDir)) return false;
+    stdfs::remove(GetPath(FileDir));
+    return true;
+}
+
+bool ClsFso::CheckFolder(const std::string& FolderDir) const {
+    return IsFolder(GetPath(FolderDir));
+}
+
+FsoValue ClsFso::GetFolderInfo(const std::string& FolderDir, int InfoType) const {
+    if (!CheckFolder(FolderDir)) return FsoValue::Boolean(false);
+    return ItemInfo(Trimmed(GetPath(FolderDir)), InfoType);
+}
+
+FsoValue ClsFso::CreateFolder(const std::string& FolderDir) const {
+    const std::string path = GetPath(FolderDir);
+    if (path.find('/') == std::string::npos) {
+        if (path.empty() || CheckFolder(path)) return FsoValue::Boolean(false);
+        stdfs::create_directory(path);
+        return FsoValue::Boolean(true);
+    }
+    const std::vector<std::string> parts = SplitParts(path);
+    // One leading ".." part is honoured; ".." elsewhere and empty parts are
+    // skipped.
+    std::string prefix = parts.front() == ".." ? "../" : "";
+    if (parts.front().empty()) prefix += "/";
+    FsoValue answer;
+    for (const auto& part : parts) {
+        if (part.empty() || part == "..") continue;
+        prefix += part + "/";
+        const bool existed = CheckFolder(prefix);
+        if (!existed) stdfs::create_directory(prefix);
+        answer = FsoValue::Boolean(!existed);
+    }
+    return answer;
+}
+
+bool ClsFso::MoveFolder(const std::string& FolderDir, const std::string& NewFolderDir) const {
+    const stdfs::path target = Trimmed(GetPath(NewFolderDir));
+    if (!CheckFolder(FolderDir) || NewFolderDir.empty() || Exists(target)) return false;
+    MoveItem(Trimmed(GetPath(FolderDir)), target);
+    return true;
+}
+
+bool ClsFso::CopyFolder(const std::string& FolderDir, const std::string& NewFolderDir) const {
+    if (!CheckFolder(FolderDir) || NewFolderDir.empty()) return false;
+    const stdfs::path source = stdfs::canonical(GetPath(FolderDir));
+    const stdfs::path target = Trimmed(GetPath(NewFolderDir));
+    if (IsInside(target, source)) return false;
+    stdfs::copy(source, target,
+                stdfs::copy_options::recursive | stdfs::copy_options::overwrite_existing |
+                    stdfs::copy_options::copy_symlinks);
+    return true;
+}
+
+bool ClsFso::DelFolder(const std::string& FolderDir) const {
+    const stdfs::path folder = Trimmed(GetPath(FolderDir));
+    const stdfs::path name = folder.filename();
+    if (folder.empty() || !folder.has_relative_path() || name == "." || name == "..") return false;
+    if (!CheckFolder(folder.string())) return false;
+    stdfs::remove_all(folder);
+    return true;
+}
+
+FsoValue ClsFso::GetFolderList(const std::string& FolderDir) const {
+    if (!CheckFolder(FolderDir)) return FsoValue::Boolean(false);
+    return ListEntries(GetPath(FolderDir), true);
+}
+
+FsoValue ClsFso::GetFileList(const std::string& FolderDir) const {
+    if (!CheckFolder(FolderDir)) return FsoValue::Boolean(false);
+    return ListEntries(GetPath(FolderDir), false);
+}
+
+std::string ClsFso::FormatSize(double SizeNum) const {
+    static const char* const kUnits[] = {"&nbsp;KB", "&nbsp;MB", "&nbsp;GB"};
+    std::string answer = FsoValue::Number(SizeNum).ToText() + "&nbsp;Byte";
+    for (const char* unit : kUnits) {
+        if (!(SizeNum > 1024)) break;
+        SizeNum /= 1024;
+        std::ostringstream out;
+        out.imbue(locale_);
+        out << std::fixed << std::setprecision(2) << SizeNum;
+        answer = out.str() + unit;
+    }
+    return answer;
+}
+
+}  // namespace tunewell::fs

@@ -1,0 +1,113 @@
+#include "fs/fso_item_info.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+#include <system_error>
+
+namespace tunewell::fs {
+namespace {
+
+namespace stdfs = std::filesystem;
+using Date = FsoValue::Date;
+
+struct ItemTimes {
+    Date created;
+    Date accessed;
+    Date modified;
+};
+
+Date ToDate(const struct statx_timestamp& stamp) {
+    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(stamp.tv_sec) +
+                                                           std::chrono::nanoseconds(stamp.tv_nsec)));
+}
+
+// Birth time where the file system records it, else the modification time.
+ItemTimes ReadTimes(const stdfs::path& item) {
+    struct statx info {};
+    const unsigned mask = STATX_ATIME | STATX_MTIME | STATX_BTIME;
+    if (statx(AT_FDCWD, item.c_str(), 0, mask, &info) != 0) {
+        const std::error_code error(errno, std::generic_category());
+        throw stdfs::filesystem_error("cannot read the times of the item", item, error);
+    }
+    ItemTimes times;
+    times.accessed = ToDate(info.stx_atime);
+    times.modified = ToDate(info.stx_mtime);
+    times.created = (info.stx_mask & STATX_BTIME) ? ToDate(info.stx_btime) : times.modified;
+    return times;
+}
+
+std::string TypeDescription(const stdfs::path& item) {
+    if (stdfs::is_directory(item)) return "文件夹";
+    std::string extension = item.extension().string();
+    if (extension.size() <= 1) return "文件";
+    extension.erase(0, 1);
+    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return extension + " 文件";
+}
+
+double ItemSize(const stdfs::path& item) {
+    if (!stdfs::is_directory(item)) return static_cast<double>(stdfs::file_size(item));
+    double total = 0;
+    for (const auto& entry : stdfs::recursive_directory_iterator(item)) {
+        if (entry.is_regular_file()) total += static_cast<double>(entry.file_size());
+    }
+    return total;
+}
+
+stdfs::path FullPath(const stdfs::path& item) {
+    stdfs::path full = stdfs::absolute(item).lexically_normal();
+    if (full.has_relative_path() && !full.has_filename()) full = full.parent_path();
+    return full;
+}
+
+// The nearest folder above the item that sits on another device, i.e. the
+// mount point of the item's file system.
+stdfs::path MountRoot(const stdfs::path& full) {
+    struct stat info {};
+    if (::stat(full.c_str(), &info) != 0) return full.root_path();
+    stdfs::path current = full;
+    while (current.has_relative_path()) {
+        const stdfs::path parent = current.parent_path();
+        struct stat above {};
+        if (::stat(parent.c_str(), &above) != 0 || above.st_dev != info.st_dev) break;
+        current = parent;
+    }
+    return current;
+}
+
+FsoValue ParentOf(const stdfs::path& full) {
+    if (!full.has_relative_path()) return FsoValue::Nothing();
+    return FsoValue::Text(full.parent_path().string());
+}
+
+FsoValue AllJoined(const stdfs::path& item) {
+    std::string joined;
+    for (int code = 1; code <= 8; ++code) {
+        if (code > 1) joined += '@';
+        joined += ItemInfo(item, code).ToText();
+    }
+    return FsoValue::Text(joined);
+}
+
+}  // namespace
+
+FsoValue ItemInfo(const stdfs::path& item, int infoType) {
+    switch (infoType) {
+        case 0: return AllJoined(item);
+        case 1: return FsoValue::FromDate(ReadTimes(item).created);
+        case 2: return FsoValue::FromDate(ReadTimes(item).accessed);
+        case 3: return FsoValue::FromDate(ReadTimes(item).modified);
+        case 4: return FsoValue::Text(FullPath(item).string());
+        case 5: return FsoValue::Text(FullPath(item).filename().string());
+        case 6: return FsoValue::Text(TypeDescription(item));
+        case 7: return FsoValue::Number(ItemSize(item));
+        case 8: return ParentOf(FullPath(item));
+        case 9: return FsoValue::Text(MountRoot(FullPath(item)).string());
+        default: return FsoValue::Nothing();
+    }
+}
+
+}  // namespace tunewell::fs

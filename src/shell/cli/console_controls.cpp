@@ -1,0 +1,23 @@
+#include "shell/cli/console_controls.h"
+
+namespace tunewell::shell {
+
+void ConsoleControls::SetText(const std::string& text) {
+    // Only the outcome of a song ends the progress line; the idle caption
+    // the run writes at its end says nothing new.
+    if (text != "下载完毕" && text != "下载失败") return;
+    std::fprintf(out_, "%s%s\n", lineOpen_ ? "\r" : "", text.c_str());
+    lineOpen_ = false;
+}
+
+void ConsoleControls::ShowTransfer(long long bytes, long long total, int speedKb) {
+    if (total > 0) {
+        std::fprintf(out_, "\r%3lld%% %lld/%lld bytes %d KB/s   ", bytes * 100 / total, bytes, total, speedKb);
+    } else {
+        std::fprintf(out_, "\r%lld bytes %d KB/s   ", bytes, speedKb);
+    }
+    std::fflush(out_);
+    lineOpen_ = true;
+}
+
+}  // namespace tunewell::shell
