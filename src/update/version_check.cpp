@@ -1,0 +1,59 @@
+#include "update/version_check.h"
+
+#include "web/get_body.h"
+#include "web/http_client.h"
+#include "web/site_hosts.h"
+#include "web/text_utils.h"
+
+namespace tunewell::update {
+
+VersionReply ParseVersionReply(const std::string& reply) {
+    return {web::GetBody(reply, "{TunewellVerSion}", "{/TunewellVerSion}", false, false),
+            web::GetBody(reply, "{TunewellAD}", "{/TunewellAD}", false, false)};
+}
+
+std::string CutVersion(const std::string& version) {
+    const auto first = version.find('.');
+    if (first == std::string::npos || first == 0) return version;
+    const auto second = version.find('.', first + 1);
+    return second == std::string::npos ? version : version.substr(0, second);
+}
+
+std::string VersionRequestAddress(const std::string& serial, long randomNumber) {
+    return std::string(web::kVersionServer) + "/tunewell.asp?SN=" + serial +
+           "&Rand=" + std::to_string(randomNumber);
+}
+
+void VersionCheck::CheckVersion(const std::string& serial) {
+    const std::string address = VersionRequestAddress(serial, web::RandomInRange(10000, 999999));
+    events_.ProcessPending();
+    const std::string reply = web::GetHttpPage(address, address, "gb2312");
+    events_.ProcessPending();
+    if (reply.empty() || reply == web::kFalse) return;
+    ApplyReply(reply);
+}
+
+void VersionCheck::ApplyReply(const std::string& reply) {
+    const VersionReply fields = ParseVersionReply(reply);
+    const web::Number newest = web::ToNumber(CutVersion(fields.version));
+    const web::Number own =
+        web::ToNumber(std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
+
+    // The advertisement is taken before the updater may end the program, so
+    // its globals never depend on the update's outcome.
+    const std::string& ad = fields.advertisement;
+    if (!ad.empty() && ad != web::kFalse && ad.find("||") != std::string::npos) {
+        globals_.AdPic = ad.substr(0, ad.find("||"));
+        const std::string rest = ad.substr(ad.find("||") + 2);
+        globals_.AdLink = rest.substr(0, rest.find("||"));
+    }
+    if (newest.value > own.value) {
+        status_.SetColour(shell::StatusLine::kRed);
+        status_.SetText("发现新的版本Ver" + newest.ToText());
+        if (openUpdater_) openUpdater_();
+    } else {
+        status_.SetText("您使用的是最新版本");
+    }
+}
+
+}  // namespace tunewell::update

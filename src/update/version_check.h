@@ -1,0 +1,58 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "shell/ports/event_pump.h"
+#include "shell/ports/status_line.h"
+
+namespace tunewell::update {
+
+// The program's own version, compared against the version server's.
+inline constexpr int kVersionMajor = 2;
+inline constexpr int kVersionMinor = 5;
+
+// The advertisement and update globals; empty until the check fills them.
+struct UpdateGlobals {
+    std::string AdPic;
+    std::string AdLink;
+    std::string UpdateLink;
+};
+
+// The two tagged fields of a version reply (empty when a tag is missing).
+struct VersionReply {
+    std::string version;
+    std::string advertisement;
+};
+
+VersionReply ParseVersionReply(const std::string& reply);
+
+// "2.6.1" -> "2.6": the first two "."-separated parts when a "." stands at
+// the second character or later; other texts unchanged.
+std::string CutVersion(const std::string& version);
+
+// The version request: serial unchanged, a random number 10000..999998.
+std::string VersionRequestAddress(const std::string& serial, long randomNumber);
+
+// The start-up version and advertisement check. Asks the version server
+// once; a newer version turns the status red and calls `openUpdater` (which
+// opens the updater window and hides the main window). Failures are quiet.
+class VersionCheck {
+public:
+    VersionCheck(shell::StatusLine& status, shell::EventPump& events, UpdateGlobals& globals,
+                 std::function<void()> openUpdater)
+        : status_(status), events_(events), globals_(globals), openUpdater_(std::move(openUpdater)) {}
+
+    // `serial` is drive 0's serial number (empty when unreadable).
+    void CheckVersion(const std::string& serial);
+
+    // Applies a reply as CheckVersion does after fetching it (pure of I/O).
+    void ApplyReply(const std::string& reply);
+
+private:
+    shell::StatusLine& status_;
+    shell::EventPump& events_;
+    UpdateGlobals& globals_;
+    std::function<void()> openUpdater_;
+};
+
+}  // namespace tunewell::update
