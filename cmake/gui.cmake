@@ -17,3 +17,13 @@ if(GUI_SOURCES)
     target_link_libraries(Tunewell PRIVATE tw_gui)
   endif()
 endif()
+
+# The standalone updater: its own window and process handling, and of
+# Tunewell only the shared transfer component.
+file(GLOB UPDATER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/updater/*.cpp)
+list(FILTER UPDATER_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+add_library(tw_updater STATIC ${UPDATER_SOURCES})
+target_include_directories(tw_updater PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(tw_updater PUBLIC tw_transfer Qt6::Widgets)
+add_executable(UpDate ${CMAKE_SOURCE_DIR}/src/updater/main.cpp)
+target_link_libraries(UpDate PRIVATE tw_updater)

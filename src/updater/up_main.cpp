@@ -1,0 +1,84 @@
+#include "updater/up_main.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "updater/del_tunewell.h"
+#include "web/site_hosts.h"
+
+namespace tunewell::updater {
+
+upMain::upMain(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Tunewell音乐下载助手升级程序"));
+    setFixedSize(320, 150);
+    chinese0_ = new QRadioButton(QStringLiteral("中文版"), this);
+    chinese1_ = new QRadioButton(QStringLiteral("繁體版"), this);
+    cmdStart_ = new QPushButton(QStringLiteral("开始升级"), this);
+    pb_ = new QProgressBar(this);
+    lblProgress_ = new QLabel(this);
+    chinese0_->setGeometry(24, 16, 100, 24);
+    chinese1_->setGeometry(140, 16, 100, 24);
+    cmdStart_->setGeometry(204, 48, 96, 30);
+    pb_->setGeometry(24, 90, 276, 20);
+    pb_->setRange(0, 100);
+    pb_->setTextVisible(false);
+    lblProgress_->setGeometry(24, 116, 276, 20);
+    chinese0_->setChecked(true);
+    connect(cmdStart_, &QPushButton::clicked, this, &upMain::cmdStart_Click);
+
+    showMessage = [this](const QString& text) {
+        QMessageBox::information(this, QCoreApplication::applicationName(), text);
+    };
+    startProgram = [](const QString& path) { QProcess::startDetached(path, {}); };
+    endUpdater = [] { QCoreApplication::quit(); };
+    Form_Load();
+}
+
+upMain::~upMain() = default;
+
+void upMain::Form_Load() {
+    m_oFileDownload = std::make_unique<download::CUpdaterFileDownload>();
+    m_oFileDownload->SetEventPump([] { QCoreApplication::processEvents(); });
+    m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t max, std::int32_t,
+                                         const std::string&) { m_oFileDownload_OnProgress(progress, max); };
+    lblProgress_->setText(QStringLiteral("更新进度0%"));
+    cmdStart_->setEnabled(true);
+}
+
+QString upMain::EditionAddress() const {
+    const char* path = chinese0_->isChecked() ? "/Upload/Tunewell.exe" : "/Upload/Tunewell2.exe";
+    return QString::fromUtf8(web::kVersionServer) + QString::fromLatin1(path);
+}
+
+QString upMain::TargetPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Tunewell"); }
+
+void upMain::cmdStart_Click() {
+    DelTunewell();
+    const QString address = EditionAddress();
+    const QString target = TargetPath();
+    pb_->setValue(0);
+    cmdStart_->setEnabled(false);
+    QCoreApplication::processEvents();
+    const bool ok = m_oFileDownload->StartDownloading(address.toStdString(), target.toStdString());
+    lblProgress_->setText(ok ? QStringLiteral("升级完毕") : QStringLiteral("升级失败"));
+    QCoreApplication::processEvents();
+    cmdStart_->setEnabled(true);
+    cmdStart_->setText(QStringLiteral("升级完毕"));
+    showMessage(QStringLiteral("升级完毕!"));
+    startProgram(target);
+    endUpdater();
+}
+
+void upMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress) {
+    const int percent = lMaxProgress != 0 ? static_cast<int>(lProgress * 100 / lMaxProgress) : 0;
+    pb_->setValue(std::clamp(percent, 0, 100));
+    lblProgress_->setText(QStringLiteral("已下载%1%").arg(percent));
+}
+
+}  // namespace tunewell::updater

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/demo_site_fixture.h"
+#include "updater/del_tunewell.h"
+#include "updater/up_main.h"
+
+namespace tunewell::updater {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string ReadAll(const stdfs::path& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+TEST(DelTunewell, EndsOnlyTheFirstCaseInsensitiveMatch) {
+    const stdfs::path root = stdfs::temp_directory_path() / ("tw-del-" + std::to_string(::getpid()));
+    stdfs::remove_all(root);
+    const std::pair<int, const char*> processes[] = {
+        {50, "/opt/x/TUNEWELL"}, {7, "/usr/bin/bash"}, {90, "/opt/x/Tunewell"}, {20, "/opt/x/tunewell-old"}};
+    for (const auto& [id, exe] : processes) {
+        stdfs::create_directories(root / std::to_string(id));
+        stdfs::create_symlink(exe, root / std::to_string(id) / "exe");
+    }
+    std::vector<int> ended;
+    const EndedProcess first = DelTunewell(kMainProgramName, root.string(), [&](int id) { ended.push_back(id); });
+    EXPECT_EQ(first.id, 50);
+    EXPECT_EQ(first.name, "TUNEWELL");
+    EXPECT_EQ(ended, std::vector<int>{50});
+    EXPECT_EQ(DelTunewell("nothing", root.string(), [&](int id) { ended.push_back(id); }).id, 0);
+    stdfs::remove_all(root);
+}
+
+class UpdaterWindow : public testing::DemoSiteTest {
+protected:
+    void SetUp() override {
+        DemoSiteTest::SetUp();
+        target_ = upMain::TargetPath().toStdString();
+        stdfs::remove(target_);
+        window_.showMessage = [this](const QString& text) { messages_.push_back(text.toStdString()); };
+        window_.startProgram = [this](const QString& path) { started_.push_back(path.toStdString()); };
+        window_.endUpdater = [this] { ++ended_; };
+    }
+    void TearDown() override {
+        stdfs::remove(target_);
+        DemoSiteTest::TearDown();
+    }
+    upMain window_;
+    std::string target_;
+    std::vector<std::string> messages_, started_;
+    int ended_ = 0;
+};
+
+TEST_F(UpdaterWindow, EditionChoosesTheDownloadAndTheProgramIsReplaced) {
+    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "更新进度0%");
+    EXPECT_TRUE(window_.Chinese(0)->isChecked());
+    EXPECT_EQ(window_.EditionAddress().toStdString(), "http://soft.tunewell.net/Upload/Tunewell.exe");
+    window_.Chinese(1)->setChecked(true);
+    EXPECT_EQ(window_.EditionAddress().toStdString(), "http://soft.tunewell.net/Upload/Tunewell2.exe");
+
+    window_.cmdStart_Click();
+    EXPECT_EQ(ReadAll(target_), demo::DefaultProgramBytes(2));
+    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级完毕");
+    EXPECT_EQ(window_.StartButton()->text().toStdString(), "升级完毕");
+    EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"});
+    EXPECT_EQ(started_, std::vector<std::string>{target_});
+    EXPECT_EQ(ended_, 1);
+}
+
+TEST_F(UpdaterWindow, FailedDownloadKeepsTheOldProgramAndStartsIt) {
+    std::ofstream(target_) << "old program";
+    Options().programStatus = 500;
+    window_.cmdStart_Click();
+    EXPECT_EQ(ReadAll(target_), "old program");
+    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败");
+    EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"});
+    EXPECT_EQ(started_, std::vector<std::string>{target_});
+}
+
+}  // namespace
+}  // namespace tunewell::updater
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
