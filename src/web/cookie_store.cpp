@@ -65,9 +65,10 @@ bool CookieStore::Store(const std::string& url, const std::string& name, const s
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) return false;
     Attach(easy.get());
-    // A host-only cookie for the address's host and path, as a browser keeps
-    // one that a page script sets for that address. Netscape file form lets
-    // the expiry be given exactly; an unreadable date makes a session cookie.
+    // A cookie for the address's host (and, as the desktop cookie store the
+    // file-hosting service was built for keeps it, that host's subdomains,
+    // where its storage hosts live) and path. Netscape file form lets the
+    // expiry be given exactly; an unreadable date makes a session cookie.
     const auto semicolon = data.find(';');
     const std::string value = data.substr(0, semicolon);
     long long expires = 0;
@@ -78,7 +79,7 @@ bool CookieStore::Store(const std::string& url, const std::string& name, const s
         const time_t parsed = curl_getdate(date.c_str(), nullptr);
         if (parsed > 0) expires = parsed;
     }
-    const std::string line = host + "\tFALSE\t" + path + "\tFALSE\t" + std::to_string(expires) +
+    const std::string line = host + "\tTRUE\t" + path + "\tFALSE\t" + std::to_string(expires) +
                              "\t" + name + "\t" + value;
     return curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, line.c_str()) == CURLE_OK;
 }

@@ -17,7 +17,7 @@ public:
     // engine on. Call before every perform.
     void Attach(CURL* easy);
 
-    // Stores one cookie for the host and path of `url`. `data` is
+    // Stores one cookie for the host (subdomains included) and path of `url`. `data` is
     // "value;expires=<date>" as a page script would write it. Returns false
     // when the address or cookie cannot be stored.
     bool Store(const std::string& url, const std::string& name, const std::string& data);

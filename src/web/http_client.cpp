@@ -1,5 +1,7 @@
 #include "web/http_client.h"
 
+#include <cctype>
+
 #include <curl/curl.h>
 
 #include <memory>
@@ -46,9 +48,23 @@ std::size_t CharacterCount(const std::string& text) {
     return count;
 }
 
+// Whether the address names its scheme. libcurl would guess "http://" for
+// a bare host; the program treats such an address as unusable instead, so
+// that a typed address without its scheme fails visibly.
+bool HasScheme(const std::string& url) {
+    const auto colon = url.find("://");
+    if (colon == std::string::npos || colon == 0) return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const unsigned char c = static_cast<unsigned char>(url[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;
+    }
+    return true;
+}
+
 // A fresh easy handle on the shared cookie store, with the time limits, no
 // signals and the reply body collected into `body`.
 Easy NewRequest(const std::string& url, std::string& body) {
+    if (!HasScheme(url)) return nullptr;
     CookieStore& cookies = CookieStore::Instance();  // also initialises libcurl
     Easy easy(curl_easy_init());
     if (!easy) return nullptr;

@@ -42,7 +42,7 @@ TEST(FileHost, StoredCookieIsScopedToTheDownloadPath) {
     StoreCookie("http://roxfile.com/zh-cn/download/123/", "ROXCDNKEY",
                 "v1;expires=" + FormatCookieDate(CookieExpiryFields(std::time(nullptr))));
     const std::string dump = store.Dump();
-    EXPECT_NE(dump.find("roxfile.com\tFALSE\t/zh-cn/download/123/"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("roxfile.com\tTRUE\t/zh-cn/download/123/"), std::string::npos) << dump;
     EXPECT_NE(dump.find("ROXCDNKEY\tv1"), std::string::npos) << dump;
 
     // The expiry written is read back as a moment hours ahead, so the

@@ -108,23 +108,28 @@ TEST_F(HttpClientTest, GetDecodesTheBodyInTheNamedCharset) {
 }
 
 TEST_F(HttpClientTest, GetRefusesShortAddressesAndTheSentinelWithoutARequest) {
-    // Scheme-less addresses on the test port, padded to an exact length.
-    std::string base = "127.0.0.1:" + std::to_string(port_) + "/";
-    ASSERT_LE(base.size(), 17u);
-    const std::string seventeen = base + std::string(17 - base.size(), 'x');
-    const std::string eighteen = base + std::string(18 - base.size(), 'x');
+    // Addresses of an exact length that reach the test server as a proxy.
+    const std::string proxy = "http://127.0.0.1:" + std::to_string(port_);
+    ::setenv("http_proxy", proxy.c_str(), 1);
+    ::unsetenv("no_proxy");
+    const std::string seventeen = "http://a.example/";
+    const std::string eighteen = "http://a.example/x";
     // Seventeen characters though eighteen bytes: the limit counts characters.
-    const std::string seventeenChars = base + std::string(16 - base.size(), 'x') + "é";
+    const std::string seventeenChars = "http://a.exampl\xc3\xa9";
 
     EXPECT_EQ(GetHttpPage(seventeen, "gb2312"), kFalse);
     EXPECT_EQ(GetHttpPage(seventeenChars, "gb2312"), kFalse);
     EXPECT_EQ(GetHttpPage(kFalse, "gb2312"), kFalse);
     EXPECT_EQ(GetHttpPage("", "gb2312"), kFalse);
+    // Long enough but without a scheme: libcurl would guess one; refused.
+    EXPECT_EQ(GetHttpPage("a.example/xxxxxxxxxxxxx", "gb2312"), kFalse);
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(hits_.load(), 0);
 
     EXPECT_EQ(GetHttpPage(eighteen, "gb2312"), kFalse);  // reaches the server: a 404
     for (int i = 0; i < 100 && hits_.load() == 0; ++i) std::this_thread::sleep_for(5ms);
+    ::unsetenv("http_proxy");
+    ::setenv("no_proxy", "127.0.0.1", 1);
     EXPECT_EQ(hits_.load(), 1);
 }
 

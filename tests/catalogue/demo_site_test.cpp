@@ -1,0 +1,254 @@
+// The demo site that stands in for the music site, the file host and the
+// version server: routing through the proxy, page mark-up the parsers rely
+// on, sign-in, generated files and prompt shutdown.
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/demo_site_fixture.h"
+#include "web/charset.h"
+
+namespace tunewell::testing {
+namespace {
+
+struct Reply {
+    long status = 0;
+    std::string headers;
+    std::string body;
+    CURLcode code = CURLE_OK;
+};
+
+std::size_t Append(char* data, std::size_t size, std::size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+// A plain libcurl request; the proxy comes from http_proxy.
+Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {}) {
+    Reply reply;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Append);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply.headers);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
+    if (!post.empty()) curl_easy_setopt(curl, CURLOPT_COPYPOSTFIELDS, post.c_str());
+    if (!cookie.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, cookie.c_str());
+    reply.code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+    curl_easy_cleanup(curl);
+    return reply;
+}
+
+std::string Between(const std::string& text, const std::string& start, const std::string& end) {
+    const auto from = text.find(start);
+    if (from == std::string::npos) return {};
+    const auto to = text.find(end, from + start.size());
+    return to == std::string::npos ? std::string() : text.substr(from + start.size(), to - from - start.size());
+}
+
+// Sends the parts to the site, reading once after each part but the last,
+// and returns everything it answered.
+std::string RawExchange(int port, const std::vector<std::string>& parts) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    char buffer[4096];
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            ::send(fd, parts[i].data(), parts[i].size(), MSG_NOSIGNAL);
+            if (i + 1 < parts.size()) {
+                const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+                if (got > 0) reply.append(buffer, static_cast<std::size_t>(got));
+            }
+        }
+        for (ssize_t got; (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) reply.append(buffer, got);
+    }
+    ::close(fd);
+    return reply;
+}
+
+using DemoSiteServer = DemoSiteTest;
+
+TEST_F(DemoSiteServer, HttpLayerHandlesOriginFormHeadAndBadRequests) {
+    const int port = Site().Port();
+    // Without a proxy the Host header names the site.
+    const std::string direct =
+        RawExchange(port, {"GET /tunewell.asp?SN=1 HTTP/1.1\r\nHost: soft.tunewell.net:80\r\n\r\n"});
+    EXPECT_EQ(direct.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+    EXPECT_NE(direct.find("{TunewellVerSion}2.6"), std::string::npos);
+
+    const std::string head = RawExchange(port, {"HEAD http://tunewell.com/audio/1001.mp3 HTTP/1.1\r\n\r\n"});
+    EXPECT_NE(head.find("Content-Length: 204800\r\n"), std::string::npos);
+    EXPECT_EQ(head.substr(head.size() - 4), "\r\n\r\n");  // headers only
+
+    EXPECT_EQ(RawExchange(port, {"NONSENSE\r\n\r\n"}).rfind("HTTP/1.1 400 ", 0), 0u);
+    EXPECT_EQ(RawExchange(port, {"GET / HTTP/1.1\r\nContent-Length: x\r\n\r\n"}).rfind("HTTP/1.1 400 ", 0), 0u);
+
+    // A client that waits for "100 Continue" before sending its body.
+    const std::string posted = RawExchange(
+        port, {"POST http://tunewell.com/info_oper.php?tag=signin HTTP/1.1\r\nExpect: 100-continue\r\n"
+               "Content-Length: 9\r\n\r\n",
+               "name=demo"});
+    EXPECT_EQ(posted.rfind("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK", 0), 0u);
+    const auto requests = Site().Requests();
+    ASSERT_EQ(requests.size(), 3u);  // the two malformed requests never reach the site
+    EXPECT_EQ(requests[0].host, "soft.tunewell.net");
+    EXPECT_EQ(requests[2].body, "name=demo");
+}
+
+TEST_F(DemoSiteServer, RoutesEveryHostThroughTheProxy) {
+    struct Case {
+        const char* url;
+        long status;
+        const char* marker;  // in the UTF-8 text of the reply
+    };
+    const Case cases[] = {
+        {"http://tunewell.com/music/chart", 200, "<SCRIPT>msl(\"月光小夜曲3001\",\"3001\""},
+        {"http://tunewell.com/music/lsn", 200, "</COLGROUP> <SCRIPT>wl(\"1\",\"5001\""},
+        {"http://tunewell.com/music/catsong/cat15/", 200, "音乐分类：流行金曲"},
+        {"http://tunewell.com/group/190/fav", 200, "<H1 class=\"h1user\">小组</H1>"},
+        {"http://tunewell.com/user/27677/", 200, "<SCRIPT>ws(\"1\",\"8001\""},
+        {"http://tunewell.com/tag/%BF%A8%C5%A9", 200, "下面这些歌曲被标注为“卡农”"},
+        {"http://tunewell.com/song/71799/", 200, "<P class=\"mid_tit\">卡农 (D大调)<P>"},
+        {"http://www.tunewell.com/play.php?song_id=1001", 200,
+         "<UL id=songs>\r\n<SCRIPT language=javascript>\r\nWrtSongLine(\"1001\", \"山间小路\", \"林小溪\""},
+        {"http://tunewell.com/home.php?tag=fav", 200, "<H2>登录到Tunewell</H2>"},
+        {"http://soft.tunewell.net/tunewell.asp?SN=X1&Rand=12345", 200, "{TunewellVerSion}2.6{/TunewellVerSion}"},
+        {"http://www.roxfile.com/zh-cn/files/880011/", 200, "<dt class=\"btn_22\"><a href=\"http://www.roxfile.com/"},
+        {"http://tunewell.com/no/such/page", 404, ""},
+        {"http://elsewhere.example/", 502, ""},
+    };
+    for (const Case& c : cases) {
+        const Reply reply = Fetch(c.url);
+        EXPECT_EQ(reply.status, c.status) << c.url;
+        const bool utf8 = std::string(c.url).find("roxfile") != std::string::npos;
+        const std::string text = utf8 ? reply.body : web::FromGbk(reply.body);
+        EXPECT_NE(text.find(c.marker), std::string::npos) << c.url;
+    }
+    const auto versionRequests = Site().RequestsFor("soft.tunewell.net");
+    ASSERT_EQ(versionRequests.size(), 1u);
+    EXPECT_EQ(versionRequests[0].target, "/tunewell.asp?SN=X1&Rand=12345");
+}
+
+TEST_F(DemoSiteServer, PagedListsAnswerEveryAddressFormOfAPage) {
+    const std::string page2 = Fetch("http://tunewell.com/music/chart/2").body;
+    EXPECT_NE(page2.find("\"3011\""), std::string::npos);
+    EXPECT_EQ(Fetch("http://tunewell.com/music/chart2").body, page2);
+    // The pager's » link leads to the last page, whose number is the count.
+    EXPECT_NE(Fetch("http://tunewell.com/music/chart").body.find("<A href='/music/chart/5'>&raquo;</A></DIV>"),
+              std::string::npos);
+    Options().chartPages = 2;
+    EXPECT_EQ(Fetch("http://tunewell.com/music/chart/3").body.find("msl(\""), std::string::npos);
+}
+
+TEST_F(DemoSiteServer, GeneratedFilesMatchTheirPublishedContent) {
+    EXPECT_EQ(Fetch("http://tunewell.com/audio/1001.mp3").body, demo::AudioContent(demo::kSongPlain));
+    const Reply chunked = Fetch("http://tunewell.com/audio/chunked/1005.mp3");
+    EXPECT_NE(chunked.headers.find("Transfer-Encoding: chunked"), std::string::npos);
+    EXPECT_EQ(chunked.headers.find("Content-Length"), std::string::npos);
+    EXPECT_EQ(chunked.body, demo::AudioContent(demo::kSongChunked));
+    EXPECT_EQ(Fetch("http://cdn.tunewell.com/stream?id=9").body, demo::AudioContent(demo::kSongHostDotOnly));
+    EXPECT_EQ(Fetch("http://tunewell.com/audio/big?size=300001").body, demo::GeneratedBytes(0, 0, 300001));
+    EXPECT_EQ(Fetch("http://tunewell.com/audio/missing/1009.mp3").status, 404);
+    // Streams are cut into pieces at arbitrary offsets: any piece must
+    // equal the same stretch of the whole.
+    const std::string whole = demo::GeneratedBytes(42, 0, 64);
+    for (std::size_t offset : {0u, 3u, 8u, 13u}) {
+        EXPECT_EQ(demo::GeneratedBytes(42, offset, 30), whole.substr(offset, 30)) << offset;
+    }
+}
+
+TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
+    const std::string form = Fetch("http://tunewell.com/signin.php").body;
+    const std::string passcode = Between(form, "color:#666' value='", "'>");
+    const std::string mpc = Between(form, "name=mpc value=", ">");
+    ASSERT_FALSE(passcode.empty());
+    ASSERT_FALSE(mpc.empty());
+    const std::string target = "http://tunewell.com/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav";
+    const std::string tail = "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
+
+    const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail);
+    EXPECT_NE(web::FromGbk(wrong.body).find("<span class='red'>用户名或密码错误</span><br />"), std::string::npos);
+    const Reply forged = Fetch(target, "name=demo&pwd=demo&passcode=x&mpc=" + mpc + "&B12=Login");
+    EXPECT_NE(forged.body.find("<span class='red'>"), std::string::npos);
+
+    // 张三 in GBK, and a password with & and + escaped.
+    const Reply right = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
+    EXPECT_EQ(right.body.find("<span class='red'>"), std::string::npos);
+    const std::string session = Between(right.headers, "Set-Cookie: ", ";");
+    ASSERT_FALSE(session.empty());
+    EXPECT_NE(right.headers.find("domain=tunewell.com; path=/"), std::string::npos);
+
+    const std::string box = web::FromGbk(Fetch("http://tunewell.com/home.php?tag=box", {}, session).body);
+    EXPECT_NE(box.find("您音乐盒中的歌曲"), std::string::npos);
+    Site().SignOutAll();
+    EXPECT_NE(web::FromGbk(Fetch("http://tunewell.com/home.php?tag=box", {}, session).body).find("登录到Tunewell"),
+              std::string::npos);
+
+    const auto posts = Site().RequestsFor("tunewell.com");
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(posts[3].method, "POST");
+    EXPECT_EQ(posts[3].body, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
+}
+
+TEST_F(DemoSiteServer, FileHostWantsTheKeyItsLinkPageSets) {
+    const std::string address = demo::FindSong(demo::kSongFileHost).address;
+    EXPECT_EQ(Fetch(address).status, 403);
+    const std::string page = Fetch("http://www.roxfile.com/zh-cn/files/880011/").body;
+    const std::string link = Between(page, "<dt class=\"btn_22\"><a href=\"", "\"");
+    const std::string call = Between(Fetch(link).body, "setCookie(", ");");
+    EXPECT_EQ(call, "'ROXCDNKEY', '" + demo::FileHostKey("880011") + "', 1");
+    EXPECT_EQ(Fetch(address, {}, "ROXCDNKEY=wrong").status, 403);
+    const Reply file = Fetch(address, {}, "ROXCDNKEY=" + demo::FileHostKey("880011"));
+    EXPECT_EQ(file.status, 200);
+    EXPECT_EQ(file.body, demo::AudioContent(demo::kSongFileHost));
+}
+
+TEST_F(DemoSiteServer, VersionReplyFollowsTheOptions) {
+    Options().latestVersion = "2.6.9";
+    Options().sendAd = false;
+    EXPECT_EQ(Fetch("http://soft.tunewell.net/tunewell.asp?SN=&Rand=10000").body,
+              "{TunewellVerSion}2.6.9{/TunewellVerSion}\r\n");
+    Options().programBytes = "MZ new program";
+    EXPECT_EQ(Fetch("http://soft.tunewell.net/upload/tunewell.exe").body, "MZ new program");
+    EXPECT_EQ(Fetch("http://soft.tunewell.net/Upload/Tunewell.exe").body, "MZ new program");
+    EXPECT_EQ(Fetch("http://soft.tunewell.net/Upload/Tunewell2.exe").body, demo::DefaultProgramBytes(2));
+    Options().programStatus = 404;
+    EXPECT_EQ(Fetch("http://soft.tunewell.net/upload/tunewell.exe").status, 404);
+    const std::string gif = Fetch("http://soft.tunewell.net/ad.gif").body;
+    EXPECT_EQ(gif.substr(0, 6), "GIF89a");
+    EXPECT_EQ(gif.back(), ';');
+}
+
+TEST(DemoSiteShutdown, StopEndsStalledAndTricklingRepliesPromptly) {
+    auto demo = std::make_unique<ScopedDemoSite>();
+    ASSERT_TRUE(demo->Running());
+    demo->Site().Options().slowChunkDelayMs = 500;
+    auto stalled = std::async(std::launch::async, [] { return Fetch("http://tunewell.com/hostile/stall"); });
+    auto slow = std::async(std::launch::async, [] { return Fetch("http://tunewell.com/audio/slow/1007.mp3"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    demo.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_NE(stalled.get().status, 200);
+    EXPECT_NE(slow.get().code, CURLE_OK);
+}
+
+}  // namespace
+}  // namespace tunewell::testing

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/list_command.h"
+#include "catalogue/song_catalogue.h"
+#include "settings/ini_file.h"
+#include "support/demo_site_fixture.h"
+#include "support/fake_ui.h"
+#include "web/http_client.h"
+#include "web/text_utils.h"
+
+namespace tunewell::catalogue {
+namespace {
+
+constexpr const char* kSite = "http://tunewell.com";
+
+class FetchSongList : public testing::DemoSiteTest {
+protected:
+    void SetUp() override {
+        DemoSiteTest::SetUp();
+        config_.GetPage = 1;
+    }
+    std::vector<double> Ids() const {
+        std::vector<double> ids;
+        for (const auto& row : ui_.songs.Rows()) ids.push_back(row.id);
+        return ids;
+    }
+    std::vector<std::string> Targets() {
+        std::vector<std::string> targets;
+        for (const auto& request : Site().Requests()) targets.push_back(request.target);
+        return targets;
+    }
+    void Fetch(const std::string& path) { catalogue_.FetchSongList(kSite + path); }
+
+    testing::FakeUi ui_;
+    settings::Config config_;
+    CatalogueState state_;
+    SongCatalogue catalogue_{ui_.ports, config_, state_};
+};
+
+TEST_F(FetchSongList, EveryPageKindGivesItsRows) {
+    struct KindCase {
+        const char* path;
+        std::size_t rows;
+        double firstId;
+        const char* firstName;
+    };
+    const KindCase cases[] = {
+        {"/music/chart/", 10, 3001, "月光小夜曲3001"},
+        {"/music/lsn", 8, 5001, "月光小夜曲5001-王一帆"},
+        {"/music/catsong/cat15/", 8, 7001, "月光小夜曲7001"},
+        {"/user/27677/", 6, 8001, "江南雨巷8001-孙小雅"},
+        {"/tag/%BF%A8%C5%A9", 6, 9001, "月光小夜曲9001-李思远"},
+        {"/song/71799/", 1, 71799, "卡农 (d大调)"},
+        {"/group/190/fav", 6, 7501, "追梦的人7501"},
+    };
+    for (const KindCase& c : cases) {
+        Fetch(c.path);
+        ASSERT_EQ(ui_.songs.RowCount(), static_cast<int>(c.rows)) << c.path;
+        EXPECT_EQ(ui_.songs.Tag(1), c.firstId) << c.path;
+        EXPECT_EQ(ui_.songs.Name(1), c.firstName) << c.path;
+    }
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    // Dates and bare numbers in the extra field are left out of the name.
+    Fetch("/music/lsn");
+    EXPECT_EQ(ui_.songs.Name(3), "城市之光5003");
+    EXPECT_EQ(ui_.songs.Name(5), "追梦的人5005");
+}
+
+TEST_F(FetchSongList, FollowingPagesAreFetchedInOrderUpToTheSetting) {
+    config_.GetPage = 3;
+    Fetch("/music/chart/");
+    EXPECT_EQ(Targets(), (std::vector<std::string>{"/music/chart/", "/music/chart/2", "/music/chart/3"}));
+    ASSERT_EQ(ui_.songs.RowCount(), 30);
+    EXPECT_EQ(ui_.songs.Tag(11), 3011);
+    EXPECT_EQ(ui_.songs.Tag(30), 3030);
+    EXPECT_EQ(ui_.status.Text(), "正在获取分页歌曲列表......");
+
+    // A setting above the pager's count is capped by the pager.
+    config_.GetPage = 50;
+    Site().ClearRequests();
+    Fetch("/group/190/fav");
+    EXPECT_EQ(Targets().size(), 3u);
+    EXPECT_EQ(ui_.songs.RowCount(), 18);
+}
+
+TEST_F(FetchSongList, SignInWithConfiguredLoginThenPagesByCurpage) {
+    config_.GetPage = 2;
+    config_.LoginName = "张三";
+    config_.LoginPass = "a&b+c";
+    Fetch("/home.php?tag=fav");
+    EXPECT_TRUE(state_.SignedIn);
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    ASSERT_EQ(ui_.songs.RowCount(), 12);
+    EXPECT_EQ(ui_.songs.Tag(1), 6001);
+
+    std::string body;
+    std::vector<std::string> targets;
+    for (const auto& request : Site().Requests()) {
+        targets.push_back(request.target);
+        if (request.method == "POST") body = request.body;
+    }
+    EXPECT_EQ(targets.back(), "/home.php?tag=fav&curpage=2");
+    // GBK percent-encoding, "&" and "+" encoded, fields in their order.
+    EXPECT_EQ(body.substr(0, 39), "name=%D5%C5%C8%FD&pwd=a%26b%2Bc&passcod");
+    EXPECT_NE(body.find("&mpc="), std::string::npos);
+    EXPECT_EQ(body.substr(body.size() - 10), "&B12=Login");
+}
+
+TEST_F(FetchSongList, SignInProblemsKeepTheListAndOpenTheSettings) {
+    Fetch("/music/lsn");
+    ASSERT_EQ(ui_.songs.RowCount(), 8);
+
+    config_.LoginName = "demo";  // no password
+    Fetch("/home.php?tag=fav");
+    EXPECT_EQ(ui_.messages.shown.back(), "您未配置您的TW用户名或密码！");
+    EXPECT_EQ(ui_.status.Text(), "正在为您登陆Tunewell");
+    EXPECT_EQ(ui_.windows.settingsShown, 1);
+    EXPECT_EQ(ui_.songs.RowCount(), 8);
+
+    config_.LoginPass = "wrong";
+    Fetch("/home.php?tag=fav");
+    EXPECT_EQ(ui_.messages.shown.back(), "登陆TW出错：用户名或密码错误");
+    EXPECT_FALSE(state_.SignedIn);
+    EXPECT_EQ(ui_.windows.settingsShown, 2);
+    EXPECT_EQ(ui_.songs.RowCount(), 8);
+}
+
+TEST_F(FetchSongList, HostilePagesGiveAMessageAndKeepTheRows) {
+    Fetch("/music/lsn");
+    const struct {
+        const char* path;
+        const char* message;  // nullptr: the list is cleared and stays empty
+    } cases[] = {
+        {"/hostile/binary", "没有发现歌曲列表！"},
+        {"/hostile/nomarker", "没有发现歌曲列表！"},
+        {"/hostile/empty", "获取歌曲列表失败，请检查网络连接！"},
+        {"/hostile/error500", "获取歌曲列表失败，请检查网络连接！"},
+        {"/hostile/cutoff", "获取歌曲列表失败，请检查网络连接！"},
+        {"/hostile/nothing-here", "获取歌曲列表失败，请检查网络连接！"},
+    };
+    for (const auto& c : cases) {
+        ui_.messages.shown.clear();
+        Fetch(c.path);
+        ASSERT_EQ(ui_.messages.shown.size(), 1u) << c.path;
+        EXPECT_EQ(ui_.messages.shown[0], c.message) << c.path;
+        EXPECT_EQ(ui_.songs.RowCount(), 8) << c.path;
+    }
+    // A recognised page whose body markers are missing clears the list.
+    ui_.messages.shown.clear();
+    Fetch("/hostile/truncated");
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    EXPECT_EQ(ui_.songs.RowCount(), 0);
+}
+
+TEST_F(FetchSongList, HugePageIsHandled) {
+    Options().hugePageBytes = 20ull * 1024 * 1024;
+    Fetch("/hostile/huge");
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    EXPECT_GT(ui_.songs.RowCount(), 0);
+}
+
+TEST_F(FetchSongList, StalledServerGivesUpWithTheNetworkMessage) {
+    const web::HttpLimits saved = web::GetHttpLimits();
+    web::SetHttpLimits({2, 1});
+    Fetch("/hostile/stall?seconds=8");
+    web::SetHttpLimits(saved);
+    EXPECT_EQ(ui_.messages.shown, std::vector<std::string>{"获取歌曲列表失败，请检查网络连接！"});
+}
+
+class ListCommand : public FetchSongList {
+protected:
+    void SetUp() override {
+        FetchSongList::SetUp();
+        folder_ = std::filesystem::temp_directory_path() / ("tw-list-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+        ini_ = (folder_ / "Config.ini").string();
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(folder_);
+        FetchSongList::TearDown();
+    }
+    std::filesystem::path folder_;
+    std::string ini_;
+};
+
+TEST_F(ListCommand, ChecksFieldsSavesThemAndAcceptsOnlyTheSite) {
+    RunListCommand(ui_.ports, catalogue_, "", "/tmp", ini_);
+    RunListCommand(ui_.ports, catalogue_, "http://tunewell.com/music/lsn", "", ini_);
+    EXPECT_EQ(ui_.messages.shown, (std::vector<std::string>{"请输入音乐列表地址！", "请输入音乐保保存地址！"}));
+    EXPECT_FALSE(std::filesystem::exists(ini_));
+
+    RunListCommand(ui_.ports, catalogue_, "http://TUNEWELL.COM/music/lsn", "/music", ini_);
+    EXPECT_EQ(ui_.messages.shown.back(), "本软件不支持tunewell.com网站外的歌曲！");
+    EXPECT_EQ(settings::ReadIni("Config", "ListUrl", "", 255, ini_), "http://TUNEWELL.COM/music/lsn");
+    EXPECT_EQ(settings::ReadIni("Config", "SavePath", "", 100, ini_), "/music");
+    EXPECT_TRUE(Site().Requests().empty());
+
+    // The host test passes without a scheme; the fetch itself then fails.
+    RunListCommand(ui_.ports, catalogue_, "tunewell.com/music/lsn", "/music", ini_);
+    EXPECT_EQ(ui_.messages.shown.back(), "获取歌曲列表失败，请检查网络连接！");
+
+    RunListCommand(ui_.ports, catalogue_, "http://tunewell.com/music/lsn", "/music", ini_);
+    EXPECT_EQ(ui_.songs.RowCount(), 8);
+}
+
+}  // namespace
+}  // namespace tunewell::catalogue
