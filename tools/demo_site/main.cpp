@@ -1,1 +1,53 @@
-int main() { return 0; }
+// tunewell-demo-site [--port N]: serves the demo site until killed. Prints
+// "http_proxy=http://127.0.0.1:N" first, so a script can read the address.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <pthread.h>
+
+#include "demo_site/demo_site.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: tunewell-demo-site [--port N]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int port = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            const long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 65535) return Usage();
+            port = static_cast<int>(value);
+        } else {
+            return Usage();
+        }
+    }
+    // Block the stop signals before the server starts its threads, so they
+    // inherit the mask and only sigwait below receives the signals.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    tunewell::demo::DemoSite site;
+    const int bound = site.Start(port);
+    if (bound < 0) {
+        std::fprintf(stderr, "tunewell-demo-site: cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("http_proxy=%s\n", site.ProxyUrl().c_str());
+    std::fflush(stdout);
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    site.Stop();
+    return 0;
+}

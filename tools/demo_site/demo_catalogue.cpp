@@ -1,0 +1,125 @@
+#include "demo_site/demo_catalogue.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace tunewell::demo {
+namespace {
+
+constexpr std::array<const char*, 16> kTitles = {
+    "晚风轻拂", "江南雨巷", "青石板路", "星河漫步", "远方的信", "夏夜蝉鸣", "老街灯火", "海边的风",
+    "故乡的云朵", "月光小夜曲", "Morning Light", "城市之光", "雪落无声", "追梦的人", "花开时节", "Rainy Day"};
+constexpr std::array<const char*, 8> kPerformers = {"林小溪", "周晓明", "陈雨桐", "王一帆",
+                                                   "Blue Lake乐队", "李思远", "赵清风", "孙小雅"};
+
+struct FeaturedSong {
+    int id;
+    const char* title;
+    const char* performer;
+    const char* address;
+    std::uint64_t size;
+};
+
+constexpr std::uint64_t KiB = 1024;
+
+const std::array<FeaturedSong, 11>& FeaturedSongs() {
+    static const std::array<FeaturedSong, 11> songs = {{
+        {kSongPlain, "山间小路", "林小溪", "http://tunewell.com/audio/1001.mp3", 200 * KiB},
+        {kSongIllegalName, "春夏秋冬: A/B*C?<D>|E\\F", "周晓明", "http://tunewell.com/audio/1002.mp3", 100 * KiB},
+        {kSongShortTitle, "雨", "陈雨桐", "http://tunewell.com/audio/1003.mp3", 50 * KiB},
+        {kSongFileHost, "蓝色天空", "王一帆", "http://s1.roxfile.com/zh-cn/download/880011/lan-se-tian-kong.mp3",
+         150 * KiB},
+        {kSongChunked, "Vol.2 Live", "Blue Lake乐队", "http://tunewell.com/audio/chunked/1005.mp3", 300 * KiB},
+        {kSongLarge, "长长的路", "李思远", "http://tunewell.com/audio/1006.mp3", kLargeSongBytes},
+        {kSongSlow, "慢慢地走", "赵清风", "http://tunewell.com/audio/slow/1007.mp3", 256 * KiB},
+        {kSongHostDotOnly, "流动的声音", "孙小雅", "http://cdn.tunewell.com/stream?id=9", 60 * KiB},
+        {kSongMissing, "找不到的歌", "佚名", "http://tunewell.com/audio/missing/1009.mp3", 0},
+        {kSongUpperExtension, "大写扩展名", "吴天", "http://tunewell.com/audio/1010.MP3?x=1", 70 * KiB},
+        {kSongCanon, "卡农 (D大调)", "帕赫贝尔", "http://tunewell.com/audio/71799.mp3", 120 * KiB},
+    }};
+    return songs;
+}
+
+const FeaturedSong* FindFeatured(int id) {
+    for (const auto& song : FeaturedSongs()) {
+        if (song.id == id) return &song;
+    }
+    return nullptr;
+}
+
+std::uint64_t SplitMix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+std::uint64_t Positive(int id) { return id < 0 ? static_cast<std::uint64_t>(-static_cast<long long>(id)) : id; }
+
+}  // namespace
+
+DemoSong FindSong(int id) {
+    if (const FeaturedSong* featured = FindFeatured(id)) {
+        return {id, featured->title, featured->performer, featured->address};
+    }
+    const std::uint64_t n = Positive(id);
+    return {id, std::string(kTitles[n % kTitles.size()]) + std::to_string(id),
+            kPerformers[(n * 3 + n / kTitles.size()) % kPerformers.size()],
+            "http://tunewell.com/audio/" + std::to_string(id) + ".mp3"};
+}
+
+std::vector<int> FeaturedSongIds() {
+    std::vector<int> ids;
+    for (const auto& song : FeaturedSongs()) {
+        if (song.id != kSongCanon) ids.push_back(song.id);
+    }
+    return ids;
+}
+
+std::uint64_t AudioSize(int songId) {
+    if (const FeaturedSong* featured = FindFeatured(songId)) return featured->size;
+    return 40 * KiB + (Positive(songId) % 13) * KiB;
+}
+
+std::string AudioContent(int songId) {
+    return GeneratedBytes(static_cast<std::uint64_t>(songId), 0, static_cast<std::size_t>(AudioSize(songId)));
+}
+
+std::string GeneratedBytes(std::uint64_t seed, std::uint64_t offset, std::size_t length) {
+    // Every 8-byte block of the stream is one SplitMix value of (seed, block).
+    std::string out(length, '\0');
+    const std::uint64_t key = SplitMix(seed * 0x632BE59BD9B4E019ull + 1);
+    std::size_t written = 0;
+    std::uint64_t block = offset / 8;
+    std::size_t skip = static_cast<std::size_t>(offset % 8);
+    while (written < length) {
+        const std::uint64_t value = SplitMix(key ^ (block * 0xD1B54A32D192ED03ull));
+        unsigned char bytes[8];
+        for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+        const std::size_t take = std::min<std::size_t>(8 - skip, length - written);
+        std::memcpy(out.data() + written, bytes + skip, take);
+        written += take;
+        skip = 0;
+        ++block;
+    }
+    return out;
+}
+
+std::string FileHostKey(const std::string& fileId) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const char c : fileId) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    static const char kHex[] = "0123456789abcdef";
+    std::string key = "K";
+    for (int i = 0; i < 12; ++i) key += kHex[(hash >> (4 * i)) & 0xF];
+    return key;
+}
+
+std::string DefaultProgramBytes(int edition) {
+    std::string bytes = "MZ";
+    bytes += edition == 2 ? "Tunewell traditional edition 2.6\r\n" : "Tunewell 2.6\r\n";
+    bytes += GeneratedBytes(static_cast<std::uint64_t>(900 + edition), 0, 256 * 1024);
+    return bytes;
+}
+
+}  // namespace tunewell::demo

@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tunewell::demo {
+
+// Songs with a particular behaviour, listed on the album page /album/232523
+// and answered by the play page like any other id.
+inline constexpr int kSongPlain = 1001;           // ordinary file with Content-Length
+inline constexpr int kSongIllegalName = 1002;     // title full of characters file names refuse
+inline constexpr int kSongShortTitle = 1003;      // one-character title
+inline constexpr int kSongFileHost = 1004;        // stored on the file host, needs ROXCDNKEY
+inline constexpr int kSongChunked = 1005;         // no Content-Length (chunked), dotted title
+inline constexpr int kSongLarge = 1006;           // 32 MiB
+inline constexpr int kSongSlow = 1007;            // trickles in small chunks
+inline constexpr int kSongHostDotOnly = 1008;     // address whose only dots are in its host
+inline constexpr int kSongMissing = 1009;         // answers 404
+inline constexpr int kSongUpperExtension = 1010;  // address ending in .MP3?x=1
+// The single-song quick link /song/71799/.
+inline constexpr int kSongCanon = 71799;
+
+inline constexpr const char* kFileHostFileId = "880011";
+inline constexpr std::uint64_t kLargeSongBytes = 32ull * 1024 * 1024;
+
+struct DemoSong {
+    int id = 0;
+    std::string title;      // UTF-8
+    std::string performer;  // UTF-8
+    std::string address;    // the audio file's address on the play page
+};
+
+// The catalogue entry of a known id; any other id gets a generated song
+// (title and performer from fixed pools, audio at /audio/<id>.mp3).
+DemoSong FindSong(int id);
+// The ids with particular behaviour, in album order.
+std::vector<int> FeaturedSongIds();
+
+// Size and bytes of a song's audio file. Content is generated from the id,
+// so tests can compare a downloaded file with AudioContent(id).
+std::uint64_t AudioSize(int songId);
+std::string AudioContent(int songId);
+// The deterministic byte stream behind every generated file: `length`
+// bytes from `offset` of the stream named by `seed`.
+std::string GeneratedBytes(std::uint64_t seed, std::uint64_t offset, std::size_t length);
+
+// The ROXCDNKEY value the file host expects for a file id.
+std::string FileHostKey(const std::string& fileId);
+// The program file the version server offers when no bytes are configured;
+// edition 1 is the simplified, 2 the traditional Chinese edition.
+std::string DefaultProgramBytes(int edition);
+
+}  // namespace tunewell::demo

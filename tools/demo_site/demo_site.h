@@ -1,0 +1,98 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo_site/http_message.h"
+
+namespace tunewell::demo {
+
+// Settings of the demo site. Tests may change them through DemoSite::Options()
+// between requests; every request reads them afresh.
+struct DemoOptions {
+    // Version server: the reply of /tunewell.asp. When `versionReply` is not
+    // empty it is sent as it is; otherwise the reply is built from the fields.
+    std::string latestVersion = "2.6";
+    bool sendVersion = true;
+    bool sendAd = true;
+    std::string adText = "http://soft.tunewell.net/ad.gif||http://example-ad-link";
+    std::string versionReply;
+    int versionStatus = 200;
+    // Program files of the version server; empty gives DefaultProgramBytes().
+    std::string programBytes;   // /upload/tunewell.exe and /Upload/Tunewell.exe
+    std::string program2Bytes;  // /Upload/Tunewell2.exe
+    int programStatus = 200;
+
+    // Music site: number of pages of the paged lists.
+    int chartPages = 5;
+    int favouritePages = 5;
+    int boxPages = 2;
+    int categoryPages = 5;
+    int groupPages = 3;
+    // Whether the member pages (/home.php) answer the sign-in form to
+    // visitors without a session.
+    bool requireSignIn = true;
+    // Status of the play page (anything but 200 makes the program's fetch fail).
+    int playStatus = 200;
+
+    // Slow audio file: chunk size and pause between chunks.
+    int slowChunkBytes = 4096;
+    int slowChunkDelayMs = 50;
+    // Hostile pages: how long the stalled address waits, the huge page's size.
+    int stallSeconds = 10;
+    std::uint64_t hugePageBytes = 50ull * 1024 * 1024;
+};
+
+// One request as the site received it (for tests to inspect).
+struct RecordedRequest {
+    std::string method;
+    std::string host;  // lower-case, without port
+    std::string target;  // path and query, e.g. "/play.php?song_id=1,2"
+    HeaderList headers;
+    std::string body;
+
+    std::string Header(std::string_view name) const;
+};
+
+class DemoState;
+class HttpServer;
+
+// The music site, the file-hosting service and the version server behind one
+// HTTP endpoint on 127.0.0.1, meant to be used as the http_proxy of the
+// program. Requests are routed by host: tunewell.com, www.tunewell.com and
+// cdn.tunewell.com; roxfile.com and its subdomains; soft.tunewell.net.
+class DemoSite {
+public:
+    explicit DemoSite(DemoOptions options = {});
+    ~DemoSite();
+    DemoSite(const DemoSite&) = delete;
+    DemoSite& operator=(const DemoSite&) = delete;
+
+    // Starts serving in background threads; port 0 picks a free port.
+    // Returns the port, or -1 when the site could not listen.
+    int Start(int port = 0);
+    // Stops serving; waiting handlers and streamed replies end promptly.
+    void Stop();
+    int Port() const;
+    // "http://127.0.0.1:<port>", the value for http_proxy.
+    std::string ProxyUrl() const;
+
+    // Every request received since the start or the last ClearRequests.
+    std::vector<RecordedRequest> Requests() const;
+    // Only the requests for one host (e.g. "soft.tunewell.net").
+    std::vector<RecordedRequest> RequestsFor(const std::string& host) const;
+    void ClearRequests();
+
+    DemoOptions& Options();
+    // Forgets every signed-in session.
+    void SignOutAll();
+
+private:
+    void Handle(const HttpRequest& request, HttpResponse& response);
+
+    std::unique_ptr<DemoState> state_;
+    std::unique_ptr<HttpServer> server_;
+};
+
+}  // namespace tunewell::demo

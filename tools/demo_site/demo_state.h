@@ -1,0 +1,54 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "demo_site/demo_site.h"
+
+namespace tunewell::demo {
+
+// What the demo site remembers between requests: its options, the request
+// log, issued sign-in forms and signed-in sessions. Thread-safe except for
+// the options, which tests change only between requests.
+class DemoState {
+public:
+    explicit DemoState(DemoOptions options) : options_(std::move(options)) {}
+
+    DemoOptions& Options() { return options_; }
+
+    void Record(const HttpRequest& request);
+    std::vector<RecordedRequest> Requests() const;
+    void ClearRequests();
+
+    // A fresh passcode / mpc pair for one sign-in form.
+    std::pair<std::string, std::string> IssueFormValues();
+    // Whether the pair was issued by IssueFormValues.
+    bool FormValuesValid(const std::string& passcode, const std::string& mpc) const;
+    // A new session token for a user who signed in.
+    std::string OpenSession(const std::string& user);
+    bool SessionValid(const std::string& token) const;
+    void SignOutAll();
+
+    void SetStopping(bool stopping) { stopping_ = stopping; }
+    bool Stopping() const { return stopping_.load(); }
+    // Sleeps for `duration` in short steps; returns false at once when the
+    // site starts stopping.
+    bool SleepUnlessStopping(std::chrono::milliseconds duration) const;
+
+private:
+    std::string NextToken(const char* prefix);
+
+    DemoOptions options_;
+    mutable std::mutex mutex_;
+    std::vector<RecordedRequest> requests_;
+    std::map<std::string, std::string> forms_;  // passcode -> mpc
+    std::map<std::string, std::string> sessions_;  // token -> user
+    unsigned long counter_ = 0;
+    std::atomic<bool> stopping_{false};
+};
+
+}  // namespace tunewell::demo

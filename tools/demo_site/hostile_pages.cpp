@@ -1,0 +1,102 @@
+#include <algorithm>
+#include <chrono>
+
+#include "demo_site/demo_catalogue.h"
+#include "demo_site/list_markup.h"
+#include "demo_site/routes.h"
+#include "web/charset.h"
+
+namespace tunewell::demo {
+namespace {
+
+// Beginning of a kind-1 list page: the script list opened, entries written,
+// nothing closed.
+std::string OpenScriptList() {
+    std::string list = MslScript(PageIds(3000, 1, 5));
+    list.resize(list.rfind("</SCRIPT>"));
+    return SitePageHead("一周排行") + "<DIV class=box>\r\n<H2>一周排行</H2>\r\n<UL class=songs>\r\n" + list;
+}
+
+// A page of `total` bytes: a complete kind-1 list, then ASCII filler
+// comments, then the page end. Streamed, never held whole.
+void HugePage(HttpResponse& response, std::uint64_t total) {
+    const std::string prefix = web::ToGbk(OpenScriptList() + "</SCRIPT>\r\n</UL></DIV>\r\n");
+    const std::string suffix = web::ToGbk(SitePageFoot());
+    const std::uint64_t fixed = prefix.size() + suffix.size();
+    total = std::max(total, fixed);
+    std::string block;
+    const std::string line = "<!-- padding: the quick brown fox jumps over the lazy dog 0123456789 -->\r\n";
+    while (block.size() < 64 * 1024) block += line;
+    response.SetHeader("Content-Type", "text/html; charset=gb2312");
+    response.streamLength = static_cast<std::int64_t>(total);
+    response.stream = [prefix, suffix, block, filler = total - fixed](BodySink& sink) {
+        if (!sink.Write(prefix)) return false;
+        for (std::uint64_t left = filler; left > 0;) {
+            const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+            if (!sink.Write(std::string_view(block).substr(0, take))) return false;
+            left -= take;
+        }
+        return sink.Write(suffix);
+    };
+}
+
+// Declares more bytes than it sends, then closes the connection.
+void CutOffPage(HttpResponse& response) {
+    const std::string start = web::ToGbk(OpenScriptList());
+    response.SetHeader("Content-Type", "text/html; charset=gb2312");
+    response.streamLength = static_cast<std::int64_t>(start.size()) * 10;
+    response.stream = [start](BodySink& sink) {
+        sink.Write(start);
+        return false;
+    };
+}
+
+void StallPage(DemoState& state, const HttpRequest& request, HttpResponse& response) {
+    int seconds = state.Options().stallSeconds;
+    const long long asked = ParseDigits(request.QueryValue("seconds"));
+    if (asked >= 0) seconds = static_cast<int>(std::min<long long>(asked, 60));
+    if (!state.SleepUnlessStopping(std::chrono::seconds(seconds))) {
+        response.dropConnection = true;
+        return;
+    }
+    SendGbkPage(response, SitePageHead("等待") + "<P>终于好了。</P>\r\n" + SitePageFoot());
+}
+
+}  // namespace
+
+bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& response) {
+    const std::string& path = request.path;
+    if (path.rfind("/hostile/", 0) != 0) return false;
+    const std::string name = path.substr(9);
+    if (name == "huge") {
+        const long long size = ParseDigits(request.QueryValue("size"));
+        HugePage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);
+    } else if (name == "truncated") {
+        // The list's start marker without its end marker, in a complete reply.
+        SendGbkPage(response, OpenScriptList());
+    } else if (name == "cutoff") {
+        CutOffPage(response);
+    } else if (name == "binary") {
+        response.SetHeader("Content-Type", "text/html; charset=gb2312");
+        response.body = GeneratedBytes(77, 0, 64 * 1024);
+    } else if (name == "nomarker") {
+        SendGbkPage(response, SitePageHead("关于我们") + "<P>Tunewell是一个音乐分享网站。</P>\r\n" + SitePageFoot());
+    } else if (name == "empty") {
+        SendGbkPage(response, "");
+    } else if (name == "error500") {
+        SendGbkPage(response, "<HTML><BODY><H1>服务器错误</H1></BODY></HTML>\r\n", 500);
+    } else if (name == "stall") {
+        StallPage(state, request, response);
+    } else if (name == "drop") {
+        response.dropConnection = true;
+    } else if (name == "redirect") {
+        SendRedirect(response, "http://tunewell.com/music/chart/");
+    } else if (name == "redirect-loop") {
+        SendRedirect(response, "http://tunewell.com/hostile/redirect-loop");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tunewell::demo

@@ -1,0 +1,66 @@
+#include "demo_site/demo_catalogue.h"
+#include "demo_site/gif_image.h"
+#include "demo_site/routes.h"
+
+namespace tunewell::demo {
+namespace {
+
+void VersionReply(DemoState& state, HttpResponse& response) {
+    const auto& options = state.Options();
+    std::string reply = options.versionReply;
+    if (reply.empty()) {
+        if (options.sendVersion) reply += "{TunewellVerSion}" + options.latestVersion + "{/TunewellVerSion}\r\n";
+        if (options.sendAd) reply += "{TunewellAD}" + options.adText + "{/TunewellAD}\r\n";
+    }
+    SendGbkPage(response, reply, options.versionStatus);
+}
+
+void ProgramFile(DemoState& state, HttpResponse& response, int edition) {
+    const auto& options = state.Options();
+    if (options.programStatus != 200) {
+        SendGbkPage(response, "<HTML><BODY>文件暂时无法下载</BODY></HTML>\r\n", options.programStatus);
+        return;
+    }
+    const std::string& configured = edition == 2 ? options.program2Bytes : options.programBytes;
+    response.SetHeader("Content-Type", "application/octet-stream");
+    response.body = configured.empty() ? DefaultProgramBytes(edition) : configured;
+}
+
+void HelpPage(HttpResponse& response) {
+    SendGbkPage(response, Crlf({"<HTML>", "<HEAD><META http-equiv=Content-Type content=\"text/html; charset=gb2312\">",
+                                "<TITLE>Tunewell音乐下载助手 使用帮助</TITLE></HEAD>", "<BODY>",
+                                "<H1>Tunewell音乐下载助手</H1>",
+                                "<P>输入音乐列表地址，点击“获取歌曲列表”，勾选歌曲后点击“开始下载”。</P>",
+                                "<H2>更新记录</H2><UL><LI>2.6 支持文件分享站点的歌曲</LI>"
+                                "<LI>2.5 增加迅雷下载</LI></UL>",
+                                "</BODY>", "</HTML>"}));
+}
+
+}  // namespace
+
+bool HandleVersionServer(DemoState& state, const HttpRequest& request, HttpResponse& response) {
+    // The server's file system does not care about letter case.
+    const std::string path = ToLowerAscii(request.path);
+    if (path == "/tunewell.asp") {
+        if (request.HasQuery("ReUrl")) {
+            const std::string link = PercentDecode(request.QueryValue("ReUrl"), false);
+            SendGbkPage(response, "<HTML><BODY>正在转向 <A href=\"" + link + "\">" + link + "</A></BODY></HTML>\r\n");
+        } else {
+            VersionReply(state, response);
+        }
+    } else if (path == "/ad.gif") {
+        response.SetHeader("Content-Type", "image/gif");
+        response.body = AnimatedGif();
+    } else if (path == "/upload/tunewell.exe") {
+        ProgramFile(state, response, 1);
+    } else if (path == "/upload/tunewell2.exe") {
+        ProgramFile(state, response, 2);
+    } else if (path == "/log/tunewell/" || path == "/log/tunewell") {
+        HelpPage(response);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tunewell::demo
