@@ -1,0 +1,199 @@
+#include "settings/ui/frm_seting.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <iterator>
+#include <utility>
+
+#include "settings/ini_file.h"
+#include "shell/message_dialog.h"
+#include "shell/shell_functions.h"
+#include "web/text_utils.h"
+
+namespace tunewell::settings {
+namespace {
+
+constexpr int kClientWidth = 368;
+constexpr int kClientHeight = 211;
+const QColor kTipRed(0xFF, 0x00, 0x00);
+const QColor kTipGreen(0x00, 0x80, 0x00);
+const QColor kCheckBackground(0xF4, 0xF4, 0xF4);
+
+// Where a control sits in the client area, in pixels.
+struct Place {
+    int left, top, width, height;
+};
+
+// The status line sits in the strip along the bottom of the frame, below
+// the save button, where the frame leaves it readable.
+constexpr Place kTipPlace{16, 189, 0, 13};
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+template <typename Widget>
+Widget* Put(Widget* widget, const char* name, const Place& place) {
+    widget->setObjectName(Utf8(name));
+    widget->setGeometry(place.left, place.top, place.width, place.height);
+    return widget;
+}
+
+QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const Place& place) {
+    auto* label = Put(new QLabel(Utf8(caption), parent), name, place);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+std::string ChooseFolderWithDialog(QWidget* owner, const std::string& title) {
+    return shell::BrowseForFolder(owner, title,
+                                  shell::kBrowseFileSystemOnly | shell::kBrowseNewDialogStyle);
+}
+
+std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+}  // namespace
+
+frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFolder,
+                     QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      mainWindow_(mainWindow),
+      config_(config),
+      programFolder_(std::move(programFolder)),
+      chooseFolder_(ChooseFolderWithDialog) {
+    setObjectName(QStringLiteral("frmSeting"));
+    setWindowTitle(Utf8("Tunewell音乐下载设置"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    setFont(font);
+    setFixedSize(kClientWidth, kClientHeight);
+    CreateControls();
+    SetTabOrder();
+    CentreOnScreen();
+    Form_Load();
+}
+
+void frmSeting::setFolderChooser(FolderChooser chooser) {
+    chooseFolder_ = chooser ? std::move(chooser) : FolderChooser(ChooseFolderWithDialog);
+}
+
+void frmSeting::CreateControls() {
+    PutLabel(this, "lblLabel1", "音乐保存地址：", {16, 40, 84, 13});
+    cPath = Put(new QLineEdit(this), "cPath", {104, 40, 193, 21});
+    cmdDir = Put(new QPushButton(Utf8("浏览"), this), "cmdDir", {304, 40, 49, 22});
+    PutLabel(this, "lblLabel3", "获取音乐页数：", {16, 69, 84, 13});
+    cPage = Put(new QLineEdit(this), "cPage", {104, 67, 33, 21});
+    PutLabel(this, "lblLabel4", "TW登陆用户：", {24, 96, 72, 13});
+    cName = Put(new QLineEdit(this), "cName", {104, 94, 153, 21});
+    PutLabel(this, "lblLabel5", "TW登陆密码：", {24, 123, 72, 13});
+    cPass = Put(new QLineEdit(this), "cPass", {104, 121, 153, 21});
+    cPass->setEchoMode(QLineEdit::Normal);  // the password is shown as typed
+    PutLabel(this, "lblLabel2", "自动添加编号：", {16, 152, 84, 13});
+    cID = Put(new QCheckBox(this), "cID", {104, 152, 17, 17});
+    QPalette checkPalette = cID->palette();
+    checkPalette.setColor(QPalette::Window, kCheckBackground);
+    cID->setPalette(checkPalette);
+    cID->setAutoFillBackground(true);
+    cmdSave = Put(new QPushButton(Utf8("保存设置"), this), "cmdSave", {272, 152, 81, 24});
+    LabTip = Put(new QLabel(this), "LabTip", kTipPlace);
+    SetTipColour(kTipRed);
+
+    connect(cmdDir, &QPushButton::clicked, this, &frmSeting::cmdDir_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmSeting::cmdSave_Click);
+}
+
+void frmSeting::SetTabOrder() {
+    QWidget* const order[] = {cPath, cID, cPage, cName, cPass, cmdDir, cmdSave};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void frmSeting::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    move(area.left() + (area.width() - kClientWidth) / 2,
+         area.top() + (area.height() - kClientHeight) / 2);
+}
+
+// Fills the fields from the settings as they were last loaded.
+void frmSeting::Form_Load() {
+    cPath->setText(QString::fromStdString(config_.SavePath));
+    cPage->setText(QString::number(config_.GetPage));
+    cName->setText(QString::fromStdString(config_.LoginName));
+    cPass->setText(QString::fromStdString(config_.LoginPass));
+    cID->setChecked(config_.AddID == 1);
+    SetTip(QString());
+}
+
+// Picks the save folder; a cancelled dialog gives the program's folder.
+void frmSeting::cmdDir_Click() {
+    std::string folder = chooseFolder_(this, "请选择保存文件夹");
+    if (folder.empty()) folder = programFolder_;
+    cPath->setText(QString::fromStdString(folder));
+}
+
+void frmSeting::cmdSave_Click() {
+    const std::string path = TextOf(cPath);
+    // A fraction keeps its fraction; text that is not a number becomes "0".
+    const std::string page = web::ToNumber(TextOf(cPage)).ToText();
+    if (path.empty()) {
+        SetTipColour(kTipRed);
+        SetTip(Utf8("请输入音乐保存地址！"));
+        return;
+    }
+    if (!WriteSettings(path, page)) {
+        SetTipColour(kTipRed);
+        SetTip(Utf8("配置保存失败！"));
+        shell::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
+        return;
+    }
+    SetTipColour(kTipGreen);
+    SetTip(Utf8("配置保存成功！"));
+    LoadConfig(config_, programFolder_);
+    hide();
+    ShowMainWindow();
+}
+
+// Writes the five keys in their fixed order; stops at the first failure.
+bool frmSeting::WriteSettings(const std::string& path, const std::string& page) {
+    const std::string file = ConfigPath(programFolder_);
+    const std::pair<const char*, std::string> keys[] = {
+        {"SavePath", path},
+        {"GetPage", page},
+        {"LoginName", TextOf(cName)},
+        {"LoginPass", TextOf(cPass)},
+        {"AddID", cID->isChecked() ? "1" : "0"},
+    };
+    for (const auto& [key, value] : keys) {
+        if (WriteIni(kConfigSection, key, value, file) == 0) return false;
+    }
+    return true;
+}
+
+void frmSeting::closeEvent(QCloseEvent* event) {
+    hide();
+    ShowMainWindow();
+    SetTip(QString());
+    event->accept();
+}
+
+void frmSeting::SetTip(const QString& text) {
+    LabTip->setText(text);
+    LabTip->adjustSize();  // the status line grows with its text
+}
+
+void frmSeting::SetTipColour(const QColor& colour) {
+    QPalette palette = LabTip->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    LabTip->setPalette(palette);
+}
+
+void frmSeting::ShowMainWindow() {
+    if (mainWindow_) mainWindow_->show();
+}
+
+}  // namespace tunewell::settings

@@ -1,0 +1,173 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "settings/ui/frm_seting.h"
+#include "shell/message_dialog.h"
+#include "shell/settings_window_launcher.h"
+
+namespace tunewell::settings {
+namespace {
+
+QString Q(const char* text) { return QString::fromUtf8(text); }
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shell::SetMessageHandler([this](QWidget*, const std::string& text) { messages.push_back(text); });
+        mainWindow.show();
+    }
+    void TearDown() override { shell::SetMessageHandler(nullptr); }
+
+    template <typename T = QWidget>
+    static T* Child(frmSeting& window, const char* name) { return window.findChild<T*>(Q(name)); }
+    static QString Text(frmSeting& window, const char* name) { return Child<QLineEdit>(window, name)->text(); }
+    static QLabel* Tip(frmSeting& window) { return Child<QLabel>(window, "LabTip"); }
+    static void Edit(frmSeting& window, const char* name, const char* text) {
+        Child<QLineEdit>(window, name)->setText(Q(text));
+    }
+    static void Save(frmSeting& window) { Child<QPushButton>(window, "cmdSave")->click(); }
+    std::string folder() const { return dir.path().toStdString(); }
+    std::string FileBytes() const {
+        std::ostringstream bytes;
+        bytes << std::ifstream(ConfigPath(folder()), std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+
+    QTemporaryDir dir;
+    QWidget mainWindow;
+    Config config{"http://list", "/songs", 3, "阿明", "p&ss", 1};
+    std::vector<std::string> messages;
+};
+
+TEST_F(SettingsWindowTest, LaysOutCaptionControlsAndTabOrder) {
+    frmSeting window(&mainWindow, config, folder());
+    EXPECT_EQ(window.windowTitle(), Q("Tunewell音乐下载设置"));
+    EXPECT_EQ(window.size(), QSize(368, 211));
+    EXPECT_EQ(window.geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
+    const std::pair<const char*, QRect> places[] = {
+        {"cPath", {104, 40, 193, 21}}, {"cmdDir", {304, 40, 49, 22}},   {"cPage", {104, 67, 33, 21}},
+        {"lblLabel4", {24, 96, 72, 13}}, {"cID", {104, 152, 17, 17}}, {"cmdSave", {272, 152, 81, 24}}};
+    for (const auto& [name, rect] : places) EXPECT_EQ(Child(window, name)->geometry(), rect) << name;
+    EXPECT_EQ(Child<QLineEdit>(window, "cPass")->echoMode(), QLineEdit::Normal);
+
+    std::vector<QString> order;
+    for (QWidget* w = Child(window, "cPath"); order.size() < 7; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus) order.push_back(w->objectName());
+    }
+    EXPECT_EQ(order, (std::vector<QString>{"cPath", "cID", "cPage", "cName", "cPass", "cmdDir", "cmdSave"}));
+}
+
+TEST_F(SettingsWindowTest, LoadShowsTheCurrentSettings) {
+    frmSeting window(&mainWindow, config, folder());
+    EXPECT_EQ(Text(window, "cPath"), Q("/songs"));
+    EXPECT_EQ(Text(window, "cPage"), Q("3"));
+    EXPECT_EQ(Text(window, "cName"), Q("阿明"));
+    EXPECT_EQ(Text(window, "cPass"), Q("p&ss"));
+    EXPECT_TRUE(Child<QCheckBox>(window, "cID")->isChecked());
+    EXPECT_TRUE(Tip(window)->text().isEmpty());
+}
+
+TEST_F(SettingsWindowTest, SaveWritesGbkKeysInOrderReloadsAndHides) {
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    mainWindow.hide();
+    Edit(window, "cPath", "/音乐");
+    Edit(window, "cPage", "2.5");
+    Child<QCheckBox>(window, "cID")->setChecked(false);
+    Save(window);
+    // GBK: 音乐 is D2F4 C0D6, 阿明 is B0A2 C3F7.
+    EXPECT_EQ(FileBytes(), "[Config]\r\nSavePath=/\xD2\xF4\xC0\xD6\r\nGetPage=2.5\r\n"
+                           "LoginName=\xB0\xA2\xC3\xF7\r\nLoginPass=p&ss\r\nAddID=0\r\n");
+    EXPECT_EQ(config.SavePath, "/音乐");
+    EXPECT_EQ(config.GetPage, 2);
+    EXPECT_EQ(config.AddID, 0);
+    EXPECT_EQ(config.ListUrl, "");  // every global is reloaded, also the one not edited here
+    EXPECT_EQ(Tip(window)->text(), Q("配置保存成功！"));
+    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0, 0x80, 0));
+    EXPECT_LE(Tip(window)->geometry().bottom(), 211 - 5);  // above the frame's bottom border
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(mainWindow.isVisible());
+
+    // Text that is not a number is saved as 0, which loads as one page.
+    Edit(window, "cPage", "abc");
+    Save(window);
+    EXPECT_NE(FileBytes().find("GetPage=0\r\n"), std::string::npos);
+    EXPECT_EQ(config.GetPage, 1);
+}
+
+TEST_F(SettingsWindowTest, EmptyFolderIsRefusedInRedEvenAfterASave) {
+    frmSeting window(&mainWindow, config, folder());
+    Save(window);
+    std::remove(ConfigPath(folder()).c_str());
+    window.show();
+    Edit(window, "cPath", "");
+    Save(window);
+    EXPECT_EQ(Tip(window)->text(), Q("请输入音乐保存地址！"));
+    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(FileBytes(), "");
+}
+
+TEST_F(SettingsWindowTest, FailedWriteIsReportedAndTheWindowStays) {
+    const std::string missing = folder() + "/missing";
+    frmSeting window(&mainWindow, config, missing);
+    window.show();
+    Save(window);
+    EXPECT_EQ(messages, std::vector<std::string>{"配置保存失败，无法写入文件：" + ConfigPath(missing)});
+    EXPECT_EQ(Tip(window)->text(), Q("配置保存失败！"));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(config.SavePath, "/songs");
+}
+
+TEST_F(SettingsWindowTest, BrowseFallsBackToTheProgramFolder) {
+    frmSeting window(&mainWindow, config, folder());
+    std::string answer = "/chosen";
+    window.setFolderChooser([&](QWidget*, const std::string& title) {
+        EXPECT_EQ(title, "请选择保存文件夹");
+        return answer;
+    });
+    Child<QPushButton>(window, "cmdDir")->click();
+    EXPECT_EQ(Text(window, "cPath"), Q("/chosen"));
+    answer.clear();
+    Child<QPushButton>(window, "cmdDir")->click();
+    EXPECT_EQ(Text(window, "cPath"), dir.path());
+}
+
+frmSeting* VisibleSettingsWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<frmSeting*>(w); window && window->isVisible()) return window;
+    }
+    return nullptr;
+}
+
+TEST_F(SettingsWindowTest, LauncherReshowsASavedWindowAndReloadsAClosedOne) {
+    shell::ShowSettingsWindow(&mainWindow, config, folder());
+    frmSeting* window = VisibleSettingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(mainWindow.isVisible());
+    Save(*window);
+    shell::ShowSettingsWindow(&mainWindow, config, folder());
+    ASSERT_EQ(VisibleSettingsWindow(), window);  // kept after a save, status and all
+    EXPECT_EQ(Tip(*window)->text(), Q("配置保存成功！"));
+
+    config.LoginName = "from globals";
+    window->close();
+    EXPECT_TRUE(mainWindow.isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    shell::ShowSettingsWindow(&mainWindow, config, folder());
+    frmSeting* reopened = VisibleSettingsWindow();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(Text(*reopened, "cName"), Q("from globals"));
+    reopened->close();
+}
+
+}  // namespace
+}  // namespace tunewell::settings
