@@ -40,8 +40,8 @@ std::int32_t CFileDownload::SpeedFromInterval(std::int64_t deltaBytes, std::int6
     return static_cast<std::int32_t>(rounded);
 }
 
-void CFileDownload::Report(std::int64_t progress, std::int64_t maxProgress,
-                           std::int32_t statusCode, const std::string& statusText) {
+void CFileDownload::Report(std::int64_t progress, std::int64_t maxProgress, std::int32_t statusCode,
+                           const std::string& statusText) {
     // The interval is a 32-bit difference of tick readings; when it does
     // not fit (the counter wrapped), this report's speed is 0.
     const std::int64_t elapsed = static_cast<std::int64_t>(tickCount_()) - m_lLastTick;

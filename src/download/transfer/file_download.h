@@ -18,9 +18,9 @@ namespace tunewell::download {
 // swallowed: a progress report never fails the transfer.
 class CFileDownload : public FileTransfer {
 public:
-    using ProgressHandler = std::function<void(
-        std::int64_t lProgress, std::int64_t lMaxProgress, std::int32_t lSpeed,
-        std::int32_t lStatusCode, const std::string& sStatusText)>;
+    using ProgressHandler =
+        std::function<void(std::int64_t lProgress, std::int64_t lMaxProgress, std::int32_t lSpeed,
+                           std::int32_t lStatusCode, const std::string& sStatusText)>;
     using TickSource = std::function<std::int32_t()>;
 
     CFileDownload();

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 #include <utility>
 
@@ -15,6 +16,8 @@ namespace {
 // loopback throughput unused; 512 KiB keeps up with the curl tool.
 constexpr long kReceiveBufferSize = 512L * 1024L;
 constexpr long kMaxRedirects = 10;
+
+using Clock = std::chrono::steady_clock;
 
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
@@ -33,9 +36,24 @@ struct FileTransfer::Binding {
     std::int64_t lastReported = -1;
     bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
-    bool failed = false;    // a write error or a handler error that fails
+    bool failed = false;    // a write error, a stall or a handler error that fails
+    // Stall measurement: time without new bytes, counting only the time
+    // spent outside the owner's handlers (a dialog the user leaves open
+    // inside the event processing is not the server's fault).
+    Clock::duration stallLimit{};
+    Clock::duration idle{};
+    Clock::time_point handlersLeft = Clock::now();
+    std::int64_t lastSeen = 0;
 
     bool Stopped() const { return aborted || detached || failed; }
+
+    bool Stalled() {
+        const Clock::time_point now = Clock::now();
+        idle = written != lastSeen ? Clock::duration{} : idle + (now - handlersLeft);
+        lastSeen = written;
+        handlersLeft = now;
+        return idle >= stallLimit;
+    }
 
     static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self) {
         auto& binding = *static_cast<Binding*>(self);
@@ -53,15 +71,21 @@ struct FileTransfer::Binding {
     static int OnProgress(void* self, curl_off_t dlTotal, curl_off_t, curl_off_t, curl_off_t) {
         auto& binding = *static_cast<Binding*>(self);
         if (binding.Stopped()) return 1;
+        if (binding.Stalled()) {
+            binding.failed = true;
+            return 1;
+        }
         bool go;
         if (binding.lastReported < 0) {
             go = binding.owner->ReportAndPump(binding, 0, kStatusConnecting);
         } else if (binding.written != binding.lastReported) {
-            // Before the body starts, dlTotal may belong to a redirect reply.
+            // Only the final reply's body is written, so dlTotal is its
+            // length (0 when it sent none), never a redirect's.
             go = binding.owner->ReportAndPump(binding, dlTotal, kStatusDownloadingData);
         } else {
             go = binding.owner->ProcessPendingEvents(binding);
         }
+        binding.handlersLeft = Clock::now();
         return go ? 0 : 1;
     }
 };
@@ -100,6 +124,7 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     PartFile part(sDest);
     if (!part.IsOpen()) return false;
     binding.part = &part;
+    binding.stallLimit = limits_.stall;
 
     web::CookieStore& cookies = web::CookieStore::Instance();  // also initialises libcurl
     std::unique_ptr<CURL, EasyDeleter> holder(curl_easy_init());
@@ -114,8 +139,6 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.stall.count()));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Binding::OnWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &binding);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);

@@ -72,8 +72,8 @@ protected:
     // One progress report: raises the owner's event. `maxProgress` is 0
     // when the server sent no length. An exception thrown here fails the
     // transfer.
-    virtual void Report(std::int64_t progress, std::int64_t maxProgress,
-                        std::int32_t statusCode, const std::string& statusText) = 0;
+    virtual void Report(std::int64_t progress, std::int64_t maxProgress, std::int32_t statusCode,
+                        const std::string& statusText) = 0;
 
 private:
     struct Binding;

@@ -17,7 +17,9 @@ namespace tunewell::download {
 class PartFile {
 public:
     // Creates the temporary beside `targetPath`. IsOpen() tells whether that
-    // worked (the folder may be missing or read-only).
+    // worked: the folder may be missing or read-only, and a folder as target
+    // is refused. A target that is a device or a pipe (/dev/null) is opened
+    // and written directly instead: nothing is created or renamed.
     explicit PartFile(std::string targetPath);
     ~PartFile();
 
@@ -41,10 +43,12 @@ private:
     bool Flush();
     bool WriteAll(const char* data, std::size_t size);
     void Discard();
+    void OpenDirect();
 
     std::string targetPath_;
     std::string tempPath_;
     int fd_ = -1;
+    bool direct_ = false;  // writing straight into a device or pipe
     std::vector<char> buffer_;
     std::size_t used_ = 0;
 };

@@ -13,9 +13,9 @@ namespace tunewell::download {
 // file is written).
 class CUpdaterFileDownload : public FileTransfer {
 public:
-    using ProgressHandler = std::function<void(std::int64_t lProgress, std::int64_t lMaxProgress,
-                                               std::int32_t lStatusCode,
-                                               const std::string& sStatusText)>;
+    using ProgressHandler =
+        std::function<void(std::int64_t lProgress, std::int64_t lMaxProgress,
+                           std::int32_t lStatusCode, const std::string& sStatusText)>;
 
     CUpdaterFileDownload() : FileTransfer(HandlerErrors::kFailTransfer) {}
 

@@ -11,6 +11,10 @@ void ConsoleControls::SetText(const std::string& text) {
 }
 
 void ConsoleControls::ShowTransfer(long long bytes, long long total, int speedKb) {
+    // One line per percent (or per 256 KiB without a length) is plenty.
+    const long long step = total > 0 ? bytes * 100 / total : bytes >> 18;
+    if (lineOpen_ && step == lastStep_) return;
+    lastStep_ = step;
     if (total > 0) {
         std::fprintf(out_, "\r%3lld%% %lld/%lld bytes %d KB/s   ", bytes * 100 / total, bytes, total, speedKb);
     } else {

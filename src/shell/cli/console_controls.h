@@ -32,6 +32,7 @@ private:
     std::FILE* out_;
     std::string tag_ = "0";
     bool lineOpen_ = false;
+    long long lastStep_ = -1;
 };
 
 }  // namespace tunewell::shell

@@ -1,0 +1,286 @@
+#include "shell/frm_main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "catalogue/list_command.h"
+#include "chrome/skin.h"
+#include "chrome/text_box.h"
+#include "fs/program_folder.h"
+#include "shell/frm_menu.h"
+#include "shell/message_dialog.h"
+#include "shell/settings_window_launcher.h"
+#include "shell/progress_bar_widget.h"
+#include "shell/shell_functions.h"
+#include "shell/skin_button.h"
+#include "shell/song_list_model.h"
+#include "shell/song_list_view.h"
+#include "shell/uc_ani_gif.h"
+#include "web/site_hosts.h"
+
+namespace tunewell::shell {
+namespace {
+
+constexpr const char* kFolderDialogTitle = "请选择保存文件夹";
+constexpr std::uint32_t kFolderDialogFlags = kBrowseFileSystemOnly | kBrowseNewDialogStyle;
+constexpr int kTrayIconId = 0;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+frmMain::frmMain(MainWindowServices services, QWidget* parent)
+    : QWidget(parent),
+      services_(std::move(services)),
+      programFolder_(services_.programFolder.empty() ? fs::ProgramFolder() : services_.programFolder),
+      songs_(new SongListModel(this)),
+      progressPort_(*this),
+      ui_{*this, *this, *songs_, *this, *this},
+      catalogue_(ui_, config_, catalogueState_),
+      m_oFileDownload(std::make_unique<download::CFileDownload>()),
+      fileTransfer_(*m_oFileDownload) {
+    FillServiceDefaults();
+    download::DownloadRun::Services runServices{Transfer(), download::DefaultAgentFactory(),
+                                                services_.isRunning};
+    run_ = std::make_unique<download::DownloadRun>(ui_, progressPort_, *this, config_,
+                                                   std::move(runServices));
+    m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t maxProgress,
+                                         std::int32_t speed, std::int32_t status,
+                                         const std::string& statusText) {
+        m_oFileDownload_OnProgress(progress, maxProgress, speed, status, statusText);
+    };
+    m_oFileDownload->SetEventPump([this] { ProcessPending(); });
+    CreateControls();
+    ConnectControls();
+}
+
+frmMain::~frmMain() {
+    RemoveTrayIcon(this, kTrayIconId);
+    // The transfer must not report into a half-destroyed window.
+    m_oFileDownload->OnProgress = nullptr;
+    m_oFileDownload->SetEventPump(nullptr);
+}
+
+void frmMain::FillServiceDefaults() {
+    if (!services_.browseForFolder) {
+        services_.browseForFolder = [](QWidget* owner, const std::string& title) {
+            return BrowseForFolder(owner, title, kFolderDialogFlags);
+        };
+    }
+    if (!services_.openUrl) services_.openUrl = OpenUrl;
+    if (!services_.openFolder) services_.openFolder = OpenFolder;
+    if (!services_.trayAvailable) services_.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable;
+    if (!services_.showSettings) {
+        services_.showSettings = [this](QWidget* mainWindow) {
+            ShowSettingsWindow(mainWindow, config_, programFolder_);
+        };
+    }
+    if (!services_.endProgram) services_.endProgram = [] { QCoreApplication::quit(); };
+}
+
+download::SongTransfer& frmMain::Transfer() {
+    return services_.transfer != nullptr ? *services_.transfer : fileTransfer_;
+}
+
+void frmMain::ConnectControls() {
+    connect(cmdList, &QPushButton::clicked, this, &frmMain::cmdList_Click);
+    connect(cmdDown, &QPushButton::clicked, this, &frmMain::cmdDown_Click);
+    connect(cmdSel, &QPushButton::clicked, this, &frmMain::cmdSel_Click);
+    connect(cmdCon, &QPushButton::clicked, this, &frmMain::cmdCon_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
+    connect(cmdDir, &QPushButton::clicked, this, &frmMain::cmdDir_Click);
+    connect(selAll, &QPushButton::clicked, this, &frmMain::selAll_Click);
+    connect(selBack, &QPushButton::clicked, this, &frmMain::selBack_Click);
+    connect(ListMusic, &SongListView::ItemClick, this, &frmMain::ListMusic_ItemClick);
+    connect(ucAniGIF1, &widgets::ucAniGIF::Click, this, &frmMain::ucAniGIF1_Click);
+}
+
+frmMenu& frmMain::Menus() {
+    if (menus_ == nullptr) menus_ = new frmMenu(*this);
+    return *menus_;
+}
+
+// ---- Start-up and closing ----
+
+void frmMain::Form_Load() {
+    RefreshSkin();
+    settings::LoadConfig(config_, programFolder_);
+    if (config_.ListUrl.empty()) config_.ListUrl = std::string("http://") + web::kMusicHost + "/music/";
+    ListUrl->SetText(Q(config_.ListUrl));
+    SavePath->SetText(Q(config_.SavePath));
+    LabVer->setText(QStringLiteral("Ver%1.%2").arg(update::kVersionMajor).arg(update::kVersionMinor));
+    CheckVersion();
+    ucAniGIF1->LoadAnimatedGIF_Remote(updateGlobals_.AdPic);
+    if (!stayHidden_) show();
+}
+
+void frmMain::CheckVersion() {}
+
+void frmMain::Form_Unload() {
+    if (ending_) return;
+    ending_ = true;
+    // Stop the run itself, not only the song under way: the run would
+    // otherwise go on with the next song while the program waits to end.
+    SetButtonTag("0");
+    Transfer().AbortDownloading();
+    RemoveTrayIcon(this, kTrayIconId);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this) window->hide();
+    }
+    services_.endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+// ---- Buttons ----
+
+void frmMain::cmdList_Click() {
+    catalogue::RunListCommand(ui_, catalogue_, ListUrl->Text().toStdString(),
+                              SavePath->Text().toStdString(), settings::ConfigPath(programFolder_));
+}
+
+void frmMain::cmdDown_Click() { run_->cmdDown_Click(); }
+
+void frmMain::cmdSel_Click() {
+    Menus().m_Show->popup(mapToGlobal(QPoint(cmdSel->x(), cmdSel->y() + cmdSel->height())));
+}
+
+void frmMain::cmdCon_Click() { ShowSettingsHideMain(); }
+
+void frmMain::cmdHelp_Click() { services_.openUrl(std::string(web::kVersionServer) + "/log/tunewell/"); }
+
+void frmMain::cmdOpen_Click() { services_.openFolder(SavePath->Text().toStdString()); }
+
+void frmMain::cmdDir_Click() {
+    std::string folder = services_.browseForFolder(this, kFolderDialogTitle);
+    if (folder.empty()) folder = programFolder_;
+    SavePath->SetText(Q(folder));
+}
+
+void frmMain::selAll_Click() { songs_->CheckAll(); }
+
+void frmMain::selBack_Click() { songs_->InvertChecks(); }
+
+void frmMain::ListMusic_ItemClick(int position) { songs_->ToggleChecked(position); }
+
+void frmMain::ucAniGIF1_Click() {
+    services_.openUrl(std::string(web::kVersionServer) + "/tunewell.asp?ReUrl=" + updateGlobals_.AdLink);
+}
+
+void frmMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
+                                         std::int32_t, std::int32_t, const std::string&) {
+    run_->ShowProgress(lProgress, lMaxProgress);
+}
+
+// ---- Tray and window state ----
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    const bool minimised = isMinimized();
+    // Where the desktop has no tray the window stays an ordinary minimised
+    // window; hiding it would leave the user no way back.
+    if (minimised && services_.trayAvailable()) {
+        // After the state change has run its course: showMinimized() shows
+        // the window again right after announcing the new state.
+        QTimer::singleShot(0, this, [this] {
+            if (!isMinimized()) return;
+            hide();
+            AddTrayIcon(this, windowTitle().toStdString(), kTrayIconId);
+        });
+    }
+    if (minimised) {
+        ucAniGIF1->SetAction(widgets::ucAniGIF::kPause);
+    } else if (ucAniGIF1->Action() == widgets::ucAniGIF::kPause) {
+        ucAniGIF1->SetAction(widgets::ucAniGIF::kPlay);
+    }
+}
+
+bool frmMain::event(QEvent* event) {
+    if (event->type() == TrayMessageEvent::EventType()) {
+        Form_MouseDown(static_cast<TrayMessageEvent*>(event)->Message());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void frmMain::Form_MouseDown(int trayMessage) {
+    if (trayMessage == kTrayRightButtonDown) {
+        Menus().m_Main->popup(QCursor::pos());
+    } else if (trayMessage == kTrayLeftButtonDown) {
+        RemoveTrayIcon(this, kTrayIconId);
+        RestoreWindow();
+    }
+}
+
+void frmMain::RestoreWindow() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void frmMain::ShowFromTray() {
+    RemoveTrayIcon(this, kTrayIconId);
+    RestoreWindow();
+    RefreshSkin();
+}
+
+// Ending from the tray menu also stops a running download first, so the
+// program ends at once and leaves no half-written file behind.
+void frmMain::ExitFromTray() {
+    RemoveTrayIcon(this, kTrayIconId);
+    Form_Unload();
+}
+
+// ---- Ports ----
+
+void frmMain::SetText(const std::string& text) { LabTip->setText(Q(text)); }
+
+std::string frmMain::Text() const { return LabTip->text().toStdString(); }
+
+void frmMain::SetColour(std::uint32_t rgb) {
+    QPalette palette = LabTip->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(rgb));
+    LabTip->setPalette(palette);
+}
+
+void frmMain::Show(const std::string& text) { ShowMessage(this, text); }
+
+void frmMain::ProcessPending() {
+    if (!ending_) QCoreApplication::processEvents();
+}
+
+void frmMain::ShowSettingsHideMain() {
+    if (!services_.showSettings) return;
+    services_.showSettings(this);
+    hide();
+}
+
+std::string frmMain::ButtonTag() const { return cmdDown->Tag().toStdString(); }
+
+void frmMain::SetButtonTag(const std::string& tag) { cmdDown->SetTag(Q(tag)); }
+
+void frmMain::SetButtonCaption(const std::string& caption) { cmdDown->SetCaption(Q(caption)); }
+
+bool frmMain::UseDownloadManager() const { return IsXun->isChecked(); }
+
+std::string frmMain::SavePathText() const { return SavePath->Text().toStdString(); }
+
+void frmMain::ProgressPort::SetValue(int percent) { window_.PB->SetValue(percent); }
+
+void frmMain::ProgressPort::SetText(const std::string& text) { window_.PB->SetText(Q(text)); }
+
+}  // namespace tunewell::shell

@@ -1,0 +1,208 @@
+#pragma once
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "catalogue/catalogue_state.h"
+#include "catalogue/song_catalogue.h"
+#include "download/download_run.h"
+#include "download/file_download_transfer.h"
+#include "download/transfer/file_download.h"
+#include "settings/config.h"
+#include "shell/ports/download_controls.h"
+#include "shell/ports/event_pump.h"
+#include "shell/ports/message_box.h"
+#include "shell/ports/progress_bar.h"
+#include "shell/ports/status_line.h"
+#include "shell/ports/ui_ports.h"
+#include "shell/ports/window_switcher.h"
+#include "update/version_check.h"
+
+class QCheckBox;
+class QLabel;
+
+namespace tunewell::chrome {
+class Skin;
+class TextBox;
+}  // namespace tunewell::chrome
+
+namespace tunewell::widgets {
+class ProgressBar;
+class SkinButton;
+class ucAniGIF;
+}  // namespace tunewell::widgets
+
+namespace tunewell::shell {
+
+class frmMenu;
+class SongListModel;
+class SongListView;
+
+// What the main window reaches outside itself. Every empty member gets the
+// real service; tests put recorders in.
+struct MainWindowServices {
+    std::string programFolder;  // where Config.ini lives; empty: the executable's folder
+    // The song transfer of the download run; null: the window's CFileDownload.
+    download::SongTransfer* transfer = nullptr;
+    // Whether a process of that name runs (the download manager check).
+    std::function<bool(const std::string&)> isRunning;
+    std::function<std::string(QWidget* owner, const std::string& title)> browseForFolder;
+    std::function<void(const std::string&)> openUrl;
+    std::function<void(const std::string&)> openFolder;
+    // Shows the settings window for the main window (not modal); empty:
+    // the program's settings window.
+    std::function<void(QWidget* mainWindow)> showSettings;
+    std::function<bool()> trayAvailable;
+    // Ends the program once the current handler has returned.
+    std::function<void()> endProgram;
+};
+
+// The main window: the address and folder fields, the song list, the
+// download controls, the status and version lines and the advertisement.
+// It is the core's window: the list step and the download run reach it
+// through the UI ports it implements. It owns its CFileDownload, the song
+// list model and the quick-links/tray menus for its whole life.
+class frmMain : public QWidget,
+                public StatusLine,
+                public MessageBox,
+                public EventPump,
+                public WindowSwitcher,
+                public DownloadControls {
+    Q_OBJECT
+
+public:
+    explicit frmMain(MainWindowServices services = {}, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up: settings, fields, version line, version check, advertisement;
+    // then shows the window unless the version check asked it to stay hidden.
+    void Form_Load();
+    // Closing: stops a running download, removes the tray icon and ends the
+    // program. Runs once; closeEvent calls it.
+    void Form_Unload();
+    // The start-up version check; it does nothing yet. It may fill the
+    // advertisement globals and call StayHiddenAfterLoad().
+    void CheckVersion();
+    void StayHiddenAfterLoad() { stayHidden_ = true; }
+
+    // Button, list and widget handlers.
+    void cmdList_Click();
+    void cmdDown_Click();
+    void cmdSel_Click();
+    void cmdCon_Click();
+    void cmdHelp_Click();
+    void cmdOpen_Click();
+    void cmdDir_Click();
+    void selAll_Click();
+    void selBack_Click();
+    void ListMusic_ItemClick(int position);
+    void ucAniGIF1_Click();
+    // Window state changes: minimising goes to the tray (or stays a plain
+    // minimised window where the desktop has no tray); the advertisement is
+    // paused while minimised.
+    void Form_Resize();
+    // A mouse message from the tray icon (kTrayLeftButtonDown restores,
+    // kTrayRightButtonDown pops up the tray menu).
+    void Form_MouseDown(int trayMessage);
+    void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
+                                    std::int32_t lSpeed, std::int32_t lStatusCode,
+                                    const std::string& sStatusText);
+
+    // The tray menu's actions.
+    void ShowFromTray();
+    void ExitFromTray();
+
+    // StatusLine (LabTip).
+    void SetText(const std::string& text) override;
+    std::string Text() const override;
+    void SetColour(std::uint32_t rgb) override;
+    // MessageBox: ShowMessage with this window as owner.
+    void Show(const std::string& text) override;
+    // EventPump: processes the window system's pending events.
+    void ProcessPending() override;
+    // WindowSwitcher.
+    void ShowSettingsHideMain() override;
+    // DownloadControls (cmdDown's Tag and Caption, IsXun, SavePath).
+    std::string ButtonTag() const override;
+    void SetButtonTag(const std::string& tag) override;
+    void SetButtonCaption(const std::string& caption) override;
+    bool UseDownloadManager() const override;
+    std::string SavePathText() const override;
+
+    // The settings globals and the advertisement/update globals of the run.
+    settings::Config& Settings() { return config_; }
+    update::UpdateGlobals& Globals() { return updateGlobals_; }
+    const std::string& ProgramFolderPath() const { return programFolder_; }
+    SongListModel& Songs() { return *songs_; }
+    UiPorts& Ports() { return ui_; }
+    download::CFileDownload& FileDownload() { return *m_oFileDownload; }
+    // The quick-links and tray menus, created on first use.
+    frmMenu& Menus();
+
+    // Controls, named after their roles. skin1 is the window's frame.
+    chrome::Skin* skin1 = nullptr;
+    widgets::SkinButton* cmdSel = nullptr;
+    widgets::SkinButton* cmdCon = nullptr;
+    widgets::SkinButton* cmdHelp = nullptr;
+    QLabel* Label1 = nullptr;
+    chrome::TextBox* ListUrl = nullptr;
+    QLabel* lblLabel2 = nullptr;
+    chrome::TextBox* SavePath = nullptr;
+    widgets::SkinButton* cmdDir = nullptr;
+    widgets::SkinButton* cmdList = nullptr;
+    SongListView* ListMusic = nullptr;
+    widgets::SkinButton* selAll = nullptr;
+    widgets::SkinButton* selBack = nullptr;
+    QCheckBox* IsXun = nullptr;
+    widgets::SkinButton* cmdOpen = nullptr;
+    widgets::SkinButton* cmdDown = nullptr;
+    widgets::ProgressBar* PB = nullptr;
+    widgets::ucAniGIF* ucAniGIF1 = nullptr;
+    QLabel* LabTip = nullptr;
+    QLabel* LabVer = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // The progress bar port over PB.
+    class ProgressPort : public ProgressBar {
+    public:
+        explicit ProgressPort(frmMain& window) : window_(window) {}
+        void SetValue(int percent) override;
+        void SetText(const std::string& text) override;
+
+    private:
+        frmMain& window_;
+    };
+
+    void FillServiceDefaults();
+    void CreateControls();
+    void ConnectControls();
+    void RestoreWindow();
+    void RefreshSkin();
+    download::SongTransfer& Transfer();
+
+    MainWindowServices services_;
+    std::string programFolder_;
+    settings::Config config_;
+    catalogue::CatalogueState catalogueState_;
+    update::UpdateGlobals updateGlobals_;
+    SongListModel* songs_;
+    ProgressPort progressPort_;
+    UiPorts ui_;
+    catalogue::SongCatalogue catalogue_;
+    std::unique_ptr<download::CFileDownload> m_oFileDownload;
+    download::FileDownloadTransfer fileTransfer_;
+    std::unique_ptr<download::DownloadRun> run_;
+    frmMenu* menus_ = nullptr;
+    bool stayHidden_ = false;
+    bool ending_ = false;
+};
+
+}  // namespace tunewell::shell

@@ -1,0 +1,93 @@
+// The main window's controls and their places.
+#include <QCheckBox>
+#include <QLabel>
+
+#include <algorithm>
+
+#include "chrome/skin.h"
+#include "chrome/text_box.h"
+#include "shell/frm_main.h"
+#include "shell/progress_bar_widget.h"
+#include "shell/shell_functions.h"
+#include "shell/skin_button.h"
+#include "shell/song_list_model.h"
+#include "shell/song_list_view.h"
+#include "shell/twips.h"
+#include "shell/uc_ani_gif.h"
+
+namespace tunewell::shell {
+namespace {
+
+constexpr const char* kCaption = "Tunewell音乐下载助手";
+constexpr int kClientWidthTwips = 5910;
+constexpr int kClientHeightTwips = 8655;
+
+template <typename Control>
+Control* Place(Control* control, int left, int top, int width, int height) {
+    control->setGeometry(TwipsRect(left, top, width, height));
+    return control;
+}
+
+widgets::SkinButton* Button(QWidget* parent, const char* caption, int left, int top, int width,
+                            int height) {
+    return Place(new widgets::SkinButton(QString::fromUtf8(caption), parent), left, top, width, height);
+}
+
+// Labels keep their place and width but may grow downwards to fit the
+// font, so neither Latin nor Chinese text is clipped.
+QLabel* Label(QWidget* parent, const char* caption, int left, int top, int width, int height) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    QRect box = TwipsRect(left, top, width, height);
+    box.setHeight(std::max(box.height(), label->fontMetrics().height()));
+    label->setGeometry(box);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+chrome::TextBox* TextBox(QWidget* parent, int left, int top, int width, int height) {
+    return Place(new chrome::TextBox(parent), left, top, width, height);
+}
+
+}  // namespace
+
+void frmMain::CreateControls() {
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowIcon(ProgramIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+    skin1 = new chrome::Skin(this);  // first child: behind every control
+
+    cmdSel = Button(this, "示例", 2160, 720, 1095, 495);
+    cmdCon = Button(this, "设置", 3360, 720, 1095, 495);
+    cmdHelp = Button(this, "帮助", 4560, 720, 1095, 495);
+    Label1 = Label(this, "列表地址：", 240, 1680, 900, 195);
+    ListUrl = TextBox(this, 1200, 1680, 4455, 315);
+    lblLabel2 = Label(this, "保存地址：", 240, 2080, 900, 195);
+    SavePath = TextBox(this, 1200, 2085, 2415, 315);
+    cmdDir = Button(this, "浏览", 3720, 2085, 615, 330);
+    cmdList = Button(this, "获取歌曲列表", 4440, 2080, 1215, 330);
+
+    ListMusic = Place(new SongListView(this), 255, 2610, 5415, 3645);
+    ListMusic->SetSongModel(songs_);
+
+    selAll = Button(this, "全选", 240, 6420, 615, 345);
+    selBack = Button(this, "反选", 960, 6420, 615, 345);
+    IsXun = Place(new QCheckBox(QStringLiteral("使用迅雷"), this), 2400, 6480, 1095, 255);
+    cmdOpen = Button(this, "打开目录", 3600, 6420, 975, 345);
+    cmdDown = Button(this, "开始下载", 4680, 6420, 975, 345);
+    cmdDown->SetTag(QStringLiteral("0"));
+
+    PB = Place(new widgets::ProgressBar(this), 240, 6930, 5445, 255);
+    PB->SetText(QStringLiteral("下载进度0%"));
+    ucAniGIF1 = Place(new widgets::ucAniGIF(this), 240, 7300, 5415, 855);
+    LabTip = Label(this, kCaption, 360, 8345, 4605, 195);
+    LabVer = Label(this, "Ver2.0", 5160, 8345, 480, 195);
+    // The stand-in fonts run wider than Tahoma: the version line may use
+    // the room up to the window's right border.
+    LabVer->resize(std::max(LabVer->width(), width() - LabVer->x() - 4), LabVer->height());
+}
+
+void frmMain::RefreshSkin() { skin1->Refresh(); }
+
+}  // namespace tunewell::shell

@@ -1,0 +1,411 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "download/transfer/file_download.h"
+#include "download/transfer/updater_file_download.h"
+#include "web/cookie_store.h"
+
+namespace tunewell::download {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+constexpr std::size_t kPiece = 64 * 1024;
+
+std::string MakeBody(std::size_t size) {
+    std::string body(size, '\0');
+    std::uint32_t x = 2463534242u;
+    for (char& c : body) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    return body;
+}
+
+const std::string& Body() {
+    static const std::string body = MakeBody(3 * 1024 * 1024 + 17);
+    return body;
+}
+
+// One local server for the whole suite; every route the tests need.
+class Server {
+public:
+    Server() {
+        std::signal(SIGPIPE, SIG_IGN);
+        // One request per connection: a body without a length ends when
+        // the server closes the connection.
+        http_.set_keep_alive_max_count(1);
+        const std::string& body = Body();
+        http_.Get("/len", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(body, "audio/mpeg");
+        });
+        http_.Get("/chunked", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider(
+                "audio/mpeg", [&](std::size_t off, httplib::DataSink& sink) {
+                    if (off >= body.size()) return sink.done(), true;
+                    std::this_thread::sleep_for(milliseconds(2));  // many reports
+                    return sink.write(body.data() + off, std::min(kPiece, body.size() - off));
+                });
+        });
+        http_.Get("/close", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider("audio/mpeg", [&](std::size_t off, httplib::DataSink& sink) {
+                if (off >= body.size()) return sink.done(), true;
+                return sink.write(body.data() + off, std::min(kPiece, body.size() - off));
+            });
+        });
+        http_.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("/len");
+        });
+        http_.Get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            res.status = std::stoi(req.matches[1]);
+            res.set_content("error page", "text/html");
+        });
+        // Promises 1 MiB, sends 100 KiB, then drops the connection.
+        http_.Get("/cut", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(1 << 20, "audio/mpeg",
+                                     [&](std::size_t off, std::size_t, httplib::DataSink& sink) {
+                                         if (off >= 100 * 1024) return false;
+                                         return sink.write(body.data() + off, 100 * 1024);
+                                     });
+        });
+        // Sends 10 KiB, then nothing until the client gives up.
+        http_.Get("/stall", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(
+                1 << 20, "audio/mpeg", [&](std::size_t off, std::size_t, httplib::DataSink& sink) {
+                    if (off == 0) return sink.write(body.data(), 10 * 1024);
+                    for (int i = 0; i < 500 && !stopping_ && sink.is_writable(); ++i)
+                        std::this_thread::sleep_for(milliseconds(20));
+                    return false;
+                });
+        });
+        http_.Get("/cookie", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(req.get_header_value("Cookie"), "text/plain");
+        });
+        port_ = http_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { http_.listen_after_bind(); });
+        while (!http_.is_running()) std::this_thread::sleep_for(milliseconds(1));
+    }
+    ~Server() {
+        stopping_ = true;
+        http_.stop();
+        thread_.join();
+    }
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+private:
+    httplib::Server http_;
+    std::atomic<bool> stopping_{false};
+    int port_ = 0;
+    std::thread thread_;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+struct Report {
+    std::int64_t progress, max;
+    std::int32_t speed, status;
+};
+
+class FileDownloadTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        unsetenv("http_proxy");
+        unsetenv("all_proxy");
+        unsetenv("ALL_PROXY");
+        server_ = new Server();
+    }
+    static void TearDownTestSuite() { delete server_; }
+
+    void SetUp() override {
+        char pattern[] = "/tmp/tw-transfer-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        download_.OnProgress = [this](std::int64_t p, std::int64_t m, std::int32_t s,
+                                      std::int32_t c, const std::string&) {
+            reports_.push_back({p, m, s, c});
+        };
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    static std::string Url(const std::string& path) { return server_->Url(path); }
+    std::string Target(const std::string& name = "song.mp3") const { return folder_ / name; }
+    // Names in the folder: the target (if present) and any leftovers.
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename());
+        return names;
+    }
+
+    static Server* server_;
+    fs::path folder_;
+    CFileDownload download_;
+    std::vector<Report> reports_;
+};
+Server* FileDownloadTest::server_ = nullptr;
+
+TEST_F(FileDownloadTest, BodyArrivesIntactWithMonotoneProgress) {
+    struct Case {
+        const char* path;
+        std::int64_t max;
+    };
+    const std::int64_t size = static_cast<std::int64_t>(Body().size());
+    for (const Case& c :
+         {Case{"/len", size}, Case{"/chunked", 0}, Case{"/close", 0}, Case{"/redirect", size}}) {
+        SCOPED_TRACE(c.path);
+        reports_.clear();
+        ASSERT_TRUE(download_.StartDownloading(Url(c.path), Target()));
+        EXPECT_TRUE(ReadFile(Target()) == Body());
+        EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mp3"});
+        ASSERT_GE(reports_.size(), 2u);
+        for (std::size_t i = 1; i < reports_.size(); ++i)
+            EXPECT_GE(reports_[i].progress, reports_[i - 1].progress);
+        EXPECT_EQ(reports_.back().progress, size);
+        EXPECT_EQ(reports_.back().max, c.max);
+        EXPECT_EQ(reports_.back().status, kStatusEndDownloadData);
+        EXPECT_FALSE(download_.IsBusy());
+    }
+}
+
+TEST_F(FileDownloadTest, SpeedFromIntervalFormatsThenRoundsHalfToEven) {
+    struct Case {
+        std::int64_t bytes, ms;
+        std::int32_t speed;
+    };
+    const Case cases[] = {
+        {1024, 1000, 1},
+        {2560, 1000, 2},
+        {3584, 1000, 4},  // 2.5 -> 2, 3.5 -> 4
+        {1533, 1000, 2},  // 1.497 is written "1.50", which rounds to 2 (not 1)
+        {2557, 1000, 2},
+        {1, 3, 0},
+        {-2560, 1000, -2},
+        {1024000, 1, 1000000},
+        {5000, 0, 0},                   // no time elapsed
+        {std::int64_t{1} << 50, 1, 0},  // beyond 32 bits
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CFileDownload::SpeedFromInterval(c.bytes, c.ms), c.speed)
+            << c.bytes << "/" << c.ms;
+}
+
+TEST_F(FileDownloadTest, SpeedIsMeasuredFromThePreviousReportAcrossTransfers) {
+    std::int32_t clock = 3000;
+    bool reported = false;
+    download_.SetTickSource([&] { return clock; });
+    auto handler = download_.OnProgress;
+    download_.OnProgress = [&](std::int64_t p, std::int64_t m, std::int32_t s, std::int32_t c,
+                               const std::string& t) {
+        handler(p, m, s, c, t);
+        clock += 250;  // time spent in the handler does not count towards the next interval
+        reported = true;
+    };
+    // Exactly one second passes between the end of one report and the next.
+    download_.SetEventPump([&] {
+        if (std::exchange(reported, false)) clock += 1000;
+    });
+    ASSERT_TRUE(download_.StartDownloading(Url("/chunked"), Target()));
+    ASSERT_TRUE(download_.StartDownloading(Url("/len"), Target("second.mp3")));
+    ASSERT_GE(reports_.size(), 4u);
+    EXPECT_EQ(reports_[0].speed, 0);  // first report ever: 0 bytes in 3000 ms
+    for (std::size_t i = 1; i < reports_.size(); ++i)
+        EXPECT_EQ(reports_[i].speed, CFileDownload::SpeedFromInterval(
+                                         reports_[i].progress - reports_[i - 1].progress, 1000))
+            << "report " << i;
+    // The second transfer starts at 0 bytes, measured against the first one's last report.
+    const auto second = std::find_if(reports_.begin() + 1, reports_.end(),
+                                     [](const Report& r) { return r.progress == 0; });
+    ASSERT_NE(second, reports_.end());
+    EXPECT_LT(second->speed, -2000);
+}
+
+TEST_F(FileDownloadTest, AbortFromHandlerOrPumpEndsTheTransferAndLeavesNothing) {
+    for (bool fromPump : {true, false}) {
+        SCOPED_TRACE(fromPump ? "pump" : "handler");
+        bool sawBytes = false;
+        download_.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, std::int32_t,
+                                   const std::string&) {
+            sawBytes = p > 0;
+            if (sawBytes && !fromPump) download_.AbortDownloading();
+        };
+        download_.SetEventPump([&] {
+            if (sawBytes && fromPump) download_.AbortDownloading();
+        });
+        EXPECT_FALSE(download_.StartDownloading(Url("/chunked"), Target()));
+        EXPECT_TRUE(FolderEntries().empty());
+        EXPECT_FALSE(download_.IsBusy());
+        // The object is ready for the next transfer.
+        download_.SetEventPump(nullptr);
+        download_.OnProgress = nullptr;
+        EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
+        fs::remove(Target());
+    }
+}
+
+TEST_F(FileDownloadTest, StartWhileBusyIsRefusedAndTheRunningTransferGoesOn) {
+    int refused = 0;
+    download_.SetEventPump([&] {
+        EXPECT_TRUE(download_.IsBusy());
+        refused += !download_.StartDownloading(Url("/len"), Target("other.mp3"));
+    });
+    EXPECT_TRUE(download_.StartDownloading(Url("/chunked"), Target()));
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mp3"});
+}
+
+TEST_F(FileDownloadTest, ANewTransferMayStartWhileTheAbortedOneUnwinds) {
+    bool sawBytes = false, nested = false;
+    download_.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, std::int32_t,
+                               const std::string&) { sawBytes = p > 0; };
+    download_.SetEventPump([&] {
+        if (!sawBytes || std::exchange(nested, true)) return;
+        download_.AbortDownloading();  // a pause click, then at once a start click
+        EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target("next.mp3")));
+    });
+    EXPECT_FALSE(download_.StartDownloading(Url("/chunked"), Target()));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"next.mp3"});
+    EXPECT_FALSE(download_.IsBusy());
+}
+
+TEST_F(FileDownloadTest, DestroyingTheObjectInsideItsEventsAbortsSafely) {
+    auto owned = std::make_unique<CFileDownload>();
+    CFileDownload* raw = owned.get();
+    owned->SetEventPump([&] { owned.reset(); });  // the window closes during the transfer
+    EXPECT_FALSE(raw->StartDownloading(Url("/chunked"), Target()));
+    EXPECT_TRUE(FolderEntries().empty());
+}
+
+TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
+    download_.SetTimeLimits({milliseconds(2000), std::chrono::seconds(1)});
+    const char* sources[] = {"/status/404",
+                             "/status/403",
+                             "/status/500",
+                             "/cut",
+                             "/stall",
+                             "-file:///etc/hostname",
+                             "-http://127.0.0.1:1/refused.mp3"};
+    for (const char* source : sources) {
+        for (bool existing : {false, true}) {
+            SCOPED_TRACE(std::string(source) + (existing ? " over an existing file" : ""));
+            if (existing) WriteFile(Target(), "old song");
+            const auto start = std::chrono::steady_clock::now();
+            const std::string url = source[0] == '-' ? std::string(source + 1) : Url(source);
+            EXPECT_FALSE(download_.StartDownloading(url, Target()));
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+            if (existing) {
+                EXPECT_EQ(ReadFile(Target()), "old song");
+                EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mp3"});
+            } else {
+                EXPECT_TRUE(FolderEntries().empty());
+            }
+            fs::remove(Target());
+        }
+    }
+    EXPECT_FALSE(
+        download_.StartDownloading(Url("/len"), (folder_ / "missing" / "song.mp3").string()));
+    fs::create_directory(Target("folder.mp3"));
+    EXPECT_FALSE(download_.StartDownloading(Url("/len"), Target("folder.mp3")));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"folder.mp3"});
+}
+
+TEST_F(FileDownloadTest, DevicesAndPipesAreWrittenDirectlyNeverReplaced) {
+    const std::string pipe = Target("pipe.mp3");  // stands in for /dev/null
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(download_.StartDownloading(Url("/len"), pipe));  // nobody reads it
+    std::string received;
+    std::thread reader([&] { received = ReadFile(pipe); });
+    bool written = false;
+    for (int attempt = 0; attempt < 400 && !written; ++attempt) {
+        written =
+            download_.StartDownloading(Url("/len"), pipe);  // fails until the reader opened it
+        if (!written) std::this_thread::sleep_for(milliseconds(5));
+    }
+    if (!written) std::ofstream{pipe};  // let the reader finish
+    reader.join();
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(received == Body());
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"pipe.mp3"});
+}
+
+TEST_F(FileDownloadTest, LongNamesWorkAndReplacedFilesKeepTheirPermissions) {
+    const std::string longName = std::string(251, 'a') + ".mp3";  // 255 bytes
+    EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target(longName)));
+    EXPECT_TRUE(ReadFile(Target(longName)) == Body());
+
+    WriteFile(Target("tunewell.exe"), "old program");
+    fs::permissions(Target("tunewell.exe"), fs::perms(0755));
+    EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target("tunewell.exe")));
+    EXPECT_TRUE(ReadFile(Target("tunewell.exe")) == Body());
+    EXPECT_EQ(fs::status(Target("tunewell.exe")).permissions() & fs::perms::all, fs::perms(0755));
+}
+
+TEST_F(FileDownloadTest, HandlerErrorsFailOnlyTheUpdaterForm) {
+    for (bool inPump : {false, true}) {
+        SCOPED_TRACE(inPump ? "pump throws" : "handler throws");
+        auto thrower = [](std::int64_t p) {
+            if (p > 0) throw std::runtime_error("handler failed");
+        };
+        std::int64_t last = 0;
+        CUpdaterFileDownload updater;
+        updater.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, const std::string&) {
+            last = p;
+            if (!inPump) thrower(p);
+        };
+        updater.SetEventPump([&] {
+            if (inPump) thrower(last);
+        });
+        EXPECT_FALSE(updater.StartDownloading(Url("/len"), Target("updater.exe")));
+        EXPECT_TRUE(FolderEntries().empty());
+
+        download_.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, std::int32_t,
+                                   const std::string&) {
+            last = p;
+            if (!inPump) thrower(p);
+        };
+        download_.SetEventPump([&] {
+            if (inPump) thrower(last);
+        });
+        EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
+        fs::remove(Target());
+    }
+    CUpdaterFileDownload updater;  // and without errors it works
+    EXPECT_TRUE(updater.StartDownloading(Url("/chunked"), Target()));
+    EXPECT_TRUE(ReadFile(Target()) == Body());
+}
+
+TEST_F(FileDownloadTest, StoredCookiesAreSentWithTheTransfer) {
+    ASSERT_TRUE(web::CookieStore::Instance().Store(Url("/cookie"), "ROXCDNKEY", "abc123"));
+    EXPECT_TRUE(download_.StartDownloading(Url("/cookie"), Target()));
+    web::CookieStore::Instance().Clear();
+    EXPECT_NE(ReadFile(Target()).find("ROXCDNKEY=abc123"), std::string::npos) << ReadFile(Target());
+}
+
+}  // namespace
+}  // namespace tunewell::download

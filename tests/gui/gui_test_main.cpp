@@ -1,0 +1,17 @@
+// Runs the window tests inside one QApplication (offscreen unless the
+// environment chooses a platform).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "shell/program_font.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    tunewell::shell::InstallProgramFont();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,129 @@
+#pragma once
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/song_transfer.h"
+#include "shell/frm_main.h"
+#include "shell/message_dialog.h"
+
+namespace tunewell::testing {
+
+// A transfer that succeeds or fails on command. Inside StartDownloading it
+// reports half the file through the window and lets the window process
+// events once, running `duringTransfer` there (a click arriving mid-song).
+class ScriptedTransfer : public download::SongTransfer {
+public:
+    bool StartDownloading(const std::string& source, const std::string& destination) override {
+        started.push_back({source, destination});
+        aborted = false;
+        if (window != nullptr) {
+            window->m_oFileDownload_OnProgress(50, 100, 0, 5, "");
+            if (duringTransfer) duringTransfer(static_cast<int>(started.size()));
+            window->ProcessPending();
+        }
+        return !aborted && succeed;
+    }
+    void AbortDownloading() override {
+        aborted = true;
+        ++abortCalls;
+    }
+
+    shell::frmMain* window = nullptr;
+    std::function<void(int song)> duringTransfer;
+    bool succeed = true;
+    bool aborted = false;
+    int abortCalls = 0;
+    std::vector<std::pair<std::string, std::string>> started;
+};
+
+// One main window over a fresh program folder, with every outside effect
+// recorded instead of performed.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("tw_gui_" + std::to_string(::getpid()) + "_" + std::to_string(++counter_));
+        std::filesystem::create_directories(folder_);
+        previousHandler_ = shell::SetMessageHandler(
+            [this](QWidget*, const std::string& text) { messages.push_back(text); });
+    }
+
+    void TearDown() override {
+        window_.reset();
+        shell::SetMessageHandler(std::move(previousHandler_));
+        std::error_code error;
+        std::filesystem::remove_all(folder_, error);
+    }
+
+    // Builds the window (not yet loaded); `transfer` may stay null.
+    shell::frmMain& Window(download::SongTransfer* transfer = nullptr) {
+        shell::MainWindowServices services;
+        services.programFolder = Folder();
+        services.transfer = transfer;
+        services.isRunning = [](const std::string&) { return false; };
+        services.browseForFolder = [this](QWidget*, const std::string& title) {
+            dialogTitles.push_back(title);
+            return folderChoice;
+        };
+        services.openUrl = [this](const std::string& url) { openedUrls.push_back(url); };
+        services.openFolder = [this](const std::string& path) { openedFolders.push_back(path); };
+        services.showSettings = [this](QWidget*) { ++settingsShown; };
+        services.trayAvailable = [this] { return trayAvailable; };
+        services.endProgram = [this] { ++endCalls; };
+        window_ = std::make_unique<shell::frmMain>(std::move(services));
+        return *window_;
+    }
+
+    shell::frmMain& LoadedWindow(download::SongTransfer* transfer = nullptr) {
+        shell::frmMain& window = Window(transfer);
+        window.Form_Load();
+        Pump();
+        return window;
+    }
+
+    std::string Folder() const { return folder_.string(); }
+
+    static void Pump(int milliseconds = 0) {
+        QElapsedTimer timer;
+        timer.start();
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        } while (timer.elapsed() < milliseconds);
+    }
+
+    // Processes events until `done` holds or `milliseconds` pass.
+    static bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < milliseconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return done();
+    }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> openedUrls;
+    std::vector<std::string> openedFolders;
+    std::vector<std::string> dialogTitles;
+    std::string folderChoice;
+    int settingsShown = 0;
+    int endCalls = 0;
+    bool trayAvailable = false;
+
+private:
+    static inline int counter_ = 0;
+    std::filesystem::path folder_;
+    std::unique_ptr<shell::frmMain> window_;
+    shell::MessageHandler previousHandler_;
+};
+
+}  // namespace tunewell::testing

@@ -1,0 +1,200 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+
+#include <fstream>
+
+#include "chrome/text_box.h"
+#include "demo_site/gif_image.h"
+#include "main_window_fixture.h"
+#include "settings/config.h"
+#include "shell/frm_menu.h"
+#include "shell/progress_bar_widget.h"
+#include "shell/shell_functions.h"
+#include "shell/skin_button.h"
+#include "shell/song_list_model.h"
+#include "shell/song_list_view.h"
+#include "shell/uc_ani_gif.h"
+#include "web/site_hosts.h"
+
+namespace tunewell::testing {
+namespace {
+
+using shell::frmMain;
+
+TEST_F(MainWindowTest, ClientAreaAndControlsSitAtTheirTwipsPositions) {
+    frmMain& window = Window();
+    EXPECT_EQ(window.size(), QSize(394, 577));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tunewell音乐下载助手"));
+    struct Expected {
+        QWidget* control;
+        QRect pixels;
+        QString text;
+    };
+    const Expected table[] = {
+        {window.cmdSel, {144, 48, 73, 33}, QStringLiteral("示例")},
+        {window.cmdHelp, {304, 48, 73, 33}, QStringLiteral("帮助")},
+        {window.ListUrl, {80, 112, 297, 21}, {}},
+        {window.SavePath, {80, 139, 161, 21}, {}},
+        {window.cmdList, {296, 139, 81, 22}, QStringLiteral("获取歌曲列表")},
+        {window.ListMusic, {17, 174, 361, 243}, {}},
+        {window.cmdDown, {312, 428, 65, 23}, QStringLiteral("开始下载")},
+        {window.IsXun, {160, 432, 73, 17}, QStringLiteral("使用迅雷")},
+        {window.PB, {16, 462, 363, 17}, {}},
+        {window.ucAniGIF1, {16, 487, 361, 57}, {}},
+    };
+    for (const Expected& row : table) {
+        EXPECT_EQ(row.control->geometry(), row.pixels) << row.text.toStdString();
+        if (auto* button = qobject_cast<QAbstractButton*>(row.control)) {
+            EXPECT_EQ(button->text(), row.text);
+        }
+    }
+    EXPECT_EQ(window.LabTip->pos(), QPoint(24, 556));
+    EXPECT_EQ(window.PB->Text(), QStringLiteral("下载进度0%"));
+    EXPECT_EQ(window.cmdDown->Tag(), QStringLiteral("0"));
+}
+
+TEST_F(MainWindowTest, FirstStartShowsTheMusicIndexTheProgramFolderAndTheVersion) {
+    frmMain& window = LoadedWindow();
+    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/music/"));
+    EXPECT_EQ(window.SavePath->Text().toStdString(), Folder());
+    EXPECT_EQ(window.LabVer->text(), QStringLiteral("Ver2.5"));
+    EXPECT_EQ(window.LabTip->text(), QStringLiteral("Tunewell音乐下载助手"));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.ucAniGIF1->HasPicture());  // no advertisement address yet
+    EXPECT_EQ(window.Songs().columnCount(), 0);     // no columns before a list
+}
+
+TEST_F(MainWindowTest, StartUpFillsTheFieldsFromConfigIni) {
+    {
+        std::ofstream ini(settings::ConfigPath(Folder()));
+        ini << "[Config]\r\nListUrl=http://tunewell.com/music/chart\r\nSavePath=/srv/songs\r\n";
+    }
+    frmMain& window = LoadedWindow();
+    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/music/chart"));
+    EXPECT_EQ(window.SavePath->Text(), QStringLiteral("/srv/songs"));
+    EXPECT_EQ(window.Settings().SavePath, "/srv/songs");
+}
+
+TEST_F(MainWindowTest, OutsideButtonsOpenTheirAddressesAndFolders) {
+    frmMain& window = LoadedWindow();
+    window.SavePath->SetText(QStringLiteral("/no/such/folder"));
+    window.cmdHelp->click();
+    window.cmdOpen->click();
+    window.ucAniGIF1_Click();  // no link yet: the address ends at "="
+    window.Globals().AdLink = "http://example.org/a?b=1";
+    window.ucAniGIF1_Click();
+    const std::string server = web::kVersionServer;
+    EXPECT_EQ(openedUrls, (std::vector<std::string>{server + "/log/tunewell/",
+                                                    server + "/tunewell.asp?ReUrl=",
+                                                    server + "/tunewell.asp?ReUrl=http://example.org/a?b=1"}));
+    EXPECT_EQ(openedFolders, std::vector<std::string>{"/no/such/folder"});
+}
+
+TEST_F(MainWindowTest, FolderButtonPutsTheChoiceOrOnCancelTheProgramFolder) {
+    frmMain& window = LoadedWindow();
+    folderChoice = "/home/someone/Music";
+    window.cmdDir->click();
+    EXPECT_EQ(window.SavePath->Text(), QStringLiteral("/home/someone/Music"));
+    folderChoice.clear();
+    window.cmdDir->click();
+    EXPECT_EQ(window.SavePath->Text().toStdString(), Folder());
+    EXPECT_EQ(dialogTitles, (std::vector<std::string>{"请选择保存文件夹", "请选择保存文件夹"}));
+    EXPECT_FALSE(std::filesystem::exists(settings::ConfigPath(Folder())));  // nothing saved here
+}
+
+TEST_F(MainWindowTest, SettingsButtonShowsTheSettingsWindowAndHidesThisOne) {
+    frmMain& window = LoadedWindow();
+    window.cmdCon->click();
+    EXPECT_EQ(settingsShown, 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, QuickLinksFillTheAddressFieldAndNothingElse) {
+    frmMain& window = LoadedWindow();
+    QMenu* links = window.Menus().m_Show;
+    ASSERT_EQ(links->actions().size(), 14);
+    EXPECT_TRUE(links->actions().at(6)->isSeparator());
+    window.ListUrl->SetText(QStringLiteral("typed by the user"));
+    window.Songs().Prepare();
+    window.Songs().AddRow(1, 5, "5", "kept");
+    links->actions().at(2)->trigger();
+    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/music/chart"));
+    links->actions().at(11)->trigger();
+    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/tag/%BF%A8%C5%A9"));
+    EXPECT_EQ(window.Songs().RowCount(), 1);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, ClosingAbortsTheTransferStopsTheRunAndEndsOnce) {
+    ScriptedTransfer transfer;
+    frmMain& window = LoadedWindow(&transfer);
+    window.SetButtonTag("1");  // a run is under way
+    window.close();
+    window.Form_Unload();  // a second request changes nothing
+    EXPECT_EQ(transfer.abortCalls, 1);
+    EXPECT_EQ(window.ButtonTag(), "0");
+    EXPECT_EQ(endCalls, 1);
+}
+
+TEST_F(MainWindowTest, TrayMenuShowRestoresAndExitEnds) {
+    trayAvailable = true;
+    ScriptedTransfer transfer;
+    frmMain& window = LoadedWindow(&transfer);
+    window.showMinimized();
+    ASSERT_TRUE(PumpUntil([&] { return !window.isVisible(); }));
+    QMenu* tray = window.Menus().m_Main;
+    ASSERT_EQ(tray->actions().size(), 2);
+    EXPECT_EQ(tray->actions().at(0)->text(), QStringLiteral("显示下载助手"));
+    tray->actions().at(0)->trigger();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(shell::HasTrayIcon(&window, 0));
+    tray->actions().at(1)->trigger();
+    EXPECT_EQ(endCalls, 1);
+    EXPECT_EQ(transfer.abortCalls, 1);
+}
+
+// Minimising with and without a tray; the advertisement pauses meanwhile.
+class MinimiseTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MinimiseTest, MinimiseAndRestore) {
+    trayAvailable = GetParam();
+    frmMain& window = LoadedWindow();
+    ASSERT_TRUE(window.ucAniGIF1->LoadAnimatedGIF(QByteArray::fromStdString(demo::AnimatedGif())));
+    for (int round = 0; round < 2; ++round) {
+        window.showMinimized();
+        ASSERT_TRUE(PumpUntil([&] { return window.isMinimized(); }));
+        Pump(50);
+        EXPECT_EQ(window.ucAniGIF1->Action(), widgets::ucAniGIF::kPause);
+        EXPECT_EQ(window.isVisible(), !trayAvailable);  // no tray: an ordinary minimised window
+        EXPECT_EQ(shell::HasTrayIcon(&window, 0), trayAvailable);
+        if (trayAvailable) {
+            window.Form_MouseDown(shell::kTrayRightButtonDown + 1);  // a release: nothing
+            EXPECT_TRUE(shell::HasTrayIcon(&window, 0));
+            window.Form_MouseDown(shell::kTrayLeftButtonDown);
+        } else {
+            window.showNormal();
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !window.isMinimized() && window.isVisible(); }));
+        EXPECT_FALSE(shell::HasTrayIcon(&window, 0));
+        EXPECT_EQ(window.ucAniGIF1->Action(), widgets::ucAniGIF::kPlay);
+    }
+}
+
+TEST_P(MinimiseTest, AStoppedAdvertisementStaysStopped) {
+    trayAvailable = GetParam();
+    frmMain& window = LoadedWindow();
+    ASSERT_TRUE(window.ucAniGIF1->LoadAnimatedGIF(QByteArray::fromStdString(demo::AnimatedGif())));
+    window.ucAniGIF1->SetAction(widgets::ucAniGIF::kStop);
+    window.showMinimized();
+    ASSERT_TRUE(PumpUntil([&] { return window.isMinimized(); }));
+    window.showNormal();
+    ASSERT_TRUE(PumpUntil([&] { return !window.isMinimized(); }));
+    EXPECT_EQ(window.ucAniGIF1->Action(), widgets::ucAniGIF::kStop);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tray, MinimiseTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "WithTray" : "WithoutTray"; });
+
+}  // namespace
+}  // namespace tunewell::testing

@@ -1,0 +1,131 @@
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "demo_site/gif_image.h"
+#include "support/demo_site_fixture.h"
+#include "shell/progress_bar_widget.h"
+#include "shell/remote_bytes.h"
+#include "shell/skin_button.h"
+#include "shell/uc_ani_gif.h"
+
+namespace tunewell::widgets {
+namespace {
+
+QByteArray Gif() { return QByteArray::fromStdString(demo::AnimatedGif()); }
+
+bool WaitFor(QSignalSpy& spy, int count = 1) {
+    QElapsedTimer timer;
+    timer.start();
+    while (spy.count() < count && timer.elapsed() < 10000) spy.wait(50);
+    return spy.count() >= count;
+}
+
+TEST(WidgetsTest, SkinButtonKeepsCaptionAndTagAsProperties) {
+    SkinButton button(QStringLiteral("开始下载"));
+    button.setProperty("Tag", QStringLiteral("1"));
+    button.setProperty("Caption", QStringLiteral("暂停下载"));
+    EXPECT_EQ(button.Tag(), QStringLiteral("1"));
+    EXPECT_EQ(button.text(), QStringLiteral("暂停下载"));
+    QSignalSpy clicked(&button, &QPushButton::clicked);
+    button.resize(65, 23);
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 1);
+}
+
+TEST(WidgetsTest, ProgressBarClampsItsValueAndKeepsItsText) {
+    ProgressBar bar;
+    const std::pair<int, int> values[] = {{57, 57}, {-3, 0}, {140, 100}, {100, 100}};
+    for (const auto& [given, kept] : values) {
+        bar.SetValue(given);
+        EXPECT_EQ(bar.Value(), kept) << given;
+    }
+    bar.SetText(QStringLiteral("已下载57% "));
+    EXPECT_EQ(bar.property("Text").toString(), QStringLiteral("已下载57% "));
+    bar.resize(363, 17);
+    EXPECT_FALSE(bar.grab().isNull());  // paints without a skin
+}
+
+TEST(WidgetsTest, AnimationActions) {
+    ucAniGIF picture;
+    picture.SetAction(ucAniGIF::kPlay);  // nothing loaded: nothing to play
+    EXPECT_EQ(picture.Action(), ucAniGIF::kStop);
+    EXPECT_FALSE(picture.LoadAnimatedGIF(QByteArray("not a picture")));
+    EXPECT_FALSE(picture.HasPicture());
+
+    ASSERT_TRUE(picture.LoadAnimatedGIF(Gif()));
+    EXPECT_EQ(picture.Action(), ucAniGIF::kPlay);  // plays as soon as it arrives
+    picture.SetAction(ucAniGIF::kPause);
+    EXPECT_EQ(picture.Action(), ucAniGIF::kPause);
+    picture.SetAction(ucAniGIF::kPlay);
+    EXPECT_EQ(picture.Action(), ucAniGIF::kPlay);
+    picture.SetAction(ucAniGIF::kStop);
+    picture.SetAction(ucAniGIF::kPause);  // a stopped picture is not "paused"
+    EXPECT_EQ(picture.Action(), ucAniGIF::kStop);
+    EXPECT_FALSE(picture.LoadAnimatedGIF(QByteArray("broken")));
+    EXPECT_TRUE(picture.HasPicture());  // a bad picture keeps the old one
+}
+
+TEST(WidgetsTest, RemoteLoadRunsInTheBackgroundAndTheLatestAddressWins) {
+    ucAniGIF picture;
+    picture.SetFetcher([](const std::string& address) -> std::optional<std::string> {
+        if (address == "slow") {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return std::string("not a picture");
+        }
+        if (address == "fails") return std::nullopt;
+        return demo::AnimatedGif();
+    });
+    QSignalSpy finished(&picture, &ucAniGIF::RemoteLoadFinished);
+
+    picture.LoadAnimatedGIF_Remote("");  // nothing to load
+    EXPECT_EQ(picture.LoadsUnderWay(), 0);
+
+    QElapsedTimer timer;
+    timer.start();
+    picture.LoadAnimatedGIF_Remote("slow");
+    EXPECT_LT(timer.elapsed(), 200);  // the caller does not wait
+    picture.LoadAnimatedGIF_Remote("good");
+    ASSERT_TRUE(WaitFor(finished));
+    EXPECT_TRUE(finished.at(0).at(0).toBool());
+    EXPECT_TRUE(picture.HasPicture());
+    QTest::qWait(400);  // the superseded slow load ends without a word
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(picture.LoadsUnderWay(), 0);
+
+    picture.LoadAnimatedGIF_Remote("fails");
+    ASSERT_TRUE(WaitFor(finished, 2));
+    EXPECT_FALSE(finished.at(1).at(0).toBool());
+    EXPECT_TRUE(picture.HasPicture());
+}
+
+TEST(WidgetsTest, ClickReportsOnlyALeftButtonReleasedInside) {
+    ucAniGIF picture;
+    picture.resize(361, 57);
+    picture.show();
+    QSignalSpy clicks(&picture, &ucAniGIF::Click);
+    QTest::mouseClick(&picture, Qt::LeftButton);
+    QTest::mouseClick(&picture, Qt::RightButton);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(RemoteBytesTest, FetchesPicturesThroughTheProxyAndRefusesFailures) {
+    testing::ScopedDemoSite site;
+    ASSERT_TRUE(site.Running());
+    const auto picture = shell::FetchRemoteBytes("http://soft.tunewell.net/ad.gif");
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(*picture, demo::AnimatedGif());
+    EXPECT_FALSE(shell::FetchRemoteBytes("http://soft.tunewell.net/no-such-picture.gif").has_value());
+    EXPECT_FALSE(shell::FetchRemoteBytes("http://soft.tunewell.net/ad.gif", 16).has_value());
+    EXPECT_FALSE(shell::FetchRemoteBytes("").has_value());
+    EXPECT_FALSE(shell::FetchRemoteBytes("file:///etc/passwd").has_value());
+}
+
+}  // namespace
+}  // namespace tunewell::widgets
