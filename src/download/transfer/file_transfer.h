@@ -15,7 +15,8 @@ enum TransferStatus : std::int32_t {
 };
 
 // Time limits of one transfer: a connection that is not made within
-// `connect`, or a transfer that receives no bytes for `stall`, fails.
+// `connect`, or a transfer that receives no bytes for `stall`, fails. Time
+// spent inside the owner's handlers does not count towards `stall`.
 struct TransferLimits {
     std::chrono::milliseconds connect{30000};
     std::chrono::seconds stall{60};
@@ -28,9 +29,10 @@ struct TransferLimits {
 //
 // The file appears under the target name only when the whole transfer
 // succeeded; the bytes arrive in a temporary in the target's folder first
-// (see PartFile). Redirects are followed, http_proxy is honoured, an HTTP
-// status of 400 or more is a failure, and cookies come from and go to the
-// process-wide web::CookieStore. Only http and https addresses are fetched.
+// (see PartFile; a device or pipe target is written directly). Redirects
+// are followed, http_proxy is honoured, a final status other than 2xx is a
+// failure, and cookies come from and go to the process-wide
+// web::CookieStore. Only http and https addresses are fetched.
 //
 // Re-entry: StartDownloading while a transfer runs (called from a handler
 // inside the event processing) is refused; AbortDownloading ends the
