@@ -92,13 +92,7 @@ protected:
 
     std::string Folder() const { return folder_.string(); }
 
-    static void Pump(int milliseconds = 0) {
-        QElapsedTimer timer;
-        timer.start();
-        do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        } while (timer.elapsed() < milliseconds);
-    }
+    static void Pump() { QCoreApplication::processEvents(); }
 
     // Processes events until `done` holds or `milliseconds` pass.
     static bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {

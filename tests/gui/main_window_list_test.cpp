@@ -68,7 +68,6 @@ TEST_F(MainWindowSiteTest, ListButtonMessagesGoThroughTheMessageFunction) {
     };
     const Case cases[] = {
         {"", "/tmp", "请输入音乐列表地址！"},
-        {"http://tunewell.com/music/", "", "请输入音乐保保存地址！"},
         {"http://example.org/music/", "/tmp", "本软件不支持tunewell.com网站外的歌曲！"},
     };
     frmMain& window = LoadedWindow();

@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, StartUpFillsTheFieldsFromConfigIni) {
     EXPECT_EQ(window.Settings().SavePath, "/srv/songs");
 }
 
-TEST_F(MainWindowTest, OutsideButtonsOpenTheirAddressesAndFolders) {
+TEST_F(MainWindowTest, OutsideButtonsOpenAddressesFoldersAndTheSettingsWindow) {
     frmMain& window = LoadedWindow();
     window.SavePath->SetText(QStringLiteral("/no/such/folder"));
     window.cmdHelp->click();
@@ -89,6 +89,9 @@ TEST_F(MainWindowTest, OutsideButtonsOpenTheirAddressesAndFolders) {
                                                     server + "/tunewell.asp?ReUrl=",
                                                     server + "/tunewell.asp?ReUrl=http://example.org/a?b=1"}));
     EXPECT_EQ(openedFolders, std::vector<std::string>{"/no/such/folder"});
+    window.cmdCon->click();
+    EXPECT_EQ(settingsShown, 1);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(MainWindowTest, FolderButtonPutsTheChoiceOrOnCancelTheProgramFolder) {
@@ -101,13 +104,6 @@ TEST_F(MainWindowTest, FolderButtonPutsTheChoiceOrOnCancelTheProgramFolder) {
     EXPECT_EQ(window.SavePath->Text().toStdString(), Folder());
     EXPECT_EQ(dialogTitles, (std::vector<std::string>{"请选择保存文件夹", "请选择保存文件夹"}));
     EXPECT_FALSE(std::filesystem::exists(settings::ConfigPath(Folder())));  // nothing saved here
-}
-
-TEST_F(MainWindowTest, SettingsButtonShowsTheSettingsWindowAndHidesThisOne) {
-    frmMain& window = LoadedWindow();
-    window.cmdCon->click();
-    EXPECT_EQ(settingsShown, 1);
-    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(MainWindowTest, QuickLinksFillTheAddressFieldAndNothingElse) {
@@ -164,7 +160,7 @@ TEST_P(MinimiseTest, MinimiseAndRestore) {
     for (int round = 0; round < 2; ++round) {
         window.showMinimized();
         ASSERT_TRUE(PumpUntil([&] { return window.isMinimized(); }));
-        Pump(50);
+        PumpUntil([] { return false; }, 50);
         EXPECT_EQ(window.ucAniGIF1->Action(), widgets::ucAniGIF::kPause);
         EXPECT_EQ(window.isVisible(), !trayAvailable);  // no tray: an ordinary minimised window
         EXPECT_EQ(shell::HasTrayIcon(&window, 0), trayAvailable);
