@@ -22,6 +22,7 @@
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 #include "shell/uc_ani_gif.h"
+#include "update/ui/frm_up_date.h"
 #include "web/site_hosts.h"
 
 namespace tunewell::shell {
@@ -82,6 +83,24 @@ void frmMain::FillServiceDefaults() {
         };
     }
     if (!services_.endProgram) services_.endProgram = [] { QCoreApplication::quit(); };
+    if (!services_.diskSerial) {
+        services_.diskSerial = [this] {
+            if (!hnsn_) hnsn_ = std::make_unique<update::ClsHNSN>();
+            hnsn_->SetCurrentDrive(0);
+            return hnsn_->GetSerialNumber();
+        };
+    }
+    if (!services_.openUpdater) {
+        services_.openUpdater = [](frmMain& window) {
+            // The updater window runs its download at once; on success the
+            // program ends inside it, on failure it stays open on its own.
+            window.StayHiddenAfterLoad();
+            window.hide();
+            auto* updater = new update::frmUpDate(window.Globals(), window.ProgramFolderPath());
+            updater->setAttribute(Qt::WA_DeleteOnClose);
+            updater->Form_Load();
+        };
+    }
 }
 
 download::SongTransfer& frmMain::Transfer() {
@@ -121,7 +140,11 @@ void frmMain::Form_Load() {
     if (!stayHidden_) show();
 }
 
-void frmMain::CheckVersion() {}
+void frmMain::CheckVersion() {
+    update::VersionCheck check(*this, *this, updateGlobals_, [this] { services_.openUpdater(*this); });
+    check.fetch = services_.fetchVersionReply;
+    check.CheckVersion(services_.diskSerial());
+}
 
 void frmMain::Form_Unload() {
     if (ending_) return;

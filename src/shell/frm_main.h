@@ -19,6 +19,7 @@
 #include "shell/ports/status_line.h"
 #include "shell/ports/ui_ports.h"
 #include "shell/ports/window_switcher.h"
+#include "update/cls_hnsn.h"
 #include "update/version_check.h"
 
 class QCheckBox;
@@ -41,6 +42,8 @@ class frmMenu;
 class SongListModel;
 class SongListView;
 
+class frmMain;
+
 // What the main window reaches outside itself. Every empty member gets the
 // real service; tests put recorders in.
 struct MainWindowServices {
@@ -58,6 +61,11 @@ struct MainWindowServices {
     std::function<bool()> trayAvailable;
     // Ends the program once the current handler has returned.
     std::function<void()> endProgram;
+    // The version check: drive 0's serial, the reply to a version request
+    // (kFalse when unreachable), and opening the updater window.
+    std::function<std::string()> diskSerial;
+    std::function<std::string(const std::string& address)> fetchVersionReply;
+    std::function<void(frmMain& window)> openUpdater;
 };
 
 // The main window: the address and folder fields, the song list, the
@@ -193,6 +201,7 @@ private:
     settings::Config config_;
     catalogue::CatalogueState catalogueState_;
     update::UpdateGlobals updateGlobals_;
+    std::unique_ptr<update::ClsHNSN> hnsn_;  // the disk identity, for the window's life
     SongListModel* songs_;
     ProgressPort progressPort_;
     UiPorts ui_;

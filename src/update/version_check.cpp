@@ -27,7 +27,7 @@ std::string VersionRequestAddress(const std::string& serial, long randomNumber) 
 void VersionCheck::CheckVersion(const std::string& serial) {
     const std::string address = VersionRequestAddress(serial, web::RandomInRange(10000, 999999));
     events_.ProcessPending();
-    const std::string reply = web::GetHttpPage(address, address, "gb2312");
+    const std::string reply = fetch ? fetch(address) : web::GetHttpPage(address, address, "gb2312");
     events_.ProcessPending();
     if (reply.empty() || reply == web::kFalse) return;
     ApplyReply(reply);

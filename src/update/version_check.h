@@ -45,6 +45,9 @@ public:
     // `serial` is drive 0's serial number (empty when unreadable).
     void CheckVersion(const std::string& serial);
 
+    // How the reply is fetched; GetHttpPage unless replaced (tests).
+    std::function<std::string(const std::string& address)> fetch;
+
     // Applies a reply as CheckVersion does after fetching it (pure of I/O).
     void ApplyReply(const std::string& reply);
 

@@ -79,6 +79,15 @@ protected:
         services.showSettings = [this](QWidget*) { ++settingsShown; };
         services.trayAvailable = [this] { return trayAvailable; };
         services.endProgram = [this] { ++endCalls; };
+        services.diskSerial = [] { return std::string("SERIAL-1"); };
+        services.fetchVersionReply = [this](const std::string& address) {
+            versionRequests.push_back(address);
+            return versionReply;
+        };
+        services.openUpdater = [this](shell::frmMain& window) {
+            ++updaterOpened;
+            window.StayHiddenAfterLoad();
+        };
         window_ = std::make_unique<shell::frmMain>(std::move(services));
         return *window_;
     }
@@ -105,6 +114,10 @@ protected:
     }
 
     std::vector<std::string> messages;
+    // The version server as the window sees it (unreachable by default).
+    std::string versionReply = "$False$";
+    std::vector<std::string> versionRequests;
+    int updaterOpened = 0;
     std::vector<std::string> openedUrls;
     std::vector<std::string> openedFolders;
     std::vector<std::string> dialogTitles;

@@ -65,6 +65,24 @@ TEST_F(MainWindowTest, FirstStartShowsTheMusicIndexTheProgramFolderAndTheVersion
     EXPECT_EQ(window.Songs().columnCount(), 0);     // no columns before a list
 }
 
+TEST_F(MainWindowTest, StartUpVersionCheckShowsTheResultAndOpensTheUpdater) {
+    versionReply = "{TunewellVerSion}2.5{/TunewellVerSion}{TunewellAD}http://soft.tunewell.net/ad.gif||go{/TunewellAD}";
+    frmMain& current = LoadedWindow();
+    ASSERT_EQ(versionRequests.size(), 1u);
+    EXPECT_EQ(versionRequests[0].rfind("http://soft.tunewell.net/tunewell.asp?SN=SERIAL-1&Rand=", 0), 0u);
+    EXPECT_EQ(current.LabTip->text(), QStringLiteral("您使用的是最新版本"));
+    EXPECT_EQ(current.Globals().AdPic, "http://soft.tunewell.net/ad.gif");
+    EXPECT_TRUE(current.isVisible());
+    current.ucAniGIF1_Click();
+    EXPECT_EQ(openedUrls.back(), "http://soft.tunewell.net/tunewell.asp?ReUrl=go");
+
+    versionReply = "{TunewellVerSion}2.6{/TunewellVerSion}";
+    frmMain& outdated = LoadedWindow();
+    EXPECT_EQ(outdated.LabTip->text(), QStringLiteral("发现新的版本Ver2.6"));
+    EXPECT_EQ(updaterOpened, 1);
+    EXPECT_FALSE(outdated.isVisible());
+}
+
 TEST_F(MainWindowTest, StartUpFillsTheFieldsFromConfigIni) {
     {
         std::ofstream ini(settings::ConfigPath(Folder()));
