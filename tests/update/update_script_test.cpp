@@ -9,6 +9,9 @@
 #include <sstream>
 #include <thread>
 
+#include "download/file_download_transfer.h"
+#include "download/transfer/file_download.h"
+#include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "update/program_updater.h"
 #include "update/update_script.h"
@@ -118,6 +121,52 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     updater.ShowProgress(0, 1000, 5);
     updater.ShowProgress(10, 0, 5);
     EXPECT_EQ(bar.texts.back(), "已下载45% 120KB/S");
+}
+
+}  // namespace
+}  // namespace tunewell::update
+
+namespace tunewell::update {
+namespace {
+
+// The whole in-program update against the demo site, in a temporary folder
+// with a stand-in program of a unique name: the download arrives, the
+// companion script replaces the stand-in, starts it and removes itself.
+class InProgramUpdate : public testing::DemoSiteTest {};
+
+TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
+    const stdfs::path folder = stdfs::temp_directory_path() / ("tw-inprog-" + std::to_string(::getpid()));
+    stdfs::remove_all(folder);
+    stdfs::create_directories(folder / "tmp");
+    const std::string exe = "tw-standin-" + std::to_string(::getpid());
+    std::ofstream(folder / exe) << "old program";
+    Options().programBytes = "#!/bin/sh\necho restarted > \"$PWD/restarted\"\n";
+    const char* savedTmp = std::getenv("TMPDIR");
+    const std::string saved = savedTmp ? savedTmp : "";
+    ::setenv("TMPDIR", (folder / "tmp").c_str(), 1);
+
+    download::CFileDownload fileDownload;
+    download::FileDownloadTransfer transfer(fileDownload);
+    RecordingBar bar;
+    testing::ScriptedPump pump;
+    int ended = 0;
+    UpdateGlobals globals;
+    ProgramUpdater updater({bar, pump, nullptr, [&] { ++ended; }}, transfer, globals, folder.string(), exe);
+    updater.StartUpdate();
+    savedTmp ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+
+    EXPECT_EQ(bar.texts.back(), "升级完毕");
+    EXPECT_EQ(ended, 1);
+    for (int wait = 0; wait < 100 && (stdfs::exists(folder / "UpDate.sh") || !stdfs::exists(folder / "restarted")); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::stringstream program;
+    program << std::ifstream(folder / exe).rdbuf();
+    EXPECT_EQ(program.str(), "#!/bin/sh\necho restarted > \"$PWD/restarted\"\n");
+    EXPECT_TRUE(stdfs::exists(folder / "restarted"));
+    EXPECT_FALSE(stdfs::exists(folder / "UpDate.sh"));
+    EXPECT_TRUE(globals.UpdateLink.empty());
+    stdfs::remove_all(folder);
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "support/demo_site_fixture.h"
 #include "updater/del_tunewell.h"
 #include "updater/up_main.h"
@@ -39,6 +42,31 @@ TEST(DelTunewell, EndsOnlyTheFirstCaseInsensitiveMatch) {
     EXPECT_EQ(ended, std::vector<int>{50});
     EXPECT_EQ(DelTunewell("nothing", root.string(), [&](int id) { ended.push_back(id); }).id, 0);
     stdfs::remove_all(root);
+}
+
+// A real process started by the test under a unique executable name is
+// ended; nothing else is touched.
+TEST(DelTunewell, EndsARealStandInProcess) {
+    const stdfs::path folder = stdfs::temp_directory_path() / ("tw-standin-" + std::to_string(::getpid()));
+    stdfs::create_directories(folder);
+    const std::string name = "tw-standin-sleep-" + std::to_string(::getpid());
+    stdfs::copy_file("/bin/sleep", folder / name, stdfs::copy_options::overwrite_existing);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl((folder / name).c_str(), name.c_str(), "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(child, 0);
+    EndedProcess ended;
+    for (int attempt = 0; attempt < 50 && ended.id == 0; ++attempt) {
+        ::usleep(20000);  // until the child has exec'd under the new name
+        ended = DelTunewell(name);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(ended.id, child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    stdfs::remove_all(folder);
 }
 
 class UpdaterWindow : public testing::DemoSiteTest {
