@@ -5,8 +5,8 @@
 namespace tunewell::widgets {
 
 // The drawn progress bar: a filled share of `Value` percent (0..100) with
-// `Text` drawn centred over it. Out-of-range values are clamped. Drawing
-// lives in paintEvent only, so a skin can replace it.
+// `Text` drawn centred over it, in the window frame's look
+// (chrome::PaintProgressBar). Out-of-range values are clamped.
 class ProgressBar : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Value READ Value WRITE SetValue)

@@ -2,11 +2,15 @@
 #include <QPushButton>
 #include <QString>
 
+#include "chrome/skin_paint.h"
+
 namespace tunewell::widgets {
 
 // The program's push button. `Caption` is the text on the button; `Tag` is
 // free text the owner keeps on it (the download button keeps its run state
-// there). Drawing lives in paintEvent only, so a skin can replace it.
+// there). It is drawn in the window frame's look (chrome::PaintSkinButton):
+// normal, hover, pressed and disabled faces, and an inner outline while it
+// has the keyboard focus.
 class SkinButton : public QPushButton {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -20,8 +24,13 @@ public:
     QString Tag() const { return tag_; }
     void SetTag(const QString& tag) { tag_ = tag; }
 
+    // The face the button shows now: disabled, pressed, hover or normal.
+    chrome::SkinButtonState State() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QString tag_;

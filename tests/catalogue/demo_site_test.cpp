@@ -91,7 +91,7 @@ TEST_F(DemoSiteServer, HttpLayerHandlesOriginFormHeadAndBadRequests) {
     const std::string direct =
         RawExchange(port, {"GET /tunewell.asp?SN=1 HTTP/1.1\r\nHost: soft.tunewell.net:80\r\n\r\n"});
     EXPECT_EQ(direct.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
-    EXPECT_NE(direct.find("{TunewellVerSion}2.6"), std::string::npos);
+    EXPECT_NE(direct.find("{TunewellVerSion}2.5"), std::string::npos);
 
     const std::string head = RawExchange(port, {"HEAD http://tunewell.com/audio/1001.mp3 HTTP/1.1\r\n\r\n"});
     EXPECT_NE(head.find("Content-Length: 204800\r\n"), std::string::npos);
@@ -129,7 +129,7 @@ TEST_F(DemoSiteServer, RoutesEveryHostThroughTheProxy) {
         {"http://www.tunewell.com/play.php?song_id=1001", 200,
          "<UL id=songs>\r\n<SCRIPT language=javascript>\r\nWrtSongLine(\"1001\", \"山间小路\", \"林小溪\""},
         {"http://tunewell.com/home.php?tag=fav", 200, "<H2>登录到Tunewell</H2>"},
-        {"http://soft.tunewell.net/tunewell.asp?SN=X1&Rand=12345", 200, "{TunewellVerSion}2.6{/TunewellVerSion}"},
+        {"http://soft.tunewell.net/tunewell.asp?SN=X1&Rand=12345", 200, "{TunewellVerSion}2.5{/TunewellVerSion}"},
         {"http://www.roxfile.com/zh-cn/files/880011/", 200, "<dt class=\"btn_22\"><a href=\"http://www.roxfile.com/"},
         {"http://tunewell.com/no/such/page", 404, ""},
         {"http://elsewhere.example/", 502, ""},

@@ -2,13 +2,20 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "chrome/caption_button.h"
+#include "chrome/skin.h"
+#include "chrome/skin_paint.h"
+#include "chrome/text_box.h"
 #include "settings/ui/frm_seting.h"
 #include "shell/message_dialog.h"
 #include "shell/settings_window_launcher.h"
@@ -28,10 +35,13 @@ protected:
 
     template <typename T = QWidget>
     static T* Child(frmSeting& window, const char* name) { return window.findChild<T*>(Q(name)); }
-    static QString Text(frmSeting& window, const char* name) { return Child<QLineEdit>(window, name)->text(); }
+    static chrome::TextBox* Box(frmSeting& window, const char* name) {
+        return Child<chrome::TextBox>(window, name);
+    }
+    static QString Text(frmSeting& window, const char* name) { return Box(window, name)->Text(); }
     static QLabel* Tip(frmSeting& window) { return Child<QLabel>(window, "LabTip"); }
     static void Edit(frmSeting& window, const char* name, const char* text) {
-        Child<QLineEdit>(window, name)->setText(Q(text));
+        Box(window, name)->SetText(Q(text));
     }
     static void Save(frmSeting& window) { Child<QPushButton>(window, "cmdSave")->click(); }
     std::string folder() const { return dir.path().toStdString(); }
@@ -56,13 +66,88 @@ TEST_F(SettingsWindowTest, LaysOutCaptionControlsAndTabOrder) {
         {"cPath", {104, 40, 193, 21}}, {"cmdDir", {304, 40, 49, 22}},   {"cPage", {104, 67, 33, 21}},
         {"lblLabel4", {24, 96, 72, 13}}, {"cID", {104, 152, 17, 17}}, {"cmdSave", {272, 152, 81, 24}}};
     for (const auto& [name, rect] : places) EXPECT_EQ(Child(window, name)->geometry(), rect) << name;
-    EXPECT_EQ(Child<QLineEdit>(window, "cPass")->echoMode(), QLineEdit::Normal);
+    for (const char* field : {"cPath", "cPage", "cName", "cPass"}) ASSERT_NE(Box(window, field), nullptr) << field;
+    EXPECT_EQ(Box(window, "cPass")->Field()->echoMode(), QLineEdit::Normal);
 
+    // The fields take the focus in their inner edit fields; name those
+    // after the framed box that holds them.
     std::vector<QString> order;
-    for (QWidget* w = Child(window, "cPath"); order.size() < 7; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() & Qt::TabFocus) order.push_back(w->objectName());
+    int steps = 0;
+    for (QWidget* w = Box(window, "cPath")->Field(); order.size() < 7 && ++steps < 200;
+         w = w->nextInFocusChain()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() != nullptr) continue;
+        auto* box = qobject_cast<chrome::TextBox*>(w->parentWidget());
+        order.push_back(box != nullptr ? box->objectName() : w->objectName());
     }
     EXPECT_EQ(order, (std::vector<QString>{"cPath", "cID", "cPage", "cName", "cPass", "cmdDir", "cmdSave"}));
+}
+
+TEST_F(SettingsWindowTest, FrameShowsCaptionWithMinimiseAndCloseOnly) {
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    auto* skin = Child<chrome::Skin>(window, "skin1");
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(skin->geometry(), window.rect());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(skin->CloseButton()->isVisible());
+    EXPECT_TRUE(skin->MinButton()->isVisible());
+    EXPECT_FALSE(skin->MaxButton()->isVisible());
+    // The minimise button stands directly left of the close button.
+    EXPECT_EQ(skin->MinButton()->geometry().right() + 1, skin->CloseButton()->geometry().left());
+    // Every control lies below the title bar, inside the side borders.
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child == skin || child->objectName() == "LabTip") continue;
+        EXPECT_GE(child->y(), 27) << child->objectName().toStdString();
+        EXPECT_LE(child->geometry().right(), window.width() - 5) << child->objectName().toStdString();
+    }
+}
+
+// What a button shows, inside its rounded outline.
+QImage Face(QWidget* button) {
+    return button->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(button->rect().adjusted(3, 3, -3, -3));
+}
+
+QImage ReferenceFace(QWidget* button, chrome::SkinButtonState state) {
+    QPixmap pixmap(button->size());
+    pixmap.fill(Qt::white);
+    QPainter painter(&pixmap);
+    painter.setFont(button->font());
+    chrome::PaintSkinButton(painter, button->rect(), Q("保存设置"), state);
+    painter.end();
+    return pixmap.toImage().convertToFormat(QImage::Format_RGB32).copy(button->rect().adjusted(3, 3, -3, -3));
+}
+
+TEST_F(SettingsWindowTest, ButtonsWearTheFrameLookInEveryState) {
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    auto* save = Child<QPushButton>(window, "cmdSave");
+    EXPECT_EQ(Face(save), ReferenceFace(save, chrome::SkinButtonState::Normal));
+    save->setDown(true);
+    EXPECT_EQ(Face(save), ReferenceFace(save, chrome::SkinButtonState::Pressed));
+    save->setDown(false);
+    save->setEnabled(false);
+    EXPECT_EQ(Face(save), ReferenceFace(save, chrome::SkinButtonState::Disabled));
+    EXPECT_NE(Face(save), ReferenceFace(save, chrome::SkinButtonState::Normal));
+}
+
+TEST_F(SettingsWindowTest, FrameCloseButtonBringsBackTheMainWindowWithoutSaving) {
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    mainWindow.hide();
+    Edit(window, "cPath", "");
+    Save(window);  // refused: the status shows
+    ASSERT_FALSE(Tip(window)->text().isEmpty());
+    Edit(window, "cPath", "/typed");
+    auto* skin = Child<chrome::Skin>(window, "skin1");
+    ASSERT_NE(skin, nullptr);
+    const QPoint centre = skin->CloseButton()->rect().center();
+    QTest::mousePress(skin->CloseButton(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(skin->CloseButton(), Qt::LeftButton, {}, centre);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_TRUE(Tip(window)->text().isEmpty());
+    EXPECT_EQ(config.SavePath, "/songs");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(ConfigPath(folder()))));
 }
 
 TEST_F(SettingsWindowTest, LoadShowsTheCurrentSettings) {

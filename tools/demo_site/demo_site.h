@@ -13,7 +13,9 @@ namespace tunewell::demo {
 struct DemoOptions {
     // Version server: the reply of /tunewell.asp. When `versionReply` is not
     // empty it is sent as it is; otherwise the reply is built from the fields.
-    std::string latestVersion = "2.6";
+    // The program's own version by default, so a demo run is not updated
+    // away; tests and `--offer-version` offer a newer one.
+    std::string latestVersion = "2.5";
     bool sendVersion = true;
     bool sendAd = true;
     std::string adText = "http://soft.tunewell.net/ad.gif||http://example-ad-link";

@@ -1,9 +1,14 @@
-// tunewell-demo-site [--port N]: serves the demo site until killed. Prints
-// "http_proxy=http://127.0.0.1:N" first, so a script can read the address.
+// tunewell-demo-site [--port N] [--offer-version V [--program FILE]]:
+// serves the demo site until killed. Prints "http_proxy=http://127.0.0.1:N"
+// first, so a script can read the address. With --offer-version the version
+// server offers V, and FILE (for example the built Tunewell itself) as the
+// program download, to show the update at start-up.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <pthread.h>
@@ -13,7 +18,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: tunewell-demo-site [--port N]\n");
+    std::fprintf(stderr, "usage: tunewell-demo-site [--port N] [--offer-version V [--program FILE]]\n");
     return 2;
 }
 
@@ -21,7 +26,20 @@ int Usage() {
 
 int main(int argc, char** argv) {
     int port = 0;
+    tunewell::demo::DemoOptions options;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--offer-version") == 0 && i + 1 < argc) {
+            options.latestVersion = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc) {
+            std::ifstream file(argv[++i], std::ios::binary);
+            std::stringstream bytes;
+            bytes << file.rdbuf();
+            if (!file) return Usage();
+            options.programBytes = options.program2Bytes = bytes.str();
+            continue;
+        }
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
             char* end = nullptr;
             const long value = std::strtol(argv[++i], &end, 10);
@@ -38,7 +56,7 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    tunewell::demo::DemoSite site;
+    tunewell::demo::DemoSite site(options);
     const int bound = site.Start(port);
     if (bound < 0) {
         std::fprintf(stderr, "tunewell-demo-site: cannot listen on 127.0.0.1:%d\n", port);

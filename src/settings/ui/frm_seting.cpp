@@ -5,14 +5,16 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <iterator>
 #include <utility>
 
+#include "chrome/skin.h"
+#include "chrome/text_box.h"
 #include "settings/ini_file.h"
 #include "shell/message_dialog.h"
 #include "shell/shell_functions.h"
+#include "shell/skin_button.h"
 #include "web/text_utils.h"
 
 namespace tunewell::settings {
@@ -53,14 +55,13 @@ std::string ChooseFolderWithDialog(QWidget* owner, const std::string& title) {
                                   shell::kBrowseFileSystemOnly | shell::kBrowseNewDialogStyle);
 }
 
-std::string TextOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string TextOf(const chrome::TextBox* box) { return box->Text().toStdString(); }
 
 }  // namespace
 
 frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFolder,
                      QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       mainWindow_(mainWindow),
       config_(config),
       programFolder_(std::move(programFolder)),
@@ -82,28 +83,32 @@ void frmSeting::setFolderChooser(FolderChooser chooser) {
 }
 
 void frmSeting::CreateControls() {
+    // The frame first: it lies behind every control of the window. It has
+    // minimise and close buttons (the window has no maximise button).
+    skin1 = new chrome::Skin(this);
+    skin1->setObjectName(QStringLiteral("skin1"));
     PutLabel(this, "lblLabel1", "音乐保存地址：", {16, 40, 84, 13});
-    cPath = Put(new QLineEdit(this), "cPath", {104, 40, 193, 21});
-    cmdDir = Put(new QPushButton(Utf8("浏览"), this), "cmdDir", {304, 40, 49, 22});
+    cPath = Put(new chrome::TextBox(this), "cPath", {104, 40, 193, 21});
+    cmdDir = Put(new widgets::SkinButton(Utf8("浏览"), this), "cmdDir", {304, 40, 49, 22});
     PutLabel(this, "lblLabel3", "获取音乐页数：", {16, 69, 84, 13});
-    cPage = Put(new QLineEdit(this), "cPage", {104, 67, 33, 21});
+    cPage = Put(new chrome::TextBox(this), "cPage", {104, 67, 33, 21});
     PutLabel(this, "lblLabel4", "TW登陆用户：", {24, 96, 72, 13});
-    cName = Put(new QLineEdit(this), "cName", {104, 94, 153, 21});
+    cName = Put(new chrome::TextBox(this), "cName", {104, 94, 153, 21});
     PutLabel(this, "lblLabel5", "TW登陆密码：", {24, 123, 72, 13});
-    cPass = Put(new QLineEdit(this), "cPass", {104, 121, 153, 21});
-    cPass->setEchoMode(QLineEdit::Normal);  // the password is shown as typed
+    cPass = Put(new chrome::TextBox(this), "cPass", {104, 121, 153, 21});
+    cPass->Field()->setEchoMode(QLineEdit::Normal);  // the password is shown as typed
     PutLabel(this, "lblLabel2", "自动添加编号：", {16, 152, 84, 13});
     cID = Put(new QCheckBox(this), "cID", {104, 152, 17, 17});
     QPalette checkPalette = cID->palette();
     checkPalette.setColor(QPalette::Window, kCheckBackground);
     cID->setPalette(checkPalette);
     cID->setAutoFillBackground(true);
-    cmdSave = Put(new QPushButton(Utf8("保存设置"), this), "cmdSave", {272, 152, 81, 24});
+    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {272, 152, 81, 24});
     LabTip = Put(new QLabel(this), "LabTip", kTipPlace);
     SetTipColour(kTipRed);
 
-    connect(cmdDir, &QPushButton::clicked, this, &frmSeting::cmdDir_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmSeting::cmdSave_Click);
+    connect(cmdDir, &widgets::SkinButton::clicked, this, &frmSeting::cmdDir_Click);
+    connect(cmdSave, &widgets::SkinButton::clicked, this, &frmSeting::cmdSave_Click);
 }
 
 void frmSeting::SetTabOrder() {
@@ -121,10 +126,10 @@ void frmSeting::CentreOnScreen() {
 
 // Fills the fields from the settings as they were last loaded.
 void frmSeting::Form_Load() {
-    cPath->setText(QString::fromStdString(config_.SavePath));
-    cPage->setText(QString::number(config_.GetPage));
-    cName->setText(QString::fromStdString(config_.LoginName));
-    cPass->setText(QString::fromStdString(config_.LoginPass));
+    cPath->SetText(QString::fromStdString(config_.SavePath));
+    cPage->SetText(QString::number(config_.GetPage));
+    cName->SetText(QString::fromStdString(config_.LoginName));
+    cPass->SetText(QString::fromStdString(config_.LoginPass));
     cID->setChecked(config_.AddID == 1);
     SetTip(QString());
 }
@@ -133,7 +138,7 @@ void frmSeting::Form_Load() {
 void frmSeting::cmdDir_Click() {
     std::string folder = chooseFolder_(this, "请选择保存文件夹");
     if (folder.empty()) folder = programFolder_;
-    cPath->setText(QString::fromStdString(folder));
+    cPath->SetText(QString::fromStdString(folder));
 }
 
 void frmSeting::cmdSave_Click() {

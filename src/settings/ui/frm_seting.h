@@ -9,8 +9,15 @@
 class QCheckBox;
 class QCloseEvent;
 class QLabel;
-class QLineEdit;
-class QPushButton;
+
+namespace tunewell::chrome {
+class Skin;
+class TextBox;
+}  // namespace tunewell::chrome
+
+namespace tunewell::widgets {
+class SkinButton;
+}
 
 namespace tunewell::settings {
 
@@ -20,6 +27,8 @@ namespace tunewell::settings {
 // and hides the window; saving and closing both show `mainWindow` again.
 // The window does not own the main window or the settings; `config` must
 // outlive it. The main window may go away first (it is then not shown).
+// Its frame is the skinned frame `skin1` (caption, minimise and close);
+// closing through the frame closes the window like any other close.
 class frmSeting : public QWidget {
     Q_OBJECT
 
@@ -58,13 +67,14 @@ private:
     const std::string programFolder_;
     FolderChooser chooseFolder_;
 
-    QLineEdit* cPath = nullptr;
-    QLineEdit* cPage = nullptr;
-    QLineEdit* cName = nullptr;
-    QLineEdit* cPass = nullptr;
+    chrome::Skin* skin1 = nullptr;
+    chrome::TextBox* cPath = nullptr;
+    chrome::TextBox* cPage = nullptr;
+    chrome::TextBox* cName = nullptr;
+    chrome::TextBox* cPass = nullptr;
     QCheckBox* cID = nullptr;
-    QPushButton* cmdDir = nullptr;
-    QPushButton* cmdSave = nullptr;
+    widgets::SkinButton* cmdDir = nullptr;
+    widgets::SkinButton* cmdSave = nullptr;
     QLabel* LabTip = nullptr;
 };
 

@@ -3,25 +3,60 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
 #include <cstdlib>
 
+#include "chrome/skin.h"
 #include "chrome/window_top_alpha.h"
 #include "shell/progress_bar_widget.h"
 #include "shell/shell_functions.h"
 
 namespace tunewell::update {
+namespace {
+
+// The client area inside the frame runs from below the 27-pixel title bar
+// to above the 21-pixel bottom strip and 5-pixel bottom border, between
+// 4-pixel side borders. The label and the bar sit in it with a margin.
+const QSize kWindowSize(360, 126);
+const QRect kTipPlace(16, 36, 328, 20);
+const QRect kBarPlace(16, 64, 328, 22);
+
+}  // namespace
 
 frmUpDate::frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window), globals_(globals), programFolder_(std::move(programFolder)) {
+    : QWidget(parent, Qt::Window | Qt::WindowCloseButtonHint),
+      globals_(globals),
+      programFolder_(std::move(programFolder)) {
+    setObjectName(QStringLiteral("frmUpDate"));
     setWindowTitle(QStringLiteral("自动升级程序"));
-    setFixedSize(360, 110);
+    setFixedSize(kWindowSize);
+    // The frame first, so that it lies behind the label and the bar. The
+    // window has neither minimise nor maximise button: close only.
+    skin1 = new chrome::Skin(this);
+    skin1->setObjectName(QStringLiteral("skin1"));
     labTip_ = new QLabel(QStringLiteral("自动升级中,升级完毕后请运行新的版本"), this);
-    labTip_->setGeometry(16, 20, 328, 24);
+    labTip_->setObjectName(QStringLiteral("LabTip"));
+    labTip_->setGeometry(kTipPlace);
+    labTip_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     labTip_->installEventFilter(this);
     pb_ = new widgets::ProgressBar(this);
-    pb_->setGeometry(16, 60, 328, 20);
+    pb_->setObjectName(QStringLiteral("PB"));
+    pb_->setGeometry(kBarPlace);
     endProgram = [] { std::exit(0); };
+    openUrl = shell::OpenUrl;
+    CentreOnScreen();
+}
+
+// The window has no system frame, so it places itself: in the middle of the
+// screen, where the hidden main window's user looks for it.
+void frmUpDate::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
 }
 
 frmUpDate::~frmUpDate() = default;
@@ -48,12 +83,14 @@ void frmUpDate::Form_Load() {
 
 void frmUpDate::ShowFailure(const std::string& text) {
     labTip_->setCursor(Qt::CrossCursor);
-    labTip_->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    QPalette palette = labTip_->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
+    labTip_->setPalette(palette);
     labTip_->setText(QString::fromStdString(text));
 }
 
 void frmUpDate::LabTip_Click() {
-    if (!globals_.UpdateLink.empty()) shell::OpenUrl(globals_.UpdateLink);
+    if (!globals_.UpdateLink.empty() && openUrl) openUrl(globals_.UpdateLink);
 }
 
 void frmUpDate::SetValue(int percent) { pb_->SetValue(percent); }
@@ -67,7 +104,13 @@ void frmUpDate::closeEvent(QCloseEvent* event) {
 }
 
 bool frmUpDate::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == labTip_ && event->type() == QEvent::MouseButtonRelease) LabTip_Click();
+    // A click is a left button released over the label.
+    if (watched == labTip_ && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && labTip_->rect().contains(mouse->position().toPoint())) {
+            LabTip_Click();
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

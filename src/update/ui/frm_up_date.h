@@ -2,6 +2,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "download/file_download_transfer.h"
 #include "download/transfer/file_download.h"
@@ -10,6 +11,10 @@
 #include "update/program_updater.h"
 
 class QLabel;
+
+namespace tunewell::chrome {
+class Skin;
+}
 
 namespace tunewell::widgets {
 class ProgressBar;
@@ -20,7 +25,8 @@ namespace tunewell::update {
 // The in-program updater window. Loading it starts the download of the new
 // program at once; success hands over to the companion script and ends the
 // program, failure shows the manual download link. Closing it ends the
-// program (the main window is hidden by then).
+// program (the main window is hidden by then). The window carries the
+// skinned frame `skin1` with the caption "自动升级程序" and a close button.
 class frmUpDate : public QWidget, public shell::ProgressBar, public shell::EventPump {
     Q_OBJECT
 public:
@@ -29,14 +35,22 @@ public:
 
     // Shows the window and runs the update (blocking, events processed).
     void Form_Load();
+    // Opens the manual download address (through openUrl) once a failed
+    // update has set it; does nothing before.
     void LabTip_Click();
 
     QLabel* LabTip() const { return labTip_; }
     widgets::ProgressBar* PB() const { return pb_; }
 
+    // The window's frame; it lies behind the label and the bar.
+    chrome::Skin* skin1 = nullptr;
+
     // How the program ends; tests replace it.
     std::function<void()> endProgram;
-    // Where the updater downloads from; tests replace it.
+    // How the label's click opens the manual download address (the user's
+    // browser by default); tests replace it.
+    std::function<void(const std::string& address)> openUrl;
+    // The window's transfer object; it exists from Form_Load on.
     download::CFileDownload& Transfer() { return *m_oFileDownload; }
 
     void SetValue(int percent) override;
@@ -48,6 +62,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CentreOnScreen();
     void ShowFailure(const std::string& text);
 
     UpdateGlobals& globals_;
