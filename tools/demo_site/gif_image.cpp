@@ -7,8 +7,42 @@
 namespace tunewell::demo {
 namespace {
 
-constexpr int kSize = 16;
-constexpr int kFrames = 3;
+// A banner the size of the advertisement area (361 x 57 on the window).
+constexpr int kWidth = 360;
+constexpr int kHeight = 56;
+constexpr int kFrames = 4;
+
+// 5 x 7 glyphs of the letters of "TUNEWELL", one row a byte (bit 4 left).
+struct Glyph {
+    char letter;
+    std::uint8_t rows[7];
+};
+constexpr Glyph kGlyphs[] = {
+    {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}},
+    {'N', {0x11, 0x19, 0x15, 0x13, 0x11, 0x11, 0x11}},
+    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
+    {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A}},
+    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
+};
+constexpr const char* kBannerText = "TUNEWELL";
+constexpr int kScale = 4;  // each glyph pixel drawn as 4 x 4
+
+bool TextPixel(int x, int y) {
+    const int textWidth = 8 * 6 * kScale - kScale;
+    const int left = (kWidth - textWidth) / 2;
+    const int top = (kHeight - 7 * kScale) / 2;
+    if (x < left || y < top || y >= top + 7 * kScale || x >= left + textWidth) return false;
+    const int column = (x - left) / kScale;
+    const int letter = column / 6;
+    const int bit = column % 6;
+    if (bit == 5) return false;  // the gap between letters
+    for (const Glyph& glyph : kGlyphs) {
+        if (glyph.letter != kBannerText[letter]) continue;
+        return (glyph.rows[(y - top) / kScale] >> (4 - bit)) & 1u;
+    }
+    return false;
+}
 
 void PutWord(std::string& out, int value) {
     out += static_cast<char>(value & 0xFF);
@@ -63,12 +97,16 @@ std::string EncodePixels(const std::vector<std::uint8_t>& pixels) {
     return out;
 }
 
-// Frame n: a diagonal band that moves one step per frame.
+// Frame n: the name in white over diagonal stripes that move one step per
+// frame, with an accent line along the bottom.
 std::vector<std::uint8_t> FramePixels(int frame) {
-    std::vector<std::uint8_t> pixels(kSize * kSize);
-    for (int y = 0; y < kSize; ++y) {
-        for (int x = 0; x < kSize; ++x) {
-            pixels[y * kSize + x] = static_cast<std::uint8_t>(((x + y) / 4 + frame) % 4);
+    std::vector<std::uint8_t> pixels(kWidth * kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            std::uint8_t colour = ((x + y + frame * 6) / 12) % 2 == 0 ? 0 : 1;
+            if (y >= kHeight - 3) colour = 3;
+            if (TextPixel(x, y)) colour = 2;
+            pixels[y * kWidth + x] = colour;
         }
     }
     return pixels;
@@ -78,12 +116,13 @@ std::vector<std::uint8_t> FramePixels(int frame) {
 
 std::string AnimatedGif() {
     std::string out = "GIF89a";
-    PutWord(out, kSize);
-    PutWord(out, kSize);
+    PutWord(out, kWidth);
+    PutWord(out, kHeight);
     out += '\xF1';  // global colour table, 2 bits of colour resolution, 4 entries
     out += '\0';    // background colour index
     out += '\0';    // pixel aspect ratio
-    out += std::string("\xFF\xFF\xFF" "\xE0\x30\x30" "\x30\x80\xE0" "\x20\x20\x20", 12);
+    // Navy, a lighter blue, white, orange.
+    out += std::string("\x1E\x3A\x5F" "\x2A\x52\x80" "\xFF\xFF\xFF" "\xF0\x90\x30", 12);
     // Loop for ever (NETSCAPE2.0 application extension).
     out += std::string("\x21\xFF\x0B" "NETSCAPE2.0" "\x03\x01\x00\x00\x00", 19);
     for (int frame = 0; frame < kFrames; ++frame) {
@@ -93,8 +132,8 @@ std::string AnimatedGif() {
         out += '\x2C';                               // image descriptor
         PutWord(out, 0);
         PutWord(out, 0);
-        PutWord(out, kSize);
-        PutWord(out, kSize);
+        PutWord(out, kWidth);
+        PutWord(out, kHeight);
         out += '\0';  // no local colour table, not interlaced
         out += EncodePixels(FramePixels(frame));
     }

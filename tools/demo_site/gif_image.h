@@ -3,8 +3,9 @@
 
 namespace tunewell::demo {
 
-// A small valid animated GIF (GIF89a, looping, three 16x16 frames of a
-// four-colour palette), built in code for the advertisement picture.
+// A valid animated GIF (GIF89a, looping, four 360 x 56 frames of a
+// four-colour palette: the name over moving stripes), built in code for the
+// advertisement picture.
 std::string AnimatedGif();
 
 }  // namespace tunewell::demo
