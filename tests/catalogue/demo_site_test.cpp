@@ -245,7 +245,7 @@ TEST(DemoSiteShutdown, StopEndsStalledAndTricklingRepliesPromptly) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto start = std::chrono::steady_clock::now();
     demo.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));  // not the 10 s stall
     EXPECT_NE(stalled.get().status, 200);
     EXPECT_NE(slow.get().code, CURLE_OK);
 }

@@ -1,9 +1,6 @@
 #include "web/http_client.h"
 
-// The packaged library is built with these; its headers must see the same.
-#define CPPHTTPLIB_OPENSSL_SUPPORT
-#define CPPHTTPLIB_ZLIB_SUPPORT
-#define CPPHTTPLIB_BROTLI_SUPPORT
+// The packaged library's build flags come through pkg-config.
 #include <httplib.h>
 
 #include <gtest/gtest.h>
@@ -164,11 +161,10 @@ TEST_F(HttpClientTest, StoredCookieGoesWithTheNextRequest) {
 }
 
 TEST_F(HttpClientTest, StalledServerEndsInFailureWithinTheLimit) {
+    // Without the limit both would wait for the late reply and succeed.
     SetHttpLimits({1, 1});
-    const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(GetHttpPage(Url("/slow"), "gb2312"), kFalse);
     EXPECT_EQ(PostHttpPage(Url("/"), Url("/slow"), "", "gb2312"), kFalse);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
 }
 
 TEST_F(HttpClientTest, RefusedConnectionEndsInFailure) {
