@@ -11,19 +11,6 @@ namespace {
 constexpr std::string_view kFieldSeparator = "\",\"";
 constexpr std::string_view kLooseSeparator = "\", \"";
 
-std::vector<std::string> SplitFields(const std::string& entry) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const auto at = entry.find(kFieldSeparator, start);
-        if (at == std::string::npos) break;
-        fields.push_back(entry.substr(start, at - start));
-        start = at + kFieldSeparator.size();
-    }
-    fields.push_back(entry.substr(start));
-    return fields;
-}
-
 // Fields a rule needs: M reads fields 1-2, W 2-4, S 1-3.
 std::size_t FieldsNeeded(EntryRule rule) {
     switch (rule) {
@@ -123,7 +110,7 @@ std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& d
         std::string entry = web::ReplaceAll(
             body.substr(start, at == std::string::npos ? std::string::npos : at - start),
             std::string(kLooseSeparator), std::string(kFieldSeparator));
-        if (entry.find(kFieldSeparator) != std::string::npos) fields = SplitFields(entry);
+        if (entry.find(kFieldSeparator) != std::string::npos) fields = web::SplitAll(entry, kFieldSeparator);
 
         SongFields song;
         if (rule == EntryRule::T) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "web/curl_easy.h"
+
 namespace tunewell::download {
 namespace {
 
@@ -13,12 +15,6 @@ size_t Collect(char* data, size_t size, size_t count, void* out) {
     return size * count;
 }
 
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
 
 }  // namespace
 
@@ -55,9 +51,9 @@ bool Aria2Agent::CommitTasks2(std::int16_t) {
 }
 
 bool Aria2Agent::Submit(const std::string& request) const {
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    web::CurlEasy easy(curl_easy_init());
     if (!easy) return false;
-    std::unique_ptr<curl_slist, ListDeleter> headers(
+    web::CurlList headers(
         curl_slist_append(nullptr, "Content-Type: application/json"));
     std::string reply;
     curl_easy_setopt(easy.get(), CURLOPT_URL, endpoint_.c_str());

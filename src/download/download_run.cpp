@@ -16,23 +16,6 @@ namespace {
 constexpr const char* kIdleCaption = "开始下载";
 constexpr const char* kRunningCaption = "暂停下载";
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (std::size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
-        pieces.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    pieces.push_back(text.substr(start));
-    return pieces;
-}
-
-std::size_t CharacterCount(const std::string& text) {
-    std::size_t count = 0;
-    for (unsigned char c : text) count += (c & 0xC0) != 0x80 ? 1 : 0;
-    return count;
-}
-
 bool SavePathExists(const std::string& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::exists(path, error);
@@ -102,8 +85,8 @@ void DownloadRun::Run(const std::string& idList, const std::string& nameList) {
     const std::string names = nameList.substr(0, nameList.size() - 1);
 
     const PlayEntries play = FetchPlayEntries(ui_, ids);
-    const std::vector<std::string> idParts = Split(ids, ',');
-    const std::vector<std::string> nameParts = Split(names, '@');
+    const std::vector<std::string> idParts = web::SplitAll(ids, ",");
+    const std::vector<std::string> nameParts = web::SplitAll(names, "@");
     stopRequested_ = false;
     for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
         DownloadEntry(static_cast<int>(k), play.entries[k - 1], idParts, nameParts, play.address);
@@ -120,7 +103,7 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const std::vect
     if (!parsed || static_cast<std::size_t>(k) > ids.size()) return;
 
     std::string name = parsed->title;
-    if (CharacterCount(parsed->title) < 3) {
+    if (web::CharacterCount(parsed->title) < 3) {
         name = names[static_cast<std::size_t>(k - 1)];
     } else if (!parsed->performer.empty()) {
         name += " - " + parsed->performer;

@@ -8,11 +8,6 @@
 namespace tunewell::download {
 namespace {
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::size_t Utf8CharLength(unsigned char lead) {
     if (lead < 0x80) return 1;
     if ((lead >> 5) == 0x6) return 2;
@@ -41,7 +36,7 @@ std::size_t Utf8PrefixLength(const std::string& text, std::size_t maxBytes) {
 
 std::string ExtensionFor(const std::string& address) {
     if (address.find('.') == std::string::npos) return ".mp3";
-    const std::string tail = LowerAscii(web::SplitPart(address, ".", 2));
+    const std::string tail = web::LowerAscii(web::SplitPart(address, ".", 2));
     if (tail.find('/') != std::string::npos || tail.find('\\') != std::string::npos) return ".mp3";
     return "." + tail;
 }

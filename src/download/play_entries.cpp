@@ -10,18 +10,6 @@ namespace {
 
 constexpr std::string_view kArgumentSeparator = "\", \"";
 
-std::vector<std::string> SplitAt(const std::string& text, std::string_view delimiter) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (std::size_t at = text.find(delimiter); at != std::string::npos;
-         at = text.find(delimiter, start)) {
-        pieces.push_back(text.substr(start, at - start));
-        start = at + delimiter.size();
-    }
-    pieces.push_back(text.substr(start));
-    return pieces;
-}
-
 }  // namespace
 
 std::string PlayPageAddress(const std::string& idList) {
@@ -30,7 +18,7 @@ std::string PlayPageAddress(const std::string& idList) {
 
 std::vector<std::string> SplitPlayEntries(const std::string& page) {
     const std::string block = web::GetBody(page, "<UL id=songs>", "</UL>", false, false);
-    std::vector<std::string> entries = SplitAt(block, "WrtSongLine");
+    std::vector<std::string> entries = web::SplitAll(block, "WrtSongLine");
     entries.erase(entries.begin());  // the text before the first call
     return entries;
 }
@@ -52,7 +40,7 @@ PlayEntries FetchPlayEntries(shell::UiPorts& ui, const std::string& idList) {
 std::optional<PlayEntry> ParsePlayEntry(const std::string& entry) {
     const std::string arguments = web::GetBody(entry, "(", ");", false, false);
     if (arguments.find(kArgumentSeparator) == std::string::npos) return std::nullopt;
-    const std::vector<std::string> fields = SplitAt(arguments, kArgumentSeparator);
+    const std::vector<std::string> fields = web::SplitAll(arguments, kArgumentSeparator);
     if (fields.size() < 6) return std::nullopt;  // no address argument
     PlayEntry parsed{fields[1], fields[2], web::ReplaceAll(fields[5], "\"", "")};
     if (!parsed.performer.empty() && parsed.performer.back() == ' ') parsed.performer.pop_back();

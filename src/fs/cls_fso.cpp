@@ -1,5 +1,7 @@
 #include "fs/cls_fso.h"
 
+#include "web/text_utils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -18,10 +20,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
+std::string Lower(const std::string& text) { return web::LowerAscii(text); }
 
 std::locale UserLocale() {
     try {

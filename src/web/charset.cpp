@@ -1,5 +1,7 @@
 #include "web/charset.h"
 
+#include "web/text_utils.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
 
@@ -16,17 +18,11 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The ICU converter for a character-set name. The simplified-Chinese names
 // all mean code page 936 (GBK): pages labelled "gb2312" routinely carry GBK
 // characters, and ICU's own "gb2312" converter lacks them.
 Converter OpenConverter(const std::string& charset) {
-    std::string name = Lower(charset);
+    std::string name = LowerAscii(charset);
     if (name == "gb2312" || name == "gbk" || name == "cp936" || name == "windows-936" ||
         name == "x-gbk") {
         name = "GBK";

@@ -1,5 +1,7 @@
 #include "web/cookie_store.h"
 
+#include "web/curl_easy.h"
+
 #include <curl/curl.h>
 
 #include <memory>
@@ -18,9 +20,6 @@ std::mutex& ShareMutex() {
 void LockShare(CURL*, curl_lock_data, curl_lock_access, void*) { ShareMutex().lock(); }
 void UnlockShare(CURL*, curl_lock_data, void*) { ShareMutex().unlock(); }
 
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
 
 // Host and path of an absolute http(s) address; path "/" when none.
 bool SplitHostPath(const std::string& url, std::string& host, std::string& path) {
@@ -62,7 +61,7 @@ void CookieStore::Attach(CURL* easy) {
 bool CookieStore::Store(const std::string& url, const std::string& name, const std::string& data) {
     std::string host, path;
     if (name.empty() || !SplitHostPath(url, host, path)) return false;
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    CurlEasy easy(curl_easy_init());
     if (!easy) return false;
     Attach(easy.get());
     // A cookie for the address's host (and, as the desktop cookie store the
@@ -85,7 +84,7 @@ bool CookieStore::Store(const std::string& url, const std::string& name, const s
 }
 
 std::string CookieStore::Dump() {
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    CurlEasy easy(curl_easy_init());
     if (!easy) return {};
     Attach(easy.get());
     curl_slist* cookies = nullptr;
@@ -100,7 +99,7 @@ std::string CookieStore::Dump() {
 }
 
 void CookieStore::Clear() {
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    CurlEasy easy(curl_easy_init());
     if (!easy) return;
     Attach(easy.get());
     curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, "ALL");

@@ -9,6 +9,8 @@
 
 #include "web/charset.h"
 #include "web/cookie_store.h"
+#include "web/curl_easy.h"
+#include "web/text_utils.h"
 
 namespace tunewell::web {
 namespace {
@@ -16,14 +18,8 @@ namespace {
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
 constexpr std::size_t kShortestAddress = 18;
 
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct HeaderListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using Easy = std::unique_ptr<CURL, EasyDeleter>;
-using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+using Easy = CurlEasy;
+using HeaderList = CurlList;
 
 std::mutex& LimitsMutex() {
     static std::mutex mutex;
@@ -37,15 +33,6 @@ HttpLimits& CurrentLimits() {
 size_t CollectBody(char* data, size_t size, size_t count, void* target) {
     static_cast<std::string*>(target)->append(data, size * count);
     return size * count;
-}
-
-// Characters of a UTF-8 text (continuation bytes are not counted).
-std::size_t CharacterCount(const std::string& text) {
-    std::size_t count = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80) ++count;
-    }
-    return count;
 }
 
 // Whether the address names its scheme. libcurl would guess "http://" for

@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "web/number.h"
 
@@ -39,6 +41,16 @@ std::string UrlEncode(const std::string& text);
 // last (empty when there is none), 4 the text with every occurrence of the
 // last element removed; any other mode the first.
 std::string SplitPart(const std::string& text, const std::string& delimiter, int mode);
+
+// Every piece of `text` split at each `delimiter` (exact, case-sensitive);
+// a text without it is one piece, adjacent delimiters give empty pieces.
+std::vector<std::string> SplitAll(const std::string& text, std::string_view delimiter);
+
+// ASCII letters lower-cased; every other byte as it is.
+std::string LowerAscii(std::string text);
+
+// Characters of a UTF-8 text (continuation bytes are not counted).
+std::size_t CharacterCount(const std::string& text);
 
 // Replaces every non-overlapping occurrence of `from`, left to right.
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);

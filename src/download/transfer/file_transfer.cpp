@@ -8,6 +8,7 @@
 
 #include "download/transfer/part_file.h"
 #include "web/cookie_store.h"
+#include "web/curl_easy.h"
 
 namespace tunewell::download {
 namespace {
@@ -19,9 +20,6 @@ constexpr long kMaxRedirects = 10;
 
 using Clock = std::chrono::steady_clock;
 
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
 
 }  // namespace
 
@@ -127,7 +125,7 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     binding.stallLimit = limits_.stall;
 
     web::CookieStore& cookies = web::CookieStore::Instance();  // also initialises libcurl
-    std::unique_ptr<CURL, EasyDeleter> holder(curl_easy_init());
+    web::CurlEasy holder(curl_easy_init());
     CURL* easy = holder.get();
     if (easy == nullptr) return false;
     curl_easy_setopt(easy, CURLOPT_URL, sSrc.c_str());
