@@ -92,13 +92,15 @@ void BM_WindowTransferVsCurl(benchmark::State& state) {
     tunewell::download::CFileDownload download;
     download.SetEventPump([] { QCoreApplication::processEvents(); });
     long long longestGapMs = 0;
+    long long gapsOver50Ms = 0;
     auto lastPump = Clock::now();
     download.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t, std::int32_t,
                               const std::string&) {
         if (total > 0) bar.SetValue(static_cast<int>(bytes * 100 / total));
         const auto now = Clock::now();
-        longestGapMs = std::max<long long>(longestGapMs,
-            std::chrono::duration_cast<std::chrono::milliseconds>(now - lastPump).count());
+        const long long gap = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastPump).count();
+        longestGapMs = std::max(longestGapMs, gap);
+        gapsOver50Ms += gap > 50 ? 1 : 0;
         lastPump = now;
     };
     setenv("http_proxy", site.ProxyUrl().c_str(), 1);
@@ -119,6 +121,7 @@ void BM_WindowTransferVsCurl(benchmark::State& state) {
     }
     state.counters["ratio_to_curl"] = ratio;
     state.counters["longest_pump_gap_ms"] = static_cast<double>(longestGapMs);
+    state.counters["pump_gaps_over_50ms"] = static_cast<double>(gapsOver50Ms);
     unsetenv("http_proxy");
     site.Stop();
     std::filesystem::remove_all(folder);
