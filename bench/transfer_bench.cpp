@@ -23,13 +23,13 @@
 #include <thread>
 #include <vector>
 
-#include "download/transfer/file_download.h"
+#include "transfer/file_download.h"
 
 extern char** environ;
 
 namespace {
 
-using tunewell::download::CFileDownload;
+using tunewell::transfer::CFileDownload;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kBodySize = std::size_t{1} << 30;

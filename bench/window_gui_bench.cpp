@@ -14,8 +14,8 @@
 #include <string>
 
 #include "demo_site/demo_site.h"
-#include "download/transfer/file_download.h"
-#include "shell/progress_bar_widget.h"
+#include "transfer/file_download.h"
+#include "widgets/progress_bar_widget.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 
@@ -89,7 +89,7 @@ void BM_WindowTransferVsCurl(benchmark::State& state) {
     tunewell::widgets::ProgressBar bar;
     bar.resize(360, 17);
     bar.show();
-    tunewell::download::CFileDownload download;
+    tunewell::transfer::CFileDownload download;
     download.SetEventPump([] { QCoreApplication::processEvents(); });
     long long longestGapMs = 0;
     long long gapsOver50Ms = 0;

@@ -6,7 +6,7 @@
 
 namespace tunewell::catalogue {
 
-void RunListCommand(shell::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
+void RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
                     const std::string& savePath, const std::string& configPath) {
     ui.events.ProcessPending();
     if (listUrl.empty()) {

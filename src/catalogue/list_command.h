@@ -2,7 +2,7 @@
 #include <string>
 
 #include "catalogue/song_catalogue.h"
-#include "shell/ports/ui_ports.h"
+#include "ports/ui_ports.h"
 
 namespace tunewell::catalogue {
 
@@ -10,7 +10,7 @@ namespace tunewell::catalogue {
 // Config.ini at `configPath` (the settings globals are not reloaded), and
 // fetches the list when the address is on the music site. Messages go
 // through the UI ports.
-void RunListCommand(shell::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
+void RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
                     const std::string& savePath, const std::string& configPath);
 
 }  // namespace tunewell::catalogue

@@ -3,7 +3,7 @@
 
 #include "catalogue/catalogue_state.h"
 #include "settings/config.h"
-#include "shell/ports/ui_ports.h"
+#include "ports/ui_ports.h"
 
 namespace tunewell::catalogue {
 
@@ -12,7 +12,7 @@ namespace tunewell::catalogue {
 // store. Records the outcome in state.SignedIn. Borrows every reference.
 class SiteSignIn {
 public:
-    SiteSignIn(shell::UiPorts& ui, const settings::Config& config, CatalogueState& state)
+    SiteSignIn(ports::UiPorts& ui, const settings::Config& config, CatalogueState& state)
         : ui_(ui), config_(config), state_(state) {}
 
     // Missing credentials: tells the user, opens the settings window and
@@ -25,7 +25,7 @@ public:
                                      const std::string& passcode, const std::string& mpc);
 
 private:
-    shell::UiPorts& ui_;
+    ports::UiPorts& ui_;
     const settings::Config& config_;
     CatalogueState& state_;
 };

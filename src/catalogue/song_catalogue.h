@@ -4,7 +4,7 @@
 #include "catalogue/catalogue_state.h"
 #include "catalogue/site_sign_in.h"
 #include "settings/config.h"
-#include "shell/ports/ui_ports.h"
+#include "ports/ui_ports.h"
 
 namespace tunewell::catalogue {
 
@@ -15,7 +15,7 @@ namespace tunewell::catalogue {
 // around every request.
 class SongCatalogue {
 public:
-    SongCatalogue(shell::UiPorts& ui, const settings::Config& config, CatalogueState& state)
+    SongCatalogue(ports::UiPorts& ui, const settings::Config& config, CatalogueState& state)
         : ui_(ui), config_(config), state_(state), signIn_(ui, config, state) {}
 
     // Fills the song list from `address` (used as given). Every early stop
@@ -29,7 +29,7 @@ private:
     std::string FetchNormalised(const std::string& address);
     void FillList(const std::string& body, const std::string& delimiter);
 
-    shell::UiPorts& ui_;
+    ports::UiPorts& ui_;
     const settings::Config& config_;
     CatalogueState& state_;
     SiteSignIn signIn_;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "web/curl_easy.h"
+#include "net/curl_easy.h"
 
 namespace tunewell::download {
 namespace {
@@ -51,9 +51,9 @@ bool Aria2Agent::CommitTasks2(std::int16_t) {
 }
 
 bool Aria2Agent::Submit(const std::string& request) const {
-    web::CurlEasy easy(curl_easy_init());
+    net::CurlEasy easy(curl_easy_init());
     if (!easy) return false;
-    web::CurlList headers(
+    net::CurlList headers(
         curl_slist_append(nullptr, "Content-Type: application/json"));
     std::string reply;
     curl_easy_setopt(easy.get(), CURLOPT_URL, endpoint_.c_str());

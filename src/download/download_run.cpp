@@ -5,7 +5,7 @@
 #include "download/file_host.h"
 #include "download/file_naming.h"
 #include "download/play_entries.h"
-#include "download/process_list.h"
+#include "platform/process_list.h"
 #include "web/get_body.h"
 #include "web/site_hosts.h"
 #include "web/text_utils.h"
@@ -23,14 +23,14 @@ bool SavePathExists(const std::string& path) {
 
 }  // namespace
 
-DownloadRun::DownloadRun(shell::UiPorts& ui, shell::ProgressBar& progress,
-                         shell::DownloadControls& controls, const settings::Config& config,
+DownloadRun::DownloadRun(ports::UiPorts& ui, ports::ProgressBar& progress,
+                         ports::DownloadControls& controls, const settings::Config& config,
                          Services services)
     : ui_(ui), progress_(progress), controls_(controls), config_(config), services_(std::move(services)) {
     if (!services_.isRunning) {
         services_.isRunning = [](const std::string& name) {
             std::int32_t id = 0;
-            return IsProcessRunning(name, id);
+            return platform::IsProcessRunning(name, id);
         };
     }
 }

@@ -6,9 +6,9 @@
 #include "download/song_transfer.h"
 #include "download/thunder_hand_off.h"
 #include "settings/config.h"
-#include "shell/ports/download_controls.h"
-#include "shell/ports/progress_bar.h"
-#include "shell/ports/ui_ports.h"
+#include "ports/download_controls.h"
+#include "ports/progress_bar.h"
+#include "ports/ui_ports.h"
 
 namespace tunewell::download {
 
@@ -27,7 +27,7 @@ public:
         std::function<bool(const std::string&)> isRunning = {};
     };
 
-    DownloadRun(shell::UiPorts& ui, shell::ProgressBar& progress, shell::DownloadControls& controls,
+    DownloadRun(ports::UiPorts& ui, ports::ProgressBar& progress, ports::DownloadControls& controls,
                 const settings::Config& config, Services services);
 
     void cmdDown_Click();
@@ -48,9 +48,9 @@ private:
     void Pause();
     void EndRun();
 
-    shell::UiPorts& ui_;
-    shell::ProgressBar& progress_;
-    shell::DownloadControls& controls_;
+    ports::UiPorts& ui_;
+    ports::ProgressBar& progress_;
+    ports::DownloadControls& controls_;
     const settings::Config& config_;
     Services services_;
     bool stopRequested_ = false;

@@ -1,21 +1,21 @@
 #pragma once
 #include "download/song_transfer.h"
-#include "download/transfer/file_download.h"
+#include "transfer/file_download.h"
 
 namespace tunewell::download {
 
-// The window's CFileDownload seen as the download run's SongTransfer. The
-// CFileDownload is borrowed; its owner installs OnProgress and the pump.
+// The window's transfer::CFileDownload seen as the download run's SongTransfer. The
+// transfer::CFileDownload is borrowed; its owner installs OnProgress and the pump.
 class FileDownloadTransfer : public SongTransfer {
 public:
-    explicit FileDownloadTransfer(CFileDownload& download) : download_(download) {}
+    explicit FileDownloadTransfer(transfer::CFileDownload& download) : download_(download) {}
     bool StartDownloading(const std::string& source, const std::string& destination) override {
         return download_.StartDownloading(source, destination);
     }
     void AbortDownloading() override { download_.AbortDownloading(); }
 
 private:
-    CFileDownload& download_;
+    transfer::CFileDownload& download_;
 };
 
 }  // namespace tunewell::download

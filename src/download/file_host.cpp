@@ -1,6 +1,6 @@
 #include "download/file_host.h"
 
-#include "web/cookie_store.h"
+#include "net/cookie_store.h"
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "web/site_hosts.h"
@@ -40,7 +40,7 @@ std::tm CookieExpiryFields(std::time_t now) {
 }
 
 void StoreCookie(const std::string& url, const std::string& name, const std::string& data) {
-    web::CookieStore::Instance().Store(url, name, data);
+    net::CookieStore::Instance().Store(url, name, data);
 }
 
 std::string CookieValueFromLinkPage(const std::string& linkPage) {
@@ -53,7 +53,7 @@ std::string CookieValueFromLinkPage(const std::string& linkPage) {
     return value.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
 }
 
-void PrepareFileHostDownload(shell::EventPump& events, const std::string& address) {
+void PrepareFileHostDownload(ports::EventPump& events, const std::string& address) {
     const std::string fileId = web::SplitPart(address, "/", 3);
     const std::string filePageAddress = FilePageAddress(fileId);
     events.ProcessPending();

@@ -2,7 +2,7 @@
 #include <ctime>
 #include <string>
 
-#include "shell/ports/event_pump.h"
+#include "ports/event_pump.h"
 
 namespace tunewell::download {
 
@@ -14,7 +14,7 @@ namespace tunewell::download {
 // around each request) and stores the cookie for the file's download path.
 // Failures are not reported: the cookie is then stored with an empty value
 // and the transfer that follows fails on its own.
-void PrepareFileHostDownload(shell::EventPump& events, const std::string& address);
+void PrepareFileHostDownload(ports::EventPump& events, const std::string& address);
 
 // Stores one cookie ("value;expires=date") for the host and path of `url`.
 void StoreCookie(const std::string& url, const std::string& name, const std::string& data);

@@ -23,7 +23,7 @@ std::vector<std::string> SplitPlayEntries(const std::string& page) {
     return entries;
 }
 
-PlayEntries FetchPlayEntries(shell::UiPorts& ui, const std::string& idList) {
+PlayEntries FetchPlayEntries(ports::UiPorts& ui, const std::string& idList) {
     PlayEntries result;
     result.address = PlayPageAddress(idList);
     ui.events.ProcessPending();

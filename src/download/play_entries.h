@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ports/ui_ports.h"
+#include "ports/ui_ports.h"
 
 namespace tunewell::download {
 
@@ -24,7 +24,7 @@ std::string PlayPageAddress(const std::string& idList);
 // One request to the play page for every id; sets the status texts and lets
 // the window process events around the request. A failed fetch sets the
 // failure status and gives no entries.
-PlayEntries FetchPlayEntries(shell::UiPorts& ui, const std::string& idList);
+PlayEntries FetchPlayEntries(ports::UiPorts& ui, const std::string& idList);
 
 // Cuts the play page into entries (pure).
 std::vector<std::string> SplitPlayEntries(const std::string& page);

@@ -12,16 +12,16 @@
 #include "catalogue/list_command.h"
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
-#include "fs/program_folder.h"
+#include "platform/program_folder.h"
 #include "shell/frm_menu.h"
-#include "shell/message_dialog.h"
-#include "shell/settings_window_launcher.h"
-#include "shell/progress_bar_widget.h"
-#include "shell/shell_functions.h"
-#include "shell/skin_button.h"
+#include "widgets/message_dialog.h"
+#include "settings/ui/settings_window_launcher.h"
+#include "widgets/progress_bar_widget.h"
+#include "widgets/shell_functions.h"
+#include "widgets/skin_button.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
-#include "shell/uc_ani_gif.h"
+#include "widgets/uc_ani_gif.h"
 #include "update/ui/frm_up_date.h"
 #include "web/site_hosts.h"
 
@@ -29,7 +29,7 @@ namespace tunewell::shell {
 namespace {
 
 constexpr const char* kFolderDialogTitle = "请选择保存文件夹";
-constexpr std::uint32_t kFolderDialogFlags = kBrowseFileSystemOnly | kBrowseNewDialogStyle;
+constexpr std::uint32_t kFolderDialogFlags = widgets::kBrowseFileSystemOnly | widgets::kBrowseNewDialogStyle;
 constexpr int kTrayIconId = 0;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -39,12 +39,12 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 frmMain::frmMain(MainWindowServices services, QWidget* parent)
     : QWidget(parent),
       services_(std::move(services)),
-      programFolder_(services_.programFolder.empty() ? fs::ProgramFolder() : services_.programFolder),
+      programFolder_(services_.programFolder.empty() ? platform::ProgramFolder() : services_.programFolder),
       songs_(new SongListModel(this)),
       progressPort_(*this),
       ui_{*this, *this, *songs_, *this, *this},
       catalogue_(ui_, config_, catalogueState_),
-      m_oFileDownload(std::make_unique<download::CFileDownload>()),
+      m_oFileDownload(std::make_unique<transfer::CFileDownload>()),
       fileTransfer_(*m_oFileDownload) {
     FillServiceDefaults();
     download::DownloadRun::Services runServices{Transfer(), download::DefaultAgentFactory(),
@@ -62,7 +62,7 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
 }
 
 frmMain::~frmMain() {
-    RemoveTrayIcon(this, kTrayIconId);
+    widgets::RemoveTrayIcon(this, kTrayIconId);
     // The transfer must not report into a half-destroyed window.
     m_oFileDownload->OnProgress = nullptr;
     m_oFileDownload->SetEventPump(nullptr);
@@ -71,11 +71,11 @@ frmMain::~frmMain() {
 void frmMain::FillServiceDefaults() {
     if (!services_.browseForFolder) {
         services_.browseForFolder = [](QWidget* owner, const std::string& title) {
-            return BrowseForFolder(owner, title, kFolderDialogFlags);
+            return widgets::BrowseForFolder(owner, title, kFolderDialogFlags);
         };
     }
-    if (!services_.openUrl) services_.openUrl = OpenUrl;
-    if (!services_.openFolder) services_.openFolder = OpenFolder;
+    if (!services_.openUrl) services_.openUrl = widgets::OpenUrl;
+    if (!services_.openFolder) services_.openFolder = widgets::OpenFolder;
     if (!services_.trayAvailable) services_.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable;
     if (!services_.showSettings) {
         services_.showSettings = [this](QWidget* mainWindow) {
@@ -153,7 +153,7 @@ void frmMain::Form_Unload() {
     // otherwise go on with the next song while the program waits to end.
     SetButtonTag("0");
     Transfer().AbortDownloading();
-    RemoveTrayIcon(this, kTrayIconId);
+    widgets::RemoveTrayIcon(this, kTrayIconId);
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this) window->hide();
     }
@@ -222,7 +222,7 @@ void frmMain::Form_Resize() {
         QTimer::singleShot(0, this, [this] {
             if (!isMinimized()) return;
             hide();
-            AddTrayIcon(this, windowTitle().toStdString(), kTrayIconId);
+            widgets::AddTrayIcon(this, windowTitle().toStdString(), kTrayIconId);
         });
     }
     if (minimised) {
@@ -233,18 +233,18 @@ void frmMain::Form_Resize() {
 }
 
 bool frmMain::event(QEvent* event) {
-    if (event->type() == TrayMessageEvent::EventType()) {
-        Form_MouseDown(static_cast<TrayMessageEvent*>(event)->Message());
+    if (event->type() == widgets::TrayMessageEvent::EventType()) {
+        Form_MouseDown(static_cast<widgets::TrayMessageEvent*>(event)->Message());
         return true;
     }
     return QWidget::event(event);
 }
 
 void frmMain::Form_MouseDown(int trayMessage) {
-    if (trayMessage == kTrayRightButtonDown) {
+    if (trayMessage == widgets::kTrayRightButtonDown) {
         Menus().m_Main->popup(QCursor::pos());
-    } else if (trayMessage == kTrayLeftButtonDown) {
-        RemoveTrayIcon(this, kTrayIconId);
+    } else if (trayMessage == widgets::kTrayLeftButtonDown) {
+        widgets::RemoveTrayIcon(this, kTrayIconId);
         RestoreWindow();
     }
 }
@@ -256,7 +256,7 @@ void frmMain::RestoreWindow() {
 }
 
 void frmMain::ShowFromTray() {
-    RemoveTrayIcon(this, kTrayIconId);
+    widgets::RemoveTrayIcon(this, kTrayIconId);
     RestoreWindow();
     RefreshSkin();
 }
@@ -264,7 +264,7 @@ void frmMain::ShowFromTray() {
 // Ending from the tray menu also stops a running download first, so the
 // program ends at once and leaves no half-written file behind.
 void frmMain::ExitFromTray() {
-    RemoveTrayIcon(this, kTrayIconId);
+    widgets::RemoveTrayIcon(this, kTrayIconId);
     Form_Unload();
 }
 
@@ -280,7 +280,7 @@ void frmMain::SetColour(std::uint32_t rgb) {
     LabTip->setPalette(palette);
 }
 
-void frmMain::Show(const std::string& text) { ShowMessage(this, text); }
+void frmMain::Show(const std::string& text) { widgets::ShowMessage(this, text); }
 
 void frmMain::ProcessPending() {
     if (!ending_) QCoreApplication::processEvents();

@@ -10,15 +10,15 @@
 #include "catalogue/song_catalogue.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
-#include "download/transfer/file_download.h"
+#include "transfer/file_download.h"
 #include "settings/config.h"
-#include "shell/ports/download_controls.h"
-#include "shell/ports/event_pump.h"
-#include "shell/ports/message_box.h"
-#include "shell/ports/progress_bar.h"
-#include "shell/ports/status_line.h"
-#include "shell/ports/ui_ports.h"
-#include "shell/ports/window_switcher.h"
+#include "ports/download_controls.h"
+#include "ports/event_pump.h"
+#include "ports/message_box.h"
+#include "ports/progress_bar.h"
+#include "ports/status_line.h"
+#include "ports/ui_ports.h"
+#include "ports/window_switcher.h"
 #include "update/cls_hnsn.h"
 #include "update/version_check.h"
 
@@ -74,11 +74,11 @@ struct MainWindowServices {
 // through the UI ports it implements. It owns its CFileDownload, the song
 // list model and the quick-links/tray menus for its whole life.
 class frmMain : public QWidget,
-                public StatusLine,
-                public MessageBox,
-                public EventPump,
-                public WindowSwitcher,
-                public DownloadControls {
+                public ports::StatusLine,
+                public ports::MessageBox,
+                public ports::EventPump,
+                public ports::WindowSwitcher,
+                public ports::DownloadControls {
     Q_OBJECT
 
 public:
@@ -112,8 +112,8 @@ public:
     // minimised window where the desktop has no tray); the advertisement is
     // paused while minimised.
     void Form_Resize();
-    // A mouse message from the tray icon (kTrayLeftButtonDown restores,
-    // kTrayRightButtonDown pops up the tray menu).
+    // A mouse message from the tray icon (widgets::kTrayLeftButtonDown restores,
+    // widgets::kTrayRightButtonDown pops up the tray menu).
     void Form_MouseDown(int trayMessage);
     void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
                                     std::int32_t lSpeed, std::int32_t lStatusCode,
@@ -123,17 +123,17 @@ public:
     void ShowFromTray();
     void ExitFromTray();
 
-    // StatusLine (LabTip).
+    // ports::StatusLine (LabTip).
     void SetText(const std::string& text) override;
     std::string Text() const override;
     void SetColour(std::uint32_t rgb) override;
-    // MessageBox: ShowMessage with this window as owner.
+    // ports::MessageBox: widgets::ShowMessage with this window as owner.
     void Show(const std::string& text) override;
-    // EventPump: processes the window system's pending events.
+    // ports::EventPump: processes the window system's pending events.
     void ProcessPending() override;
-    // WindowSwitcher.
+    // ports::WindowSwitcher.
     void ShowSettingsHideMain() override;
-    // DownloadControls (cmdDown's Tag and Caption, IsXun, SavePath).
+    // ports::DownloadControls (cmdDown's Tag and Caption, IsXun, SavePath).
     std::string ButtonTag() const override;
     void SetButtonTag(const std::string& tag) override;
     void SetButtonCaption(const std::string& caption) override;
@@ -145,8 +145,8 @@ public:
     update::UpdateGlobals& Globals() { return updateGlobals_; }
     const std::string& ProgramFolderPath() const { return programFolder_; }
     SongListModel& Songs() { return *songs_; }
-    UiPorts& Ports() { return ui_; }
-    download::CFileDownload& FileDownload() { return *m_oFileDownload; }
+    ports::UiPorts& Ports() { return ui_; }
+    transfer::CFileDownload& FileDownload() { return *m_oFileDownload; }
     // The quick-links and tray menus, created on first use.
     frmMenu& Menus();
 
@@ -179,7 +179,7 @@ protected:
 
 private:
     // The progress bar port over PB.
-    class ProgressPort : public ProgressBar {
+    class ProgressPort : public ports::ProgressBar {
     public:
         explicit ProgressPort(frmMain& window) : window_(window) {}
         void SetValue(int percent) override;
@@ -204,9 +204,9 @@ private:
     std::unique_ptr<update::ClsHNSN> hnsn_;  // the disk identity, for the window's life
     SongListModel* songs_;
     ProgressPort progressPort_;
-    UiPorts ui_;
+    ports::UiPorts ui_;
     catalogue::SongCatalogue catalogue_;
-    std::unique_ptr<download::CFileDownload> m_oFileDownload;
+    std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
     download::FileDownloadTransfer fileTransfer_;
     std::unique_ptr<download::DownloadRun> run_;
     frmMenu* menus_ = nullptr;

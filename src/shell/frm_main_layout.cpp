@@ -7,13 +7,13 @@
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "shell/frm_main.h"
-#include "shell/progress_bar_widget.h"
-#include "shell/shell_functions.h"
-#include "shell/skin_button.h"
+#include "widgets/progress_bar_widget.h"
+#include "widgets/shell_functions.h"
+#include "widgets/skin_button.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
-#include "shell/twips.h"
-#include "shell/uc_ani_gif.h"
+#include "widgets/twips.h"
+#include "widgets/uc_ani_gif.h"
 
 namespace tunewell::shell {
 namespace {
@@ -24,7 +24,7 @@ constexpr int kClientHeightTwips = 8655;
 
 template <typename Control>
 Control* Place(Control* control, int left, int top, int width, int height) {
-    control->setGeometry(TwipsRect(left, top, width, height));
+    control->setGeometry(widgets::TwipsRect(left, top, width, height));
     return control;
 }
 
@@ -37,7 +37,7 @@ widgets::SkinButton* Button(QWidget* parent, const char* caption, int left, int 
 // font, so neither Latin nor Chinese text is clipped.
 QLabel* Label(QWidget* parent, const char* caption, int left, int top, int width, int height) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
-    QRect box = TwipsRect(left, top, width, height);
+    QRect box = widgets::TwipsRect(left, top, width, height);
     box.setHeight(std::max(box.height(), label->fontMetrics().height()));
     label->setGeometry(box);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -52,10 +52,10 @@ chrome::TextBox* TextBox(QWidget* parent, int left, int top, int width, int heig
 
 void frmMain::CreateControls() {
     setWindowTitle(QString::fromUtf8(kCaption));
-    setWindowIcon(ProgramIcon());
+    setWindowIcon(widgets::ProgramIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+    setFixedSize(widgets::TwipsToPixels(kClientWidthTwips), widgets::TwipsToPixels(kClientHeightTwips));
     skin1 = new chrome::Skin(this);  // first child: behind every control
 
     cmdSel = Button(this, "示例", 2160, 720, 1095, 495);

@@ -2,14 +2,14 @@
 #include <QApplication>
 
 #include "shell/frm_main.h"
-#include "shell/program_font.h"
-#include "shell/shell_functions.h"
+#include "widgets/program_font.h"
+#include "widgets/shell_functions.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tunewell"));
-    tunewell::shell::InstallProgramFont();
-    QApplication::setWindowIcon(tunewell::shell::ProgramIcon());
+    tunewell::widgets::InstallProgramFont();
+    QApplication::setWindowIcon(tunewell::widgets::ProgramIcon());
 
     tunewell::shell::MainWindowServices services;
     tunewell::shell::frmMain window(std::move(services));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ports/song_list.h"
+#include "ports/song_list.h"
 
 namespace tunewell::shell {
 
@@ -14,9 +14,9 @@ namespace tunewell::shell {
 // Columns exist only once the list has been prepared (the view starts
 // without headers). Rows appended at the end are handed to the view in one
 // batch the next time the event loop runs (or before any other change), so
-// a list of tens of thousands of songs fills quickly; the SongList
+// a list of tens of thousands of songs fills quickly; the ports::SongList
 // operations always see every row at once.
-class SongListModel : public QAbstractTableModel, public SongList {
+class SongListModel : public QAbstractTableModel, public ports::SongList {
     Q_OBJECT
 
 public:
@@ -26,7 +26,7 @@ public:
 
     explicit SongListModel(QObject* parent = nullptr);
 
-    // SongList (1-based positions).
+    // ports::SongList (1-based positions).
     void Prepare() override;
     void AddRow(int position, double id, const std::string& idText,
                 const std::string& name) override;

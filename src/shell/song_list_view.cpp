@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 
 #include "shell/song_list_model.h"
-#include "shell/twips.h"
+#include "widgets/twips.h"
 
 namespace tunewell::shell {
 
@@ -32,8 +32,8 @@ void SongListView::SetSongModel(SongListModel* model) {
 
 void SongListView::ApplyColumnWidths() {
     if (model() == nullptr || model()->columnCount() < 2) return;
-    setColumnWidth(SongListModel::kIdColumn, TwipsToPixels(kIdColumnTwips));
-    setColumnWidth(SongListModel::kNameColumn, TwipsToPixels(kNameColumnTwips));
+    setColumnWidth(SongListModel::kIdColumn, widgets::TwipsToPixels(kIdColumnTwips));
+    setColumnWidth(SongListModel::kNameColumn, widgets::TwipsToPixels(kNameColumnTwips));
 }
 
 void SongListView::keyPressEvent(QKeyEvent* event) {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "download/song_transfer.h"
-#include "shell/ports/event_pump.h"
-#include "shell/ports/progress_bar.h"
+#include "ports/event_pump.h"
+#include "ports/progress_bar.h"
 #include "update/version_check.h"
 
 namespace tunewell::update {
@@ -16,8 +16,8 @@ namespace tunewell::update {
 class ProgramUpdater {
 public:
     struct Window {
-        shell::ProgressBar& bar;
-        shell::EventPump& events;
+        ports::ProgressBar& bar;
+        ports::EventPump& events;
         // Shows the failure on the label (red, cross-hair pointer, text).
         std::function<void(const std::string& text)> showFailure;
         // Ends the program at once (after a successful hand-over).

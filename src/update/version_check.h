@@ -2,8 +2,8 @@
 #include <functional>
 #include <string>
 
-#include "shell/ports/event_pump.h"
-#include "shell/ports/status_line.h"
+#include "ports/event_pump.h"
+#include "ports/status_line.h"
 
 namespace tunewell::update {
 
@@ -38,7 +38,7 @@ std::string VersionRequestAddress(const std::string& serial, long randomNumber);
 // opens the updater window and hides the main window). Failures are quiet.
 class VersionCheck {
 public:
-    VersionCheck(shell::StatusLine& status, shell::EventPump& events, UpdateGlobals& globals,
+    VersionCheck(ports::StatusLine& status, ports::EventPump& events, UpdateGlobals& globals,
                  std::function<void()> openUpdater)
         : status_(status), events_(events), globals_(globals), openUpdater_(std::move(openUpdater)) {}
 
@@ -52,8 +52,8 @@ public:
     void ApplyReply(const std::string& reply);
 
 private:
-    shell::StatusLine& status_;
-    shell::EventPump& events_;
+    ports::StatusLine& status_;
+    ports::EventPump& events_;
     UpdateGlobals& globals_;
     std::function<void()> openUpdater_;
 };

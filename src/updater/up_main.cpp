@@ -43,7 +43,7 @@ upMain::upMain(QWidget* parent) : QWidget(parent) {
 upMain::~upMain() = default;
 
 void upMain::Form_Load() {
-    m_oFileDownload = std::make_unique<download::CUpdaterFileDownload>();
+    m_oFileDownload = std::make_unique<transfer::CUpdaterFileDownload>();
     m_oFileDownload->SetEventPump([] { QCoreApplication::processEvents(); });
     m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t max, std::int32_t,
                                          const std::string&) { m_oFileDownload_OnProgress(progress, max); };

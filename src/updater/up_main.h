@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "download/transfer/updater_file_download.h"
+#include "transfer/updater_file_download.h"
 
 class QLabel;
 class QProgressBar;
@@ -44,7 +44,7 @@ private:
     void Form_Load();
     void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress);
 
-    std::unique_ptr<download::CUpdaterFileDownload> m_oFileDownload;
+    std::unique_ptr<transfer::CUpdaterFileDownload> m_oFileDownload;
     QRadioButton* chinese0_;
     QRadioButton* chinese1_;
     QPushButton* cmdStart_;

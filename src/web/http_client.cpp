@@ -8,8 +8,8 @@
 #include <mutex>
 
 #include "web/charset.h"
-#include "web/cookie_store.h"
-#include "web/curl_easy.h"
+#include "net/cookie_store.h"
+#include "net/curl_easy.h"
 #include "web/text_utils.h"
 
 namespace tunewell::web {
@@ -18,8 +18,8 @@ namespace {
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
 constexpr std::size_t kShortestAddress = 18;
 
-using Easy = CurlEasy;
-using HeaderList = CurlList;
+using Easy = net::CurlEasy;
+using HeaderList = net::CurlList;
 
 std::mutex& LimitsMutex() {
     static std::mutex mutex;
@@ -52,7 +52,7 @@ bool HasScheme(const std::string& url) {
 // signals and the reply body collected into `body`.
 Easy NewRequest(const std::string& url, std::string& body) {
     if (!HasScheme(url)) return nullptr;
-    CookieStore& cookies = CookieStore::Instance();  // also initialises libcurl
+    net::CookieStore& cookies = net::CookieStore::Instance();  // also initialises libcurl
     Easy easy(curl_easy_init());
     if (!easy) return nullptr;
     const HttpLimits limits = GetHttpLimits();

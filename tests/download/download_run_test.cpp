@@ -10,10 +10,10 @@
 #include "download/aria2_agent.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
-#include "download/transfer/file_download.h"
+#include "transfer/file_download.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
-#include "web/cookie_store.h"
+#include "net/cookie_store.h"
 #include "web/number.h"
 
 namespace tunewell::download {
@@ -21,7 +21,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class FakeControls : public shell::DownloadControls, public shell::ProgressBar {
+class FakeControls : public ports::DownloadControls, public ports::ProgressBar {
 public:
     std::string ButtonTag() const override { return tag; }
     void SetButtonTag(const std::string& value) override { tag = value; }
@@ -56,7 +56,7 @@ protected:
                                           std::int32_t, const std::string&) {
             run_.ShowProgress(bytes, total);
         };
-        web::CookieStore::Instance().Clear();
+        net::CookieStore::Instance().Clear();
     }
     void TearDown() override {
         stdfs::remove_all(folder_);
@@ -79,7 +79,7 @@ protected:
     testing::FakeUi ui_;
     FakeControls controls_;
     settings::Config config_;
-    CFileDownload fileDownload_;
+    transfer::CFileDownload fileDownload_;
     FileDownloadTransfer transfer_{fileDownload_};
     DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };

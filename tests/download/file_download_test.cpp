@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "download/transfer/file_download.h"
-#include "download/transfer/updater_file_download.h"
-#include "web/cookie_store.h"
+#include "transfer/file_download.h"
+#include "transfer/updater_file_download.h"
+#include "net/cookie_store.h"
 
 namespace tunewell::download {
 namespace {
@@ -165,7 +165,7 @@ protected:
 
     static Server* server_;
     fs::path folder_;
-    CFileDownload download_;
+    transfer::CFileDownload download_;
     std::vector<Report> reports_;
 };
 Server* FileDownloadTest::server_ = nullptr;
@@ -188,7 +188,7 @@ TEST_F(FileDownloadTest, BodyArrivesIntactWithMonotoneProgress) {
             EXPECT_GE(reports_[i].progress, reports_[i - 1].progress);
         EXPECT_EQ(reports_.back().progress, size);
         EXPECT_EQ(reports_.back().max, c.max);
-        EXPECT_EQ(reports_.back().status, kStatusEndDownloadData);
+        EXPECT_EQ(reports_.back().status, transfer::kStatusEndDownloadData);
         EXPECT_FALSE(download_.IsBusy());
     }
 }
@@ -211,7 +211,7 @@ TEST_F(FileDownloadTest, SpeedFromIntervalFormatsThenRoundsHalfToEven) {
         {std::int64_t{1} << 50, 1, 0},  // beyond 32 bits
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CFileDownload::SpeedFromInterval(c.bytes, c.ms), c.speed)
+        EXPECT_EQ(transfer::CFileDownload::SpeedFromInterval(c.bytes, c.ms), c.speed)
             << c.bytes << "/" << c.ms;
 }
 
@@ -235,7 +235,7 @@ TEST_F(FileDownloadTest, SpeedIsMeasuredFromThePreviousReportAcrossTransfers) {
     ASSERT_GE(reports_.size(), 4u);
     EXPECT_EQ(reports_[0].speed, 0);  // first report ever: 0 bytes in 3000 ms
     for (std::size_t i = 1; i < reports_.size(); ++i)
-        EXPECT_EQ(reports_[i].speed, CFileDownload::SpeedFromInterval(
+        EXPECT_EQ(reports_[i].speed, transfer::CFileDownload::SpeedFromInterval(
                                          reports_[i].progress - reports_[i - 1].progress, 1000))
             << "report " << i;
     // The second transfer starts at 0 bytes, measured against the first one's last report.
@@ -294,8 +294,8 @@ TEST_F(FileDownloadTest, ANewTransferMayStartWhileTheAbortedOneUnwinds) {
 }
 
 TEST_F(FileDownloadTest, DestroyingTheObjectInsideItsEventsAbortsSafely) {
-    auto owned = std::make_unique<CFileDownload>();
-    CFileDownload* raw = owned.get();
+    auto owned = std::make_unique<transfer::CFileDownload>();
+    transfer::CFileDownload* raw = owned.get();
     owned->SetEventPump([&] { owned.reset(); });  // the window closes during the transfer
     EXPECT_FALSE(raw->StartDownloading(Url("/chunked"), Target()));
     EXPECT_TRUE(FolderEntries().empty());
@@ -374,7 +374,7 @@ TEST_F(FileDownloadTest, HandlerErrorsFailOnlyTheUpdaterForm) {
             if (p > 0) throw std::runtime_error("handler failed");
         };
         std::int64_t last = 0;
-        CUpdaterFileDownload updater;
+        transfer::CUpdaterFileDownload updater;
         updater.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, const std::string&) {
             last = p;
             if (!inPump) thrower(p);
@@ -396,15 +396,15 @@ TEST_F(FileDownloadTest, HandlerErrorsFailOnlyTheUpdaterForm) {
         EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
         fs::remove(Target());
     }
-    CUpdaterFileDownload updater;  // and without errors it works
+    transfer::CUpdaterFileDownload updater;  // and without errors it works
     EXPECT_TRUE(updater.StartDownloading(Url("/chunked"), Target()));
     EXPECT_TRUE(ReadFile(Target()) == Body());
 }
 
 TEST_F(FileDownloadTest, StoredCookiesAreSentWithTheTransfer) {
-    ASSERT_TRUE(web::CookieStore::Instance().Store(Url("/cookie"), "ROXCDNKEY", "abc123"));
+    ASSERT_TRUE(net::CookieStore::Instance().Store(Url("/cookie"), "ROXCDNKEY", "abc123"));
     EXPECT_TRUE(download_.StartDownloading(Url("/cookie"), Target()));
-    web::CookieStore::Instance().Clear();
+    net::CookieStore::Instance().Clear();
     EXPECT_NE(ReadFile(Target()).find("ROXCDNKEY=abc123"), std::string::npos) << ReadFile(Target());
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "download/file_host.h"
-#include "web/cookie_store.h"
+#include "net/cookie_store.h"
 
 namespace tunewell::download {
 namespace {
@@ -37,7 +37,7 @@ TEST(FileHost, CookieValueIsTheSecondArgumentWithoutBlanksAndApostrophes) {
 }
 
 TEST(FileHost, StoredCookieIsScopedToTheDownloadPath) {
-    auto& store = web::CookieStore::Instance();
+    auto& store = net::CookieStore::Instance();
     store.Clear();
     StoreCookie("http://roxfile.com/zh-cn/download/123/", "ROXCDNKEY",
                 "v1;expires=" + FormatCookieDate(CookieExpiryFields(std::time(nullptr))));

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "download/aria2_agent.h"
-#include "download/process_list.h"
+#include "platform/process_list.h"
 #include "download/thunder_hand_off.h"
 
 namespace tunewell::download {
@@ -36,16 +36,16 @@ protected:
 };
 
 TEST_F(FakeProc, ListsNamesInIdOrderAndMatchesExactly) {
-    const ProcessList list = ListProcesses(root_.string());
+    const platform::ProcessList list = platform::ListProcesses(root_.string());
     EXPECT_EQ(list.names, (std::vector<std::string>{"aria2c", "thunder5.exe", "Thunder.exe"}));
     EXPECT_EQ(list.ids, (std::vector<std::int32_t>{12, 40, 300}));
 
     std::int32_t id = -1;
-    EXPECT_TRUE(IsProcessRunning("Thunder.exe", id, root_.string()));
+    EXPECT_TRUE(platform::IsProcessRunning("Thunder.exe", id, root_.string()));
     EXPECT_EQ(id, 300);
     id = -1;
-    EXPECT_FALSE(IsProcessRunning("Thunder5.exe", id, root_.string()));  // case differs
-    EXPECT_FALSE(IsProcessRunning("aria2", id, root_.string()));
+    EXPECT_FALSE(platform::IsProcessRunning("Thunder5.exe", id, root_.string()));  // case differs
+    EXPECT_FALSE(platform::IsProcessRunning("aria2", id, root_.string()));
     EXPECT_EQ(id, -1);
 }
 

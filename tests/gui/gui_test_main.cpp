@@ -6,12 +6,12 @@
 
 #include <cstdlib>
 
-#include "shell/program_font.h"
+#include "widgets/program_font.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    tunewell::shell::InstallProgramFont();
+    tunewell::widgets::InstallProgramFont();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -13,7 +13,7 @@
 
 #include "download/song_transfer.h"
 #include "shell/frm_main.h"
-#include "shell/message_dialog.h"
+#include "widgets/message_dialog.h"
 
 namespace tunewell::testing {
 
@@ -53,13 +53,13 @@ protected:
         folder_ = std::filesystem::temp_directory_path() /
                   ("tw_gui_" + std::to_string(::getpid()) + "_" + std::to_string(++counter_));
         std::filesystem::create_directories(folder_);
-        previousHandler_ = shell::SetMessageHandler(
+        previousHandler_ = widgets::SetMessageHandler(
             [this](QWidget*, const std::string& text) { messages.push_back(text); });
     }
 
     void TearDown() override {
         window_.reset();
-        shell::SetMessageHandler(std::move(previousHandler_));
+        widgets::SetMessageHandler(std::move(previousHandler_));
         std::error_code error;
         std::filesystem::remove_all(folder_, error);
     }
@@ -130,7 +130,7 @@ private:
     static inline int counter_ = 0;
     std::filesystem::path folder_;
     std::unique_ptr<shell::frmMain> window_;
-    shell::MessageHandler previousHandler_;
+    widgets::MessageHandler previousHandler_;
 };
 
 }  // namespace tunewell::testing

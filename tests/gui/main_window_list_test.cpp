@@ -9,8 +9,8 @@
 #include "support/demo_site_fixture.h"
 #include "main_window_fixture.h"
 #include "settings/config.h"
-#include "shell/progress_bar_widget.h"
-#include "shell/skin_button.h"
+#include "widgets/progress_bar_widget.h"
+#include "widgets/skin_button.h"
 #include "shell/song_list_model.h"
 
 namespace tunewell::testing {

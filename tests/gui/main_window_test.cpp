@@ -9,12 +9,12 @@
 #include "main_window_fixture.h"
 #include "settings/config.h"
 #include "shell/frm_menu.h"
-#include "shell/progress_bar_widget.h"
-#include "shell/shell_functions.h"
-#include "shell/skin_button.h"
+#include "widgets/progress_bar_widget.h"
+#include "widgets/shell_functions.h"
+#include "widgets/skin_button.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
-#include "shell/uc_ani_gif.h"
+#include "widgets/uc_ani_gif.h"
 #include "web/site_hosts.h"
 
 namespace tunewell::testing {
@@ -162,7 +162,7 @@ TEST_F(MainWindowTest, TrayMenuShowRestoresAndExitEnds) {
     EXPECT_EQ(tray->actions().at(0)->text(), QStringLiteral("显示下载助手"));
     tray->actions().at(0)->trigger();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(shell::HasTrayIcon(&window, 0));
+    EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
     tray->actions().at(1)->trigger();
     EXPECT_EQ(endCalls, 1);
     EXPECT_EQ(transfer.abortCalls, 1);
@@ -181,16 +181,16 @@ TEST_P(MinimiseTest, MinimiseAndRestore) {
         PumpUntil([] { return false; }, 50);
         EXPECT_EQ(window.ucAniGIF1->Action(), widgets::ucAniGIF::kPause);
         EXPECT_EQ(window.isVisible(), !trayAvailable);  // no tray: an ordinary minimised window
-        EXPECT_EQ(shell::HasTrayIcon(&window, 0), trayAvailable);
+        EXPECT_EQ(widgets::HasTrayIcon(&window, 0), trayAvailable);
         if (trayAvailable) {
-            window.Form_MouseDown(shell::kTrayRightButtonDown + 1);  // a release: nothing
-            EXPECT_TRUE(shell::HasTrayIcon(&window, 0));
-            window.Form_MouseDown(shell::kTrayLeftButtonDown);
+            window.Form_MouseDown(widgets::kTrayRightButtonDown + 1);  // a release: nothing
+            EXPECT_TRUE(widgets::HasTrayIcon(&window, 0));
+            window.Form_MouseDown(widgets::kTrayLeftButtonDown);
         } else {
             window.showNormal();
         }
         ASSERT_TRUE(PumpUntil([&] { return !window.isMinimized() && window.isVisible(); }));
-        EXPECT_FALSE(shell::HasTrayIcon(&window, 0));
+        EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
         EXPECT_EQ(window.ucAniGIF1->Action(), widgets::ucAniGIF::kPlay);
     }
 }

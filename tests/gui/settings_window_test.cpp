@@ -17,8 +17,8 @@
 #include "chrome/skin_paint.h"
 #include "chrome/text_box.h"
 #include "settings/ui/frm_seting.h"
-#include "shell/message_dialog.h"
-#include "shell/settings_window_launcher.h"
+#include "widgets/message_dialog.h"
+#include "settings/ui/settings_window_launcher.h"
 
 namespace tunewell::settings {
 namespace {
@@ -28,10 +28,10 @@ QString Q(const char* text) { return QString::fromUtf8(text); }
 class SettingsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shell::SetMessageHandler([this](QWidget*, const std::string& text) { messages.push_back(text); });
+        widgets::SetMessageHandler([this](QWidget*, const std::string& text) { messages.push_back(text); });
         mainWindow.show();
     }
-    void TearDown() override { shell::SetMessageHandler(nullptr); }
+    void TearDown() override { widgets::SetMessageHandler(nullptr); }
 
     template <typename T = QWidget>
     static T* Child(frmSeting& window, const char* name) { return window.findChild<T*>(Q(name)); }

@@ -11,7 +11,7 @@
 #include "chrome/caption_button.h"
 #include "chrome/skin.h"
 #include "chrome/skin_paint.h"
-#include "shell/progress_bar_widget.h"
+#include "widgets/progress_bar_widget.h"
 #include "support/demo_site_fixture.h"
 #include "update/program_updater.h"
 #include "update/ui/frm_up_date.h"

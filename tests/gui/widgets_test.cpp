@@ -9,9 +9,9 @@
 
 #include "demo_site/gif_image.h"
 #include "support/demo_site_fixture.h"
-#include "shell/progress_bar_widget.h"
-#include "shell/remote_bytes.h"
-#include "shell/uc_ani_gif.h"
+#include "widgets/progress_bar_widget.h"
+#include "net/remote_bytes.h"
+#include "widgets/uc_ani_gif.h"
 
 namespace tunewell::widgets {
 namespace {
@@ -91,13 +91,13 @@ TEST(WidgetsTest, RemoteLoadRunsInTheBackgroundAndTheLatestAddressWins) {
 TEST(RemoteBytesTest, FetchesPicturesThroughTheProxyAndRefusesFailures) {
     testing::ScopedDemoSite site;
     ASSERT_TRUE(site.Running());
-    const auto picture = shell::FetchRemoteBytes("http://soft.tunewell.net/ad.gif");
+    const auto picture = net::FetchRemoteBytes("http://soft.tunewell.net/ad.gif");
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(*picture, demo::AnimatedGif());
-    EXPECT_FALSE(shell::FetchRemoteBytes("http://soft.tunewell.net/no-such-picture.gif").has_value());
-    EXPECT_FALSE(shell::FetchRemoteBytes("http://soft.tunewell.net/ad.gif", 16).has_value());
-    EXPECT_FALSE(shell::FetchRemoteBytes("").has_value());
-    EXPECT_FALSE(shell::FetchRemoteBytes("file:///etc/passwd").has_value());
+    EXPECT_FALSE(net::FetchRemoteBytes("http://soft.tunewell.net/no-such-picture.gif").has_value());
+    EXPECT_FALSE(net::FetchRemoteBytes("http://soft.tunewell.net/ad.gif", 16).has_value());
+    EXPECT_FALSE(net::FetchRemoteBytes("").has_value());
+    EXPECT_FALSE(net::FetchRemoteBytes("file:///etc/passwd").has_value());
 }
 
 }  // namespace

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/ports/memory_song_list.h"
-#include "shell/ports/ui_ports.h"
+#include "ports/memory_song_list.h"
+#include "ports/ui_ports.h"
 
 namespace tunewell::testing {
 
 // Recording stand-ins for the window-facing ports.
-class RecordingStatus : public shell::StatusLine {
+class RecordingStatus : public ports::StatusLine {
 public:
     void SetText(const std::string& text) override { texts.push_back(text); }
     std::string Text() const override { return texts.empty() ? std::string() : texts.back(); }
@@ -18,7 +18,7 @@ public:
     std::vector<std::uint32_t> colours;
 };
 
-class RecordingMessages : public shell::MessageBox {
+class RecordingMessages : public ports::MessageBox {
 public:
     void Show(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;
@@ -26,7 +26,7 @@ public:
 
 // Counts pumps and runs an optional action inside one (a click arriving
 // while work is under way).
-class ScriptedPump : public shell::EventPump {
+class ScriptedPump : public ports::EventPump {
 public:
     void ProcessPending() override {
         ++count;
@@ -36,7 +36,7 @@ public:
     std::function<void(int)> onPump;
 };
 
-class RecordingWindows : public shell::WindowSwitcher {
+class RecordingWindows : public ports::WindowSwitcher {
 public:
     void ShowSettingsHideMain() override { ++settingsShown; }
     int settingsShown = 0;
@@ -46,10 +46,10 @@ public:
 struct FakeUi {
     RecordingStatus status;
     RecordingMessages messages;
-    shell::MemorySongList songs;
+    ports::MemorySongList songs;
     ScriptedPump pump;
     RecordingWindows windows;
-    shell::UiPorts ports{status, messages, songs, pump, windows};
+    ports::UiPorts ports{status, messages, songs, pump, windows};
 };
 
 }  // namespace tunewell::testing

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "download/file_download_transfer.h"
-#include "download/transfer/file_download.h"
+#include "transfer/file_download.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "update/program_updater.h"
@@ -88,7 +88,7 @@ public:
     std::vector<std::string> sources, destinations;
 };
 
-class RecordingBar : public shell::ProgressBar {
+class RecordingBar : public ports::ProgressBar {
 public:
     void SetValue(int percent) override { value = percent; }
     void SetText(const std::string& text) override { texts.push_back(text); }
@@ -145,7 +145,7 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     const std::string saved = savedTmp ? savedTmp : "";
     ::setenv("TMPDIR", (folder / "tmp").c_str(), 1);
 
-    download::CFileDownload fileDownload;
+    transfer::CFileDownload fileDownload;
     download::FileDownloadTransfer transfer(fileDownload);
     RecordingBar bar;
     testing::ScriptedPump pump;

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "raw_http_server.h"
-#include "web/cookie_store.h"
+#include "net/cookie_store.h"
 
 namespace tunewell::web {
 namespace {
@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         ::unsetenv("http_proxy");
         ::setenv("no_proxy", "127.0.0.1", 1);
-        CookieStore::Instance().Clear();
+        net::CookieStore::Instance().Clear();
         limits_ = GetHttpLimits();
         AddRoutes();
         port_ = server_.bind_to_any_port("127.0.0.1");
@@ -42,7 +42,7 @@ protected:
         SetHttpLimits(limits_);
         server_.stop();
         thread_.join();
-        CookieStore::Instance().Clear();
+        net::CookieStore::Instance().Clear();
     }
 
     std::string Url(const std::string& path) const {
@@ -156,7 +156,7 @@ TEST_F(HttpClientTest, CookiesSetByOneReplyGoWithTheNextRequest) {
 }
 
 TEST_F(HttpClientTest, StoredCookieGoesWithTheNextRequest) {
-    ASSERT_TRUE(CookieStore::Instance().Store(Url("/"), "ROXCDNKEY", "k1;expires=Fri, 01 Jan 2038 00:00:00 GMT"));
+    ASSERT_TRUE(net::CookieStore::Instance().Store(Url("/"), "ROXCDNKEY", "k1;expires=Fri, 01 Jan 2038 00:00:00 GMT"));
     EXPECT_EQ(GetHttpPage(Url("/whoami"), "gb2312"), "cookie=ROXCDNKEY=k1");
 }
 

@@ -12,9 +12,9 @@
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "settings/ini_file.h"
-#include "shell/message_dialog.h"
-#include "shell/shell_functions.h"
-#include "shell/skin_button.h"
+#include "widgets/message_dialog.h"
+#include "widgets/shell_functions.h"
+#include "widgets/skin_button.h"
 #include "web/text_utils.h"
 
 namespace tunewell::settings {
@@ -51,8 +51,8 @@ QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const P
 }
 
 std::string ChooseFolderWithDialog(QWidget* owner, const std::string& title) {
-    return shell::BrowseForFolder(owner, title,
-                                  shell::kBrowseFileSystemOnly | shell::kBrowseNewDialogStyle);
+    return widgets::BrowseForFolder(owner, title,
+                                  widgets::kBrowseFileSystemOnly | widgets::kBrowseNewDialogStyle);
 }
 
 std::string TextOf(const chrome::TextBox* box) { return box->Text().toStdString(); }
@@ -153,7 +153,7 @@ void frmSeting::cmdSave_Click() {
     if (!WriteSettings(path, page)) {
         SetTipColour(kTipRed);
         SetTip(Utf8("配置保存失败！"));
-        shell::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
+        widgets::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
         return;
     }
     SetTipColour(kTipGreen);

@@ -1,4 +1,4 @@
-#include "shell/settings_window_launcher.h"
+#include "settings/ui/settings_window_launcher.h"
 
 #include <QPointer>
 

@@ -11,8 +11,8 @@
 
 #include "chrome/skin.h"
 #include "chrome/window_top_alpha.h"
-#include "shell/progress_bar_widget.h"
-#include "shell/shell_functions.h"
+#include "widgets/progress_bar_widget.h"
+#include "widgets/shell_functions.h"
 
 namespace tunewell::update {
 namespace {
@@ -46,7 +46,7 @@ frmUpDate::frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget*
     pb_->setObjectName(QStringLiteral("PB"));
     pb_->setGeometry(kBarPlace);
     endProgram = [] { std::exit(0); };
-    openUrl = shell::OpenUrl;
+    openUrl = widgets::OpenUrl;
     CentreOnScreen();
 }
 
@@ -64,7 +64,7 @@ frmUpDate::~frmUpDate() = default;
 void frmUpDate::Form_Load() {
     std::int32_t alpha = 255;
     chrome::SetWindowTopAlpha(this, true, alpha, false);
-    m_oFileDownload = std::make_unique<download::CFileDownload>();
+    m_oFileDownload = std::make_unique<transfer::CFileDownload>();
     m_oFileDownload->SetEventPump([this] { ProcessPending(); });
     transfer_ = std::make_unique<download::FileDownloadTransfer>(*m_oFileDownload);
     const std::string exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();

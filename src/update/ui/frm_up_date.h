@@ -5,9 +5,9 @@
 #include <string>
 
 #include "download/file_download_transfer.h"
-#include "download/transfer/file_download.h"
-#include "shell/ports/event_pump.h"
-#include "shell/ports/progress_bar.h"
+#include "transfer/file_download.h"
+#include "ports/event_pump.h"
+#include "ports/progress_bar.h"
 #include "update/program_updater.h"
 
 class QLabel;
@@ -27,7 +27,7 @@ namespace tunewell::update {
 // program, failure shows the manual download link. Closing it ends the
 // program (the main window is hidden by then). The window carries the
 // skinned frame `skin1` with the caption "自动升级程序" and a close button.
-class frmUpDate : public QWidget, public shell::ProgressBar, public shell::EventPump {
+class frmUpDate : public QWidget, public ports::ProgressBar, public ports::EventPump {
     Q_OBJECT
 public:
     frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget* parent = nullptr);
@@ -51,7 +51,7 @@ public:
     // browser by default); tests replace it.
     std::function<void(const std::string& address)> openUrl;
     // The window's transfer object; it exists from Form_Load on.
-    download::CFileDownload& Transfer() { return *m_oFileDownload; }
+    transfer::CFileDownload& Transfer() { return *m_oFileDownload; }
 
     void SetValue(int percent) override;
     void SetText(const std::string& text) override;
@@ -69,7 +69,7 @@ private:
     std::string programFolder_;
     QLabel* labTip_;
     widgets::ProgressBar* pb_;
-    std::unique_ptr<download::CFileDownload> m_oFileDownload;
+    std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
     std::unique_ptr<download::FileDownloadTransfer> transfer_;
     std::unique_ptr<ProgramUpdater> updater_;
 };

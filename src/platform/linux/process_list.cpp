@@ -1,0 +1,72 @@
+#include "platform/process_list.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+namespace tunewell::platform {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+bool IsNumber(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ExecutableName(const stdfs::path& processFolder) {
+    std::error_code error;
+    const stdfs::path exe = stdfs::read_symlink(processFolder / "exe", error);
+    if (!error && !exe.empty()) {
+        std::string name = exe.filename().string();
+        const std::string deleted = " (deleted)";
+        if (name.size() > deleted.size() && name.ends_with(deleted)) name.resize(name.size() - deleted.size());
+        return name;
+    }
+    std::ifstream cmdline(processFolder / "cmdline", std::ios::binary);
+    std::string first;
+    if (std::getline(cmdline, first, '\0') && !first.empty()) return BaseName(first);
+    std::ifstream comm(processFolder / "comm");
+    std::string shortName;
+    std::getline(comm, shortName);
+    return shortName;
+}
+
+}  // namespace
+
+ProcessList ListProcesses(const std::string& procRoot) {
+    std::vector<std::pair<std::int32_t, stdfs::path>> folders;
+    std::error_code error;
+    for (const auto& entry : stdfs::directory_iterator(procRoot, error)) {
+        const std::string name = entry.path().filename().string();
+        if (IsNumber(name) && name.size() < 10) folders.emplace_back(std::stoi(name), entry.path());
+    }
+    std::sort(folders.begin(), folders.end());
+    ProcessList list;
+    for (const auto& [id, folder] : folders) {
+        std::string name = ExecutableName(folder);
+        if (name.empty()) continue;  // ended while we looked
+        list.names.push_back(std::move(name));
+        list.ids.push_back(id);
+    }
+    return list;
+}
+
+bool IsProcessRunning(const std::string& name, std::int32_t& processId, const std::string& procRoot) {
+    const ProcessList list = ListProcesses(procRoot);
+    for (std::size_t i = 0; i < list.names.size(); ++i) {
+        if (list.names[i] == name) {
+            processId = list.ids[i];
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace tunewell::platform

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+namespace tunewell::ports {
+
+// The song list view. Positions are 1-based as the user sees them; a row's
+// text and tag hold the same song id (a number, 0 when none was read), shown
+// as idText. Ids are not unique: removal by tag removes every matching row.
+class SongList {
+public:
+    virtual ~SongList() = default;
+    // Removes all columns and rows and sets up the two columns afresh.
+    virtual void Prepare() = 0;
+    // Adds an unticked row at `position` (1 = first).
+    virtual void AddRow(int position, double id, const std::string& idText,
+                        const std::string& name) = 0;
+    virtual int RowCount() const = 0;
+    virtual bool IsChecked(int position) const = 0;
+    virtual void SetChecked(int position, bool checked) = 0;
+    virtual double Tag(int position) const = 0;
+    virtual std::string Name(int position) const = 0;
+    // Removes every row whose tag equals `tag`.
+    virtual void RemoveByTag(double tag) = 0;
+};
+
+}  // namespace tunewell::ports

@@ -1,0 +1,94 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tunewell::transfer {
+
+// Status codes carried by progress reports (the numbers of the classic
+// binding status codes, so owners can compare them with familiar values).
+enum TransferStatus : std::int32_t {
+    kStatusConnecting = 2,
+    kStatusDownloadingData = 5,
+    kStatusEndDownloadData = 6,
+};
+
+// Time limits of one transfer: a connection that is not made within
+// `connect`, or a transfer that receives no bytes for `stall`, fails. Time
+// spent inside the owner's handlers does not count towards `stall`.
+struct TransferLimits {
+    std::chrono::milliseconds connect{30000};
+    std::chrono::seconds stall{60};
+};
+
+// The URL-to-file transfer shared by the main program and the updater: a
+// synchronous libcurl transfer on the calling thread that reports progress
+// through the derived class, processes the owner's pending events after
+// every report and can be aborted from inside those events.
+//
+// The file appears under the target name only when the whole transfer
+// succeeded; the bytes arrive in a temporary in the target's folder first
+// (see PartFile; a device or pipe target is written directly). Redirects
+// are followed, http_proxy is honoured, a final status other than 2xx is a
+// failure, and cookies come from and go to the process-wide
+// net::CookieStore. Only http and https addresses are fetched.
+//
+// Re-entry: StartDownloading while a transfer runs (called from a handler
+// inside the event processing) is refused; AbortDownloading ends the
+// running transfer, whose StartDownloading then returns false. Destroying
+// the object from inside its own event processing aborts the transfer and
+// is safe: the pending StartDownloading returns false without touching the
+// destroyed object.
+class FileTransfer {
+public:
+    virtual ~FileTransfer();
+
+    FileTransfer(const FileTransfer&) = delete;
+    FileTransfer& operator=(const FileTransfer&) = delete;
+
+    // Copies `sSrc` into the file `sDest` (full path). Returns true only
+    // when the whole body arrived and the file is in place. Returns false
+    // at once, touching nothing, while a transfer runs.
+    bool StartDownloading(const std::string& sSrc, const std::string& sDest);
+
+    // Ends the running transfer, if any; always clears the busy flag.
+    void AbortDownloading();
+
+    // True from the start of a transfer until it ends or is aborted.
+    bool IsBusy() const { return m_bBusy; }
+
+    // The "process pending events" step run after every progress report
+    // (and while the connection is idle, about once a second).
+    void SetEventPump(std::function<void()> processPending);
+
+    // Shortens or lengthens the time limits (tests use short ones).
+    void SetTimeLimits(const TransferLimits& limits) { limits_ = limits; }
+
+protected:
+    // How an exception thrown by the owner's handlers is treated.
+    enum class HandlerErrors { kIgnore, kFailTransfer };
+
+    explicit FileTransfer(HandlerErrors policy);
+
+    // One progress report: raises the owner's event. `maxProgress` is 0
+    // when the server sent no length. An exception thrown here fails the
+    // transfer.
+    virtual void Report(std::int64_t progress, std::int64_t maxProgress, std::int32_t statusCode,
+                        const std::string& statusText) = 0;
+
+private:
+    struct Binding;
+
+    bool Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest);
+    bool ReportAndPump(Binding& binding, std::int64_t maxProgress, std::int32_t statusCode);
+    bool ProcessPendingEvents(Binding& binding);
+
+    Binding* m_oBinding = nullptr;  // the running transfer; nullptr when idle
+    bool m_bBusy = false;
+    HandlerErrors policy_;
+    std::function<void()> processPending_;
+    TransferLimits limits_;
+};
+
+}  // namespace tunewell::transfer
