@@ -2,7 +2,7 @@
 
 #include "settings/config.h"
 #include "settings/ini_file.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 
 namespace tunewell::catalogue {
 
@@ -19,8 +19,8 @@ void RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::str
     }
     settings::WriteIni(settings::kConfigSection, "ListUrl", listUrl, configPath);
     settings::WriteIni(settings::kConfigSection, "SavePath", savePath, configPath);
-    if (listUrl.find(web::kMusicHost) == std::string::npos) {
-        ui.message.Show(std::string("本软件不支持") + web::kMusicHost + "网站外的歌曲！");
+    if (listUrl.find(hosts::kMusicHost) == std::string::npos) {
+        ui.message.Show(std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！");
         return;
     }
     catalogue.FetchSongList(listUrl);

@@ -2,13 +2,13 @@
 
 #include "web/get_body.h"
 #include "web/http_client.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 #include "web/text_utils.h"
 
 namespace tunewell::catalogue {
 namespace {
 
-std::string SiteAddress(const char* path) { return std::string("http://") + web::kMusicHost + path; }
+std::string SiteAddress(const char* path) { return std::string("http://") + hosts::kMusicHost + path; }
 
 }  // namespace
 

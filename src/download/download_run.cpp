@@ -7,7 +7,7 @@
 #include "download/play_entries.h"
 #include "platform/process_list.h"
 #include "web/get_body.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 #include "web/text_utils.h"
 
 namespace tunewell::download {
@@ -112,7 +112,7 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const std::vect
     const std::string& source = parsed->address;
     if (!source.empty() && source != web::kFalse && source.find("http") != std::string::npos) {
         ui_.status.SetText("准备下载" + CutToWidth(fileName, 40) + "...");
-        if (source.find(web::kFileHostDomain) != std::string::npos) {
+        if (source.find(hosts::kFileHostDomain) != std::string::npos) {
             PrepareFileHostDownload(ui_.events, source);
         }
     }

@@ -3,7 +3,7 @@
 #include "net/cookie_store.h"
 #include "web/get_body.h"
 #include "web/http_client.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 #include "web/text_utils.h"
 
 namespace tunewell::download {
@@ -15,7 +15,7 @@ std::string TwoDigits(int value) {
 }
 
 std::string FilePageAddress(const std::string& fileId) {
-    return std::string("http://www.") + web::kFileHostDomain + "/zh-cn/files/" + fileId + "/";
+    return std::string("http://www.") + hosts::kFileHostDomain + "/zh-cn/files/" + fileId + "/";
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ void PrepareFileHostDownload(ports::EventPump& events, const std::string& addres
     const std::string filePageAddress = FilePageAddress(fileId);
     events.ProcessPending();
     const std::string filePage = web::GetHttpPage(
-        filePageAddress, std::string("http://www.") + web::kFileHostDomain, "utf-8");
+        filePageAddress, std::string("http://www.") + hosts::kFileHostDomain, "utf-8");
     events.ProcessPending();
     const std::string link = web::GetBody(filePage, "<dt class=\"btn_22\"><a href=\"", "\"", false, false);
     events.ProcessPending();
@@ -73,7 +73,7 @@ void PrepareFileHostDownload(ports::EventPump& events, const std::string& addres
 }
 
 std::string AssembleFileHostAddress(const std::string& address, const std::string& filePage) {
-    const std::string domain = web::kFileHostDomain;
+    const std::string domain = hosts::kFileHostDomain;
     const std::string firstLabel = domain.substr(0, domain.find('.'));
     const std::string host = web::GetBody(address, "http://", "/", false, false);
     const std::string hostLabel = web::GetBody(host, ".", "." + firstLabel, false, false);

@@ -2,7 +2,7 @@
 
 #include "web/get_body.h"
 #include "web/http_client.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 #include "web/text_utils.h"
 
 namespace tunewell::download {
@@ -13,7 +13,7 @@ constexpr std::string_view kArgumentSeparator = "\", \"";
 }  // namespace
 
 std::string PlayPageAddress(const std::string& idList) {
-    return std::string("http://www.") + web::kMusicHost + "/play.php?song_id=" + idList;
+    return std::string("http://www.") + hosts::kMusicHost + "/play.php?song_id=" + idList;
 }
 
 std::vector<std::string> SplitPlayEntries(const std::string& page) {

@@ -23,7 +23,7 @@
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
 #include "update/ui/frm_up_date.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 
 namespace tunewell::shell {
 namespace {
@@ -131,7 +131,7 @@ frmMenu& frmMain::Menus() {
 void frmMain::Form_Load() {
     RefreshSkin();
     settings::LoadConfig(config_, programFolder_);
-    if (config_.ListUrl.empty()) config_.ListUrl = std::string("http://") + web::kMusicHost + "/music/";
+    if (config_.ListUrl.empty()) config_.ListUrl = std::string("http://") + hosts::kMusicHost + "/music/";
     ListUrl->SetText(Q(config_.ListUrl));
     SavePath->SetText(Q(config_.SavePath));
     LabVer->setText(QStringLiteral("Ver%1.%2").arg(update::kVersionMajor).arg(update::kVersionMinor));
@@ -180,7 +180,7 @@ void frmMain::cmdSel_Click() {
 
 void frmMain::cmdCon_Click() { ShowSettingsHideMain(); }
 
-void frmMain::cmdHelp_Click() { services_.openUrl(std::string(web::kVersionServer) + "/log/tunewell/"); }
+void frmMain::cmdHelp_Click() { services_.openUrl(std::string(hosts::kVersionServer) + "/log/tunewell/"); }
 
 void frmMain::cmdOpen_Click() { services_.openFolder(SavePath->Text().toStdString()); }
 
@@ -197,7 +197,7 @@ void frmMain::selBack_Click() { songs_->InvertChecks(); }
 void frmMain::ListMusic_ItemClick(int position) { songs_->ToggleChecked(position); }
 
 void frmMain::ucAniGIF1_Click() {
-    services_.openUrl(std::string(web::kVersionServer) + "/tunewell.asp?ReUrl=" + updateGlobals_.AdLink);
+    services_.openUrl(std::string(hosts::kVersionServer) + "/tunewell.asp?ReUrl=" + updateGlobals_.AdLink);
 }
 
 void frmMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,

@@ -4,7 +4,7 @@
 
 #include "chrome/text_box.h"
 #include "shell/frm_main.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 
 namespace tunewell::shell {
 
@@ -32,7 +32,7 @@ std::string frmMenu::QuickLinkAddress(int index) {
     const auto& links = QuickLinks();
     if (index < 0 || index >= static_cast<int>(links.size())) return {};
     const std::string path = links[index].path;
-    return path.empty() ? std::string() : std::string("http://") + web::kMusicHost + path;
+    return path.empty() ? std::string() : std::string("http://") + hosts::kMusicHost + path;
 }
 
 frmMenu::frmMenu(frmMain& mainWindow) : QWidget(&mainWindow, Qt::Window), main_(mainWindow) {

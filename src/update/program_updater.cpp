@@ -2,12 +2,12 @@
 
 #include "fs/cls_fso.h"
 #include "update/update_script.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 
 namespace tunewell::update {
 
 std::string ProgramUpdater::DownloadAddress() {
-    return std::string(web::kVersionServer) + "/upload/tunewell.exe";
+    return std::string(hosts::kVersionServer) + "/upload/tunewell.exe";
 }
 
 void ProgramUpdater::StartUpdate() {

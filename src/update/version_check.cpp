@@ -2,7 +2,7 @@
 
 #include "web/get_body.h"
 #include "web/http_client.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 #include "web/text_utils.h"
 
 namespace tunewell::update {
@@ -20,7 +20,7 @@ std::string CutVersion(const std::string& version) {
 }
 
 std::string VersionRequestAddress(const std::string& serial, long randomNumber) {
-    return std::string(web::kVersionServer) + "/tunewell.asp?SN=" + serial +
+    return std::string(hosts::kVersionServer) + "/tunewell.asp?SN=" + serial +
            "&Rand=" + std::to_string(randomNumber);
 }
 

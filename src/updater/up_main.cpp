@@ -10,7 +10,7 @@
 #include <QRadioButton>
 
 #include "updater/del_tunewell.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 
 namespace tunewell::updater {
 
@@ -53,7 +53,7 @@ void upMain::Form_Load() {
 
 QString upMain::EditionAddress() const {
     const char* path = chinese0_->isChecked() ? "/Upload/Tunewell.exe" : "/Upload/Tunewell2.exe";
-    return QString::fromUtf8(web::kVersionServer) + QString::fromLatin1(path);
+    return QString::fromUtf8(hosts::kVersionServer) + QString::fromLatin1(path);
 }
 
 QString upMain::TargetPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Tunewell"); }

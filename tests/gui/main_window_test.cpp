@@ -15,7 +15,7 @@
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
-#include "web/site_hosts.h"
+#include "hosts/site_hosts.h"
 
 namespace tunewell::testing {
 namespace {
@@ -102,7 +102,7 @@ TEST_F(MainWindowTest, OutsideButtonsOpenAddressesFoldersAndTheSettingsWindow) {
     window.ucAniGIF1_Click();  // no link yet: the address ends at "="
     window.Globals().AdLink = "http://example.org/a?b=1";
     window.ucAniGIF1_Click();
-    const std::string server = web::kVersionServer;
+    const std::string server = hosts::kVersionServer;
     EXPECT_EQ(openedUrls, (std::vector<std::string>{server + "/log/tunewell/",
                                                     server + "/tunewell.asp?ReUrl=",
                                                     server + "/tunewell.asp?ReUrl=http://example.org/a?b=1"}));

@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+
+namespace tunewell::net {
+
+// What a network wait is waiting for. A page request (list, sign-in, play
+// page, file host, version) blocks its caller's step; a transfer is the
+// song or program download, during which the window stays fully live.
+enum class WaitKind { kPage, kTransfer };
+
+// The step a front end runs while a request waits: process the window's
+// pending events. Page waits call it at least every 50 ms until the reply
+// is complete, whether or not bytes arrive. It must not start another page
+// request itself (a window drops clicks and keys during a page wait).
+using WaitPump = std::function<void(WaitKind)>;
+
+// Installs the process-wide pump (empty: waits process nothing). The
+// window installs one at start; the command line has none.
+void SetWaitPump(WaitPump pump);
+
+// Runs the installed pump once; does nothing when none is installed.
+void RunWaitPump(WaitKind kind);
+
+}  // namespace tunewell::net
