@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/file_replace.h"
 #include "settings/ini_document.h"
 #include "web/charset.h"
 
@@ -63,47 +64,10 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out) {
     return ReadStatus::Ok;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t put = ::write(fd, data.data(), data.size());
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// Replaces the file at `path` with `contents` through a temporary file in the
-// same folder and a rename, so that a crash leaves either the old or the new
-// file, never a truncated one. The result is readable by its owner only,
-// since it holds the site password in clear text.
+// The file holds the site password in clear text: it is readable by its
+// owner only.
 bool ReplaceFile(const std::string& path, std::string_view contents) {
-    const std::string folder = FolderOf(path);
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return false;
-    bool ok = ::fchmod(fd.get(), S_IRUSR | S_IWUSR) == 0 && WriteAll(fd.get(), contents) &&
-              ::fsync(fd.get()) == 0;
-    ok = fd.Close() && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
-    return true;
+    return platform::ReplaceFileContents(path, contents, {.fixedMode = 0600, .durable = true});
 }
 
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <utility>
 
 namespace tunewell::transfer {
@@ -18,25 +17,6 @@ namespace {
 // are cut. Measured on ext4, 128 KiB writes fill the page cache two to
 // four times faster than 1 MiB ones, and much faster than 4 KiB ones.
 constexpr std::size_t kBufferSize = 128 * 1024;
-constexpr int kCreateAttempts = 64;
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string RandomTag() {
-    static const char kAlphabet[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::mt19937 engine{std::random_device{}()};
-    std::uniform_int_distribution<int> pick(0, sizeof(kAlphabet) - 2);
-    std::string tag(6, 'x');
-    for (char& c : tag) c = kAlphabet[pick(engine)];
-    return tag;
-}
-
 }  // namespace
 
 PartFile::PartFile(std::string targetPath) : targetPath_(std::move(targetPath)) {
@@ -49,19 +29,15 @@ PartFile::PartFile(std::string targetPath) : targetPath_(std::move(targetPath)) 
         if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) OpenDirect();
         return;
     }
-    const std::string folder = FolderOf(targetPath_);
-    // Like mkstemp, but created with mode 0666 so the user's umask decides
-    // the permissions of a new file, as for any other file the user saves.
-    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        std::string candidate = folder + "/.tw-" + RandomTag() + ".part";
-        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) {
-            tempPath_ = std::move(candidate);
-            buffer_.resize(kBufferSize);
-            return;
-        }
-        if (errno != EEXIST) return;
-    }
+    temp_ = std::make_unique<platform::ReplaceTemp>(targetPath_, ".tw-", ".part");
+    if (!temp_->IsOpen()) return;
+    fd_ = temp_->Fd();
+    buffer_.resize(kBufferSize);
+}
+
+const std::string& PartFile::TempPath() const {
+    static const std::string kNone;
+    return temp_ ? temp_->Path() : kNone;
 }
 
 void PartFile::OpenDirect() {
@@ -78,10 +54,12 @@ PartFile::~PartFile() {
 }
 
 void PartFile::Discard() {
-    if (fd_ >= 0) ::close(fd_);
+    if (temp_) {
+        temp_->Discard();
+    } else if (fd_ >= 0) {
+        ::close(fd_);
+    }
     fd_ = -1;
-    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-    tempPath_.clear();
 }
 
 bool PartFile::WriteAll(const char* data, std::size_t size) {
@@ -130,19 +108,12 @@ bool PartFile::Commit() {
         fd_ = -1;
         return ok;
     }
-    // Replacing a file keeps its permission bits (a program file stays
-    // executable after an update).
-    struct stat existing {};
-    if (ok && ::stat(targetPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ok = ::fchmod(fd_, existing.st_mode & 0777) == 0;
-    ok = (::close(fd_) == 0) && ok;
     fd_ = -1;
-    if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) == 0) {
-        tempPath_.clear();
-        return true;
+    if (!ok) {
+        Discard();
+        return false;
     }
-    Discard();
-    return false;
+    return temp_->Commit(targetPath_, {});
 }
 
 }  // namespace tunewell::transfer

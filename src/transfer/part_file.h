@@ -1,7 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <memory>
 #include <vector>
+
+#include "platform/file_replace.h"
 
 namespace tunewell::transfer {
 
@@ -27,7 +30,7 @@ public:
     PartFile& operator=(const PartFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
-    const std::string& TempPath() const { return tempPath_; }
+    const std::string& TempPath() const;
 
     // Appends bytes. Small pieces are gathered in a large buffer; big
     // pieces go straight to the file. False on a write error (disk full).
@@ -46,7 +49,7 @@ private:
     void OpenDirect();
 
     std::string targetPath_;
-    std::string tempPath_;
+    std::unique_ptr<platform::ReplaceTemp> temp_;  // absent when writing directly
     int fd_ = -1;
     bool direct_ = false;  // writing straight into a device or pipe
     std::vector<char> buffer_;

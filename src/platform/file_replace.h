@@ -1,0 +1,63 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tunewell::platform {
+
+// Atomic file replacement: bytes go to a temporary file in the target's own
+// folder and reach the target's name in one rename, so a crash or a failure
+// leaves either the old file or the new one, never a truncated one. The
+// settings store and the transfer both write this way.
+
+// A temporary file created beside a target. Owns the descriptor and the
+// file: the destructor closes and removes it unless Commit() succeeded.
+class ReplaceTemp {
+public:
+    // Creates "<folder of target>/<prefix><six random characters><suffix>"
+    // exclusively (never through a link), with mode 0666 less the umask.
+    // IsOpen() tells whether that worked.
+    ReplaceTemp(const std::string& targetPath, const std::string& prefix,
+                const std::string& suffix);
+    ~ReplaceTemp();
+
+    ReplaceTemp(const ReplaceTemp&) = delete;
+    ReplaceTemp& operator=(const ReplaceTemp&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    const std::string& Path() const { return path_; }
+
+    // Writes all of `data` (retrying short writes). False on an error.
+    bool WriteAll(std::string_view data);
+
+    struct Options {
+        // Permission bits for a target that does not exist yet; negative
+        // keeps what the temporary was created with. An existing regular
+        // target always passes its own bits on.
+        int newFileMode = -1;
+        // Permission bits the result gets whatever the target had (a
+        // private file stays private); negative: not used.
+        int fixedMode = -1;
+        // fsync the file before the rename and the folder after it.
+        bool durable = false;
+    };
+    // Closes the temporary and renames it onto `targetPath`. False on any
+    // failure; the temporary is then removed and the target is untouched.
+    bool Commit(const std::string& targetPath, const Options& options);
+
+    // Closes and removes the temporary now.
+    void Discard();
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Replaces `targetPath` with `contents` in one step (see ReplaceTemp).
+bool ReplaceFileContents(const std::string& targetPath, std::string_view contents,
+                         const ReplaceTemp::Options& options);
+
+// The folder part of a path: "." without a slash, "/" for the root.
+std::string FolderOf(const std::string& path);
+
+}  // namespace tunewell::platform

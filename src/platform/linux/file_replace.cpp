@@ -1,0 +1,109 @@
+#include "platform/file_replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+namespace tunewell::platform {
+namespace {
+
+constexpr int kCreateAttempts = 64;
+
+std::string RandomTag() {
+    static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 engine{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, sizeof(kAlphabet) - 2);
+    std::string tag(6, 'x');
+    for (char& c : tag) c = kAlphabet[pick(engine)];
+    return tag;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+ReplaceTemp::ReplaceTemp(const std::string& targetPath, const std::string& prefix,
+                         const std::string& suffix) {
+    const std::string folder = FolderOf(targetPath);
+    // Like mkstemp, but with mode 0666 so the user's umask decides the
+    // permissions of a new file, as for any other file the user saves.
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        std::string candidate = folder + "/" + prefix + RandomTag() + suffix;
+        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            path_ = std::move(candidate);
+            return;
+        }
+        if (errno != EEXIST) return;
+    }
+}
+
+ReplaceTemp::~ReplaceTemp() { Discard(); }
+
+void ReplaceTemp::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!path_.empty()) ::unlink(path_.c_str());
+    path_.clear();
+}
+
+bool ReplaceTemp::WriteAll(std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t put = ::write(fd_, data.data(), data.size());
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+bool ReplaceTemp::Commit(const std::string& targetPath, const Options& options) {
+    if (fd_ < 0) return false;
+    bool ok = true;
+    // Replacing a file keeps its permission bits (a program file stays
+    // executable after an update, a private settings file stays private).
+    struct stat existing {};
+    if (options.fixedMode >= 0) {
+        ok = ::fchmod(fd_, static_cast<mode_t>(options.fixedMode)) == 0;
+    } else if (::stat(targetPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ok = ::fchmod(fd_, existing.st_mode & 07777) == 0;
+    } else if (options.newFileMode >= 0) {
+        ok = ::fchmod(fd_, static_cast<mode_t>(options.newFileMode)) == 0;
+    }
+    if (ok && options.durable) ok = ::fsync(fd_) == 0;
+    ok = (::close(fd_) == 0) && ok;
+    fd_ = -1;
+    if (!ok || ::rename(path_.c_str(), targetPath.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    path_.clear();
+    if (options.durable) {
+        const int dir = ::open(FolderOf(targetPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    return true;
+}
+
+bool ReplaceFileContents(const std::string& targetPath, std::string_view contents,
+                         const ReplaceTemp::Options& options) {
+    const std::size_t slash = targetPath.rfind('/');
+    const std::string name = slash == std::string::npos ? targetPath : targetPath.substr(slash + 1);
+    ReplaceTemp temp(targetPath, "." + name + ".", "");
+    return temp.IsOpen() && temp.WriteAll(contents) && temp.Commit(targetPath, options);
+}
+
+}  // namespace tunewell::platform
