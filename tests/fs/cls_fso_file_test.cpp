@@ -1,7 +1,7 @@
 #include <filesystem>
 
 #include "fs/cls_fso.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace tunewell::fs {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fs/cls_fso.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace tunewell::fs {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "settings/config.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace tunewell::settings {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/ini_file.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace tunewell::settings {
 namespace {
