@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev libgl-dev aria2
   xvfb xauth fonts-wqy-microhei
+  dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

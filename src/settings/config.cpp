@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/settings_folder.h"
 #include "settings/ini_file.h"
 #include "web/text_utils.h"
 
@@ -36,7 +37,7 @@ std::optional<std::int16_t> ToInt16(const std::string& text) {
 }  // namespace
 
 std::string ConfigPath(const std::string& programFolder) {
-    return programFolder + "/" + kConfigFileName;
+    return platform::SettingsFolder(programFolder) + "/" + kConfigFileName;
 }
 
 void LoadConfig(Config& config, const std::string& programFolder) {

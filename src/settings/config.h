@@ -18,7 +18,9 @@ struct Config {
     std::int16_t AddID = 0;
 };
 
-// The path of Config.ini inside `programFolder`.
+// The path of Config.ini for a program in `programFolder`: inside it, or in
+// the user's settings folder when the program folder is not writable
+// (platform::SettingsFolder).
 std::string ConfigPath(const std::string& programFolder);
 
 // Reads every key of Config.ini in `programFolder` into `config`. A missing

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -89,6 +91,19 @@ TEST_F(LoadConfigTest, LongValuesAreCutAtTheirLimits) {
     EXPECT_EQ(config.SavePath, "/" + std::string(98, 's'));
     EXPECT_EQ(config.LoginName, std::string(100, 'n'));
     EXPECT_EQ(LoadWith("SavePath=   \r\n").SavePath, folder_.path());
+}
+
+// A program folder the user can write keeps Config.ini; an installed one
+// that cannot be written (here: one that does not exist) sends it to the
+// user's own settings folder, created on first use.
+TEST(ConfigPathTest, FollowsTheWritableFolder) {
+    TempFolder program;
+    TempFolder home;
+    ::setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    EXPECT_EQ(ConfigPath(program.path()), program.File("Config.ini"));
+    EXPECT_EQ(ConfigPath(program.File("missing/lib")), home.File("tunewell/Config.ini"));
+    EXPECT_EQ(testing::ModeOf(home.File("tunewell")), 0700u);
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace
