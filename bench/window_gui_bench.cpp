@@ -18,6 +18,7 @@
 #include "widgets/progress_bar_widget.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
+#include "demo_site/site_names.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ void BM_Remove100Ids(benchmark::State& state) {
 void BM_WindowTransferVsCurl(benchmark::State& state) {
     tunewell::demo::DemoSite site;
     site.Start(0);
-    const std::string address = "http://tunewell.com/audio/big?size=1073741824";
+    const std::string address = tunewell::demo::MusicAddress("/audio/big?size=1073741824");
     const auto folder = std::filesystem::temp_directory_path() / "tw-window-bench";
     std::filesystem::create_directories(folder);
     const std::string target = (folder / "song.mp3").string();

@@ -17,6 +17,8 @@ for _ in $(seq 50); do grep -q '^http_proxy=' "$demo_out" && break; sleep 0.1; d
 export "$(grep '^http_proxy=' "$demo_out")"
 export no_proxy="" NO_PROXY=""
 echo "demo site: $http_proxy"
+# The host names this build was configured with.
+music_host=$(./build/tunewell-demo-site --print-hosts | sed -n 's/^music_host=//p')
 
 if [ -x build/Tunewell ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   ./build/Tunewell
@@ -27,9 +29,10 @@ fi
 save_dir="$PWD/build/demo-songs"
 mkdir -p "$save_dir"
 printf '[Config]\r\nSavePath=%s\r\nGetPage=3\r\n' "$save_dir" > build/Config.ini
-echo "== tunewell-cli list http://tunewell.com/music/chart/ (three pages)"
-./build/tunewell-cli list http://tunewell.com/music/chart/
-echo "== tunewell-cli download http://tunewell.com/music/chart/ 1,2"
-./build/tunewell-cli download http://tunewell.com/music/chart/ 1,2
+chart="http://$music_host/music/chart/"
+echo "== tunewell-cli list $chart (three pages)"
+./build/tunewell-cli list "$chart"
+echo "== tunewell-cli download $chart 1,2"
+./build/tunewell-cli download "$chart" 1,2
 echo "== saved in $save_dir:"
 ls -l "$save_dir"

@@ -18,6 +18,7 @@
 
 #include "support/demo_site_fixture.h"
 #include "web/charset.h"
+#include "support/site_urls.h"
 
 namespace tunewell::testing {
 namespace {
@@ -89,11 +90,12 @@ TEST_F(DemoSiteServer, HttpLayerHandlesOriginFormHeadAndBadRequests) {
     const int port = Site().Port();
     // Without a proxy the Host header names the site.
     const std::string direct =
-        RawExchange(port, {"GET /tunewell.asp?SN=1 HTTP/1.1\r\nHost: soft.tunewell.net:80\r\n\r\n"});
+        RawExchange(port, {"GET /tunewell.asp?SN=1 HTTP/1.1\r\nHost: " + std::string(hosts::kVersionServerHost) +
+                                ":80\r\n\r\n"});
     EXPECT_EQ(direct.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
     EXPECT_NE(direct.find("{TunewellVerSion}2.5"), std::string::npos);
 
-    const std::string head = RawExchange(port, {"HEAD http://tunewell.com/audio/1001.mp3 HTTP/1.1\r\n\r\n"});
+    const std::string head = RawExchange(port, {"HEAD " + MusicUrl("/audio/1001.mp3") + " HTTP/1.1\r\n\r\n"});
     EXPECT_NE(head.find("Content-Length: 204800\r\n"), std::string::npos);
     EXPECT_EQ(head.substr(head.size() - 4), "\r\n\r\n");  // headers only
 
@@ -102,70 +104,70 @@ TEST_F(DemoSiteServer, HttpLayerHandlesOriginFormHeadAndBadRequests) {
 
     // A client that waits for "100 Continue" before sending its body.
     const std::string posted = RawExchange(
-        port, {"POST http://tunewell.com/info_oper.php?tag=signin HTTP/1.1\r\nExpect: 100-continue\r\n"
-               "Content-Length: 9\r\n\r\n",
+        port, {"POST " + MusicUrl("/info_oper.php?tag=signin") +
+                   " HTTP/1.1\r\nExpect: 100-continue\r\nContent-Length: 9\r\n\r\n",
                "name=demo"});
     EXPECT_EQ(posted.rfind("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK", 0), 0u);
     const auto requests = Site().Requests();
     ASSERT_EQ(requests.size(), 3u);  // the two malformed requests never reach the site
-    EXPECT_EQ(requests[0].host, "soft.tunewell.net");
+    EXPECT_EQ(requests[0].host, hosts::kVersionServerHost);
     EXPECT_EQ(requests[2].body, "name=demo");
 }
 
 TEST_F(DemoSiteServer, RoutesEveryHostThroughTheProxy) {
     struct Case {
-        const char* url;
+        std::string url;
         long status;
-        const char* marker;  // in the UTF-8 text of the reply
+        std::string marker;  // in the UTF-8 text of the reply
     };
     const Case cases[] = {
-        {"http://tunewell.com/music/chart", 200, "<SCRIPT>msl(\"月光小夜曲3001\",\"3001\""},
-        {"http://tunewell.com/music/lsn", 200, "</COLGROUP> <SCRIPT>wl(\"1\",\"5001\""},
-        {"http://tunewell.com/music/catsong/cat15/", 200, "音乐分类：流行金曲"},
-        {"http://tunewell.com/group/190/fav", 200, "<H1 class=\"h1user\">小组</H1>"},
-        {"http://tunewell.com/user/27677/", 200, "<SCRIPT>ws(\"1\",\"8001\""},
-        {"http://tunewell.com/tag/%BF%A8%C5%A9", 200, "下面这些歌曲被标注为“卡农”"},
-        {"http://tunewell.com/song/71799/", 200, "<P class=\"mid_tit\">卡农 (D大调)<P>"},
-        {"http://www.tunewell.com/play.php?song_id=1001", 200,
+        {MusicUrl("/music/chart"), 200, "<SCRIPT>msl(\"月光小夜曲3001\",\"3001\""},
+        {MusicUrl("/music/lsn"), 200, "</COLGROUP> <SCRIPT>wl(\"1\",\"5001\""},
+        {MusicUrl("/music/catsong/cat15/"), 200, "音乐分类：流行金曲"},
+        {MusicUrl("/group/190/fav"), 200, "<H1 class=\"h1user\">小组</H1>"},
+        {MusicUrl("/user/27677/"), 200, "<SCRIPT>ws(\"1\",\"8001\""},
+        {MusicUrl("/tag/%BF%A8%C5%A9"), 200, "下面这些歌曲被标注为“卡农”"},
+        {MusicUrl("/song/71799/"), 200, "<P class=\"mid_tit\">卡农 (D大调)<P>"},
+        {MusicUrl("/play.php?song_id=1001", "www."), 200,
          "<UL id=songs>\r\n<SCRIPT language=javascript>\r\nWrtSongLine(\"1001\", \"山间小路\", \"林小溪\""},
-        {"http://tunewell.com/home.php?tag=fav", 200, "<H2>登录到Tunewell</H2>"},
-        {"http://soft.tunewell.net/tunewell.asp?SN=X1&Rand=12345", 200, "{TunewellVerSion}2.5{/TunewellVerSion}"},
-        {"http://www.roxfile.com/zh-cn/files/880011/", 200, "<dt class=\"btn_22\"><a href=\"http://www.roxfile.com/"},
-        {"http://tunewell.com/no/such/page", 404, ""},
+        {MusicUrl("/home.php?tag=fav"), 200, "<H2>登录到Tunewell</H2>"},
+        {VersionUrl("/tunewell.asp?SN=X1&Rand=12345"), 200, "{TunewellVerSion}2.5{/TunewellVerSion}"},
+        {FileHostUrl("/zh-cn/files/880011/"), 200, "<dt class=\"btn_22\"><a href=\"" + FileHostUrl("/")},
+        {MusicUrl("/no/such/page"), 404, ""},
         {"http://elsewhere.example/", 502, ""},
     };
     for (const Case& c : cases) {
         const Reply reply = Fetch(c.url);
         EXPECT_EQ(reply.status, c.status) << c.url;
-        const bool utf8 = std::string(c.url).find("roxfile") != std::string::npos;
+        const bool utf8 = c.url.find(hosts::kFileHostDomain) != std::string::npos;
         const std::string text = utf8 ? reply.body : web::FromGbk(reply.body);
         EXPECT_NE(text.find(c.marker), std::string::npos) << c.url;
     }
-    const auto versionRequests = Site().RequestsFor("soft.tunewell.net");
+    const auto versionRequests = Site().RequestsFor(hosts::kVersionServerHost);
     ASSERT_EQ(versionRequests.size(), 1u);
     EXPECT_EQ(versionRequests[0].target, "/tunewell.asp?SN=X1&Rand=12345");
 }
 
 TEST_F(DemoSiteServer, PagedListsAnswerEveryAddressFormOfAPage) {
-    const std::string page2 = Fetch("http://tunewell.com/music/chart/2").body;
+    const std::string page2 = Fetch(MusicUrl("/music/chart/2")).body;
     EXPECT_NE(page2.find("\"3011\""), std::string::npos);
-    EXPECT_EQ(Fetch("http://tunewell.com/music/chart2").body, page2);
+    EXPECT_EQ(Fetch(MusicUrl("/music/chart2")).body, page2);
     // The pager's » link leads to the last page, whose number is the count.
-    EXPECT_NE(Fetch("http://tunewell.com/music/chart").body.find("<A href='/music/chart/5'>&raquo;</A></DIV>"),
+    EXPECT_NE(Fetch(MusicUrl("/music/chart")).body.find("<A href='/music/chart/5'>&raquo;</A></DIV>"),
               std::string::npos);
     Options().chartPages = 2;
-    EXPECT_EQ(Fetch("http://tunewell.com/music/chart/3").body.find("msl(\""), std::string::npos);
+    EXPECT_EQ(Fetch(MusicUrl("/music/chart/3")).body.find("msl(\""), std::string::npos);
 }
 
 TEST_F(DemoSiteServer, GeneratedFilesMatchTheirPublishedContent) {
-    EXPECT_EQ(Fetch("http://tunewell.com/audio/1001.mp3").body, demo::AudioContent(demo::kSongPlain));
-    const Reply chunked = Fetch("http://tunewell.com/audio/chunked/1005.mp3");
+    EXPECT_EQ(Fetch(MusicUrl("/audio/1001.mp3")).body, demo::AudioContent(demo::kSongPlain));
+    const Reply chunked = Fetch(MusicUrl("/audio/chunked/1005.mp3"));
     EXPECT_NE(chunked.headers.find("Transfer-Encoding: chunked"), std::string::npos);
     EXPECT_EQ(chunked.headers.find("Content-Length"), std::string::npos);
     EXPECT_EQ(chunked.body, demo::AudioContent(demo::kSongChunked));
-    EXPECT_EQ(Fetch("http://cdn.tunewell.com/stream?id=9").body, demo::AudioContent(demo::kSongHostDotOnly));
-    EXPECT_EQ(Fetch("http://tunewell.com/audio/big?size=300001").body, demo::GeneratedBytes(0, 0, 300001));
-    EXPECT_EQ(Fetch("http://tunewell.com/audio/missing/1009.mp3").status, 404);
+    EXPECT_EQ(Fetch(MusicUrl("/stream?id=9", "cdn.")).body, demo::AudioContent(demo::kSongHostDotOnly));
+    EXPECT_EQ(Fetch(MusicUrl("/audio/big?size=300001")).body, demo::GeneratedBytes(0, 0, 300001));
+    EXPECT_EQ(Fetch(MusicUrl("/audio/missing/1009.mp3")).status, 404);
     // Streams are cut into pieces at arbitrary offsets: any piece must
     // equal the same stretch of the whole.
     const std::string whole = demo::GeneratedBytes(42, 0, 64);
@@ -175,12 +177,12 @@ TEST_F(DemoSiteServer, GeneratedFilesMatchTheirPublishedContent) {
 }
 
 TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
-    const std::string form = Fetch("http://tunewell.com/signin.php").body;
+    const std::string form = Fetch(MusicUrl("/signin.php")).body;
     const std::string passcode = Between(form, "color:#666' value='", "'>");
     const std::string mpc = Between(form, "name=mpc value=", ">");
     ASSERT_FALSE(passcode.empty());
     ASSERT_FALSE(mpc.empty());
-    const std::string target = "http://tunewell.com/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav";
+    const std::string target = MusicUrl("/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav");
     const std::string tail = "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
 
     const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail);
@@ -193,15 +195,15 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
     EXPECT_EQ(right.body.find("<span class='red'>"), std::string::npos);
     const std::string session = Between(right.headers, "Set-Cookie: ", ";");
     ASSERT_FALSE(session.empty());
-    EXPECT_NE(right.headers.find("domain=tunewell.com; path=/"), std::string::npos);
+    EXPECT_NE(right.headers.find("domain=" + std::string(hosts::kMusicHost) + "; path=/"), std::string::npos);
 
-    const std::string box = web::FromGbk(Fetch("http://tunewell.com/home.php?tag=box", {}, session).body);
+    const std::string box = web::FromGbk(Fetch(MusicUrl("/home.php?tag=box"), {}, session).body);
     EXPECT_NE(box.find("您音乐盒中的歌曲"), std::string::npos);
     Site().SignOutAll();
-    EXPECT_NE(web::FromGbk(Fetch("http://tunewell.com/home.php?tag=box", {}, session).body).find("登录到Tunewell"),
+    EXPECT_NE(web::FromGbk(Fetch(MusicUrl("/home.php?tag=box"), {}, session).body).find("登录到Tunewell"),
               std::string::npos);
 
-    const auto posts = Site().RequestsFor("tunewell.com");
+    const auto posts = Site().RequestsFor(hosts::kMusicHost);
     ASSERT_FALSE(posts.empty());
     EXPECT_EQ(posts[3].method, "POST");
     EXPECT_EQ(posts[3].body, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
@@ -210,7 +212,7 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
 TEST_F(DemoSiteServer, FileHostWantsTheKeyItsLinkPageSets) {
     const std::string address = demo::FindSong(demo::kSongFileHost).address;
     EXPECT_EQ(Fetch(address).status, 403);
-    const std::string page = Fetch("http://www.roxfile.com/zh-cn/files/880011/").body;
+    const std::string page = Fetch(FileHostUrl("/zh-cn/files/880011/")).body;
     const std::string link = Between(page, "<dt class=\"btn_22\"><a href=\"", "\"");
     const std::string call = Between(Fetch(link).body, "setCookie(", ");");
     EXPECT_EQ(call, "'ROXCDNKEY', '" + demo::FileHostKey("880011") + "', 1");
@@ -223,15 +225,15 @@ TEST_F(DemoSiteServer, FileHostWantsTheKeyItsLinkPageSets) {
 TEST_F(DemoSiteServer, VersionReplyFollowsTheOptions) {
     Options().latestVersion = "2.6.9";
     Options().sendAd = false;
-    EXPECT_EQ(Fetch("http://soft.tunewell.net/tunewell.asp?SN=&Rand=10000").body,
+    EXPECT_EQ(Fetch(VersionUrl("/tunewell.asp?SN=&Rand=10000")).body,
               "{TunewellVerSion}2.6.9{/TunewellVerSion}\r\n");
     Options().programBytes = "MZ new program";
-    EXPECT_EQ(Fetch("http://soft.tunewell.net/upload/tunewell.exe").body, "MZ new program");
-    EXPECT_EQ(Fetch("http://soft.tunewell.net/Upload/Tunewell.exe").body, "MZ new program");
-    EXPECT_EQ(Fetch("http://soft.tunewell.net/Upload/Tunewell2.exe").body, demo::DefaultProgramBytes(2));
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body, "MZ new program");
+    EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell.exe")).body, "MZ new program");
+    EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell2.exe")).body, demo::DefaultProgramBytes(2));
     Options().programStatus = 404;
-    EXPECT_EQ(Fetch("http://soft.tunewell.net/upload/tunewell.exe").status, 404);
-    const std::string gif = Fetch("http://soft.tunewell.net/ad.gif").body;
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).status, 404);
+    const std::string gif = Fetch(VersionUrl("/ad.gif")).body;
     EXPECT_EQ(gif.substr(0, 6), "GIF89a");
     EXPECT_EQ(gif.back(), ';');
 }
@@ -240,8 +242,8 @@ TEST(DemoSiteShutdown, StopEndsStalledAndTricklingRepliesPromptly) {
     auto demo = std::make_unique<ScopedDemoSite>();
     ASSERT_TRUE(demo->Running());
     demo->Site().Options().slowChunkDelayMs = 500;
-    auto stalled = std::async(std::launch::async, [] { return Fetch("http://tunewell.com/hostile/stall"); });
-    auto slow = std::async(std::launch::async, [] { return Fetch("http://tunewell.com/audio/slow/1007.mp3"); });
+    auto stalled = std::async(std::launch::async, [] { return Fetch(MusicUrl("/hostile/stall")); });
+    auto slow = std::async(std::launch::async, [] { return Fetch(MusicUrl("/audio/slow/1007.mp3")); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto start = std::chrono::steady_clock::now();
     demo.reset();

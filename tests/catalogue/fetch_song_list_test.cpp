@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "catalogue/list_command.h"
@@ -9,11 +11,12 @@
 #include "support/fake_ui.h"
 #include "web/http_client.h"
 #include "web/text_utils.h"
+#include "support/site_urls.h"
 
 namespace tunewell::catalogue {
 namespace {
 
-constexpr const char* kSite = "http://tunewell.com";
+const std::string kSite = testing::MusicUrl("");
 
 class FetchSongList : public testing::DemoSiteTest {
 protected:
@@ -187,21 +190,23 @@ protected:
 
 TEST_F(ListCommand, ChecksFieldsSavesThemAndAcceptsOnlyTheSite) {
     RunListCommand(ui_.ports, catalogue_, "", "/tmp", ini_);
-    RunListCommand(ui_.ports, catalogue_, "http://tunewell.com/music/lsn", "", ini_);
+    RunListCommand(ui_.ports, catalogue_, testing::MusicUrl("/music/lsn"), "", ini_);
     EXPECT_EQ(ui_.messages.shown, (std::vector<std::string>{"请输入音乐列表地址！", "请输入音乐保保存地址！"}));
     EXPECT_FALSE(std::filesystem::exists(ini_));
 
-    RunListCommand(ui_.ports, catalogue_, "http://TUNEWELL.COM/music/lsn", "/music", ini_);
-    EXPECT_EQ(ui_.messages.shown.back(), "本软件不支持tunewell.com网站外的歌曲！");
-    EXPECT_EQ(settings::ReadIni("Config", "ListUrl", "", 255, ini_), "http://TUNEWELL.COM/music/lsn");
+    std::string upper = testing::MusicUrl("/music/lsn");
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    RunListCommand(ui_.ports, catalogue_, upper, "/music", ini_);
+    EXPECT_EQ(ui_.messages.shown.back(), std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！");
+    EXPECT_EQ(settings::ReadIni("Config", "ListUrl", "", 255, ini_), upper);
     EXPECT_EQ(settings::ReadIni("Config", "SavePath", "", 100, ini_), "/music");
     EXPECT_TRUE(Site().Requests().empty());
 
     // The host test passes without a scheme; the fetch itself then fails.
-    RunListCommand(ui_.ports, catalogue_, "tunewell.com/music/lsn", "/music", ini_);
+    RunListCommand(ui_.ports, catalogue_, std::string(hosts::kMusicHost) + "/music/lsn", "/music", ini_);
     EXPECT_EQ(ui_.messages.shown.back(), "获取歌曲列表失败，请检查网络连接！");
 
-    RunListCommand(ui_.ports, catalogue_, "http://tunewell.com/music/lsn", "/music", ini_);
+    RunListCommand(ui_.ports, catalogue_, testing::MusicUrl("/music/lsn"), "/music", ini_);
     EXPECT_EQ(ui_.songs.RowCount(), 8);
 }
 

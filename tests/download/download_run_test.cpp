@@ -11,6 +11,7 @@
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "transfer/file_download.h"
+#include "hosts/site_hosts.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "net/cookie_store.h"
@@ -101,7 +102,7 @@ TEST_F(DownloadRunTest, SavesUnderBuiltNamesAndRemovesFinishedRows) {
     EXPECT_EQ(controls_.texts.back(), "下载进度0%");
     EXPECT_EQ(controls_.tag, "0");
     EXPECT_EQ(controls_.caption, "开始下载");
-    const auto& requests = Site().RequestsFor("www.tunewell.com");
+    const auto& requests = Site().RequestsFor(std::string("www.") + hosts::kMusicHost);
     ASSERT_EQ(requests.size(), 1u);  // one play-page request for all songs
     EXPECT_EQ(requests[0].target, "/play.php?song_id=1001,1002,1003,1005,1008,1010");
 }
@@ -140,7 +141,7 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     Options().slowChunkDelayMs = 0;
     Site().ClearRequests();
     run_.cmdDown_Click();
-    EXPECT_EQ(Site().RequestsFor("www.tunewell.com")[0].target, "/play.php?song_id=1007,1008,1010");
+    EXPECT_EQ(Site().RequestsFor(std::string("www.") + hosts::kMusicHost)[0].target, "/play.php?song_id=1007,1008,1010");
     EXPECT_EQ(ui_.songs.RowCount(), 0);
     EXPECT_EQ(Files().size(), 5u);
 }

@@ -2,6 +2,7 @@
 
 #include "download/file_host.h"
 #include "net/cookie_store.h"
+#include "support/site_urls.h"
 
 namespace tunewell::download {
 namespace {
@@ -39,10 +40,10 @@ TEST(FileHost, CookieValueIsTheSecondArgumentWithoutBlanksAndApostrophes) {
 TEST(FileHost, StoredCookieIsScopedToTheDownloadPath) {
     auto& store = net::CookieStore::Instance();
     store.Clear();
-    StoreCookie("http://roxfile.com/zh-cn/download/123/", "ROXCDNKEY",
+    StoreCookie(testing::FileHostUrl("/zh-cn/download/123/", ""), "ROXCDNKEY",
                 "v1;expires=" + FormatCookieDate(CookieExpiryFields(std::time(nullptr))));
     const std::string dump = store.Dump();
-    EXPECT_NE(dump.find("roxfile.com\tTRUE\t/zh-cn/download/123/"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(std::string(hosts::kFileHostDomain) + "\tTRUE\t/zh-cn/download/123/"), std::string::npos) << dump;
     EXPECT_NE(dump.find("ROXCDNKEY\tv1"), std::string::npos) << dump;
 
     // The expiry written is read back as a moment hours ahead, so the
@@ -55,8 +56,8 @@ TEST(FileHost, StoredCookieIsScopedToTheDownloadPath) {
 
 TEST(FileHost, AssembledAddressUsesHostLabelAndEncodedName) {
     const std::string page = "var file_name = \"我的 song-1.MP3\";";
-    EXPECT_EQ(AssembleFileHostAddress("http://www.s1.roxfile.com/zh-cn/files/123/", page),
-              "http://s1.roxfile.com/zh-cn/download/123/%CE%D2%B5%C4%20song-1.MP3");
+    EXPECT_EQ(AssembleFileHostAddress(testing::FileHostUrl("/zh-cn/files/123/", "www.s1."), page),
+              testing::FileHostUrl("/zh-cn/download/123/%CE%D2%B5%C4%20song-1.MP3", "s1."));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "download/aria2_agent.h"
 #include "platform/process_list.h"
 #include "download/thunder_hand_off.h"
+#include "support/site_urls.h"
 
 namespace tunewell::download {
 namespace {
@@ -51,13 +52,13 @@ TEST_F(FakeProc, ListsNamesInIdOrderAndMatchesExactly) {
 
 TEST(Aria2Agent, RequestIsBuiltAsJsonWithDirOutAndReferer) {
     const std::string request = Aria2Agent::BuildAddUriRequest(
-        "id1", "http://x/a.mp3", "01.歌\"名.mp3", "/music/下载", "http://www.tunewell.com/play.php?song_id=1");
+        "id1", "http://x/a.mp3", "01.歌\"名.mp3", "/music/下载", testing::MusicUrl("/play.php?song_id=1", "www."));
     const auto json = nlohmann::json::parse(request);
     EXPECT_EQ(json["method"], "aria2.addUri");
     EXPECT_EQ(json["params"][0][0], "http://x/a.mp3");
     EXPECT_EQ(json["params"][1]["out"], "01.歌\"名.mp3");
     EXPECT_EQ(json["params"][1]["dir"], "/music/下载");
-    EXPECT_EQ(json["params"][1]["referer"], "http://www.tunewell.com/play.php?song_id=1");
+    EXPECT_EQ(json["params"][1]["referer"], testing::MusicUrl("/play.php?song_id=1", "www."));
     // invalid UTF-8 from a page still gives valid JSON
     EXPECT_NO_THROW(nlohmann::json::parse(Aria2Agent::BuildAddUriRequest("i", "\xff", "\xfe", "d", "")));
 }

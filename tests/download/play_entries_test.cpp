@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "download/play_entries.h"
+#include "support/site_urls.h"
 
 namespace tunewell::download {
 namespace {
 
 TEST(PlayEntries, AddressJoinsIdsOnTheWwwHost) {
-    EXPECT_EQ(PlayPageAddress("6001,2002,28110"), "http://www.tunewell.com/play.php?song_id=6001,2002,28110");
+    EXPECT_EQ(PlayPageAddress("6001,2002,28110"), testing::MusicUrl("/play.php?song_id=6001,2002,28110", "www."));
 }
 
 TEST(PlayEntries, BlockIsCutCaseSensitivelyIntoEntriesInPageOrder) {

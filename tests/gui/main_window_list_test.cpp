@@ -12,6 +12,7 @@
 #include "widgets/progress_bar_widget.h"
 #include "widgets/skin_button.h"
 #include "shell/song_list_model.h"
+#include "support/site_urls.h"
 
 namespace tunewell::testing {
 namespace {
@@ -44,7 +45,7 @@ protected:
 };
 
 TEST_F(MainWindowSiteTest, ListButtonFillsUntickedRowsAndSavesTheFields) {
-    frmMain& window = WindowWithList("http://tunewell.com/music/chart/");
+    frmMain& window = WindowWithList(MusicUrl("/music/chart/"));
     shell::SongListModel& songs = window.Songs();
     ASSERT_EQ(songs.RowCount(), 10);  // one page: GetPage defaults to 1
     EXPECT_EQ(songs.rowCount(), 10);  // the view has been told
@@ -57,7 +58,7 @@ TEST_F(MainWindowSiteTest, ListButtonFillsUntickedRowsAndSavesTheFields) {
     EXPECT_TRUE(messages.empty());
     settings::Config saved;
     settings::LoadConfig(saved, Folder());
-    EXPECT_EQ(saved.ListUrl, "http://tunewell.com/music/chart/");
+    EXPECT_EQ(saved.ListUrl, MusicUrl("/music/chart/"));
 }
 
 TEST_F(MainWindowSiteTest, ListButtonMessagesGoThroughTheMessageFunction) {
@@ -68,7 +69,7 @@ TEST_F(MainWindowSiteTest, ListButtonMessagesGoThroughTheMessageFunction) {
     };
     const Case cases[] = {
         {"", "/tmp", "请输入音乐列表地址！"},
-        {"http://example.org/music/", "/tmp", "本软件不支持tunewell.com网站外的歌曲！"},
+        {"http://example.org/music/", "/tmp", std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！"},
     };
     frmMain& window = LoadedWindow();
     for (const Case& c : cases) {
@@ -82,7 +83,7 @@ TEST_F(MainWindowSiteTest, ListButtonMessagesGoThroughTheMessageFunction) {
 }
 
 TEST_F(MainWindowSiteTest, DownloadTransfersTheTickedSongAndRemovesItsRow) {
-    frmMain& window = WindowWithList("http://tunewell.com/album/232523");
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"));
     shell::SongListModel& songs = window.Songs();
     ASSERT_GT(songs.RowCount(), 0);
     ASSERT_EQ(songs.Tag(1), demo::kSongPlain);
@@ -109,7 +110,7 @@ TEST_F(MainWindowSiteTest, DownloadTransfersTheTickedSongAndRemovesItsRow) {
 // starts, the row stays and the controls return to idle.
 TEST_F(MainWindowSiteTest, ClickDuringATransferPausesTheRun) {
     ScriptedTransfer transfer;
-    frmMain& window = WindowWithList("http://tunewell.com/album/232523", &transfer);
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"), &transfer);
     transfer.window = &window;
     shell::SongListModel& songs = window.Songs();
     ASSERT_GE(songs.RowCount(), 3);
@@ -141,7 +142,7 @@ TEST_F(MainWindowSiteTest, ClickDuringATransferPausesTheRun) {
 
 TEST_F(MainWindowSiteTest, ClosingDuringARealTransferLeavesNoFileBehind) {
     demo_->Site().Options().slowChunkDelayMs = 20;
-    frmMain& window = WindowWithList("http://tunewell.com/album/232523");
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"));
     shell::SongListModel& songs = window.Songs();
     int slowRow = 0;
     for (int row = 1; row <= songs.RowCount(); ++row) {

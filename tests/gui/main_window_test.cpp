@@ -16,6 +16,7 @@
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
 #include "hosts/site_hosts.h"
+#include "support/site_urls.h"
 
 namespace tunewell::testing {
 namespace {
@@ -56,7 +57,7 @@ TEST_F(MainWindowTest, ClientAreaAndControlsSitAtTheirTwipsPositions) {
 
 TEST_F(MainWindowTest, FirstStartShowsTheMusicIndexTheProgramFolderAndTheVersion) {
     frmMain& window = LoadedWindow();
-    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/music/"));
+    EXPECT_EQ(window.ListUrl->Text(), QString::fromStdString(MusicUrl("/music/")));
     EXPECT_EQ(window.SavePath->Text().toStdString(), Folder());
     EXPECT_EQ(window.LabVer->text(), QStringLiteral("Ver2.5"));
     EXPECT_EQ(window.LabTip->text(), QStringLiteral("Tunewell音乐下载助手"));
@@ -66,15 +67,15 @@ TEST_F(MainWindowTest, FirstStartShowsTheMusicIndexTheProgramFolderAndTheVersion
 }
 
 TEST_F(MainWindowTest, StartUpVersionCheckShowsTheResultAndOpensTheUpdater) {
-    versionReply = "{TunewellVerSion}2.5{/TunewellVerSion}{TunewellAD}http://soft.tunewell.net/ad.gif||go{/TunewellAD}";
+    versionReply = "{TunewellVerSion}2.5{/TunewellVerSion}{TunewellAD}" + VersionUrl("/ad.gif") + "||go{/TunewellAD}";
     frmMain& current = LoadedWindow();
     ASSERT_EQ(versionRequests.size(), 1u);
-    EXPECT_EQ(versionRequests[0].rfind("http://soft.tunewell.net/tunewell.asp?SN=SERIAL-1&Rand=", 0), 0u);
+    EXPECT_EQ(versionRequests[0].rfind(VersionUrl("/tunewell.asp?SN=SERIAL-1&Rand="), 0), 0u);
     EXPECT_EQ(current.LabTip->text(), QStringLiteral("您使用的是最新版本"));
-    EXPECT_EQ(current.Globals().AdPic, "http://soft.tunewell.net/ad.gif");
+    EXPECT_EQ(current.Globals().AdPic, VersionUrl("/ad.gif"));
     EXPECT_TRUE(current.isVisible());
     current.ucAniGIF1_Click();
-    EXPECT_EQ(openedUrls.back(), "http://soft.tunewell.net/tunewell.asp?ReUrl=go");
+    EXPECT_EQ(openedUrls.back(), VersionUrl("/tunewell.asp?ReUrl=go"));
 
     versionReply = "{TunewellVerSion}2.6{/TunewellVerSion}";
     frmMain& outdated = LoadedWindow();
@@ -86,10 +87,10 @@ TEST_F(MainWindowTest, StartUpVersionCheckShowsTheResultAndOpensTheUpdater) {
 TEST_F(MainWindowTest, StartUpFillsTheFieldsFromConfigIni) {
     {
         std::ofstream ini(settings::ConfigPath(Folder()));
-        ini << "[Config]\r\nListUrl=http://tunewell.com/music/chart\r\nSavePath=/srv/songs\r\n";
+        ini << "[Config]\r\nListUrl=" << MusicUrl("/music/chart") << "\r\nSavePath=/srv/songs\r\n";
     }
     frmMain& window = LoadedWindow();
-    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/music/chart"));
+    EXPECT_EQ(window.ListUrl->Text(), QString::fromStdString(MusicUrl("/music/chart")));
     EXPECT_EQ(window.SavePath->Text(), QStringLiteral("/srv/songs"));
     EXPECT_EQ(window.Settings().SavePath, "/srv/songs");
 }
@@ -133,9 +134,9 @@ TEST_F(MainWindowTest, QuickLinksFillTheAddressFieldAndNothingElse) {
     window.Songs().Prepare();
     window.Songs().AddRow(1, 5, "5", "kept");
     links->actions().at(2)->trigger();
-    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/music/chart"));
+    EXPECT_EQ(window.ListUrl->Text(), QString::fromStdString(MusicUrl("/music/chart")));
     links->actions().at(11)->trigger();
-    EXPECT_EQ(window.ListUrl->Text(), QStringLiteral("http://tunewell.com/tag/%BF%A8%C5%A9"));
+    EXPECT_EQ(window.ListUrl->Text(), QString::fromStdString(MusicUrl("/tag/%BF%A8%C5%A9")));
     EXPECT_EQ(window.Songs().RowCount(), 1);
     EXPECT_TRUE(messages.empty());
 }

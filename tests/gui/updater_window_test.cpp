@@ -17,6 +17,7 @@
 #include "update/ui/frm_up_date.h"
 #include "web/get_body.h"
 #include "web/http_client.h"
+#include "support/site_urls.h"
 
 namespace tunewell::update {
 namespace {
@@ -84,12 +85,12 @@ TEST_F(UpdaterWindowTest, FailedDownloadOffersTheManualLinkOnTheLabel) {
     EXPECT_EQ(window->LabTip()->text(), QStringLiteral("升级失败,请点击这里手动下载升级！"));
     EXPECT_EQ(window->LabTip()->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
     EXPECT_EQ(window->LabTip()->cursor().shape(), Qt::CrossCursor);
-    EXPECT_EQ(globals.UpdateLink, "http://soft.tunewell.net/upload/tunewell.exe");
+    EXPECT_EQ(globals.UpdateLink, testing::VersionUrl("/upload/tunewell.exe"));
     EXPECT_EQ(ends, 0);  // the window stays open
     EXPECT_TRUE(window->isVisible());
 
     QTest::mouseClick(window->LabTip(), Qt::LeftButton);
-    EXPECT_EQ(opened, std::vector<std::string>{"http://soft.tunewell.net/upload/tunewell.exe"});
+    EXPECT_EQ(opened, std::vector<std::string>{testing::VersionUrl("/upload/tunewell.exe")});
 }
 
 TEST_F(UpdaterWindowTest, ProgressReportsDriveTheBarOnlyWithBothCounts) {

@@ -12,6 +12,7 @@
 #include "widgets/progress_bar_widget.h"
 #include "net/remote_bytes.h"
 #include "widgets/uc_ani_gif.h"
+#include "support/site_urls.h"
 
 namespace tunewell::widgets {
 namespace {
@@ -91,11 +92,11 @@ TEST(WidgetsTest, RemoteLoadRunsInTheBackgroundAndTheLatestAddressWins) {
 TEST(RemoteBytesTest, FetchesPicturesThroughTheProxyAndRefusesFailures) {
     testing::ScopedDemoSite site;
     ASSERT_TRUE(site.Running());
-    const auto picture = net::FetchRemoteBytes("http://soft.tunewell.net/ad.gif");
+    const auto picture = net::FetchRemoteBytes(testing::VersionUrl("/ad.gif"));
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(*picture, demo::AnimatedGif());
-    EXPECT_FALSE(net::FetchRemoteBytes("http://soft.tunewell.net/no-such-picture.gif").has_value());
-    EXPECT_FALSE(net::FetchRemoteBytes("http://soft.tunewell.net/ad.gif", 16).has_value());
+    EXPECT_FALSE(net::FetchRemoteBytes(testing::VersionUrl("/no-such-picture.gif")).has_value());
+    EXPECT_FALSE(net::FetchRemoteBytes(testing::VersionUrl("/ad.gif"), 16).has_value());
     EXPECT_FALSE(net::FetchRemoteBytes("").has_value());
     EXPECT_FALSE(net::FetchRemoteBytes("file:///etc/passwd").has_value());
 }

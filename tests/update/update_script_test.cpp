@@ -15,6 +15,7 @@
 #include "support/fake_ui.h"
 #include "update/program_updater.h"
 #include "update/update_script.h"
+#include "support/site_urls.h"
 
 namespace tunewell::update {
 namespace {
@@ -108,11 +109,11 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
                            transfer, globals, "/nonexistent", "Tunewell");
     updater.StartUpdate();
     ASSERT_EQ(transfer.sources.size(), 1u);
-    EXPECT_EQ(transfer.sources[0], "http://soft.tunewell.net/upload/tunewell.exe");
+    EXPECT_EQ(transfer.sources[0], testing::VersionUrl("/upload/tunewell.exe"));
     EXPECT_EQ(transfer.destinations[0], GetTempFolder() + "Tunewell.exe");
     EXPECT_EQ(bar.texts.back(), "升级失败");
     EXPECT_EQ(failure, "升级失败,请点击这里手动下载升级！");
-    EXPECT_EQ(globals.UpdateLink, "http://soft.tunewell.net/upload/tunewell.exe");
+    EXPECT_EQ(globals.UpdateLink, testing::VersionUrl("/upload/tunewell.exe"));
     EXPECT_FALSE(ended);
 
     updater.ShowProgress(450, 1000, 120);

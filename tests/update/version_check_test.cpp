@@ -2,6 +2,7 @@
 
 #include "support/fake_ui.h"
 #include "update/version_check.h"
+#include "support/site_urls.h"
 
 namespace tunewell::update {
 namespace {
@@ -56,8 +57,8 @@ TEST(VersionCheck, AdvertisementSplitsAtTheSeparator) {
 }
 
 TEST(VersionCheck, RequestAddressAndCut) {
-    EXPECT_EQ(VersionRequestAddress("WD-123", 45678), "http://soft.tunewell.net/tunewell.asp?SN=WD-123&Rand=45678");
-    EXPECT_EQ(VersionRequestAddress("", 10000), "http://soft.tunewell.net/tunewell.asp?SN=&Rand=10000");
+    EXPECT_EQ(VersionRequestAddress("WD-123", 45678), testing::VersionUrl("/tunewell.asp?SN=WD-123&Rand=45678"));
+    EXPECT_EQ(VersionRequestAddress("", 10000), testing::VersionUrl("/tunewell.asp?SN=&Rand=10000"));
     EXPECT_EQ(CutVersion("2.6.1"), "2.6");
     EXPECT_EQ(CutVersion(".5.1"), ".5.1");
     EXPECT_EQ(CutVersion("26"), "26");

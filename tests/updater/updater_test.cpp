@@ -14,6 +14,7 @@
 #include "support/demo_site_fixture.h"
 #include "updater/del_tunewell.h"
 #include "updater/up_main.h"
+#include "support/site_urls.h"
 
 namespace tunewell::updater {
 namespace {
@@ -92,9 +93,9 @@ protected:
 TEST_F(UpdaterWindow, EditionChoosesTheDownloadAndTheProgramIsReplaced) {
     EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "更新进度0%");
     EXPECT_TRUE(window_.Chinese(0)->isChecked());
-    EXPECT_EQ(window_.EditionAddress().toStdString(), "http://soft.tunewell.net/Upload/Tunewell.exe");
+    EXPECT_EQ(window_.EditionAddress().toStdString(), testing::VersionUrl("/Upload/Tunewell.exe"));
     window_.Chinese(1)->setChecked(true);
-    EXPECT_EQ(window_.EditionAddress().toStdString(), "http://soft.tunewell.net/Upload/Tunewell2.exe");
+    EXPECT_EQ(window_.EditionAddress().toStdString(), testing::VersionUrl("/Upload/Tunewell2.exe"));
 
     window_.cmdStart_Click();
     EXPECT_EQ(ReadAll(target_), demo::DefaultProgramBytes(2));

@@ -1,5 +1,6 @@
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/routes.h"
+#include "demo_site/site_names.h"
 
 namespace tunewell::demo {
 namespace {
@@ -48,7 +49,7 @@ bool AudioPath(DemoState& state, const std::string& path, HttpResponse& response
 
 bool HandleAudio(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     const std::string& path = request.path;
-    if (request.host == "cdn.tunewell.com") {
+    if (request.host == MusicHostName("cdn.")) {
         if (path != "/stream") return false;
         const long long stream = ParseDigits(request.QueryValue("id"));
         if (stream <= 0 || stream > 2147483647) return false;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "demo_site/site_names.h"
+
 namespace tunewell::demo {
 namespace {
 
@@ -17,7 +19,8 @@ struct FeaturedSong {
     int id;
     const char* title;
     const char* performer;
-    const char* address;
+    const char* host;  // prefix of the music host, or "file:" + prefix of the file host
+    const char* path;
     std::uint64_t size;
 };
 
@@ -25,20 +28,26 @@ constexpr std::uint64_t KiB = 1024;
 
 const std::array<FeaturedSong, 11>& FeaturedSongs() {
     static const std::array<FeaturedSong, 11> songs = {{
-        {kSongPlain, "山间小路", "林小溪", "http://tunewell.com/audio/1001.mp3", 200 * KiB},
-        {kSongIllegalName, "春夏秋冬: A/B*C?<D>|E\\F", "周晓明", "http://tunewell.com/audio/1002.mp3", 100 * KiB},
-        {kSongShortTitle, "雨", "陈雨桐", "http://tunewell.com/audio/1003.mp3", 50 * KiB},
-        {kSongFileHost, "蓝色天空", "王一帆", "http://s1.roxfile.com/zh-cn/download/880011/lan-se-tian-kong.mp3",
+        {kSongPlain, "山间小路", "林小溪", "", "/audio/1001.mp3", 200 * KiB},
+        {kSongIllegalName, "春夏秋冬: A/B*C?<D>|E\\F", "周晓明", "", "/audio/1002.mp3", 100 * KiB},
+        {kSongShortTitle, "雨", "陈雨桐", "", "/audio/1003.mp3", 50 * KiB},
+        {kSongFileHost, "蓝色天空", "王一帆", "file:s1.", "/zh-cn/download/880011/lan-se-tian-kong.mp3",
          150 * KiB},
-        {kSongChunked, "Vol.2 Live", "Blue Lake乐队", "http://tunewell.com/audio/chunked/1005.mp3", 300 * KiB},
-        {kSongLarge, "长长的路", "李思远", "http://tunewell.com/audio/1006.mp3", kLargeSongBytes},
-        {kSongSlow, "慢慢地走", "赵清风", "http://tunewell.com/audio/slow/1007.mp3", 256 * KiB},
-        {kSongHostDotOnly, "流动的声音", "孙小雅", "http://cdn.tunewell.com/stream?id=9", 60 * KiB},
-        {kSongMissing, "找不到的歌", "佚名", "http://tunewell.com/audio/missing/1009.mp3", 0},
-        {kSongUpperExtension, "大写扩展名", "吴天", "http://tunewell.com/audio/1010.MP3?x=1", 70 * KiB},
-        {kSongCanon, "卡农 (D大调)", "帕赫贝尔", "http://tunewell.com/audio/71799.mp3", 120 * KiB},
+        {kSongChunked, "Vol.2 Live", "Blue Lake乐队", "", "/audio/chunked/1005.mp3", 300 * KiB},
+        {kSongLarge, "长长的路", "李思远", "", "/audio/1006.mp3", kLargeSongBytes},
+        {kSongSlow, "慢慢地走", "赵清风", "", "/audio/slow/1007.mp3", 256 * KiB},
+        {kSongHostDotOnly, "流动的声音", "孙小雅", "cdn.", "/stream?id=9", 60 * KiB},
+        {kSongMissing, "找不到的歌", "佚名", "", "/audio/missing/1009.mp3", 0},
+        {kSongUpperExtension, "大写扩展名", "吴天", "", "/audio/1010.MP3?x=1", 70 * KiB},
+        {kSongCanon, "卡农 (D大调)", "帕赫贝尔", "", "/audio/71799.mp3", 120 * KiB},
     }};
     return songs;
+}
+
+std::string FeaturedAddress(const FeaturedSong& song) {
+    const std::string host = song.host;
+    if (host.rfind("file:", 0) == 0) return FileHostAddress(song.path, host.substr(5));
+    return MusicAddress(song.path, host);
 }
 
 const FeaturedSong* FindFeatured(int id) {
@@ -61,12 +70,12 @@ std::uint64_t Positive(int id) { return id < 0 ? static_cast<std::uint64_t>(-sta
 
 DemoSong FindSong(int id) {
     if (const FeaturedSong* featured = FindFeatured(id)) {
-        return {id, featured->title, featured->performer, featured->address};
+        return {id, featured->title, featured->performer, FeaturedAddress(*featured)};
     }
     const std::uint64_t n = Positive(id);
     return {id, std::string(kTitles[n % kTitles.size()]) + std::to_string(id),
             kPerformers[(n * 3 + n / kTitles.size()) % kPerformers.size()],
-            "http://tunewell.com/audio/" + std::to_string(id) + ".mp3"};
+            MusicAddress("/audio/" + std::to_string(id) + ".mp3")};
 }
 
 std::vector<int> FeaturedSongIds() {

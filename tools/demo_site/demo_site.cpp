@@ -3,6 +3,7 @@
 #include "demo_site/demo_state.h"
 #include "demo_site/http_server.h"
 #include "demo_site/routes.h"
+#include "demo_site/site_names.h"
 
 namespace tunewell::demo {
 namespace {
@@ -13,7 +14,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 bool MusicSiteHost(const std::string& host) {
     // Direct requests (no proxy) carry the server's own address as host.
-    return host == "tunewell.com" || host == "www.tunewell.com" || host == "cdn.tunewell.com" ||
+    return host == MusicHostName() || host == MusicHostName("www.") || host == MusicHostName("cdn.") ||
            host == "127.0.0.1" || host == "localhost";
 }
 
@@ -79,9 +80,9 @@ void DemoSite::Handle(const HttpRequest& request, HttpResponse& response) {
     }
     const std::string& host = request.host;
     bool handled = false;
-    if (host == "soft.tunewell.net") {
+    if (host == VersionHostName()) {
         handled = HandleVersionServer(*state_, request, response);
-    } else if (host == "roxfile.com" || EndsWith(host, ".roxfile.com")) {
+    } else if (host == FileHostName() || EndsWith(host, "." + FileHostName())) {
         handled = HandleFileHost(*state_, request, response);
     } else if (MusicSiteHost(host)) {
         handled = MusicSite(*state_, request, response);

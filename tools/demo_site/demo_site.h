@@ -18,7 +18,7 @@ struct DemoOptions {
     std::string latestVersion = "2.5";
     bool sendVersion = true;
     bool sendAd = true;
-    std::string adText = "http://soft.tunewell.net/ad.gif||http://example-ad-link";
+    std::string adText;  // empty: the version server's /ad.gif and a link
     std::string versionReply;
     int versionStatus = 200;
     // Program files of the version server; empty gives DefaultProgramBytes().
@@ -62,8 +62,9 @@ class HttpServer;
 
 // The music site, the file-hosting service and the version server behind one
 // HTTP endpoint on 127.0.0.1, meant to be used as the http_proxy of the
-// program. Requests are routed by host: tunewell.com, www.tunewell.com and
-// cdn.tunewell.com; roxfile.com and its subdomains; soft.tunewell.net.
+// program. Requests are routed by host: the music host, its www. and cdn.
+// forms; the file-host domain and its subdomains; the version server's host
+// (all from hosts/site_hosts.h).
 class DemoSite {
 public:
     explicit DemoSite(DemoOptions options = {});
@@ -82,7 +83,7 @@ public:
 
     // Every request received since the start or the last ClearRequests.
     std::vector<RecordedRequest> Requests() const;
-    // Only the requests for one host (e.g. "soft.tunewell.net").
+    // Only the requests for one host (e.g. hosts::kVersionServerHost).
     std::vector<RecordedRequest> RequestsFor(const std::string& host) const;
     void ClearRequests();
 

@@ -1,5 +1,6 @@
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/routes.h"
+#include "demo_site/site_names.h"
 
 namespace tunewell::demo {
 namespace {
@@ -27,7 +28,7 @@ void FilePage(HttpResponse& response, const std::string& fileId) {
               "<body>",
               "<div class=\"file_info\"><h1>" + name + "</h1><p>上传于 2008-10-01</p></div>",
               "<dl class=\"down_list\">",
-              "<dt class=\"btn_22\"><a href=\"http://www.roxfile.com/zh-cn/download/" + fileId +
+              "<dt class=\"btn_22\"><a href=\"" + FileHostAddress("/zh-cn/download/", "www.") + fileId +
                   "/\" title=\"普通下载\">普通下载</a></dt>",
               "<dd>请点击按钮下载文件。</dd>",
               "</dl>",
@@ -45,7 +46,7 @@ void LinkPage(HttpResponse& response, const std::string& fileId) {
               "</script>",
               "</head>",
               "<body>",
-              "<p><a href=\"http://s1.roxfile.com/zh-cn/download/" + fileId + "/" + FileName(fileId) +
+              "<p><a href=\"" + FileHostAddress("/zh-cn/download/", "s1.") + fileId + "/" + FileName(fileId) +
                   "\">点击这里下载</a></p>",
               "</body>",
               "</html>"});
@@ -84,7 +85,7 @@ bool SplitFilePath(const std::string& path, std::string& section, std::string& f
 bool HandleFileHost(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     std::string section, fileId, rest;
     if (!SplitFilePath(request.path, section, fileId, rest)) return false;
-    const bool front = request.host == "www.roxfile.com" || request.host == "roxfile.com";
+    const bool front = request.host == FileHostName("www.") || request.host == FileHostName();
     if (front && section == "files" && rest.empty()) {
         FilePage(response, fileId);
     } else if (front && section == "download" && rest.empty()) {

@@ -4,6 +4,7 @@
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/list_markup.h"
 #include "demo_site/routes.h"
+#include "demo_site/site_names.h"
 #include "web/charset.h"
 
 namespace tunewell::demo {
@@ -90,9 +91,9 @@ bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& r
     } else if (name == "drop") {
         response.dropConnection = true;
     } else if (name == "redirect") {
-        SendRedirect(response, "http://tunewell.com/music/chart/");
+        SendRedirect(response, MusicAddress("/music/chart/"));
     } else if (name == "redirect-loop") {
-        SendRedirect(response, "http://tunewell.com/hostile/redirect-loop");
+        SendRedirect(response, MusicAddress("/hostile/redirect-loop"));
     } else {
         return false;
     }

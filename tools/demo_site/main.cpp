@@ -1,3 +1,5 @@
+// tunewell-demo-site --print-hosts: prints the configured host names as
+// music_host=, version_server= and file_host_domain= lines and exits.
 // tunewell-demo-site [--port N] [--offer-version V [--program FILE]]:
 // serves the demo site until killed. Prints "http_proxy=http://127.0.0.1:N"
 // first, so a script can read the address. With --offer-version the version
@@ -14,17 +16,25 @@
 #include <pthread.h>
 
 #include "demo_site/demo_site.h"
+#include "hosts/site_hosts.h"
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: tunewell-demo-site [--port N] [--offer-version V [--program FILE]]\n");
+    std::fprintf(stderr, "usage: tunewell-demo-site --print-hosts | [--port N] [--offer-version V [--program FILE]]\n");
     return 2;
 }
 
 }  // namespace
 
+int PrintHosts() {
+    std::printf("music_host=%s\nversion_server=%s\nfile_host_domain=%s\n", tunewell::hosts::kMusicHost,
+                tunewell::hosts::kVersionServer, tunewell::hosts::kFileHostDomain);
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--print-hosts") == 0) return PrintHosts();
     int port = 0;
     tunewell::demo::DemoOptions options;
     for (int i = 1; i < argc; ++i) {

@@ -22,9 +22,9 @@ bool HandleSignIn(DemoState& state, const HttpRequest& request, HttpResponse& re
 bool HandleAudio(DemoState& state, const HttpRequest& request, HttpResponse& response);
 // Pages that misbehave, under /hostile/ (hostile_pages.cpp).
 bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& response);
-// The file-hosting service on roxfile.com and its hosts (file_host_pages.cpp).
+// The file-hosting service on the file-host domain and its hosts (file_host_pages.cpp).
 bool HandleFileHost(DemoState& state, const HttpRequest& request, HttpResponse& response);
-// The version server soft.tunewell.net (version_pages.cpp).
+// The version server (version_pages.cpp).
 bool HandleVersionServer(DemoState& state, const HttpRequest& request, HttpResponse& response);
 
 // True when the request carries a signed-in session (or sign-in is not

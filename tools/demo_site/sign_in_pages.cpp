@@ -1,4 +1,5 @@
 #include "demo_site/routes.h"
+#include "demo_site/site_names.h"
 #include "web/charset.h"
 
 namespace tunewell::demo {
@@ -65,7 +66,8 @@ void SignInPost(DemoState& state, const HttpRequest& request, HttpResponse& resp
     for (const Account& account : kAccounts) {
         if (name == account.name && password == account.password) {
             const std::string token = state.OpenSession(name);
-            response.AddHeader("Set-Cookie", std::string(kSessionCookie) + "=" + token + "; domain=tunewell.com; path=/");
+            response.AddHeader("Set-Cookie", std::string(kSessionCookie) + "=" + token + "; domain=" + MusicHostName() +
+                                                   "; path=/");
             SendSignInResult(response, "", pageref);
             return;
         }

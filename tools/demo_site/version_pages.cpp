@@ -1,6 +1,7 @@
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/gif_image.h"
 #include "demo_site/routes.h"
+#include "demo_site/site_names.h"
 
 namespace tunewell::demo {
 namespace {
@@ -10,7 +11,11 @@ void VersionReply(DemoState& state, HttpResponse& response) {
     std::string reply = options.versionReply;
     if (reply.empty()) {
         if (options.sendVersion) reply += "{TunewellVerSion}" + options.latestVersion + "{/TunewellVerSion}\r\n";
-        if (options.sendAd) reply += "{TunewellAD}" + options.adText + "{/TunewellAD}\r\n";
+        if (options.sendAd) {
+            const std::string ad =
+                options.adText.empty() ? VersionAddress("/ad.gif") + "||http://example-ad-link" : options.adText;
+            reply += "{TunewellAD}" + ad + "{/TunewellAD}\r\n";
+        }
     }
     SendGbkPage(response, reply, options.versionStatus);
 }
