@@ -1,20 +1,14 @@
 #include "download/aria2_agent.h"
 
-#include <curl/curl.h>
-
-#include <memory>
+#include <chrono>
 #include <nlohmann/json.hpp>
 
-#include "net/curl_easy.h"
+#include "net/json_rpc.h"
 
 namespace tunewell::download {
 namespace {
 
-size_t Collect(char* data, size_t size, size_t count, void* out) {
-    static_cast<std::string*>(out)->append(data, size * count);
-    return size * count;
-}
-
+constexpr std::chrono::milliseconds kSubmitTimeout{15000};
 
 }  // namespace
 
@@ -51,26 +45,9 @@ bool Aria2Agent::CommitTasks2(std::int16_t) {
 }
 
 bool Aria2Agent::Submit(const std::string& request) const {
-    net::CurlEasy easy(curl_easy_init());
-    if (!easy) return false;
-    net::CurlList headers(
-        curl_slist_append(nullptr, "Content-Type: application/json"));
-    std::string reply;
-    curl_easy_setopt(easy.get(), CURLOPT_URL, endpoint_.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_PROXY, "");  // never through the site's proxy
-    curl_easy_setopt(easy.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, request.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(request.size()));
-    curl_easy_setopt(easy.get(), CURLOPT_CONNECTTIMEOUT, 5L);
-    curl_easy_setopt(easy.get(), CURLOPT_TIMEOUT, 15L);
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, Collect);
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &reply);
-    if (curl_easy_perform(easy.get()) != CURLE_OK) return false;
-    long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) return false;
-    const nlohmann::json answer = nlohmann::json::parse(reply, nullptr, false);
+    const auto reply = net::CallJsonRpc(endpoint_, request, kSubmitTimeout);
+    if (!reply || reply->status != 200) return false;
+    const nlohmann::json answer = nlohmann::json::parse(reply->body, nullptr, false);
     return !answer.is_discarded() && answer.contains("result") && !answer.contains("error");
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "download/thunder_agent.h"
+#include "net/json_rpc.h"
 
 namespace tunewell::download {
 
@@ -11,7 +12,7 @@ namespace tunewell::download {
 // The loopback endpoint is always reached directly, never through a proxy.
 class Aria2Agent : public ThunderAgent {
 public:
-    static constexpr const char* kDefaultEndpoint = "http://127.0.0.1:6800/jsonrpc";
+    static constexpr const char* kDefaultEndpoint = net::kAria2Endpoint;
     explicit Aria2Agent(std::string endpoint = kDefaultEndpoint) : endpoint_(std::move(endpoint)) {}
 
     bool AddTask(const std::string& address, const std::string& fileName, const std::string& folder,

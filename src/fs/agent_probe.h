@@ -2,11 +2,13 @@
 #include <chrono>
 #include <string>
 
+#include "net/json_rpc.h"
+
 namespace tunewell::fs {
 
 // The JSON-RPC endpoint of the local aria2 daemon that stands in for the
 // download manager's automation agent.
-inline constexpr const char* kDefaultAgentEndpoint = "http://127.0.0.1:6800/jsonrpc";
+inline constexpr const char* kDefaultAgentEndpoint = net::kAria2Endpoint;
 
 // Asks the JSON-RPC endpoint for its version ("aria2.getVersion") with a
 // short timeout and no proxy. True when a JSON-RPC reply (a result or an

@@ -9,7 +9,7 @@ namespace tunewell::net {
 // charset decoding). Follows redirects and honours http_proxy. Blocks the
 // calling thread: callers run it off the UI thread. Returns nothing on any
 // failure: a refused or stalled connection, an HTTP status of 400 or more,
-// or a body larger than `maxBytes`.
+// or a body larger than `maxBytes`. No cookies go out or are kept.
 std::optional<std::string> FetchRemoteBytes(const std::string& address,
                                             std::size_t maxBytes = 8 * 1024 * 1024);
 

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "transfer/part_file.h"
-#include "net/cookie_store.h"
-#include "net/curl_easy.h"
+#include "net/drive.h"
+#include "net/easy_factory.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -17,9 +17,6 @@ namespace {
 // loopback throughput unused; 512 KiB keeps up with the curl tool.
 constexpr long kReceiveBufferSize = 512L * 1024L;
 constexpr long kMaxRedirects = 10;
-
-using Clock = std::chrono::steady_clock;
-
 
 }  // namespace
 
@@ -30,28 +27,14 @@ struct FileTransfer::Binding {
     Binding* previous;  // a transfer started while this one was aborting
     std::string source;
     PartFile* part = nullptr;
+    CURL* easy = nullptr;
     std::int64_t written = 0;
     std::int64_t lastReported = -1;
     bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
-    bool failed = false;    // a write error, a stall or a handler error that fails
-    // Stall measurement: time without new bytes, counting only the time
-    // spent outside the owner's handlers (a dialog the user leaves open
-    // inside the event processing is not the server's fault).
-    Clock::duration stallLimit{};
-    Clock::duration idle{};
-    Clock::time_point handlersLeft = Clock::now();
-    std::int64_t lastSeen = 0;
+    bool failed = false;    // a write error or a handler error that fails
 
     bool Stopped() const { return aborted || detached || failed; }
-
-    bool Stalled() {
-        const Clock::time_point now = Clock::now();
-        idle = written != lastSeen ? Clock::duration{} : idle + (now - handlersLeft);
-        lastSeen = written;
-        handlersLeft = now;
-        return idle >= stallLimit;
-    }
 
     static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self) {
         auto& binding = *static_cast<Binding*>(self);
@@ -64,27 +47,17 @@ struct FileTransfer::Binding {
         return size;
     }
 
-    // Called by libcurl whenever data arrived and about once a second
-    // otherwise. New bytes make a report; every call processes events.
-    static int OnProgress(void* self, curl_off_t dlTotal, curl_off_t, curl_off_t, curl_off_t) {
-        auto& binding = *static_cast<Binding*>(self);
-        if (binding.Stopped()) return 1;
-        if (binding.Stalled()) {
-            binding.failed = true;
-            return 1;
-        }
-        bool go;
-        if (binding.lastReported < 0) {
-            go = binding.owner->ReportAndPump(binding, 0, kStatusConnecting);
-        } else if (binding.written != binding.lastReported) {
-            // Only the final reply's body is written, so dlTotal is its
-            // length (0 when it sent none), never a redirect's.
-            go = binding.owner->ReportAndPump(binding, dlTotal, kStatusDownloadingData);
-        } else {
-            go = binding.owner->ProcessPendingEvents(binding);
-        }
-        binding.handlersLeft = Clock::now();
-        return go ? 0 : 1;
+    // The wait step, run at least every 50 ms: new bytes make a report,
+    // and every step processes the owner's events.
+    bool Step() {
+        if (Stopped()) return false;
+        if (lastReported < 0) return owner->ReportAndPump(*this, 0, kStatusConnecting);
+        if (written == lastReported) return owner->ProcessPendingEvents(*this);
+        // Only the final reply's body is written, so the announced length is
+        // that reply's (0 when it sent none), never a redirect's.
+        curl_off_t length = -1;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        return owner->ReportAndPump(*this, length > 0 ? length : 0, kStatusDownloadingData);
     }
 };
 
@@ -122,32 +95,28 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     PartFile part(sDest);
     if (!part.IsOpen()) return false;
     binding.part = &part;
-    binding.stallLimit = limits_.stall;
 
-    net::CookieStore& cookies = net::CookieStore::Instance();  // also initialises libcurl
-    net::CurlEasy holder(curl_easy_init());
+    net::RequestPolicy policy;
+    policy.maxRedirects = kMaxRedirects;
+    policy.connect = limits_.connect;
+    policy.stall = limits_.stall;
+    policy.stallBytes = limits_.stallBytes;
+    policy.maxBody = 0;  // streamed to disk: no cap
+    policy.receiveBuffer = kReceiveBufferSize;
+    net::CurlEasy holder = net::NewEasy(sSrc, policy);
     CURL* easy = holder.get();
     if (easy == nullptr) return false;
-    curl_easy_setopt(easy, CURLOPT_URL, sSrc.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    binding.easy = easy;
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count()));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Binding::OnWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &binding);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Binding::OnProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &binding);
-    cookies.Attach(easy);
 
-    const CURLcode result = curl_easy_perform(easy);
+    const net::DriveResult driven = net::Drive(
+        easy, policy, [&binding] { return binding.written; }, [&binding] { return binding.Step(); });
     // From here on the object may have been destroyed by an event handler;
     // Stopped() covers that case before any member is used.
-    if (result != CURLE_OK || binding.Stopped()) return false;
+    if (driven.stalled || driven.stopped || driven.code != CURLE_OK || binding.Stopped())
+        return false;
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     if (status < 200 || status >= 300) return false;  // errors, and a redirect not followed

@@ -15,15 +15,17 @@ enum TransferStatus : std::int32_t {
 };
 
 // Time limits of one transfer: a connection that is not made within
-// `connect`, or a transfer that receives no bytes for `stall`, fails. Time
-// spent inside the owner's handlers does not count towards `stall`.
+// `connect`, or a transfer that receives fewer than `stallBytes` within
+// `stall`, fails. Time spent inside the owner's handlers does not count
+// towards `stall`.
 struct TransferLimits {
     std::chrono::milliseconds connect{30000};
-    std::chrono::seconds stall{60};
+    std::chrono::milliseconds stall{60000};
+    std::int64_t stallBytes = 1024;
 };
 
 // The URL-to-file transfer shared by the main program and the updater: a
-// synchronous libcurl transfer on the calling thread that reports progress
+// synchronous transfer (net::Drive) on the calling thread that reports progress
 // through the derived class, processes the owner's pending events after
 // every report and can be aborted from inside those events.
 //
@@ -31,7 +33,8 @@ struct TransferLimits {
 // succeeded; the bytes arrive in a temporary in the target's folder first
 // (see PartFile; a device or pipe target is written directly). Redirects
 // are followed, http_proxy is honoured, a final status other than 2xx is a
-// failure, and cookies come from and go to the process-wide
+// failure, an address without an http or https scheme is refused, and
+// cookies come from and go to the process-wide
 // net::CookieStore. Only http and https addresses are fetched.
 //
 // Re-entry: StartDownloading while a transfer runs (called from a handler
@@ -59,7 +62,7 @@ public:
     bool IsBusy() const { return m_bBusy; }
 
     // The "process pending events" step run after every progress report
-    // (and while the connection is idle, about once a second).
+    // and at least every 50 ms while the transfer waits, bytes or not.
     void SetEventPump(std::function<void()> processPending);
 
     // Shortens or lengthens the time limits (tests use short ones).

@@ -5,9 +5,12 @@
 
 namespace tunewell::web {
 
-// Synchronous page requests on libcurl. Every request shares one
-// process-wide cookie store (see CookieStore), follows redirects and honours
-// the http_proxy environment variable. Failures return kFalse, never throw.
+// Synchronous page requests (see net::Perform). Every request shares one
+// process-wide cookie store (see CookieStore), follows redirects, honours
+// the http_proxy environment variable and runs the window's wait pump
+// (net::RunWaitPump with WaitKind::kPage) at least every 50 ms while it
+// waits. A body over net::kPageBodyCap fails. Failures return kFalse,
+// never throw.
 
 // GET; the decoded body for status 200, else kFalse. Addresses shorter than
 // 18 characters or equal to kFalse are refused without a request.
@@ -18,15 +21,19 @@ std::string GetHttpPage(const std::string& httpUrl, const std::string& refererUr
 std::string GetHttpPage(const std::string& httpUrl, const std::string& charset);
 
 // Form POST with Content-Length, Content-Type, User-Agent and Referer, in that
-// order. The decoded reply whatever its status; kFalse when sending failed.
+// order. Redirects are followed as a browser does (a GET after 301, 302 and
+// 303; the form again after 307 and 308). The decoded final reply whatever
+// its status; kFalse when sending or a redirect's request failed.
 std::string PostHttpPage(const std::string& refererUrl, const std::string& postUrl,
                          const std::string& postData, const std::string& charset);
 
-// Time limits: a connection attempt and a transfer that receives nothing.
-// Without them a server that accepts and never answers freezes the window.
+// Time limits: a connection attempt, and a request that receives fewer
+// than `stallBytes` within `stallSeconds`. Without them a server that
+// accepts and never answers (or drips a byte a minute) freezes the window.
 struct HttpLimits {
     long connectSeconds = 30;
     long stallSeconds = 60;
+    long stallBytes = 1024;
 };
 HttpLimits GetHttpLimits();
 // Test seam: shorter limits make stalled-server tests fast.

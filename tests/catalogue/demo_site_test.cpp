@@ -2,7 +2,6 @@
 // version server: routing through the proxy, page mark-up the parsers rely
 // on, sign-in, generated files and prompt shutdown.
 #include <arpa/inet.h>
-#include <curl/curl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "net/http_request.h"
 #include "support/demo_site_fixture.h"
 #include "web/charset.h"
 #include "support/site_urls.h"
@@ -27,30 +27,23 @@ struct Reply {
     long status = 0;
     std::string headers;
     std::string body;
-    CURLcode code = CURLE_OK;
+    net::Failure failure = net::Failure::kNone;
 };
 
-std::size_t Append(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
-
-// A plain libcurl request; the proxy comes from http_proxy.
+// A plain request with no redirects, no shared cookies and no body cap;
+// the proxy comes from http_proxy.
 Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {}) {
-    Reply reply;
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Append);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply.headers);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-    if (!post.empty()) curl_easy_setopt(curl, CURLOPT_COPYPOSTFIELDS, post.c_str());
-    if (!cookie.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, cookie.c_str());
-    reply.code = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
-    curl_easy_cleanup(curl);
-    return reply;
+    net::HttpRequest request;
+    request.url = url;
+    if (!post.empty()) request.postBody = post;
+    if (!cookie.empty()) request.headers.push_back("Cookie: " + cookie);
+    request.policy.sharedCookies = false;
+    request.policy.followRedirects = false;
+    request.policy.total = std::chrono::seconds(30);
+    request.policy.maxBody = 0;
+    request.keepHeaders = true;
+    net::HttpResponse response = net::Perform(request);
+    return Reply{response.status, std::move(response.headers), std::move(response.body), response.failure};
 }
 
 std::string Between(const std::string& text, const std::string& start, const std::string& end) {
@@ -249,7 +242,7 @@ TEST(DemoSiteShutdown, StopEndsStalledAndTricklingRepliesPromptly) {
     demo.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));  // not the 10 s stall
     EXPECT_NE(stalled.get().status, 200);
-    EXPECT_NE(slow.get().code, CURLE_OK);
+    EXPECT_NE(slow.get().failure, net::Failure::kNone);
 }
 
 }  // namespace

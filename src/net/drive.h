@@ -1,0 +1,32 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include <curl/curl.h>
+
+#include "net/request_policy.h"
+
+namespace tunewell::net {
+
+// The longest a request waits without calling its wait step back.
+inline constexpr std::chrono::milliseconds kWaitStep{50};
+
+// How a driven request ended.
+struct DriveResult {
+    CURLcode code = CURLE_OK;  // libcurl's result when it finished by itself
+    bool stalled = false;      // ended by the stall rule
+    bool stopped = false;      // ended because the wait step returned false
+};
+
+// Runs one easy handle to its end on the calling thread through libcurl's
+// multi interface, waking at least every kWaitStep whether or not bytes
+// arrive, and calling `step` after every wake-up; `step` returning false
+// ends the request. `received` gives the body bytes so far, for the stall
+// rule of `policy` (time spent inside `step` does not count towards it).
+// The caller keeps the handle; it may be reused for information afterwards.
+DriveResult Drive(CURL* easy, const RequestPolicy& policy,
+                  const std::function<std::int64_t()>& received,
+                  const std::function<bool()>& step);
+
+}  // namespace tunewell::net

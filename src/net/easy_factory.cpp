@@ -1,0 +1,52 @@
+#include "net/easy_factory.h"
+
+#include <cctype>
+
+#include "net/cookie_store.h"
+
+namespace tunewell::net {
+namespace {
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    std::size_t i = 0;
+    for (; prefix[i] != '\0'; ++i) {
+        if (i >= text.size()) return false;
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsWebAddress(const std::string& url) {
+    return (StartsWithNoCase(url, "http://") && url.size() > 7) ||
+           (StartsWithNoCase(url, "https://") && url.size() > 8);
+}
+
+CurlEasy NewEasy(const std::string& url, const RequestPolicy& policy) {
+    if (!IsWebAddress(url)) return nullptr;
+    CookieStore& cookies = CookieStore::Instance();  // also initialises libcurl
+    CurlEasy easy(curl_easy_init());
+    if (!easy) return nullptr;
+    CURL* handle = easy.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    // Only web addresses: a file:// or other address must not read local data.
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(policy.connect.count()));
+    if (policy.total.count() > 0)
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(policy.total.count()));
+    if (!policy.proxyFromEnvironment) curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    if (policy.followRedirects) {
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, policy.maxRedirects);
+    }
+    if (policy.maxBody > 0)
+        curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(policy.maxBody));
+    if (policy.receiveBuffer > 0) curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, policy.receiveBuffer);
+    if (policy.sharedCookies) cookies.Attach(handle);
+    return easy;
+}
+
+}  // namespace tunewell::net
