@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include <cstdint>
@@ -94,15 +97,21 @@ TEST_F(LoadConfigTest, LongValuesAreCutAtTheirLimits) {
 }
 
 // A program folder the user can write keeps Config.ini; an installed one
-// that cannot be written (here: one that does not exist) sends it to the
-// user's own settings folder, created on first use.
+// the user cannot write sends it to the user's own settings folder, created
+// on first use. A missing folder is no installation: it stays, and writes
+// to it fail visibly.
 TEST(ConfigPathTest, FollowsTheWritableFolder) {
     TempFolder program;
     TempFolder home;
     ::setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
     EXPECT_EQ(ConfigPath(program.path()), program.File("Config.ini"));
-    EXPECT_EQ(ConfigPath(program.File("missing/lib")), home.File("tunewell/Config.ini"));
-    EXPECT_EQ(testing::ModeOf(home.File("tunewell")), 0700u);
+    EXPECT_EQ(ConfigPath(program.File("missing")), program.File("missing/Config.ini"));
+    const std::string installed = program.File("lib");
+    ::mkdir(installed.c_str(), 0555);
+    if (::access(installed.c_str(), W_OK) != 0) {  // root writes anywhere
+        EXPECT_EQ(ConfigPath(installed), home.File("tunewell/Config.ini"));
+        EXPECT_EQ(testing::ModeOf(home.File("tunewell")), 0700u);
+    }
     ::unsetenv("XDG_CONFIG_HOME");
 }
 

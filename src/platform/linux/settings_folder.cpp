@@ -11,6 +11,11 @@ namespace {
 
 bool Writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool MakeFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
@@ -27,7 +32,11 @@ std::string UserSettingsRoot() {
 }  // namespace
 
 std::string SettingsFolder(const std::string& programFolder) {
-    if (Writable(programFolder) || Writable(programFolder + "/Config.ini")) return programFolder;
+    // A folder that is missing altogether is no installation: writes there
+    // fail and say so.
+    if (!IsFolder(programFolder) || Writable(programFolder) ||
+        Writable(programFolder + "/Config.ini"))
+        return programFolder;
     const std::string root = UserSettingsRoot();
     if (root.empty()) return programFolder;
     const std::string own = root + "/tunewell";
