@@ -36,8 +36,11 @@ struct Session {
     // True when a list was shown (the rows may still be none).
     bool FetchList(const std::string& address) {
         catalogue::SongCatalogue songCatalogue(ui, config, state);
-        catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath,
-                                  settings::ConfigPath(programFolder));
+        if (!catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath,
+                                       settings::ConfigPath(programFolder))) {
+            std::fprintf(stderr, "warning: could not save ListUrl and SavePath to %s\n",
+                         settings::ConfigPath(programFolder).c_str());
+        }
         return songs.PrepareCount() > 0;
     }
 
@@ -114,8 +117,7 @@ int RunDownload(const std::vector<std::string>& args, const std::string& program
                               download::DownloadRun::Services{transfer});
     fileDownload.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t speed,
                                   std::int32_t, const std::string&) {
-        run.ShowProgress(bytes, total);
-        controls.ShowTransfer(bytes, total, speed);
+        run.ShowProgress(bytes, total, speed);
     };
     run.cmdDown_Click();
     std::fprintf(stderr, "%d of %d songs %s\n", run.Succeeded(), ticked,

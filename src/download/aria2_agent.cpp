@@ -5,6 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "download/cookie_header.h"
 #include "net/curl_easy.h"
 
 namespace tunewell::download {
@@ -20,13 +21,17 @@ size_t Collect(char* data, size_t size, size_t count, void* out) {
 
 std::string Aria2Agent::BuildAddUriRequest(const std::string& id, const std::string& address,
                                            const std::string& fileName, const std::string& folder,
-                                           const std::string& referer) {
+                                           const std::string& referer, const std::string& cookie,
+                                           const std::string& secret) {
     nlohmann::json options = {{"dir", folder}, {"out", fileName}};
     if (!referer.empty()) options["referer"] = referer;
-    const nlohmann::json request = {{"jsonrpc", "2.0"},
-                                    {"id", id},
-                                    {"method", "aria2.addUri"},
-                                    {"params", {nlohmann::json::array({address}), options}}};
+    if (!cookie.empty()) options["header"] = nlohmann::json::array({"Cookie: " + cookie});
+    nlohmann::json params = nlohmann::json::array();
+    if (!secret.empty()) params.push_back("token:" + secret);
+    params.push_back(nlohmann::json::array({address}));
+    params.push_back(options);
+    const nlohmann::json request = {
+        {"jsonrpc", "2.0"}, {"id", id}, {"method", "aria2.addUri"}, {"params", params}};
     // Invalid UTF-8 from a page must not abort the hand-off.
     return request.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -34,7 +39,9 @@ std::string Aria2Agent::BuildAddUriRequest(const std::string& id, const std::str
 bool Aria2Agent::AddTask(const std::string& address, const std::string& fileName,
                          const std::string& folder, const std::string&, const std::string& referer,
                          std::int16_t, std::int16_t, std::int16_t) {
-    queue_.push_back(Task{address, fileName, folder, referer});
+    // The program's own cookies (the file host's key among them) must go
+    // with the task: aria2 has no other way to learn them.
+    queue_.push_back(Task{address, fileName, folder, referer, CookieHeaderFor(address)});
     return true;
 }
 
@@ -44,7 +51,8 @@ bool Aria2Agent::CommitTasks2(std::int16_t) {
     for (const Task& task : queue_) {
         const std::string id = "tunewell-" + std::to_string(++number);
         allAccepted = Submit(BuildAddUriRequest(id, task.address, task.fileName, task.folder,
-                                                task.referer)) && allAccepted;
+                                                task.referer, task.cookie, secret_)) &&
+                      allAccepted;
     }
     queue_.clear();
     return allAccepted;
@@ -69,9 +77,12 @@ bool Aria2Agent::Submit(const std::string& request) const {
     if (curl_easy_perform(easy.get()) != CURLE_OK) return false;
     long status = 0;
     curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) return false;
+    return status == 200 && IsAccepted(reply);
+}
+
+bool Aria2Agent::IsAccepted(const std::string& reply) {
     const nlohmann::json answer = nlohmann::json::parse(reply, nullptr, false);
-    return !answer.is_discarded() && answer.contains("result") && !answer.contains("error");
+    return answer.is_object() && answer.contains("result") && !answer.contains("error");
 }
 
 }  // namespace tunewell::download

@@ -21,20 +21,30 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class FakeControls : public ports::DownloadControls, public ports::ProgressBar {
+// The window's inputs, and a record of the run's events written the way
+// the test reads them ("started", "saved 3", ...).
+class FakeControls : public ports::DownloadControls, public ports::RunObserver {
 public:
-    std::string ButtonTag() const override { return tag; }
-    void SetButtonTag(const std::string& value) override { tag = value; }
-    void SetButtonCaption(const std::string& value) override { caption = value; }
     bool UseDownloadManager() const override { return manager; }
     std::string SavePathText() const override { return folder; }
-    void SetValue(int percent) override { value = percent; }
-    void SetText(const std::string& text) override { texts.push_back(text); }
+    void RunStarted() override { events.push_back("started"); }
+    void RunPaused() override { events.push_back("paused"); }
+    void RunEnded() override { events.push_back("ended"); }
+    void SongProgress(long long bytes, long long total, int) override {
+        if (total > 0) percent = static_cast<int>(bytes * 100 / total);
+    }
+    void SongEnded(int position, const std::string&, SongOutcome outcome) override {
+        const char* word = outcome == SongOutcome::Saved ? "saved" : outcome == SongOutcome::Failed ? "failed" : "handed";
+        events.push_back(word + (" " + std::to_string(position)));
+    }
+    long Count(const std::string& prefix) const {
+        return std::count_if(events.begin(), events.end(), [&](const std::string& e) { return e.starts_with(prefix); });
+    }
 
-    std::string tag = "0", caption = "开始下载", folder;
+    std::string folder;
     bool manager = false;
-    int value = 0;
-    std::vector<std::string> texts;
+    int percent = 0;
+    std::vector<std::string> events;
 };
 
 std::string ReadAll(const stdfs::path& path) {
@@ -54,7 +64,7 @@ protected:
         fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
         fileDownload_.OnProgress = [this](std::int64_t bytes, std::int64_t total, std::int32_t,
                                           std::int32_t, const std::string&) {
-            run_.ShowProgress(bytes, total);
+            run_.ShowProgress(bytes, total, 0);
         };
         net::CookieStore::Instance().Clear();
     }
@@ -98,9 +108,10 @@ TEST_F(DownloadRunTest, SavesUnderBuiltNamesAndRemovesFinishedRows) {
     EXPECT_EQ(ui_.songs.RowCount(), 0);  // the duplicate id went with its song
     EXPECT_EQ(run_.Succeeded(), 6);
     EXPECT_EQ(ui_.status.Text(), "下载空闲中......");
-    EXPECT_EQ(controls_.texts.back(), "下载进度0%");
-    EXPECT_EQ(controls_.tag, "0");
-    EXPECT_EQ(controls_.caption, "开始下载");
+    EXPECT_EQ(controls_.events.front(), "started");
+    EXPECT_EQ(controls_.events.back(), "ended");
+    EXPECT_EQ(controls_.Count("saved"), 6);
+    EXPECT_EQ(run_.CurrentState(), DownloadRun::State::Idle);
     const auto& requests = Site().RequestsFor("www.tunewell.com");
     ASSERT_EQ(requests.size(), 1u);  // one play-page request for all songs
     EXPECT_EQ(requests[0].target, "/play.php?song_id=1001,1002,1003,1005,1008,1010");
@@ -113,7 +124,7 @@ TEST_F(DownloadRunTest, FailedSongKeepsItsRowAndAnOlderFileIsUntouched) {
     EXPECT_EQ(ReadAll(folder_ / "找不到的歌 - 佚名.mp3"), "older");
     ASSERT_EQ(ui_.songs.RowCount(), 1);
     EXPECT_EQ(ui_.songs.Tag(1), 1009);
-    EXPECT_NE(std::find(controls_.texts.begin(), controls_.texts.end(), "下载失败"), controls_.texts.end());
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "failed 1", "saved 2", "ended"}));
     EXPECT_EQ(run_.Failed(), 1);
     EXPECT_EQ(Files().size(), 2u);  // no temporary left behind
 }
@@ -124,7 +135,7 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     // Click the button again once the third (slow) song is under way.
     bool clicked = false;
     ui_.pump.onPump = [&](int) {
-        if (!clicked && controls_.value >= 5 && ui_.status.Text().find("慢慢地走") != std::string::npos) {
+        if (!clicked && controls_.percent >= 5 && ui_.status.Text().find("慢慢地走") != std::string::npos) {
             clicked = true;
             run_.cmdDown_Click();
         }
@@ -134,7 +145,9 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     EXPECT_EQ(ui_.songs.RowCount(), 3);
     EXPECT_EQ(ui_.songs.Tag(1), 1007);  // the paused song keeps its row
     EXPECT_EQ(Files().size(), 2u);      // no fourth song started
-    EXPECT_EQ(controls_.tag, "0");
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "saved 2", "paused",
+                                                          "failed 3", "ended"}));
+    controls_.events.clear();
 
     ui_.pump.onPump = nullptr;
     Options().slowChunkDelayMs = 0;
@@ -184,7 +197,7 @@ TEST_F(DownloadRunTest, FailedHandOffShowsFailureAndTheRunGoesOn) {
     AddRows({{1001, "a"}, {1003, "b"}});
     managerRun.cmdDown_Click();
     EXPECT_EQ(asked, std::vector<std::string>{"aria2c"});
-    EXPECT_EQ(std::count(controls_.texts.begin(), controls_.texts.end(), "下载失败"), 2);
+    EXPECT_EQ(controls_.Count("failed"), 2);
     EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
     EXPECT_TRUE(Files().empty());
 }
