@@ -142,7 +142,7 @@ bool DownloadRun::HandOff(const std::string& source, const std::string& fileName
     // program itself would refuse: such a song fails here, as a transfer would.
     if (!IsHandOffAddress(source)) return false;
     const AgentFactory agents =
-        services_.agents ? services_.agents : DefaultAgentFactory(config_.Aria2Secret);
+        services_.agents ? services_.agents : DefaultAgentFactory(config_.Aria2Secret, services_.managerEndpoint);
     return AddThunderTask(agents, source, fileName, folder, "", playAddress, 1, 0, -1);
 }
 

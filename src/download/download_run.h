@@ -24,11 +24,14 @@ public:
 
     struct Services {
         SongTransfer& transfer;
-        // Makes the download manager's agent; empty: aria2 on loopback with
-        // the Aria2Secret of the settings at the time of the hand-off.
+        // Makes the download manager's agent; empty: aria2 at
+        // `managerEndpoint` with the Aria2Secret of the settings at the time
+        // of the hand-off.
         AgentFactory agents = {};
         // Whether a process of that executable name runs (seam for tests).
         std::function<bool(const std::string&)> isRunning = {};
+        // aria2's JSON-RPC address; empty: its usual loopback address.
+        std::string managerEndpoint = {};
     };
 
     DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls, ports::RunObserver& observer,

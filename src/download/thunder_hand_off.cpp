@@ -5,8 +5,9 @@
 
 namespace tunewell::download {
 
-AgentFactory DefaultAgentFactory(const std::string& secret) {
-    return [secret] { return std::make_unique<Aria2Agent>(Aria2Agent::kDefaultEndpoint, secret); };
+AgentFactory DefaultAgentFactory(const std::string& secret, const std::string& endpoint) {
+    const std::string address = endpoint.empty() ? Aria2Agent::kDefaultEndpoint : endpoint;
+    return [secret, address] { return std::make_unique<Aria2Agent>(address, secret); };
 }
 
 bool IsHandOffAddress(const std::string& address) {

@@ -15,7 +15,8 @@ using AgentFactory = std::function<std::unique_ptr<ThunderAgent>()>;
 
 // The factory for this platform: aria2's JSON-RPC endpoint on loopback,
 // with the secret aria2 was started with (--rpc-secret; empty: none).
-AgentFactory DefaultAgentFactory(const std::string& secret = {});
+// `endpoint` empty: aria2's usual loopback address.
+AgentFactory DefaultAgentFactory(const std::string& secret = {}, const std::string& endpoint = {});
 
 // Whether the download manager may be given this address: http and https
 // only (scheme matched regardless of case).

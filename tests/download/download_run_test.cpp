@@ -21,31 +21,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-// The window's inputs, and a record of the run's events written the way
-// the test reads them ("started", "saved 3", ...).
-class FakeControls : public ports::DownloadControls, public ports::RunObserver {
-public:
-    bool UseDownloadManager() const override { return manager; }
-    std::string SavePathText() const override { return folder; }
-    void RunStarted() override { events.push_back("started"); }
-    void RunPaused() override { events.push_back("paused"); }
-    void RunEnded() override { events.push_back("ended"); }
-    void SongProgress(long long bytes, long long total, int) override {
-        if (total > 0) percent = static_cast<int>(bytes * 100 / total);
-    }
-    void SongEnded(int position, const std::string&, SongOutcome outcome) override {
-        const char* word = outcome == SongOutcome::Saved ? "saved" : outcome == SongOutcome::Failed ? "failed" : "handed";
-        events.push_back(word + (" " + std::to_string(position)));
-    }
-    long Count(const std::string& prefix) const {
-        return std::count_if(events.begin(), events.end(), [&](const std::string& e) { return e.starts_with(prefix); });
-    }
-
-    std::string folder;
-    bool manager = false;
-    int percent = 0;
-    std::vector<std::string> events;
-};
+using FakeControls = testing::RecordingRun;
 
 std::string ReadAll(const stdfs::path& path) {
     std::stringstream text;
@@ -200,37 +176,6 @@ TEST_F(DownloadRunTest, FailedHandOffShowsFailureAndTheRunGoesOn) {
     EXPECT_EQ(controls_.Count("failed"), 2);
     EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
     EXPECT_TRUE(Files().empty());
-}
-
-// A real aria2c on loopback receives the tasks and fetches the files
-// through the demo site.
-TEST_F(DownloadRunTest, RealAria2ReceivesTheTasks) {
-    if (std::system("command -v aria2c >/dev/null 2>&1") != 0) GTEST_SKIP() << "aria2c not installed";
-    const int port = 16800 + ::getpid() % 1000;
-    const std::string command = "aria2c --enable-rpc --rpc-listen-port=" + std::to_string(port) +
-                                " --rpc-listen-all=false --no-conf --quiet --stop-with-process=" +
-                                std::to_string(::getpid()) + " --all-proxy=" + Site().ProxyUrl() +
-                                " --dir=" + folder_.string() + " >/dev/null 2>&1 &";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + "/jsonrpc";
-
-    controls_.manager = true;
-    DownloadRun managerRun(ui_.ports, controls_, controls_, config_,
-                           DownloadRun::Services{transfer_, [&] { return std::make_unique<Aria2Agent>(endpoint); },
-                                                 [](const std::string&) { return true; }});
-    AddRows({{1001, "a"}, {1010, "b"}});
-    bool accepted = false;
-    for (int attempt = 0; attempt < 50 && !accepted; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        accepted = Aria2Agent(endpoint).CommitTasks2(1);  // empty queue: probes the endpoint
-        if (accepted) managerRun.cmdDown_Click();
-    }
-    ASSERT_TRUE(accepted);
-    EXPECT_EQ(managerRun.Succeeded(), 2);
-    for (int wait = 0; wait < 100 && Files().size() < 2; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::system(("pkill -f 'rpc-listen-port=" + std::to_string(port) + "'").c_str());
-    EXPECT_EQ(ReadAll(folder_ / "山间小路 - 林小溪.mp3"), demo::AudioContent(1001));
-    EXPECT_EQ(ReadAll(folder_ / "大写扩展名 - 吴天.mp3?x=1"), demo::AudioContent(1010));
 }
 
 }  // namespace
