@@ -12,6 +12,8 @@
 #include "settings/config.h"
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
+#include "cli/interrupt.h"
+#include "net/wait_pump.h"
 #include "ports/memory_song_list.h"
 #include "web/text_utils.h"
 
@@ -46,7 +48,15 @@ struct Session {
 
     std::string programFolder;
     settings::Config config;
+    // Page waits notice an interrupt too.
+    struct PumpInstaller {
+        explicit PumpInstaller(ConsoleUi& console) {
+            net::SetWaitPump([&console](net::WaitKind) { console.ProcessPending(); });
+        }
+        ~PumpInstaller() { net::SetWaitPump(nullptr); }
+    };
     ConsoleUi console;
+    PumpInstaller pump{console};
     ports::MemorySongList songs;
     ports::UiPorts ui{console, console, songs, console, console};
     catalogue::CatalogueState state;
@@ -63,6 +73,7 @@ int RunList(const std::vector<std::string>& args, const std::string& programFold
     Session session(programFolder);
     const std::string address = args.size() > 1 ? args[1] : session.config.ListUrl;
     if (!session.FetchList(address)) return 1;
+    if (InterruptSignal() != 0) return InterruptExitStatus();
     PrintRows(session.songs);
     std::fprintf(stderr, "%d songs\n", session.songs.RowCount());
     return 0;
@@ -119,7 +130,16 @@ int RunDownload(const std::vector<std::string>& args, const std::string& program
                                   std::int32_t, const std::string&) {
         run.ShowProgress(bytes, total, speed);
     };
+    fileDownload.SetEventPump([&] { session.console.ProcessPending(); });
+    session.console.SetStopAction([&] { run.Stop(); });
     run.cmdDown_Click();
+    session.console.SetStopAction(nullptr);
+    fileDownload.SetEventPump(nullptr);
+    if (InterruptSignal() != 0) {
+        std::fprintf(stderr, "interrupted: %d of %d songs %s\n", run.Succeeded(), ticked,
+                     thunder ? "handed to aria2" : "downloaded");
+        return InterruptExitStatus();
+    }
     std::fprintf(stderr, "%d of %d songs %s\n", run.Succeeded(), ticked,
                  thunder ? "handed to aria2" : "downloaded");
     return run.Succeeded() == ticked ? 0 : 1;
@@ -128,6 +148,7 @@ int RunDownload(const std::vector<std::string>& args, const std::string& program
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder) {
+    InstallInterruptHandlers();
     if (!args.empty() && args[0] == "list") return RunList(args, programFolder);
     if (!args.empty() && args[0] == "download") return RunDownload(args, programFolder);
     std::fputs(kUsage, stderr);
