@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "support/demo_site_fixture.h"
+#include "support/site_urls.h"
 #include "web/charset.h"
 
 namespace tunewell::testing {
@@ -35,7 +36,8 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* target
 }
 
 // A plain libcurl request; the proxy comes from http_proxy.
-Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {}) {
+Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {},
+            const std::string& referer = {}) {
     Reply reply;
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -46,6 +48,7 @@ Reply Fetch(const std::string& url, const std::string& post = {}, const std::str
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
     if (!post.empty()) curl_easy_setopt(curl, CURLOPT_COPYPOSTFIELDS, post.c_str());
     if (!cookie.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, cookie.c_str());
+    if (!referer.empty()) curl_easy_setopt(curl, CURLOPT_REFERER, referer.c_str());
     reply.code = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
     curl_easy_cleanup(curl);
@@ -182,14 +185,25 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
     ASSERT_FALSE(mpc.empty());
     const std::string target = "http://tunewell.com/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav";
     const std::string tail = "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
+    const std::string referer = MusicUrl("/index.php");
+    const std::string good = "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail;
 
-    const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail);
+    // Only what the site's own form sends: its exact target and referer.
+    const std::string otherTarget = "http://tunewell.com/info_oper.php?tag=signin&pageref=%2F";
+    for (const Reply& refused : {Fetch(target, good), Fetch(target, good, {}, MusicUrl("/signin.php")),
+                                 Fetch(otherTarget, good, {}, referer)}) {
+        EXPECT_NE(web::FromGbk(refused.body).find("<span class='red'>请求无效"), std::string::npos);
+        EXPECT_EQ(refused.headers.find("Set-Cookie"), std::string::npos);
+    }
+    Site().ClearRequests();
+
+    const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail, {}, referer);
     EXPECT_NE(web::FromGbk(wrong.body).find("<span class='red'>用户名或密码错误</span><br />"), std::string::npos);
-    const Reply forged = Fetch(target, "name=demo&pwd=demo&passcode=x&mpc=" + mpc + "&B12=Login");
+    const Reply forged = Fetch(target, "name=demo&pwd=demo&passcode=x&mpc=" + mpc + "&B12=Login", {}, referer);
     EXPECT_NE(forged.body.find("<span class='red'>"), std::string::npos);
 
     // 张三 in GBK, and a password with & and + escaped.
-    const Reply right = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
+    const Reply right = Fetch(target, good, {}, referer);
     EXPECT_EQ(right.body.find("<span class='red'>"), std::string::npos);
     const std::string session = Between(right.headers, "Set-Cookie: ", ";");
     ASSERT_FALSE(session.empty());
@@ -203,8 +217,8 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
 
     const auto posts = Site().RequestsFor("tunewell.com");
     ASSERT_FALSE(posts.empty());
-    EXPECT_EQ(posts[3].method, "POST");
-    EXPECT_EQ(posts[3].body, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
+    EXPECT_EQ(posts[2].method, "POST");
+    EXPECT_EQ(posts[2].body, good);
 }
 
 TEST_F(DemoSiteServer, FileHostWantsTheKeyItsLinkPageSets) {

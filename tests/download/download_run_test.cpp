@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "download/aria2_agent.h"
+#include "download/file_host.h"
+#include "support/site_urls.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "transfer/file_download.h"
@@ -176,6 +178,95 @@ TEST_F(DownloadRunTest, FailedHandOffShowsFailureAndTheRunGoesOn) {
     EXPECT_EQ(controls_.Count("failed"), 2);
     EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
     EXPECT_TRUE(Files().empty());
+}
+
+// The status line through a run, as the spec of the window words it.
+TEST_F(DownloadRunTest, StatusTextsOfARunAndOfAFailedPlayPage) {
+    AddRows({{1001, "a"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(ui_.status.texts, (std::vector<std::string>{"正在准备下载......", "正在分析歌曲地址......",
+                                                          "准备下载山间小路 - 林小溪.mp3...",
+                                                          "开始下载山间小路 - 林小溪.mp3...", "下载空闲中......"}));
+    ui_.status.texts.clear();
+    AddRows({{1003, "b"}});
+    Options().playStatus = 500;
+    run_.cmdDown_Click();
+    EXPECT_EQ(ui_.status.texts, (std::vector<std::string>{"正在准备下载......", "正在分析歌曲地址......",
+                                                          "分析歌曲地址出错,建议您不要一次获取太多歌曲......",
+                                                          "下载空闲中......"}));
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "ended", "started", "ended"}));
+}
+
+// A pause click while the play page is fetched aborts nothing: the first
+// entry is prepared and the run ends before starting it.
+TEST_F(DownloadRunTest, PauseDuringThePlayPageFetchStartsNoSong) {
+    AddRows({{1001, "a"}, {1003, "b"}});
+    ui_.pump.onPump = [&](int) {
+        if (ui_.status.Text() == "正在分析歌曲地址......" && run_.CurrentState() == DownloadRun::State::Running) {
+            run_.cmdDown_Click();
+        }
+    };
+    run_.cmdDown_Click();
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "paused", "ended"}));
+    EXPECT_EQ(ui_.status.texts[ui_.status.texts.size() - 2], "开始下载山间小路 - 林小溪.mp3...");
+    EXPECT_TRUE(Files().empty());
+    EXPECT_EQ(ui_.songs.RowCount(), 2);
+    EXPECT_TRUE(Site().RequestsFor(hosts::kMusicHost).empty());  // no audio was asked for
+}
+
+// The download-manager tick is read for every song: ticked during the run,
+// the later songs are handed off without a process check.
+TEST_F(DownloadRunTest, TickingTheManagerDuringARunHandsOffTheLaterSongs) {
+    struct Recorder : ThunderAgent {
+        explicit Recorder(std::vector<std::string>& seen) : seen_(seen) {}
+        bool AddTask(const std::string& address, const std::string& fileName, const std::string&,
+                     const std::string&, const std::string&, std::int16_t, std::int16_t, std::int16_t) override {
+            seen_.push_back(fileName + " <- " + address);
+            return true;
+        }
+        bool CommitTasks2(std::int16_t) override { return true; }
+        std::vector<std::string>& seen_;
+    };
+    std::vector<std::string> handed, asked;
+    DownloadRun run(ui_.ports, controls_, controls_, config_,
+                    DownloadRun::Services{transfer_, [&] { return std::make_unique<Recorder>(handed); },
+                                          [&](const std::string& name) { asked.push_back(name); return true; }});
+    AddRows({{1001, "a"}, {1003, "b"}});
+    fileDownload_.OnProgress = nullptr;
+    ui_.pump.onPump = [&](int) {
+        if (controls_.Count("saved") == 1) controls_.manager = true;
+    };
+    run.cmdDown_Click();
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "handed 2", "ended"}));
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].find("b.mp3 <- http"), 0u);
+    EXPECT_EQ(Files(), std::vector<std::string>{"山间小路 - 林小溪.mp3"});
+}
+
+// A save folder that names an existing file passes the folder test; the
+// transfers then fail and leave the file alone.
+TEST_F(DownloadRunTest, SaveFolderThatIsAFileFailsEverySong) {
+    const std::string file = (folder_ / "plain").string();
+    std::ofstream(file) << "keep";
+    controls_.folder = file;
+    AddRows({{1001, "a"}, {1003, "b"}});
+    run_.cmdDown_Click();
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "failed 1", "failed 2", "ended"}));
+    EXPECT_EQ(ReadAll(file), "keep");
+    EXPECT_EQ(ui_.songs.RowCount(), 2);
+}
+
+TEST_F(DownloadRunTest, FileHostPreparationTakesTheFileIdFromTheAddress) {
+    PrepareFileHostDownload(ui_.pump, testing::FileHostUrl("/zh-cn/files/123/"));
+    const auto requests = Site().Requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests[0].target, "/zh-cn/files/123/");
+    EXPECT_EQ(requests[0].host, std::string("www.") + hosts::kFileHostDomain);
+    const std::string cookies = net::CookieStore::Instance().Dump();
+    EXPECT_NE(cookies.find("/zh-cn/download/123/\t"), std::string::npos) << cookies;
+    EXPECT_NE(cookies.find("ROXCDNKEY"), std::string::npos) << cookies;
 }
 
 }  // namespace
