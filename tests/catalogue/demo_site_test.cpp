@@ -189,7 +189,7 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
     const std::string good = "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail;
 
     // Only what the site's own form sends: its exact target and referer.
-    const std::string otherTarget = "http://tunewell.com/info_oper.php?tag=signin&pageref=%2F";
+    const std::string otherTarget = MusicUrl("/info_oper.php?tag=signin&pageref=%2F");
     for (const Reply& refused : {Fetch(target, good), Fetch(target, good, {}, MusicUrl("/signin.php")),
                                  Fetch(otherTarget, good, {}, referer)}) {
         EXPECT_NE(web::FromGbk(refused.body).find("<span class='red'>请求无效"), std::string::npos);

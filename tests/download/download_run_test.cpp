@@ -180,7 +180,7 @@ TEST_F(DownloadRunTest, FailedHandOffShowsFailureAndTheRunGoesOn) {
     EXPECT_TRUE(Files().empty());
 }
 
-// The status line through a run, as the spec of the window words it.
+// The status line through a run, word for word.
 TEST_F(DownloadRunTest, StatusTextsOfARunAndOfAFailedPlayPage) {
     AddRows({{1001, "a"}});
     run_.cmdDown_Click();
