@@ -9,8 +9,9 @@ namespace tunewell::catalogue {
 // What the list button does with the two fields: checks them, saves both to
 // Config.ini at `configPath` (the settings globals are not reloaded), and
 // fetches the list when the address is on the music site. Messages go
-// through the UI ports.
-void RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
+// through the UI ports. False when the fields could not be saved (the list
+// is fetched all the same); true otherwise.
+bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
                     const std::string& savePath, const std::string& configPath);
 
 }  // namespace tunewell::catalogue

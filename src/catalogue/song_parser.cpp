@@ -70,7 +70,9 @@ SongFields ReadFieldRule(EntryRule rule, std::vector<std::string>& fields) {
 ParsedSong ToParsedSong(const SongFields& song) {
     ParsedSong parsed;
     parsed.id = web::ToNumber(web::ReplaceAll(song.id, "\"", ""));
-    parsed.name = song.extra.empty() ? song.title : song.title + "-" + song.extra;
+    // Control characters would reach the list, terminals and file names;
+    // rule T titles and extras are not cleaned otherwise.
+    parsed.name = web::RemoveControlCharacters(song.extra.empty() ? song.title : song.title + "-" + song.extra);
     return parsed;
 }
 

@@ -12,6 +12,8 @@
 #include "settings/config.h"
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
+#include "cli/interrupt.h"
+#include "net/wait_pump.h"
 #include "ports/memory_song_list.h"
 #include "web/text_utils.h"
 
@@ -36,14 +38,25 @@ struct Session {
     // True when a list was shown (the rows may still be none).
     bool FetchList(const std::string& address) {
         catalogue::SongCatalogue songCatalogue(ui, config, state);
-        catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath,
-                                  settings::ConfigPath(programFolder));
+        if (!catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath,
+                                       settings::ConfigPath(programFolder))) {
+            std::fprintf(stderr, "warning: could not save ListUrl and SavePath to %s\n",
+                         settings::ConfigPath(programFolder).c_str());
+        }
         return songs.PrepareCount() > 0;
     }
 
     std::string programFolder;
     settings::Config config;
+    // Page waits notice an interrupt too.
+    struct PumpInstaller {
+        explicit PumpInstaller(ConsoleUi& console) {
+            net::SetWaitPump([&console](net::WaitKind) { console.ProcessPending(); });
+        }
+        ~PumpInstaller() { net::SetWaitPump(nullptr); }
+    };
     ConsoleUi console;
+    PumpInstaller pump{console};
     ports::MemorySongList songs;
     ports::UiPorts ui{console, console, songs, console, console};
     catalogue::CatalogueState state;
@@ -60,6 +73,7 @@ int RunList(const std::vector<std::string>& args, const std::string& programFold
     Session session(programFolder);
     const std::string address = args.size() > 1 ? args[1] : session.config.ListUrl;
     if (!session.FetchList(address)) return 1;
+    if (InterruptSignal() != 0) return InterruptExitStatus();
     PrintRows(session.songs);
     std::fprintf(stderr, "%d songs\n", session.songs.RowCount());
     return 0;
@@ -114,10 +128,18 @@ int RunDownload(const std::vector<std::string>& args, const std::string& program
                               download::DownloadRun::Services{transfer});
     fileDownload.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t speed,
                                   std::int32_t, const std::string&) {
-        run.ShowProgress(bytes, total);
-        controls.ShowTransfer(bytes, total, speed);
+        run.ShowProgress(bytes, total, speed);
     };
+    fileDownload.SetEventPump([&] { session.console.ProcessPending(); });
+    session.console.SetStopAction([&] { run.Stop(); });
     run.cmdDown_Click();
+    session.console.SetStopAction(nullptr);
+    fileDownload.SetEventPump(nullptr);
+    if (InterruptSignal() != 0) {
+        std::fprintf(stderr, "interrupted: %d of %d songs %s\n", run.Succeeded(), ticked,
+                     thunder ? "handed to aria2" : "downloaded");
+        return InterruptExitStatus();
+    }
     std::fprintf(stderr, "%d of %d songs %s\n", run.Succeeded(), ticked,
                  thunder ? "handed to aria2" : "downloaded");
     return run.Succeeded() == ticked ? 0 : 1;
@@ -126,6 +148,7 @@ int RunDownload(const std::vector<std::string>& args, const std::string& program
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder) {
+    InstallInterruptHandlers();
     if (!args.empty() && args[0] == "list") return RunList(args, programFolder);
     if (!args.empty() && args[0] == "download") return RunDownload(args, programFolder);
     std::fputs(kUsage, stderr);

@@ -2,15 +2,9 @@
 
 namespace tunewell::cli {
 
-void ConsoleControls::SetText(const std::string& text) {
-    // Only the outcome of a song ends the progress line; the idle caption
-    // the run writes at its end says nothing new.
-    if (text != "下载完毕" && text != "下载失败") return;
-    std::fprintf(out_, "%s%s\n", lineOpen_ ? "\r" : "", text.c_str());
-    lineOpen_ = false;
-}
+void ConsoleControls::RunEnded() { EndLine(); }
 
-void ConsoleControls::ShowTransfer(long long bytes, long long total, int speedKb) {
+void ConsoleControls::SongProgress(long long bytes, long long total, int speedKb) {
     // One line per percent (or per 256 KiB without a length) is plenty.
     const long long step = total > 0 ? bytes * 100 / total : bytes >> 18;
     if (lineOpen_ && step == lastStep_) return;
@@ -22,6 +16,19 @@ void ConsoleControls::ShowTransfer(long long bytes, long long total, int speedKb
     }
     std::fflush(out_);
     lineOpen_ = true;
+}
+
+void ConsoleControls::SongEnded(int position, const std::string& fileName, SongOutcome outcome) {
+    const char* said = outcome == SongOutcome::Saved       ? "下载完毕"
+                       : outcome == SongOutcome::HandedOff ? "已交给aria2"
+                                                           : "下载失败";
+    std::fprintf(out_, "%s%d. %s: %s\n", lineOpen_ ? "\r" : "", position, fileName.c_str(), said);
+    lineOpen_ = false;
+}
+
+void ConsoleControls::EndLine() {
+    if (lineOpen_) std::fputc('\n', out_);
+    lineOpen_ = false;
 }
 
 }  // namespace tunewell::cli

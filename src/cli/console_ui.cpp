@@ -1,5 +1,9 @@
 #include "cli/console_ui.h"
 
+#include <cstdlib>
+
+#include "cli/interrupt.h"
+
 namespace tunewell::cli {
 
 void ConsoleUi::SetText(const std::string& text) {
@@ -11,6 +15,16 @@ void ConsoleUi::SetText(const std::string& text) {
 void ConsoleUi::Show(const std::string& text) {
     ++messages_;
     std::fprintf(out_, "%s: %s\n", ports::kMessageCaption, text.c_str());
+}
+
+void ConsoleUi::ProcessPending() {
+    if (InterruptSignal() == 0 || stopping_) return;
+    if (!stop_) {
+        std::fflush(nullptr);
+        std::_Exit(InterruptExitStatus());
+    }
+    stopping_ = true;  // once: the stop action may process events itself
+    stop_();
 }
 
 void ConsoleUi::ShowSettingsHideMain() {

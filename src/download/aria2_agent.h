@@ -8,12 +8,16 @@
 namespace tunewell::download {
 
 // aria2 standing in for the download manager: queued tasks are submitted to
-// its JSON-RPC endpoint as aria2.addUri calls (options dir, out, referer).
-// The loopback endpoint is always reached directly, never through a proxy.
+// its JSON-RPC endpoint as aria2.addUri calls (options dir, out, referer,
+// and the cookies the program holds for the address as a Cookie header, so
+// that aria2 fetches what the program itself could). With a secret, every
+// call carries it as aria2's "token:" parameter. The loopback endpoint is
+// always reached directly, never through a proxy.
 class Aria2Agent : public ThunderAgent {
 public:
     static constexpr const char* kDefaultEndpoint = net::kAria2Endpoint;
-    explicit Aria2Agent(std::string endpoint = kDefaultEndpoint) : endpoint_(std::move(endpoint)) {}
+    explicit Aria2Agent(std::string endpoint = kDefaultEndpoint, std::string secret = {})
+        : endpoint_(std::move(endpoint)), secret_(std::move(secret)) {}
 
     bool AddTask(const std::string& address, const std::string& fileName, const std::string& folder,
                  const std::string& comment, const std::string& referer, std::int16_t startMode,
@@ -22,18 +26,26 @@ public:
     // or refuses any of them. The queue is emptied either way.
     bool CommitTasks2(std::int16_t flag) override;
 
-    // The JSON-RPC request for one task (exposed for tests).
+    // The JSON-RPC request for one task (exposed for tests). `cookie` is
+    // the "name=value; ..." list to send with the download (empty: none),
+    // `secret` aria2's RPC secret (empty: no token).
     static std::string BuildAddUriRequest(const std::string& id, const std::string& address,
                                           const std::string& fileName, const std::string& folder,
-                                          const std::string& referer);
+                                          const std::string& referer, const std::string& cookie = {},
+                                          const std::string& secret = {});
+
+    // Whether aria2's JSON-RPC reply accepted the call: a "result" and no
+    // "error" (a wrong secret gives an error reply).
+    static bool IsAccepted(const std::string& reply);
 
 private:
     struct Task {
-        std::string address, fileName, folder, referer;
+        std::string address, fileName, folder, referer, cookie;
     };
     bool Submit(const std::string& request) const;
 
     std::string endpoint_;
+    std::string secret_;
     std::vector<Task> queue_;
 };
 

@@ -13,9 +13,6 @@
 namespace tunewell::download {
 namespace {
 
-constexpr const char* kIdleCaption = "开始下载";
-constexpr const char* kRunningCaption = "暂停下载";
-
 bool SavePathExists(const std::string& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::exists(path, error);
@@ -23,10 +20,10 @@ bool SavePathExists(const std::string& path) {
 
 }  // namespace
 
-DownloadRun::DownloadRun(ports::UiPorts& ui, ports::ProgressBar& progress,
-                         ports::DownloadControls& controls, const settings::Config& config,
+DownloadRun::DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls,
+                         ports::RunObserver& observer, const settings::Config& config,
                          Services services)
-    : ui_(ui), progress_(progress), controls_(controls), config_(config), services_(std::move(services)) {
+    : ui_(ui), controls_(controls), observer_(observer), config_(config), services_(std::move(services)) {
     if (!services_.isRunning) {
         services_.isRunning = [](const std::string& name) {
             std::int32_t id = 0;
@@ -38,7 +35,7 @@ DownloadRun::DownloadRun(ports::UiPorts& ui, ports::ProgressBar& progress,
 void DownloadRun::cmdDown_Click() {
     std::string idList, nameList;
     if (!CheckPreconditions(idList, nameList)) return;
-    if (web::ToNumber(controls_.ButtonTag()).value == 0) {
+    if (state_ == State::Idle) {
         Run(idList, nameList);
     } else {
         Pause();
@@ -78,8 +75,8 @@ bool DownloadRun::CheckPreconditions(std::string& idList, std::string& nameList)
 }
 
 void DownloadRun::Run(const std::string& idList, const std::string& nameList) {
-    controls_.SetButtonTag("1");
-    controls_.SetButtonCaption(kRunningCaption);
+    state_ = State::Running;
+    observer_.RunStarted();
     succeeded_ = failed_ = 0;
     const std::string ids = idList.substr(0, idList.size() - 1);
     const std::string names = nameList.substr(0, nameList.size() - 1);
@@ -117,46 +114,60 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const std::vect
         }
     }
     ui_.status.SetText("开始下载" + CutToWidth(fileName, 40) + "...");
-    if (web::ToNumber(controls_.ButtonTag()).value == 0) {
+    if (state_ != State::Running) {
         stopRequested_ = true;  // paused while this song was being prepared
         return;
     }
 
     const std::string folder = controls_.SavePathText();
-    bool done = false;
+    using Outcome = ports::RunObserver::SongOutcome;
+    Outcome outcome = Outcome::Failed;
     if (controls_.UseDownloadManager()) {
-        done = AddThunderTask(services_.agents, source, fileName, folder, "", playAddress, 1, 0, -1);
-        if (!done) progress_.SetText("下载失败");
+        if (HandOff(source, fileName, folder, playAddress)) outcome = Outcome::HandedOff;
+        observer_.SongEnded(k, fileName, outcome);
     } else {
-        done = services_.transfer.StartDownloading(source, folder + "/" + fileName);
-        progress_.SetText(done ? "下载完毕" : "下载失败");
-        if (done) ui_.songs.RemoveByTag(web::ToNumber(ids[static_cast<std::size_t>(k - 1)]).value);
+        if (services_.transfer.StartDownloading(source, folder + "/" + fileName)) outcome = Outcome::Saved;
+        observer_.SongEnded(k, fileName, outcome);
+        if (outcome == Outcome::Saved) {
+            ui_.songs.RemoveByTag(web::ToNumber(ids[static_cast<std::size_t>(k - 1)]).value);
+        }
         ui_.events.ProcessPending();
     }
-    ++(done ? succeeded_ : failed_);
+    ++(outcome == Outcome::Failed ? failed_ : succeeded_);
+}
+
+bool DownloadRun::HandOff(const std::string& source, const std::string& fileName,
+                          const std::string& folder, const std::string& playAddress) {
+    // The manager could only fail later, out of sight, on an address the
+    // program itself would refuse: such a song fails here, as a transfer would.
+    if (!IsHandOffAddress(source)) return false;
+    const AgentFactory agents =
+        services_.agents ? services_.agents : DefaultAgentFactory(config_.Aria2Secret, services_.managerEndpoint);
+    return AddThunderTask(agents, source, fileName, folder, "", playAddress, 1, 0, -1);
 }
 
 void DownloadRun::Pause() {
-    controls_.SetButtonTag("0");
-    controls_.SetButtonCaption(kIdleCaption);
+    state_ = State::Idle;
+    observer_.RunPaused();
     services_.transfer.AbortDownloading();
 }
 
-void DownloadRun::EndRun() {
-    ui_.status.SetText("下载空闲中......");
-    progress_.SetText("下载进度0%");
-    progress_.SetValue(0);
-    controls_.SetButtonTag("0");
-    controls_.SetButtonCaption(kIdleCaption);
+void DownloadRun::Stop() {
+    if (state_ == State::Running) {
+        Pause();
+    } else {
+        services_.transfer.AbortDownloading();
+    }
 }
 
-void DownloadRun::ShowProgress(long long bytes, long long total) {
-    if (bytes == 0 || total == 0) return;
-    const long long percent = bytes * 100 / total;
-    // A server that sends more than it announced must not push the bar
-    // past its end; the caption still tells the truth.
-    progress_.SetValue(static_cast<int>(percent > 100 ? 100 : percent));
-    progress_.SetText("已下载" + std::to_string(percent) + "% ");
+void DownloadRun::EndRun() {
+    state_ = State::Idle;
+    ui_.status.SetText("下载空闲中......");
+    observer_.RunEnded();
+}
+
+void DownloadRun::ShowProgress(long long bytes, long long total, int speedKb) {
+    observer_.SongProgress(bytes, total, speedKb);
 }
 
 }  // namespace tunewell::download

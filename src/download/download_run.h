@@ -5,37 +5,48 @@
 
 #include "download/song_transfer.h"
 #include "download/thunder_hand_off.h"
-#include "settings/config.h"
 #include "ports/download_controls.h"
-#include "ports/progress_bar.h"
+#include "ports/run_observer.h"
 #include "ports/ui_ports.h"
+#include "settings/config.h"
 
 namespace tunewell::download {
 
 // What the download button does. A click while idle checks the
 // preconditions and runs through the ticked songs one after another; a
-// click that arrives while a run waits in a pending-events step (the button
-// Tag is then "1") pauses it by aborting the transfer in progress. The run
-// state lives in the button's Tag, so re-entry needs no other guard.
+// click that arrives while a run waits in a pending-events step pauses it
+// by aborting the transfer in progress. The run keeps its state itself and
+// reports what happens to the observer, which shows it.
 // Every reference is borrowed and must outlive the run.
 class DownloadRun {
 public:
+    enum class State { Idle, Running };
+
     struct Services {
         SongTransfer& transfer;
-        AgentFactory agents = DefaultAgentFactory();
+        // Makes the download manager's agent; empty: aria2 at
+        // `managerEndpoint` with the Aria2Secret of the settings at the time
+        // of the hand-off.
+        AgentFactory agents = {};
         // Whether a process of that executable name runs (seam for tests).
         std::function<bool(const std::string&)> isRunning = {};
+        // aria2's JSON-RPC address; empty: its usual loopback address.
+        std::string managerEndpoint = {};
     };
 
-    DownloadRun(ports::UiPorts& ui, ports::ProgressBar& progress, ports::DownloadControls& controls,
+    DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls, ports::RunObserver& observer,
                 const settings::Config& config, Services services);
 
     void cmdDown_Click();
 
-    // The transfer's progress report: percentage and "已下载N% " on the bar
-    // when both counts are known.
-    void ShowProgress(long long bytes, long long total);
+    // Ends a run at its next step and aborts the transfer under way (the
+    // window closing); while idle it only aborts a transfer.
+    void Stop();
 
+    // The transfer's progress report, passed on to the observer.
+    void ShowProgress(long long bytes, long long total, int speedKb = 0);
+
+    State CurrentState() const { return state_; }
     // Songs transferred or handed off / failed in the last run (front ends).
     int Succeeded() const { return succeeded_; }
     int Failed() const { return failed_; }
@@ -45,14 +56,17 @@ private:
     void Run(const std::string& idList, const std::string& nameList);
     void DownloadEntry(int k, const std::string& entry, const std::vector<std::string>& ids,
                        const std::vector<std::string>& names, const std::string& playAddress);
+    bool HandOff(const std::string& source, const std::string& fileName, const std::string& folder,
+                 const std::string& playAddress);
     void Pause();
     void EndRun();
 
     ports::UiPorts& ui_;
-    ports::ProgressBar& progress_;
     ports::DownloadControls& controls_;
+    ports::RunObserver& observer_;
     const settings::Config& config_;
     Services services_;
+    State state_ = State::Idle;
     bool stopRequested_ = false;
     int succeeded_ = 0;
     int failed_ = 0;

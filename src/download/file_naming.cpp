@@ -36,7 +36,9 @@ std::size_t Utf8PrefixLength(const std::string& text, std::size_t maxBytes) {
 
 std::string ExtensionFor(const std::string& address) {
     if (address.find('.') == std::string::npos) return ".mp3";
-    const std::string tail = web::LowerAscii(web::SplitPart(address, ".", 2));
+    const std::string raw = web::SplitPart(address, ".", 2);
+    if (raw.size() > kMaxExtensionBytes) return ".mp3";
+    const std::string tail = web::RemoveControlCharacters(web::LowerCaseLetters(raw));
     if (tail.find('/') != std::string::npos || tail.find('\\') != std::string::npos) return ".mp3";
     return "." + tail;
 }

@@ -6,9 +6,13 @@ namespace tunewell::download {
 // The longest file name the file system takes, in bytes.
 inline constexpr std::size_t kMaxFileNameBytes = 255;
 
+// The longest text after an address's last "." taken as its extension.
+inline constexpr std::size_t kMaxExtensionBytes = 16;
+
 // The file extension for an audio address: "." and the lower-cased text
-// after the last ".", or ".mp3" when there is no "." or when that text runs
-// into a folder separator (an address whose only dot is in its host).
+// after the last "." without control characters, or ".mp3" when there is
+// no ".", when that text runs into a folder separator (an address whose
+// only dot is in its host) or is longer than kMaxExtensionBytes.
 std::string ExtensionFor(const std::string& address);
 
 // The saved file's name: optional "NN." number, the cleaned name without

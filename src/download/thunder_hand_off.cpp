@@ -1,11 +1,18 @@
 #include "download/thunder_hand_off.h"
 
 #include "download/aria2_agent.h"
+#include "web/text_utils.h"
 
 namespace tunewell::download {
 
-AgentFactory DefaultAgentFactory() {
-    return [] { return std::make_unique<Aria2Agent>(); };
+AgentFactory DefaultAgentFactory(const std::string& secret, const std::string& endpoint) {
+    const std::string address = endpoint.empty() ? Aria2Agent::kDefaultEndpoint : endpoint;
+    return [secret, address] { return std::make_unique<Aria2Agent>(address, secret); };
+}
+
+bool IsHandOffAddress(const std::string& address) {
+    const std::string lower = web::LowerAscii(address.substr(0, 8));
+    return lower.starts_with("http://") || lower.starts_with("https://");
 }
 
 std::vector<std::string> DownloadManagerProcessNames() { return {"aria2c"}; }

@@ -13,8 +13,14 @@ namespace tunewell::download {
 // created.
 using AgentFactory = std::function<std::unique_ptr<ThunderAgent>()>;
 
-// The factory for this platform: aria2's JSON-RPC endpoint on loopback.
-AgentFactory DefaultAgentFactory();
+// The factory for this platform: aria2's JSON-RPC endpoint on loopback,
+// with the secret aria2 was started with (--rpc-secret; empty: none).
+// `endpoint` empty: aria2's usual loopback address.
+AgentFactory DefaultAgentFactory(const std::string& secret = {}, const std::string& endpoint = {});
+
+// Whether the download manager may be given this address: http and https
+// only (scheme matched regardless of case).
+bool IsHandOffAddress(const std::string& address);
 
 // The executable names that mean the download manager runs.
 std::vector<std::string> DownloadManagerProcessNames();

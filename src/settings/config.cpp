@@ -1,7 +1,9 @@
 #include "settings/config.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 #include "platform/settings_folder.h"
 #include "settings/ini_file.h"
@@ -9,6 +11,14 @@
 
 namespace tunewell::settings {
 namespace {
+
+constexpr const char* kListUrlKey = "ListUrl";
+constexpr const char* kSavePathKey = "SavePath";
+constexpr const char* kGetPageKey = "GetPage";
+constexpr const char* kLoginNameKey = "LoginName";
+constexpr const char* kLoginPassKey = "LoginPass";
+constexpr const char* kAddIdKey = "AddID";
+constexpr const char* kAria2SecretKey = "Aria2Secret";
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -45,14 +55,40 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     const auto read = [&file](const char* key, long limit) {
         return ReadIni(kConfigSection, key, "", limit, file);
     };
-    config.ListUrl = read("ListUrl", kListUrlLimit);
-    config.SavePath = read("SavePath", kValueLimit);
-    config.GetPage = ToInt16(read("GetPage", kValueLimit)).value_or(0);
-    config.LoginName = read("LoginName", kValueLimit);
-    config.LoginPass = read("LoginPass", kValueLimit);
-    config.AddID = ToInt16(read("AddID", kValueLimit)).value_or(0);
+    config.ListUrl = read(kListUrlKey, kListUrlLimit);
+    config.SavePath = read(kSavePathKey, kValueLimit);
+    config.GetPage = ToInt16(read(kGetPageKey, kValueLimit)).value_or(0);
+    config.LoginName = read(kLoginNameKey, kValueLimit);
+    config.LoginPass = read(kLoginPassKey, kValueLimit);
+    config.AddID = ToInt16(read(kAddIdKey, kValueLimit)).value_or(0);
+    config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
     if (config.SavePath.empty()) config.SavePath = programFolder;
     if (config.GetPage == 0) config.GetPage = 1;
+}
+
+namespace {
+
+bool WriteKeys(const std::string& configPath,
+               std::initializer_list<std::pair<const char*, std::string>> keys) {
+    for (const auto& [key, value] : keys) {
+        if (WriteIni(kConfigSection, key, value, configPath) == 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SaveListFields(const std::string& configPath, const std::string& listUrl,
+                    const std::string& savePath) {
+    return WriteKeys(configPath, {{kListUrlKey, listUrl}, {kSavePathKey, savePath}});
+}
+
+bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fields) {
+    return WriteKeys(configPath, {{kSavePathKey, fields.SavePath},
+                                  {kGetPageKey, fields.GetPage},
+                                  {kLoginNameKey, fields.LoginName},
+                                  {kLoginPassKey, fields.LoginPass},
+                                  {kAddIdKey, fields.AddID ? "1" : "0"}});
 }
 
 }  // namespace tunewell::settings

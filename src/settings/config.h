@@ -16,12 +16,33 @@ struct Config {
     std::string LoginName;
     std::string LoginPass;
     std::int16_t AddID = 0;
+    // The RPC secret of the download manager (aria2 --rpc-secret); empty:
+    // none. Only ever set by hand in the file.
+    std::string Aria2Secret;
 };
 
 // The path of Config.ini for a program in `programFolder`: inside it, or in
 // the user's settings folder when the program folder is not writable
 // (platform::SettingsFolder).
 std::string ConfigPath(const std::string& programFolder);
+
+// This file is the only place that knows the keys of Config.ini: every
+// reader and writer goes through the functions below. Each writer returns
+// false when a key could not be stored (the keys before it are stored).
+
+// The list button's two fields.
+bool SaveListFields(const std::string& configPath, const std::string& listUrl,
+                    const std::string& savePath);
+
+// The settings window's five keys, in this order.
+struct SettingsFields {
+    std::string SavePath;
+    std::string GetPage;
+    std::string LoginName;
+    std::string LoginPass;
+    bool AddID = false;
+};
+bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fields);
 
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
 // or unreadable file gives the defaults: SavePath the program folder,

@@ -6,8 +6,11 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdlib>
+#include <optional>
 #include <string_view>
 
+#include "platform/file_lock.h"
 #include "platform/file_replace.h"
 #include "settings/ini_document.h"
 #include "web/charset.h"
@@ -39,13 +42,23 @@ private:
     int fd_;
 };
 
-ReadStatus ReadWholeFile(const std::string& path, std::string& out) {
+// Reads an ordinary file of at most kMaxFileBytes. Anything else (a pipe, a
+// device, a folder, a larger file) is Failed without being opened for
+// reading, so that it can neither block the program nor be replaced.
+// `info` receives the file's status when it exists.
+ReadStatus ReadWholeFile(const std::string& path, std::string& out, struct stat& info) {
     out.clear();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (::stat(path.c_str(), &info) != 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Failed;
+    }
+    if (!S_ISREG(info.st_mode) || static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
+        return ReadStatus::Failed;
+    }
+    // Non-blocking in case the name was swapped for a pipe meanwhile.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
         return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Failed;
     }
-    struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
         return ReadStatus::Failed;
@@ -62,6 +75,26 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out) {
         if (out.size() > kMaxFileBytes) return ReadStatus::Failed;
     }
     return ReadStatus::Ok;
+}
+
+// The file a write must change: the path itself, or for a symbolic link
+// the file it points to, so that the link survives. No value for a link
+// that leads nowhere.
+std::optional<std::string> WriteTarget(const std::string& file) {
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return file;
+    char* real = ::realpath(file.c_str(), nullptr);
+    if (real == nullptr) return std::nullopt;
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+// Every writer of `target` holds this lock from reading to replacing.
+std::string LockPathFor(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return platform::FolderOf(target) + "/." + name + ".lock";
 }
 
 // The file holds the site password in clear text: it is readable by its
@@ -114,7 +147,8 @@ std::string ReadIni(const std::string& section, const std::string& key,
                     const std::string& defaultValue, long length, const std::string& file) {
     const std::size_t limit = length > 0 ? static_cast<std::size_t>(length) : 0;
     std::string bytes;
-    if (ReadWholeFile(file, bytes) != ReadStatus::Ok) return CutUtf8(defaultValue, limit);
+    struct stat info {};
+    if (ReadWholeFile(file, bytes, info) != ReadStatus::Ok) return CutUtf8(defaultValue, limit);
     const IniDocument document(bytes);
     const bool utf8 = document.IsUtf8();
     const auto sectionBytes = ToFileBytes(section, utf8);
@@ -129,10 +163,23 @@ std::string ReadIni(const std::string& section, const std::string& key,
 
 int WriteIni(const std::string& section, const std::string& key, const std::string& value,
              const std::string& file) {
+    const std::optional<std::string> target = WriteTarget(file);
+    if (!target) return 0;
+    struct stat info {};
+    // Not even a lock file goes beside something that is not a settings file
+    // (a link to a device).
+    if (::stat(target->c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return 0;
+    // Another writer (a second window, tunewell-cli) must not read the old
+    // contents while this one replaces them, or one of the keys is lost.
+    const platform::FileLock lock(LockPathFor(*target));
+    if (!lock.Held()) return 0;
     std::string bytes;
     // A file that exists but cannot be read must not be replaced by one that
-    // holds only this key.
-    if (ReadWholeFile(file, bytes) == ReadStatus::Failed) return 0;
+    // holds only this key; nor may a file its owner made read-only (the mode
+    // bits are checked because they do not bind every user).
+    const ReadStatus status = ReadWholeFile(*target, bytes, info);
+    if (status == ReadStatus::Failed) return 0;
+    if (status == ReadStatus::Ok && (info.st_mode & S_IWUSR) == 0) return 0;
     IniDocument document(bytes);
     const bool utf8 = document.IsUtf8();
     const auto sectionBytes = ToFileBytes(section, utf8);
@@ -140,7 +187,7 @@ int WriteIni(const std::string& section, const std::string& key, const std::stri
     const auto valueBytes = ToFileBytes(value, utf8);
     if (!sectionBytes || !keyBytes || !valueBytes) return 0;
     if (!document.Set(*sectionBytes, *keyBytes, *valueBytes)) return 0;
-    return ReplaceFile(file, document.Bytes()) ? 1 : 0;
+    return ReplaceFile(*target, document.Bytes()) ? 1 : 0;
 }
 
 }  // namespace tunewell::settings

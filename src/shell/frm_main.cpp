@@ -14,6 +14,7 @@
 #include "chrome/text_box.h"
 #include "platform/program_folder.h"
 #include "shell/frm_menu.h"
+#include "shell/run_view.h"
 #include "widgets/message_dialog.h"
 #include "settings/ui/settings_window_launcher.h"
 #include "widgets/progress_bar_widget.h"
@@ -41,15 +42,16 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
       services_(std::move(services)),
       programFolder_(services_.programFolder.empty() ? platform::ProgramFolder() : services_.programFolder),
       songs_(new SongListModel(this)),
-      progressPort_(*this),
       ui_{*this, *this, *songs_, *this, *this},
       catalogue_(ui_, config_, catalogueState_),
       m_oFileDownload(std::make_unique<transfer::CFileDownload>()),
       fileTransfer_(*m_oFileDownload) {
     FillServiceDefaults();
-    download::DownloadRun::Services runServices{Transfer(), download::DefaultAgentFactory(),
-                                                services_.isRunning};
-    run_ = std::make_unique<download::DownloadRun>(ui_, progressPort_, *this, config_,
+    CreateControls();
+    ConnectControls();
+    runView_ = std::make_unique<RunView>(*cmdDown, *PB);
+    download::DownloadRun::Services runServices{Transfer(), {}, services_.isRunning};
+    run_ = std::make_unique<download::DownloadRun>(ui_, *this, *runView_, config_,
                                                    std::move(runServices));
     m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t maxProgress,
                                          std::int32_t speed, std::int32_t status,
@@ -57,8 +59,6 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
         m_oFileDownload_OnProgress(progress, maxProgress, speed, status, statusText);
     };
     m_oFileDownload->SetEventPump([this] { ProcessPending(); });
-    CreateControls();
-    ConnectControls();
 }
 
 frmMain::~frmMain() {
@@ -151,8 +151,7 @@ void frmMain::Form_Unload() {
     ending_ = true;
     // Stop the run itself, not only the song under way: the run would
     // otherwise go on with the next song while the program waits to end.
-    SetButtonTag("0");
-    Transfer().AbortDownloading();
+    run_->Stop();
     widgets::RemoveTrayIcon(this, kTrayIconId);
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this) window->hide();
@@ -201,8 +200,8 @@ void frmMain::ucAniGIF1_Click() {
 }
 
 void frmMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
-                                         std::int32_t, std::int32_t, const std::string&) {
-    run_->ShowProgress(lProgress, lMaxProgress);
+                                         std::int32_t lSpeed, std::int32_t, const std::string&) {
+    run_->ShowProgress(lProgress, lMaxProgress, lSpeed);
 }
 
 // ---- Tray and window state ----
@@ -292,18 +291,8 @@ void frmMain::ShowSettingsHideMain() {
     hide();
 }
 
-std::string frmMain::ButtonTag() const { return cmdDown->Tag().toStdString(); }
-
-void frmMain::SetButtonTag(const std::string& tag) { cmdDown->SetTag(Q(tag)); }
-
-void frmMain::SetButtonCaption(const std::string& caption) { cmdDown->SetCaption(Q(caption)); }
-
 bool frmMain::UseDownloadManager() const { return IsXun->isChecked(); }
 
 std::string frmMain::SavePathText() const { return SavePath->Text().toStdString(); }
-
-void frmMain::ProgressPort::SetValue(int percent) { window_.PB->SetValue(percent); }
-
-void frmMain::ProgressPort::SetText(const std::string& text) { window_.PB->SetText(Q(text)); }
 
 }  // namespace tunewell::shell

@@ -15,7 +15,6 @@
 #include "ports/download_controls.h"
 #include "ports/event_pump.h"
 #include "ports/message_box.h"
-#include "ports/progress_bar.h"
 #include "ports/status_line.h"
 #include "ports/ui_ports.h"
 #include "ports/window_switcher.h"
@@ -39,6 +38,7 @@ class ucAniGIF;
 namespace tunewell::shell {
 
 class frmMenu;
+class RunView;
 class SongListModel;
 class SongListView;
 
@@ -133,10 +133,7 @@ public:
     void ProcessPending() override;
     // ports::WindowSwitcher.
     void ShowSettingsHideMain() override;
-    // ports::DownloadControls (cmdDown's Tag and Caption, IsXun, SavePath).
-    std::string ButtonTag() const override;
-    void SetButtonTag(const std::string& tag) override;
-    void SetButtonCaption(const std::string& caption) override;
+    // ports::DownloadControls (IsXun, SavePath).
     bool UseDownloadManager() const override;
     std::string SavePathText() const override;
 
@@ -178,17 +175,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // The progress bar port over PB.
-    class ProgressPort : public ports::ProgressBar {
-    public:
-        explicit ProgressPort(frmMain& window) : window_(window) {}
-        void SetValue(int percent) override;
-        void SetText(const std::string& text) override;
-
-    private:
-        frmMain& window_;
-    };
-
     void FillServiceDefaults();
     void CreateControls();
     void ConnectControls();
@@ -203,11 +189,11 @@ private:
     update::UpdateGlobals updateGlobals_;
     std::unique_ptr<update::ClsHNSN> hnsn_;  // the disk identity, for the window's life
     SongListModel* songs_;
-    ProgressPort progressPort_;
     ports::UiPorts ui_;
     catalogue::SongCatalogue catalogue_;
     std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
     download::FileDownloadTransfer fileTransfer_;
+    std::unique_ptr<RunView> runView_;  // shows the run on cmdDown and PB
     std::unique_ptr<download::DownloadRun> run_;
     frmMenu* menus_ = nullptr;
     bool stayHidden_ = false;

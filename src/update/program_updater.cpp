@@ -1,5 +1,7 @@
 #include "update/program_updater.h"
 
+#include "transfer/progress_text.h"
+
 #include "fs/cls_fso.h"
 #include "update/update_script.h"
 #include "hosts/site_hosts.h"
@@ -35,9 +37,9 @@ bool ProgramUpdater::RunUpdate(const std::string& saveName) {
 
 void ProgramUpdater::ShowProgress(long long bytes, long long total, int speed) {
     if (bytes == 0 || total == 0) return;
-    const long long percent = bytes * 100 / total;
-    window_.bar.SetValue(static_cast<int>(percent > 100 ? 100 : percent));
-    window_.bar.SetText("已下载" + std::to_string(percent) + "% " + std::to_string(speed) + "KB/S");
+    const long long percent = transfer::ProgressPercent(bytes, total);
+    window_.bar.SetValue(transfer::BarValue(percent));
+    window_.bar.SetText(transfer::ProgressText(percent) + " " + std::to_string(speed) + "KB/S");
 }
 
 }  // namespace tunewell::update

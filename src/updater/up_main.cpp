@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "transfer/progress_text.h"
 #include "updater/del_tunewell.h"
 #include "hosts/site_hosts.h"
 
@@ -76,9 +77,9 @@ void upMain::cmdStart_Click() {
 }
 
 void upMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress) {
-    const int percent = lMaxProgress != 0 ? static_cast<int>(lProgress * 100 / lMaxProgress) : 0;
-    pb_->setValue(std::clamp(percent, 0, 100));
-    lblProgress_->setText(QStringLiteral("已下载%1%").arg(percent));
+    const long long percent = transfer::ProgressPercent(lProgress, lMaxProgress);
+    pb_->setValue(transfer::BarValue(percent));
+    lblProgress_->setText(QString::fromStdString(transfer::ProgressText(percent)));
 }
 
 }  // namespace tunewell::updater

@@ -7,7 +7,9 @@
 #include <random>
 #include <vector>
 
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include "web/charset.h"
 
@@ -69,10 +71,30 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return out;
 }
 
+std::string RemoveControlCharacters(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) continue;
+        // U+0080 to U+009F are C2 80 to C2 9F in UTF-8.
+        if (byte == 0xC2 && i + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0x9F) {
+                ++i;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
 std::string CleanFileName(std::string& text) {
     static const char* const kRemoved[] = {"/", "\\", "?", ";", ":", "\"", "|", "<", ">", "'", "~",
                                            "!", "@", "#", "$", "%", "^", "&", "*", "+", ",", "."};
-    std::string result = text;
+    // Control characters would reach terminals and file names.
+    std::string result = RemoveControlCharacters(text);
     for (const char* mark : kRemoved) result = ReplaceAll(std::move(result), mark, "");
     result = ReplaceAll(std::move(result), "    ", " ");
     result = ReplaceAll(std::move(result), "   ", " ");
@@ -109,13 +131,66 @@ std::size_t CharacterCount(const std::string& text) {
     return count;
 }
 
-std::string NormalizePage(std::string& text) {
-    std::string result = LowerAscii(text);
-    result = ReplaceAll(std::move(result), "\r\n", "");
-    result = ReplaceAll(std::move(result), "\n", "");
-    result = ReplaceAll(std::move(result), "\r", "");
-    text = result;
-    return result;
+namespace {
+
+// Lower-cases every letter in place (ICU's simple case mapping, one code
+// point for another), dropping CR and LF when asked; one pass, no copy.
+// Bytes that are not UTF-8 stay as they are.
+void LowerCaseInPlace(std::string& text, bool dropLineBreaks) {
+    std::size_t write = 0;
+    std::size_t read = 0;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    while (read < text.size()) {
+        const auto byte = bytes[read];
+        if (byte < 0x80) {  // ASCII, the bulk of a page
+            if (dropLineBreaks && (byte == '\r' || byte == '\n')) {
+                ++read;
+                continue;
+            }
+            text[write++] = (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : static_cast<char>(byte);
+            ++read;
+            continue;
+        }
+        auto next = static_cast<std::int32_t>(read);
+        UChar32 c = 0;
+        U8_NEXT(bytes, next, length, c);
+        std::uint8_t lowered[U8_MAX_LENGTH];
+        std::int32_t size = 0;
+        if (c >= 0) {
+            bool error = false;
+            U8_APPEND(lowered, size, U8_MAX_LENGTH, u_tolower(c), error);
+            if (error) size = 0;
+        }
+        if (size == 0) {  // not UTF-8: the bytes stay as they are
+            for (auto i = static_cast<std::int32_t>(read); i < next; ++i) text[write++] = text[i];
+        } else if (write + static_cast<std::size_t>(size) <= static_cast<std::size_t>(next)) {
+            for (std::int32_t i = 0; i < size; ++i) text[write++] = static_cast<char>(lowered[i]);
+        } else {
+            // The lower-case letter is longer than the capital and there is
+            // no room left: the rest goes through a copy (rare letters only).
+            std::string rest(reinterpret_cast<const char*>(lowered), static_cast<std::size_t>(size));
+            rest.append(text, static_cast<std::size_t>(next));
+            LowerCaseInPlace(rest, dropLineBreaks);
+            text.resize(write);
+            text += rest;
+            return;
+        }
+        read = static_cast<std::size_t>(next);
+    }
+    text.resize(write);
+}
+
+}  // namespace
+
+std::string LowerCaseLetters(std::string text) {
+    LowerCaseInPlace(text, false);
+    return text;
+}
+
+const std::string& NormalizePage(std::string& text) {
+    LowerCaseInPlace(text, true);
+    return text;
 }
 
 std::string UrlEncode(const std::string& text) {

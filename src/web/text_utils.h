@@ -13,13 +13,23 @@ namespace tunewell::web {
 // from the clock on every call, so two calls in one tick give the same value.
 long RandomInRange(long lower, long upper);
 
-// Removes characters that may not or should not stand in a file name and
-// shortens runs of blanks, one fixed pass of replacements. Writes the result
-// back into `text` and returns it.
+// Removes characters that may not or should not stand in a file name
+// (control characters first: C0, DEL and C1) and shortens runs of blanks,
+// one fixed pass of replacements. Writes the result back into `text` and
+// returns it.
 std::string CleanFileName(std::string& text);
 
-// Lower-cases ASCII letters and removes CR LF, LF and CR. Writes back too.
-std::string NormalizePage(std::string& text);
+// The text without control characters: C0 (below U+0020), DEL and C1
+// (U+0080 to U+009F). For names that are shown, printed or saved.
+std::string RemoveControlCharacters(std::string_view text);
+
+// Lower-cases every letter (Latin, Greek, Cyrillic, full-width ...) and
+// removes every CR and LF, in place and in one pass: a page is not copied.
+// Returns `text`.
+const std::string& NormalizePage(std::string& text);
+
+// Every letter lower-cased (ICU simple case mapping); other bytes kept.
+std::string LowerCaseLetters(std::string text);
 
 // Text to number: 0 for empty or non-numeric text. Accepts blanks around the
 // number, a sign, a decimal point, thousands separators and an exponent.

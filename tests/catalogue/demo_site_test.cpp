@@ -17,8 +17,8 @@
 
 #include "net/http_request.h"
 #include "support/demo_site_fixture.h"
-#include "web/charset.h"
 #include "support/site_urls.h"
+#include "web/charset.h"
 
 namespace tunewell::testing {
 namespace {
@@ -32,11 +32,13 @@ struct Reply {
 
 // A plain request with no redirects, no shared cookies and no body cap;
 // the proxy comes from http_proxy.
-Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {}) {
+Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {},
+            const std::string& referer = {}) {
     net::HttpRequest request;
     request.url = url;
     if (!post.empty()) request.postBody = post;
     if (!cookie.empty()) request.headers.push_back("Cookie: " + cookie);
+    if (!referer.empty()) request.headers.push_back("Referer: " + referer);
     request.policy.sharedCookies = false;
     request.policy.followRedirects = false;
     request.policy.total = std::chrono::seconds(30);
@@ -177,14 +179,25 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
     ASSERT_FALSE(mpc.empty());
     const std::string target = MusicUrl("/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav");
     const std::string tail = "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
+    const std::string referer = MusicUrl("/index.php");
+    const std::string good = "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail;
 
-    const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail);
+    // Only what the site's own form sends: its exact target and referer.
+    const std::string otherTarget = MusicUrl("/info_oper.php?tag=signin&pageref=%2F");
+    for (const Reply& refused : {Fetch(target, good), Fetch(target, good, {}, MusicUrl("/signin.php")),
+                                 Fetch(otherTarget, good, {}, referer)}) {
+        EXPECT_NE(web::FromGbk(refused.body).find("<span class='red'>请求无效"), std::string::npos);
+        EXPECT_EQ(refused.headers.find("Set-Cookie"), std::string::npos);
+    }
+    Site().ClearRequests();
+
+    const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail, {}, referer);
     EXPECT_NE(web::FromGbk(wrong.body).find("<span class='red'>用户名或密码错误</span><br />"), std::string::npos);
-    const Reply forged = Fetch(target, "name=demo&pwd=demo&passcode=x&mpc=" + mpc + "&B12=Login");
+    const Reply forged = Fetch(target, "name=demo&pwd=demo&passcode=x&mpc=" + mpc + "&B12=Login", {}, referer);
     EXPECT_NE(forged.body.find("<span class='red'>"), std::string::npos);
 
     // 张三 in GBK, and a password with & and + escaped.
-    const Reply right = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
+    const Reply right = Fetch(target, good, {}, referer);
     EXPECT_EQ(right.body.find("<span class='red'>"), std::string::npos);
     const std::string session = Between(right.headers, "Set-Cookie: ", ";");
     ASSERT_FALSE(session.empty());
@@ -198,8 +211,8 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
 
     const auto posts = Site().RequestsFor(hosts::kMusicHost);
     ASSERT_FALSE(posts.empty());
-    EXPECT_EQ(posts[3].method, "POST");
-    EXPECT_EQ(posts[3].body, "name=%D5%C5%C8%FD&pwd=a%26b%2Bc" + tail);
+    EXPECT_EQ(posts[2].method, "POST");
+    EXPECT_EQ(posts[2].body, good);
 }
 
 TEST_F(DemoSiteServer, FileHostWantsTheKeyItsLinkPageSets) {

@@ -9,6 +9,7 @@
 #include "settings/ini_file.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
+#include "support/site_urls.h"
 #include "web/http_client.h"
 #include "web/text_utils.h"
 #include "support/site_urls.h"
@@ -98,13 +99,21 @@ TEST_F(FetchSongList, SignInWithConfiguredLoginThenPagesByCurpage) {
     ASSERT_EQ(ui_.songs.RowCount(), 12);
     EXPECT_EQ(ui_.songs.Tag(1), 6001);
 
-    std::string body;
+    std::string body, referer;
     std::vector<std::string> targets;
     for (const auto& request : Site().Requests()) {
-        targets.push_back(request.target);
-        if (request.method == "POST") body = request.body;
+        targets.push_back(request.method + " " + request.target);
+        if (request.method == "POST") body = request.body, referer = request.Header("Referer");
     }
-    EXPECT_EQ(targets.back(), "/home.php?tag=fav&curpage=2");
+    // The list, the form, the post to the form's exact target, the list
+    // again as the signed-in user, then its next page.
+    EXPECT_EQ(targets, (std::vector<std::string>{"GET /home.php?tag=fav", "GET /signin.php",
+                                                 "POST /info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav",
+                                                 "GET /home.php?tag=fav", "GET /home.php?tag=fav&curpage=2"}));
+    EXPECT_EQ(referer, testing::MusicUrl("/index.php"));
+    EXPECT_EQ(ui_.status.texts,
+              (std::vector<std::string>{"正在获取歌曲列表......", "获取歌曲列表成功,请单击选择您想下载的歌曲",
+                                        "正在为您登陆Tunewell", "登陆Tunewell成功", "正在获取分页歌曲列表......"}));
     // GBK percent-encoding, "&" and "+" encoded, fields in their order.
     EXPECT_EQ(body.substr(0, 39), "name=%D5%C5%C8%FD&pwd=a%26b%2Bc&passcod");
     EXPECT_NE(body.find("&mpc="), std::string::npos);

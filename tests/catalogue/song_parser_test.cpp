@@ -58,6 +58,11 @@ TEST(SongParser, RuleWJoinsExtraAndDropsDatesAndNumbers) {
               (Rows{{123, "song a-singer b"}, {124, "song c"}, {125, "d"}, {126, "e"}}));
 }
 
+TEST(SongParser, NamesLoseControlCharactersUnderEveryRule) {
+    EXPECT_EQ(Songs("wl(\"7\",\"1\",\"a\x1B[2J\",\"b\tc\xC2\x9B\");", "wl("), (Rows{{1, "a[2J-bc"}}));
+    EXPECT_EQ(Songs("<tr>><input type=checkbox<a href='/song/2/'>t\x07\x7Fx</a>", "<tr>"), (Rows{{2, "tx"}}));
+}
+
 TEST(SongParser, RuleSReadsIdTitlePerformer) {
     const std::string body =
         "<ul id=songs><li>wrtsongline(\"5\",\"t/i?t\",\"周杰伦\",\"\");wrtsongline(\"6\",\"x\",\"\",\"\")</ul>";

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "download/aria2_agent.h"
+#include "download/file_host.h"
+#include "support/site_urls.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "transfer/file_download.h"
@@ -22,21 +24,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class FakeControls : public ports::DownloadControls, public ports::ProgressBar {
-public:
-    std::string ButtonTag() const override { return tag; }
-    void SetButtonTag(const std::string& value) override { tag = value; }
-    void SetButtonCaption(const std::string& value) override { caption = value; }
-    bool UseDownloadManager() const override { return manager; }
-    std::string SavePathText() const override { return folder; }
-    void SetValue(int percent) override { value = percent; }
-    void SetText(const std::string& text) override { texts.push_back(text); }
-
-    std::string tag = "0", caption = "开始下载", folder;
-    bool manager = false;
-    int value = 0;
-    std::vector<std::string> texts;
-};
+using FakeControls = testing::RecordingRun;
 
 std::string ReadAll(const stdfs::path& path) {
     std::stringstream text;
@@ -55,7 +43,7 @@ protected:
         fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
         fileDownload_.OnProgress = [this](std::int64_t bytes, std::int64_t total, std::int32_t,
                                           std::int32_t, const std::string&) {
-            run_.ShowProgress(bytes, total);
+            run_.ShowProgress(bytes, total, 0);
         };
         net::CookieStore::Instance().Clear();
     }
@@ -99,9 +87,10 @@ TEST_F(DownloadRunTest, SavesUnderBuiltNamesAndRemovesFinishedRows) {
     EXPECT_EQ(ui_.songs.RowCount(), 0);  // the duplicate id went with its song
     EXPECT_EQ(run_.Succeeded(), 6);
     EXPECT_EQ(ui_.status.Text(), "下载空闲中......");
-    EXPECT_EQ(controls_.texts.back(), "下载进度0%");
-    EXPECT_EQ(controls_.tag, "0");
-    EXPECT_EQ(controls_.caption, "开始下载");
+    EXPECT_EQ(controls_.events.front(), "started");
+    EXPECT_EQ(controls_.events.back(), "ended");
+    EXPECT_EQ(controls_.Count("saved"), 6);
+    EXPECT_EQ(run_.CurrentState(), DownloadRun::State::Idle);
     const auto& requests = Site().RequestsFor(std::string("www.") + hosts::kMusicHost);
     ASSERT_EQ(requests.size(), 1u);  // one play-page request for all songs
     EXPECT_EQ(requests[0].target, "/play.php?song_id=1001,1002,1003,1005,1008,1010");
@@ -114,7 +103,7 @@ TEST_F(DownloadRunTest, FailedSongKeepsItsRowAndAnOlderFileIsUntouched) {
     EXPECT_EQ(ReadAll(folder_ / "找不到的歌 - 佚名.mp3"), "older");
     ASSERT_EQ(ui_.songs.RowCount(), 1);
     EXPECT_EQ(ui_.songs.Tag(1), 1009);
-    EXPECT_NE(std::find(controls_.texts.begin(), controls_.texts.end(), "下载失败"), controls_.texts.end());
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "failed 1", "saved 2", "ended"}));
     EXPECT_EQ(run_.Failed(), 1);
     EXPECT_EQ(Files().size(), 2u);  // no temporary left behind
 }
@@ -125,7 +114,7 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     // Click the button again once the third (slow) song is under way.
     bool clicked = false;
     ui_.pump.onPump = [&](int) {
-        if (!clicked && controls_.value >= 5 && ui_.status.Text().find("慢慢地走") != std::string::npos) {
+        if (!clicked && controls_.percent >= 5 && ui_.status.Text().find("慢慢地走") != std::string::npos) {
             clicked = true;
             run_.cmdDown_Click();
         }
@@ -135,7 +124,9 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     EXPECT_EQ(ui_.songs.RowCount(), 3);
     EXPECT_EQ(ui_.songs.Tag(1), 1007);  // the paused song keeps its row
     EXPECT_EQ(Files().size(), 2u);      // no fourth song started
-    EXPECT_EQ(controls_.tag, "0");
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "saved 2", "paused",
+                                                          "failed 3", "ended"}));
+    controls_.events.clear();
 
     ui_.pump.onPump = nullptr;
     Options().slowChunkDelayMs = 0;
@@ -185,40 +176,98 @@ TEST_F(DownloadRunTest, FailedHandOffShowsFailureAndTheRunGoesOn) {
     AddRows({{1001, "a"}, {1003, "b"}});
     managerRun.cmdDown_Click();
     EXPECT_EQ(asked, std::vector<std::string>{"aria2c"});
-    EXPECT_EQ(std::count(controls_.texts.begin(), controls_.texts.end(), "下载失败"), 2);
+    EXPECT_EQ(controls_.Count("failed"), 2);
     EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
     EXPECT_TRUE(Files().empty());
 }
 
-// A real aria2c on loopback receives the tasks and fetches the files
-// through the demo site.
-TEST_F(DownloadRunTest, RealAria2ReceivesTheTasks) {
-    if (std::system("command -v aria2c >/dev/null 2>&1") != 0) GTEST_SKIP() << "aria2c not installed";
-    const int port = 16800 + ::getpid() % 1000;
-    const std::string command = "aria2c --enable-rpc --rpc-listen-port=" + std::to_string(port) +
-                                " --rpc-listen-all=false --no-conf --quiet --stop-with-process=" +
-                                std::to_string(::getpid()) + " --all-proxy=" + Site().ProxyUrl() +
-                                " --dir=" + folder_.string() + " >/dev/null 2>&1 &";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + "/jsonrpc";
+// The status line through a run, word for word.
+TEST_F(DownloadRunTest, StatusTextsOfARunAndOfAFailedPlayPage) {
+    AddRows({{1001, "a"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(ui_.status.texts, (std::vector<std::string>{"正在准备下载......", "正在分析歌曲地址......",
+                                                          "准备下载山间小路 - 林小溪.mp3...",
+                                                          "开始下载山间小路 - 林小溪.mp3...", "下载空闲中......"}));
+    ui_.status.texts.clear();
+    AddRows({{1003, "b"}});
+    Options().playStatus = 500;
+    run_.cmdDown_Click();
+    EXPECT_EQ(ui_.status.texts, (std::vector<std::string>{"正在准备下载......", "正在分析歌曲地址......",
+                                                          "分析歌曲地址出错,建议您不要一次获取太多歌曲......",
+                                                          "下载空闲中......"}));
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "ended", "started", "ended"}));
+}
 
-    controls_.manager = true;
-    DownloadRun managerRun(ui_.ports, controls_, controls_, config_,
-                           DownloadRun::Services{transfer_, [&] { return std::make_unique<Aria2Agent>(endpoint); },
-                                                 [](const std::string&) { return true; }});
-    AddRows({{1001, "a"}, {1010, "b"}});
-    bool accepted = false;
-    for (int attempt = 0; attempt < 50 && !accepted; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        accepted = Aria2Agent(endpoint).CommitTasks2(1);  // empty queue: probes the endpoint
-        if (accepted) managerRun.cmdDown_Click();
-    }
-    ASSERT_TRUE(accepted);
-    EXPECT_EQ(managerRun.Succeeded(), 2);
-    for (int wait = 0; wait < 100 && Files().size() < 2; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::system(("pkill -f 'rpc-listen-port=" + std::to_string(port) + "'").c_str());
-    EXPECT_EQ(ReadAll(folder_ / "山间小路 - 林小溪.mp3"), demo::AudioContent(1001));
-    EXPECT_EQ(ReadAll(folder_ / "大写扩展名 - 吴天.mp3?x=1"), demo::AudioContent(1010));
+// A pause click while the play page is fetched aborts nothing: the first
+// entry is prepared and the run ends before starting it.
+TEST_F(DownloadRunTest, PauseDuringThePlayPageFetchStartsNoSong) {
+    AddRows({{1001, "a"}, {1003, "b"}});
+    ui_.pump.onPump = [&](int) {
+        if (ui_.status.Text() == "正在分析歌曲地址......" && run_.CurrentState() == DownloadRun::State::Running) {
+            run_.cmdDown_Click();
+        }
+    };
+    run_.cmdDown_Click();
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "paused", "ended"}));
+    EXPECT_EQ(ui_.status.texts[ui_.status.texts.size() - 2], "开始下载山间小路 - 林小溪.mp3...");
+    EXPECT_TRUE(Files().empty());
+    EXPECT_EQ(ui_.songs.RowCount(), 2);
+    EXPECT_TRUE(Site().RequestsFor(hosts::kMusicHost).empty());  // no audio was asked for
+}
+
+// The download-manager tick is read for every song: ticked during the run,
+// the later songs are handed off without a process check.
+TEST_F(DownloadRunTest, TickingTheManagerDuringARunHandsOffTheLaterSongs) {
+    struct Recorder : ThunderAgent {
+        explicit Recorder(std::vector<std::string>& seen) : seen_(seen) {}
+        bool AddTask(const std::string& address, const std::string& fileName, const std::string&,
+                     const std::string&, const std::string&, std::int16_t, std::int16_t, std::int16_t) override {
+            seen_.push_back(fileName + " <- " + address);
+            return true;
+        }
+        bool CommitTasks2(std::int16_t) override { return true; }
+        std::vector<std::string>& seen_;
+    };
+    std::vector<std::string> handed, asked;
+    DownloadRun run(ui_.ports, controls_, controls_, config_,
+                    DownloadRun::Services{transfer_, [&] { return std::make_unique<Recorder>(handed); },
+                                          [&](const std::string& name) { asked.push_back(name); return true; }});
+    AddRows({{1001, "a"}, {1003, "b"}});
+    fileDownload_.OnProgress = nullptr;
+    ui_.pump.onPump = [&](int) {
+        if (controls_.Count("saved") == 1) controls_.manager = true;
+    };
+    run.cmdDown_Click();
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "handed 2", "ended"}));
+    EXPECT_TRUE(asked.empty());
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].find("b.mp3 <- http"), 0u);
+    EXPECT_EQ(Files(), std::vector<std::string>{"山间小路 - 林小溪.mp3"});
+}
+
+// A save folder that names an existing file passes the folder test; the
+// transfers then fail and leave the file alone.
+TEST_F(DownloadRunTest, SaveFolderThatIsAFileFailsEverySong) {
+    const std::string file = (folder_ / "plain").string();
+    std::ofstream(file) << "keep";
+    controls_.folder = file;
+    AddRows({{1001, "a"}, {1003, "b"}});
+    run_.cmdDown_Click();
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "failed 1", "failed 2", "ended"}));
+    EXPECT_EQ(ReadAll(file), "keep");
+    EXPECT_EQ(ui_.songs.RowCount(), 2);
+}
+
+TEST_F(DownloadRunTest, FileHostPreparationTakesTheFileIdFromTheAddress) {
+    PrepareFileHostDownload(ui_.pump, testing::FileHostUrl("/zh-cn/files/123/"));
+    const auto requests = Site().Requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests[0].target, "/zh-cn/files/123/");
+    EXPECT_EQ(requests[0].host, std::string("www.") + hosts::kFileHostDomain);
+    const std::string cookies = net::CookieStore::Instance().Dump();
+    EXPECT_NE(cookies.find("/zh-cn/download/123/\t"), std::string::npos) << cookies;
+    EXPECT_NE(cookies.find("ROXCDNKEY"), std::string::npos) << cookies;
 }
 
 }  // namespace

@@ -14,6 +14,10 @@ TEST(FileNaming, ExtensionFollowsTheLastDotOfTheAddress) {
         // the only dot is in the host: the literal rule would give a folder
         {"http://cdn.site.example/stream?id=9", ".mp3"},
         {"http://cdn.site.example\\stream", ".mp3"},
+        {"http://a.example/b.ΩGG", ".ωgg"},                     // every letter lower-cased
+        {"http://a.example/b.mp\x1B[2J3", ".mp[2j3"},           // no control characters
+        {"http://a.example/b.0123456789abcdef", ".0123456789abcdef"},  // 16 bytes
+        {"http://a.example/b.0123456789abcdefg", ".mp3"},              // 17 bytes
     };
     for (const auto& [address, extension] : cases) EXPECT_EQ(ExtensionFor(address), extension) << address;
 }
@@ -28,6 +32,7 @@ TEST(FileNaming, NameIsCleanedDotlessAndNumbered) {
     EXPECT_EQ(BuildFileName("../../etc/passwd", "http://x/a/..%2f.mp3", false, 1).find('/'),
               std::string::npos);
     EXPECT_NE(BuildFileName("", "http://x/a.", false, 1), ".");
+    EXPECT_EQ(BuildFileName("歌\x1B]0;x\x07名\xC2\x85", "http://x/a.mp3", false, 1), "歌]0x名.mp3");
 }
 
 TEST(FileNaming, OverlongNamesAreCutAtACharacterBoundaryToFit) {

@@ -1,13 +1,33 @@
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
 
 #include "download/aria2_agent.h"
+#include "download/cookie_header.h"
+#include "download/download_run.h"
+#include "download/file_download_transfer.h"
+#include "net/cookie_store.h"
 #include "platform/process_list.h"
 #include "download/thunder_hand_off.h"
+#include "support/demo_site_fixture.h"
+#include "support/fake_ui.h"
 #include "support/site_urls.h"
+#include "support/temp_folder.h"
+#include "transfer/file_download.h"
+#include "web/number.h"
 
 namespace tunewell::download {
 namespace {
@@ -63,10 +83,183 @@ TEST(Aria2Agent, RequestIsBuiltAsJsonWithDirOutAndReferer) {
     EXPECT_NO_THROW(nlohmann::json::parse(Aria2Agent::BuildAddUriRequest("i", "\xff", "\xfe", "d", "")));
 }
 
+TEST(Aria2Agent, CookieAndSecretGoWithTheTaskAndErrorRepliesAreRefusals) {
+    const auto json = nlohmann::json::parse(
+        Aria2Agent::BuildAddUriRequest("i", "http://x/a.mp3", "a.mp3", "/d", "", "ROXCDNKEY=k1", "s3"));
+    EXPECT_EQ(json["params"][0], "token:s3");
+    EXPECT_EQ(json["params"][1][0], "http://x/a.mp3");
+    EXPECT_EQ(json["params"][2]["header"], nlohmann::json::array({"Cookie: ROXCDNKEY=k1"}));
+    EXPECT_FALSE(json["params"][2].contains("referer"));
+    EXPECT_TRUE(Aria2Agent::IsAccepted(R"({"id":"i","jsonrpc":"2.0","result":"2089b05ecca3d829"})"));
+    EXPECT_FALSE(Aria2Agent::IsAccepted(R"({"id":"i","jsonrpc":"2.0","error":{"code":1,"message":"Unauthorized"}})"));
+    EXPECT_FALSE(Aria2Agent::IsAccepted("[1]"));
+    EXPECT_FALSE(Aria2Agent::IsAccepted("not json"));
+}
+
+TEST(HandOff, OnlyHttpAddressesAreHandedOff) {
+    for (const char* address : {"http://a/b.mp3", "HTTPS://a/b.mp3", "https://a"}) {
+        EXPECT_TRUE(IsHandOffAddress(address)) << address;
+    }
+    for (const char* address : {"ftp://a/b.mp3", "file:///etc/passwd", "", "$False$", "a/http://b", "httpx://a"}) {
+        EXPECT_FALSE(IsHandOffAddress(address)) << address;
+    }
+}
+
+TEST(CookieHeader, OnlyCookiesThatARequestWouldCarry) {
+    const std::string domain = hosts::kFileHostDomain;
+    const std::string lines =
+        "." + domain + "\tTRUE\t/zh-cn/download/123/\tFALSE\t0\tROXCDNKEY\tk1\n" +
+        domain + "\tFALSE\t/\tFALSE\t0\tHOSTONLY\th\n" +
+        "#HttpOnly_" + domain + "\tFALSE\t/\tTRUE\t0\tSECURE\ts\n" +
+        domain + "\tFALSE\t/\tFALSE\t100\tOLD\to\n" +
+        hosts::kMusicHost + "\tTRUE\t/\tFALSE\t0\tOTHER\tx\n";
+    const std::time_t now = 1000;
+    struct Case {
+        std::string url, header;
+    } cases[] = {
+        {testing::FileHostUrl("/zh-cn/download/123/a.mp3", "s1."), "ROXCDNKEY=k1"},
+        {testing::FileHostUrl("/zh-cn/download/123/", ""), "ROXCDNKEY=k1; HOSTONLY=h"},
+        {"https://" + domain + ":443/zh-cn/download/1234/a.mp3", "HOSTONLY=h; SECURE=s"},
+        {testing::FileHostUrl("/zh-cn/download/123/a.mp3", "evil"), ""},  // not a subdomain
+        {testing::FileHostUrl("/zh-cn/download/12/a.mp3", "s1."), ""},    // another path
+        {"not an address", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CookieHeaderFor(c.url, lines, now), c.header) << c.url;
+}
+
 TEST(Aria2Agent, UnreachableEndpointReportsFailure) {
     const AgentFactory factory = [] { return std::make_unique<Aria2Agent>("http://127.0.0.1:1/jsonrpc"); };
     EXPECT_FALSE(AddThunderTask(factory, "http://x/a.mp3", "a.mp3", "/tmp", "", "", 1, 0, -1));
     EXPECT_FALSE(AddThunderTask(nullptr, "http://x/a.mp3", "a.mp3", "/tmp", "", "", 1, 0, -1));
+}
+
+// A real aria2c on a free loopback port, fetching through the demo site;
+// started and ended by its process id.
+class Aria2Process {
+public:
+    Aria2Process(const std::string& proxy, const std::string& folder, const std::string& secret) {
+        port_ = FreePort();
+        std::vector<std::string> args = {"aria2c", "--enable-rpc", "--rpc-listen-all=false", "--no-conf",
+                                         "--quiet", "--rpc-listen-port=" + std::to_string(port_),
+                                         "--all-proxy=" + proxy, "--dir=" + folder,
+                                         "--stop-with-process=" + std::to_string(::getpid())};
+        if (!secret.empty()) args.push_back("--rpc-secret=" + secret);
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (::posix_spawnp(&pid_, "aria2c", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Aria2Process() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    // Waits until the RPC port takes connections; false when aria2 ended.
+    bool WaitUntilListening() const {
+        for (int attempt = 0; attempt < 300 && pid_ > 0; ++attempt) {
+            if (::waitpid(pid_, nullptr, WNOHANG) != 0) return false;
+            if (Accepts()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    std::string Endpoint() const { return "http://127.0.0.1:" + std::to_string(port_) + "/jsonrpc"; }
+
+private:
+    static int FreePort() {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        ::close(fd);
+        return ntohs(address.sin_port);
+    }
+    bool Accepts() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port_));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return connected;
+    }
+
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// Whole runs handed to a real aria2c: a plain song and a file-host song
+// (whose key cookie must travel with the task) arrive; a secret that does
+// not match aria2's fails every song with the failure caption.
+class RealAria2Test : public testing::DemoSiteTest {
+protected:
+    void SetUp() override {
+        if (std::system("command -v aria2c >/dev/null 2>&1") != 0) GTEST_SKIP() << "aria2c not installed";
+        DemoSiteTest::SetUp();
+        net::CookieStore::Instance().Clear();
+        controls_.folder = folder_.path();
+        controls_.manager = true;
+        for (const int id : {demo::kSongPlain, demo::kSongFileHost}) {
+            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, std::to_string(id), "row");
+            ui_.songs.SetChecked(ui_.songs.RowCount(), true);
+        }
+    }
+    // Runs once against aria2 started with `aria2Secret`, the settings
+    // holding `configured`.
+    void Run(const std::string& aria2Secret, const std::string& configured) {
+        Aria2Process aria2(Site().ProxyUrl(), folder_.path(), aria2Secret);
+        ASSERT_TRUE(aria2.WaitUntilListening());
+        config_.Aria2Secret = configured;
+        DownloadRun::Services services{transfer_, {}, [](const std::string&) { return true; }, aria2.Endpoint()};
+        DownloadRun run(ui_.ports, controls_, controls_, config_, std::move(services));
+        run.cmdDown_Click();
+        // aria2 works on after accepting: wait for what it was given.
+        const std::string plain = folder_.File("山间小路 - 林小溪.mp3");
+        const std::string hosted = folder_.File("蓝色天空 - 王一帆.mp3");
+        for (int wait = 0; wait < 500 && controls_.Count("handed") == 2 &&
+                           (ReadAll(plain) != demo::AudioContent(demo::kSongPlain) ||
+                            ReadAll(hosted) != demo::AudioContent(demo::kSongFileHost));
+             ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    testing::TempFolder folder_;
+    testing::FakeUi ui_;
+    testing::RecordingRun controls_;
+    settings::Config config_;
+    transfer::CFileDownload fileDownload_;
+    FileDownloadTransfer transfer_{fileDownload_};
+};
+
+TEST_F(RealAria2Test, SongsWithTheRightSecretArriveFileHostIncluded) {
+    Run("s3cret", "s3cret");
+    EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "handed 1", "handed 2", "ended"}));
+    EXPECT_EQ(ReadAll(folder_.File("山间小路 - 林小溪.mp3")), demo::AudioContent(demo::kSongPlain));
+    EXPECT_EQ(ReadAll(folder_.File("蓝色天空 - 王一帆.mp3")), demo::AudioContent(demo::kSongFileHost));
+    EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
+}
+
+TEST_F(RealAria2Test, AWrongSecretFailsEverySong) {
+    Run("s3cret", "wrong");
+    EXPECT_EQ(controls_.Count("failed"), 2);
+    EXPECT_EQ(controls_.Count("handed"), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder_.File("山间小路 - 林小溪.mp3")));
 }
 
 }  // namespace

@@ -144,11 +144,10 @@ TEST_F(MainWindowTest, QuickLinksFillTheAddressFieldAndNothingElse) {
 TEST_F(MainWindowTest, ClosingAbortsTheTransferStopsTheRunAndEndsOnce) {
     ScriptedTransfer transfer;
     frmMain& window = LoadedWindow(&transfer);
-    window.SetButtonTag("1");  // a run is under way
     window.close();
     window.Form_Unload();  // a second request changes nothing
     EXPECT_EQ(transfer.abortCalls, 1);
-    EXPECT_EQ(window.ButtonTag(), "0");
+    EXPECT_EQ(window.cmdDown->Tag(), QStringLiteral("0"));
     EXPECT_EQ(endCalls, 1);
 }
 

@@ -53,7 +53,7 @@ protected:
 
     QTemporaryDir dir;
     QWidget mainWindow;
-    Config config{"http://list", "/songs", 3, "阿明", "p&ss", 1};
+    Config config{"http://list", "/songs", 3, "阿明", "p&ss", 1, ""};
     std::vector<std::string> messages;
 };
 

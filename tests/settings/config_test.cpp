@@ -46,7 +46,7 @@ TEST_F(LoadConfigTest, MissingFileGivesTheDefaults) {
 TEST_F(LoadConfigTest, ReadsEveryKeyWhateverTheCaseOfItsName) {
     WriteBytes(ConfigPath(folder_.path()),
                "[config]\r\nlisturl=http://music.example/top\r\nsavepath=/songs\r\n"
-               "GETPAGE=7\r\nloginname=me\r\nLoginPass=p w\r\naddid=1\r\n");
+               "GETPAGE=7\r\nloginname=me\r\nLoginPass=p w\r\naddid=1\r\naria2secret=s3\r\n");
     const Config config = Load();
     EXPECT_EQ(config.ListUrl, "http://music.example/top");
     EXPECT_EQ(config.SavePath, "/songs");
@@ -54,6 +54,24 @@ TEST_F(LoadConfigTest, ReadsEveryKeyWhateverTheCaseOfItsName) {
     EXPECT_EQ(config.LoginName, "me");
     EXPECT_EQ(config.LoginPass, "p w");
     EXPECT_EQ(config.AddID, 1);
+    EXPECT_EQ(config.Aria2Secret, "s3");
+}
+
+// What the list button and the settings window save is what the next load
+// reads; a save that cannot be stored says so.
+TEST_F(LoadConfigTest, SavedFieldsLoadBackAndFailedSavesAreReported) {
+    const std::string file = ConfigPath(folder_.path());
+    EXPECT_TRUE(SaveListFields(file, "http://list/1", "/first"));
+    EXPECT_TRUE(SaveSettingsFields(file, {"/songs", "4", "me", "pw", true}));
+    const Config config = Load();
+    EXPECT_EQ(config.ListUrl, "http://list/1");
+    EXPECT_EQ(config.SavePath, "/songs");
+    EXPECT_EQ(config.GetPage, 4);
+    EXPECT_EQ(config.LoginName, "me");
+    EXPECT_EQ(config.LoginPass, "pw");
+    EXPECT_EQ(config.AddID, 1);
+    EXPECT_FALSE(SaveListFields(folder_.File("absent/Config.ini"), "a", "b"));
+    EXPECT_FALSE(SaveSettingsFields(folder_.File("absent/Config.ini"), {}));
 }
 
 struct NumberCase {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -31,7 +32,8 @@ protected:
     std::vector<std::string> Strays() {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
-            if (entry.path().filename() != "Config.ini") names.push_back(entry.path().filename());
+            const std::string name = entry.path().filename();
+            if (name != "Config.ini" && name != ".Config.ini.lock") names.push_back(name);
         }
         return names;
     }
@@ -166,6 +168,82 @@ TEST_F(WriteIniTest, GarbageFileKeepsItsBytesAndGainsTheSection) {
     const std::string after = OnDisk();
     EXPECT_EQ(after.substr(0, garbage.size()), garbage);
     EXPECT_EQ(Read("A"), "1");
+}
+
+// Two processes writing distinct keys at the same time: none is lost.
+TEST_F(WriteIniTest, ConcurrentWritersKeepEveryKey) {
+    constexpr int kKeysEach = 60;
+    std::vector<pid_t> children;
+    for (const char* prefix : {"A", "B"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            for (int i = 0; i < kKeysEach; ++i) failures += Write(prefix + std::to_string(i), "v") == 0;
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (const char* prefix : {"A", "B"}) {
+        for (int i = 0; i < kKeysEach; ++i) EXPECT_EQ(Read(prefix + std::to_string(i)), "v") << prefix << i;
+    }
+    EXPECT_TRUE(Strays().empty());
+}
+
+// What Config.ini may turn out to be besides an ordinary file: each reads
+// as missing or as its contents without blocking, and a write either goes
+// to the right file or fails without changing anything.
+TEST_F(WriteIniTest, SpecialFilesAreReadSafelyAndNeverReplaced) {
+    const std::string before = "[Config]\r\nA=1\r\n";
+    const std::string real = folder_.File("elsewhere/real.ini");
+    std::filesystem::create_directories(folder_.File("elsewhere"));
+
+    // A symbolic link stays a link; the file it leads to gets the key.
+    WriteBytes(real, before);
+    std::filesystem::create_symlink(real, file_);
+    EXPECT_NE(Write("B", "2"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file_));
+    EXPECT_EQ(ReadBytes(real), before + "B=2\r\n");
+    std::filesystem::remove(file_);
+
+    // A link that leads nowhere, a link to a device and a pipe: missing
+    // when read, refused when written.
+    std::filesystem::create_symlink(folder_.File("absent.ini"), file_);
+    EXPECT_EQ(Read("A"), "<none>");
+    EXPECT_EQ(Write("A", "2"), 0);
+    std::filesystem::remove(file_);
+    std::filesystem::create_symlink("/dev/null", file_);
+    EXPECT_EQ(Read("A"), "<none>");
+    EXPECT_EQ(Write("A", "2"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file_));
+    std::filesystem::remove(file_);
+    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+    EXPECT_EQ(Read("A"), "<none>");  // would block forever if it were opened plainly
+    EXPECT_EQ(Write("A", "2"), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(file_));
+    std::filesystem::remove(file_);
+
+    // A file its owner made read-only keeps its bytes and its mode.
+    WriteBytes(file_, before);
+    ASSERT_EQ(::chmod(file_.c_str(), 0444), 0);
+    EXPECT_EQ(Write("A", "2"), 0);
+    EXPECT_EQ(OnDisk(), before);
+    EXPECT_EQ(ModeOf(file_), 0444u);
+    ::chmod(file_.c_str(), 0600);
+
+    // Beyond 16 MiB: read as missing and never overwritten.
+    const std::string huge = before + std::string(16 * 1024 * 1024, '#');
+    WriteBytes(file_, huge);
+    EXPECT_EQ(Read("A"), "<none>");
+    EXPECT_EQ(Write("A", "2"), 0);
+    EXPECT_EQ(std::filesystem::file_size(file_), huge.size());
+    std::filesystem::remove_all(folder_.File("elsewhere"));
+    EXPECT_TRUE(Strays().empty());
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
+#include "ports/download_controls.h"
 #include "ports/memory_song_list.h"
+#include "ports/run_observer.h"
 #include "ports/ui_ports.h"
 
 namespace tunewell::testing {
@@ -50,6 +54,35 @@ struct FakeUi {
     ScriptedPump pump;
     RecordingWindows windows;
     ports::UiPorts ports{status, messages, songs, pump, windows};
+};
+
+// The download run's inputs, and a record of its events written the way
+// tests read them ("started", "saved 3", "failed 2", "handed 1", ...).
+class RecordingRun : public ports::DownloadControls, public ports::RunObserver {
+public:
+    bool UseDownloadManager() const override { return manager; }
+    std::string SavePathText() const override { return folder; }
+    void RunStarted() override { events.push_back("started"); }
+    void RunPaused() override { events.push_back("paused"); }
+    void RunEnded() override { events.push_back("ended"); }
+    void SongProgress(long long bytes, long long total, int) override {
+        if (total > 0) percent = static_cast<int>(bytes * 100 / total);
+    }
+    void SongEnded(int position, const std::string&, SongOutcome outcome) override {
+        const char* word = outcome == SongOutcome::Saved    ? "saved "
+                           : outcome == SongOutcome::Failed ? "failed "
+                                                            : "handed ";
+        events.push_back(word + std::to_string(position));
+    }
+    long Count(const std::string& prefix) const {
+        return std::count_if(events.begin(), events.end(),
+                             [&](const std::string& event) { return event.starts_with(prefix); });
+    }
+
+    std::string folder;
+    bool manager = false;
+    int percent = 0;
+    std::vector<std::string> events;
 };
 
 }  // namespace tunewell::testing

@@ -32,6 +32,10 @@ TEST(CleanFileName, RemovesForbiddenMarksAndShortensBlanks) {
         {"name\xE2\x80\xA6 x", "name\xE2\x80\xA6 x"},
         {" edge ", " edge "},
         {"歌曲 - 歌手", "歌曲 - 歌手"},
+        // control characters (C0, DEL, C1) would reach terminals and files
+        {"a\x1B[31mb\x7F\tc\xC2\x9B" "2Jd\xC2\x80", "a[31mbc2Jd"},
+        {"a\x01 \x02 b", "a b"},
+        {"\xC2\xA0\xC2\xA9", "\xC2\xA0\xC2\xA9"},  // U+00A0 and U+00A9 are not controls
     };
     for (const auto& [input, expected] : cases) {
         std::string text = input;
@@ -40,10 +44,19 @@ TEST(CleanFileName, RemovesForbiddenMarksAndShortensBlanks) {
     }
 }
 
-TEST(NormalizePage, LowerCasesAndDropsEveryLineBreak) {
-    std::string page = "<TD>A\rB\nC\r\nD</TD>\n\r中文";
-    EXPECT_EQ(NormalizePage(page), "<td>abcd</td>中文");
-    EXPECT_EQ(page, "<td>abcd</td>中文");
+TEST(NormalizePage, LowerCasesEveryLetterAndDropsEveryLineBreak) {
+    const Pairs cases = {
+        {"<TD>A\rB\nC\r\nD</TD>\n\r中文", "<td>abcd</td>中文"},
+        {"ΩД ＡＢ ÀÉ", "ωд ａｂ àé"},                      // every script, not ASCII alone
+        {"\xC8\xBA\r\nX", "\xE2\xB1\xA5x"},          // U+023A: its small letter is a byte longer
+        {"\xC8\xBA\xC8\xBAYZ", "\xE2\xB1\xA5\xE2\xB1\xA5yz"},
+        {"A\xFF\xC3B", "a\xFF\xC3b"},                   // bytes that are not UTF-8 stay
+    };
+    for (const auto& [input, expected] : cases) {
+        std::string page = input;
+        EXPECT_EQ(NormalizePage(page), expected) << input;
+        EXPECT_EQ(page, expected) << "written back for " << input;
+    }
 }
 
 struct NumberCase {

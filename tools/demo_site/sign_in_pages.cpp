@@ -1,5 +1,6 @@
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
+#include "hosts/site_hosts.h"
 #include "web/charset.h"
 
 namespace tunewell::demo {
@@ -34,6 +35,16 @@ void SendSignInForm(DemoState& state, HttpResponse& response) {
     SendGbkPage(response, html);
 }
 
+// The site's own form posts to exactly this query, from its index page; a
+// post that differs in either is refused like a forged form, so a client
+// has to send what the site's page would.
+constexpr const char* kFormQuery = "tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav";
+
+bool PostedFromTheSiteForm(const HttpRequest& request) {
+    return request.query == kFormQuery &&
+           request.Header("Referer") == std::string("http://") + hosts::kMusicHost + "/index.php";
+}
+
 // A form value: percent-decoded bytes in GBK, turned into UTF-8.
 std::string FormText(const std::string& body, const char* key) {
     return web::FromGbk(PercentDecode(FormValue(body, key), true));
@@ -59,6 +70,10 @@ void SignInPost(DemoState& state, const HttpRequest& request, HttpResponse& resp
     const std::string mpc = PercentDecode(FormValue(body, "mpc"), true);
     std::string pageref = PercentDecode(request.QueryValue("pageref"), false);
     if (pageref.empty() || pageref.front() != '/') pageref = std::string(1, '/');
+    if (!PostedFromTheSiteForm(request)) {
+        SendSignInResult(response, "请求无效，请从登录页面登录", pageref);
+        return;
+    }
     if (!state.FormValuesValid(passcode, mpc)) {
         SendSignInResult(response, "验证码已过期，请重新登录", pageref);
         return;

@@ -11,7 +11,6 @@
 
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
-#include "settings/ini_file.h"
 #include "widgets/message_dialog.h"
 #include "widgets/shell_functions.h"
 #include "widgets/skin_button.h"
@@ -165,18 +164,8 @@ void frmSeting::cmdSave_Click() {
 
 // Writes the five keys in their fixed order; stops at the first failure.
 bool frmSeting::WriteSettings(const std::string& path, const std::string& page) {
-    const std::string file = ConfigPath(programFolder_);
-    const std::pair<const char*, std::string> keys[] = {
-        {"SavePath", path},
-        {"GetPage", page},
-        {"LoginName", TextOf(cName)},
-        {"LoginPass", TextOf(cPass)},
-        {"AddID", cID->isChecked() ? "1" : "0"},
-    };
-    for (const auto& [key, value] : keys) {
-        if (WriteIni(kConfigSection, key, value, file) == 0) return false;
-    }
-    return true;
+    return SaveSettingsFields(ConfigPath(programFolder_),
+                              {path, page, TextOf(cName), TextOf(cPass), cID->isChecked()});
 }
 
 void frmSeting::closeEvent(QCloseEvent* event) {
