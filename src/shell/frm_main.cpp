@@ -22,6 +22,7 @@
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
+#include "widgets/window_place.h"
 #include "update/ui/frm_up_date.h"
 #include "hosts/site_hosts.h"
 
@@ -73,6 +74,7 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     m_oFileDownload->SetEventPump([this] { ProcessPending(); });
     CreateControls();
     ConnectControls();
+    new widgets::WindowPlace(this);
     pageWait_ = new PageWait([this](const QObject* receiver) { return KeepsInputDuringWait(receiver); }, this);
     InstallWaitPump();
 }

@@ -107,9 +107,13 @@ TEST_F(MainWindowTest, OutsideButtonsOpenAddressesFoldersAndTheSettingsWindow) {
                                                     server + "/tunewell.asp?ReUrl=",
                                                     server + "/tunewell.asp?ReUrl=http://example.org/a?b=1"}));
     EXPECT_EQ(openedFolders, std::vector<std::string>{"/no/such/folder"});
+    window.move(120, 60);
     window.cmdCon->click();
     EXPECT_EQ(settingsShown, 1);
     EXPECT_FALSE(window.isVisible());
+    window.move(0, 0);  // as a window manager would place it on mapping
+    window.show();      // the settings window closing
+    EXPECT_EQ(window.pos(), QPoint(120, 60));
 }
 
 TEST_F(MainWindowTest, FolderButtonPutsTheChoiceOrOnCancelTheProgramFolder) {
@@ -155,13 +159,16 @@ TEST_F(MainWindowTest, TrayMenuShowRestoresAndExitEnds) {
     trayAvailable = true;
     ScriptedTransfer transfer;
     frmMain& window = LoadedWindow(&transfer);
+    window.move(150, 90);
     window.showMinimized();
     ASSERT_TRUE(PumpUntil([&] { return !window.isVisible(); }));
     QMenu* tray = window.Menus().m_Main;
     ASSERT_EQ(tray->actions().size(), 2);
     EXPECT_EQ(tray->actions().at(0)->text(), QStringLiteral("显示下载助手"));
+    window.move(0, 0);  // as a window manager would place it on mapping
     tray->actions().at(0)->trigger();
     EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), QPoint(150, 90));
     EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
     tray->actions().at(1)->trigger();
     EXPECT_EQ(endCalls, 1);

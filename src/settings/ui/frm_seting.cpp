@@ -15,6 +15,7 @@
 #include "widgets/message_dialog.h"
 #include "widgets/shell_functions.h"
 #include "widgets/skin_button.h"
+#include "widgets/window_place.h"
 #include "web/text_utils.h"
 
 namespace tunewell::settings {
@@ -75,6 +76,7 @@ frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFol
     CreateControls();
     SetTabOrder();
     CentreOnScreen();
+    new widgets::WindowPlace(this);
     Form_Load();
 }
 
