@@ -4,6 +4,9 @@
 
 #include <fstream>
 
+#include <QLineEdit>
+
+#include "chrome/frame_layout.h"
 #include "chrome/text_box.h"
 #include "demo_site/gif_image.h"
 #include "main_window_fixture.h"
@@ -50,6 +53,25 @@ TEST_F(MainWindowTest, ClientAreaAndControlsSitAtTheirTwipsPositions) {
         }
     }
     EXPECT_EQ(window.LabTip->pos(), QPoint(24, 556));
+}
+
+TEST_F(MainWindowTest, FieldsWriteInTheProgramFontBesideTheirCaptionsAndVersionClearsTheGrip) {
+    frmMain& window = LoadedWindow();
+    const std::pair<QLabel*, chrome::TextBox*> fields[] = {{window.Label1, window.ListUrl},
+                                                           {window.lblLabel2, window.SavePath}};
+    for (const auto& [label, box] : fields) {
+        QLineEdit* field = box->Field();
+        EXPECT_EQ(field->font(), window.font());
+        EXPECT_EQ(label->font(), field->font());
+        const QRect text = QRect(field->mapTo(&window, QPoint(0, 0)), field->size());
+        EXPECT_EQ(label->geometry().center().y(), text.center().y()) << label->text().toStdString();
+    }
+    const QRect version = window.LabVer->geometry();
+    const int textWidth = window.LabVer->fontMetrics().horizontalAdvance(window.LabVer->text());
+    EXPECT_TRUE(window.LabVer->alignment() & Qt::AlignRight);
+    EXPECT_LE(textWidth, version.width());
+    EXPECT_LT(version.right(), chrome::GripRect(window.size()).left());
+    EXPECT_GT(version.left(), window.LabTip->geometry().right());
     EXPECT_EQ(window.PB->Text(), QStringLiteral("下载进度0%"));
     EXPECT_EQ(window.cmdDown->Tag(), QStringLiteral("0"));
 }
