@@ -1,5 +1,6 @@
 #include "shell/page_wait.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
@@ -42,7 +43,13 @@ bool IsKeyInput(QEvent::Type type) {
 }  // namespace
 
 PageWait::PageWait(std::function<bool(const QObject*)> keepsInput, QObject* parent)
-    : QObject(parent), keepsInput_(std::move(keepsInput)) {}
+    : QObject(parent), keepsInput_(std::move(keepsInput)) {
+    // A request made outside a window step (nobody to end its wait) ends
+    // it when the event loop next idles: the request has returned by then.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { End(false); });
+    }
+}
 
 PageWait::~PageWait() {
     if (!active_) return;

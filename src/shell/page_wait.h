@@ -17,7 +17,8 @@ namespace tunewell::shell {
 // End() closes the wait: input that arrived since the last Pump() is
 // dropped too, then the filter and the busy cursor go. The window ends a
 // wait when the step lets it process events normally again, before any
-// modal box, and when the step returns.
+// modal box, and when the step returns. A wait nobody ends (a request made
+// outside a window step) ends when the event loop is next about to idle.
 class PageWait : public QObject {
 public:
     explicit PageWait(std::function<bool(const QObject*)> keepsInput, QObject* parent = nullptr);

@@ -2,6 +2,7 @@
 // version check stands for every page request: its fake request calls the
 // network wait pump in a loop, as the real requests do.
 #include <QApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -132,6 +133,19 @@ TEST_F(MainWindowTest, ClosingDuringAPageWaitEndsTheProgramFromTheWait) {
     EXPECT_FALSE(window.isVisible());
     // The step unwound without acting on the closed window.
     EXPECT_EQ(updaterOpened, 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A request outside any window step: its wait ends once the event loop
+// idles again, so later clicks are not lost.
+TEST_F(MainWindowTest, AWaitOutsideAStepEndsWhenTheEventLoopIdles) {
+    frmMain& window = LoadedWindow();
+    net::RunWaitPump(net::WaitKind::kPage);
+    EXPECT_TRUE(window.InPageWait());
+    QEventLoop idle;
+    QTimer::singleShot(10, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_FALSE(window.InPageWait());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
