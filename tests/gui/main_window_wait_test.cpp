@@ -149,6 +149,16 @@ TEST_F(MainWindowTest, AWaitOutsideAStepEndsWhenTheEventLoopIdles) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// A transfer's wait is an ordinary event step: clicks act at once (that is
+// how the download button pauses a run).
+TEST_F(MainWindowTest, ATransferWaitKeepsEveryClick) {
+    frmMain& window = LoadedWindow();
+    PostClick(window.cmdHelp);
+    net::RunWaitPump(net::WaitKind::kTransfer);
+    EXPECT_EQ(openedUrls.size(), 1u);
+    EXPECT_FALSE(window.InPageWait());
+}
+
 // Start-up with a version server that answers only after a while: the
 // window is shown and painted before the check asks, and a newer version
 // still opens the updater afterwards.
