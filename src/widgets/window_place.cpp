@@ -5,6 +5,12 @@
 #include <QWidget>
 
 namespace tunewell::widgets {
+namespace {
+
+// How long after showing a placement by the window manager is undone.
+constexpr int kSettleMs = 1000;
+
+}  // namespace
 
 WindowPlace::WindowPlace(QWidget* window) : QObject(window), window_(window) {
     window_->installEventFilter(this);
@@ -12,15 +18,28 @@ WindowPlace::WindowPlace(QWidget* window) : QObject(window), window_(window) {
 
 bool WindowPlace::eventFilter(QObject* watched, QEvent* event) {
     if (watched != window_) return false;
-    if (event->type() == QEvent::Hide) {
+    switch (event->type()) {
+    case QEvent::Hide:
         place_ = window_->pos();
         known_ = true;
-    } else if (event->type() == QEvent::Show && known_) {
+        settling_ = false;
+        break;
+    case QEvent::Show:
+        if (!known_) break;
         if (window_->pos() != place_) window_->move(place_);
-        // Some window managers place a mapped window anew: once more after.
-        QTimer::singleShot(0, this, [this] {
-            if (window_->isVisible() && window_->pos() != place_) window_->move(place_);
-        });
+        // A window manager may place the mapped window anew (and Qt then
+        // reports a move): that move is undone while the window settles.
+        settling_ = true;
+        QTimer::singleShot(kSettleMs, this, [this] { settling_ = false; });
+        break;
+    case QEvent::Move:
+        if (settling_ && window_->isVisible() && window_->pos() != place_) {
+            settling_ = false;
+            QTimer::singleShot(0, this, [this] { window_->move(place_); });
+        }
+        break;
+    default:
+        break;
     }
     return false;
 }
