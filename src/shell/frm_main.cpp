@@ -9,6 +9,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "catalogue/list_command.h"
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
