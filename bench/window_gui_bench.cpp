@@ -1,24 +1,35 @@
 // The window layer under load: the song list model with 10,000 and 100,000
 // rows (fill, tick all, invert, remove 100 ids by tag; each should grow
-// linearly), and a 1 GiB transfer through the window's own transfer object
-// with the events processed in every progress report, against the curl
-// tool into a file in the same run.
+// linearly); a 1 GiB transfer through the main window's own transfer
+// object against the curl tool into a file in the same run (goal: ratio
+// >= 0.9); the longest gap between two event-processing steps during that
+// transfer and during a 5 s page stall (goal <= 50 ms each); and the time
+// from creating the main window to its first painting while the version
+// server hangs (goal <= 1 s). One run each; the goals are read, not asserted.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QTreeView>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "chrome/skin.h"
 #include "demo_site/demo_site.h"
-#include "transfer/file_download.h"
-#include "widgets/progress_bar_widget.h"
+#include "hosts/site_hosts.h"
+#include "net/wait_pump.h"
+#include "shell/frm_main.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 #include "demo_site/site_names.h"
+#include "transfer/file_download.h"
+#include "web/http_client.h"
 
 namespace {
 
@@ -77,55 +88,149 @@ void BM_Remove100Ids(benchmark::State& state) {
     }
 }
 
-// 1 GiB from the demo site's stream: the window's transfer (bar updated and
-// events processed in every report) against `curl -o FILE`, one after the
-// other, as a ratio of throughputs.
+// Measures the longest gap between two passes of the event loop: a
+// zero-interval timer fires once in every pass that processes events.
+class GapProbe {
+public:
+    GapProbe() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            longestMs_ = std::max(longestMs_, clock_.restart());
+        });
+    }
+    void Start() {
+        longestMs_ = 0;
+        clock_.start();
+        timer_.start(0);
+    }
+    long long Stop() {
+        timer_.stop();
+        return std::max(longestMs_, clock_.elapsed());
+    }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    long long longestMs_ = 0;
+};
+
+// A main window that touches nothing outside the bench: a private program
+// folder, a version server that answers through `fetchVersion`.
+struct BenchWindow {
+    explicit BenchWindow(std::function<std::string(const std::string&)> fetchVersion = nullptr)
+        : folder(std::filesystem::temp_directory_path() / "tw-window-bench") {
+        std::filesystem::create_directories(folder);
+        tunewell::shell::MainWindowServices services;
+        services.programFolder = folder.string();
+        services.trayAvailable = [] { return false; };
+        services.endProgram = [] {};
+        services.endNow = [] {};
+        services.diskSerial = [] { return std::string("BENCH"); };
+        services.fetchVersionReply = fetchVersion ? std::move(fetchVersion)
+                                                  : [](const std::string&) { return std::string("$False$"); };
+        services.openUpdater = [](tunewell::shell::frmMain&) {};
+        window = std::make_unique<tunewell::shell::frmMain>(std::move(services));
+    }
+    ~BenchWindow() {
+        window.reset();
+        std::filesystem::remove_all(folder);
+    }
+    std::filesystem::path folder;
+    std::unique_ptr<tunewell::shell::frmMain> window;
+};
+
+std::string MusicPage(const std::string& path) { return std::string("http://") + tunewell::hosts::kMusicHost + path; }
+
+// 1 GiB from the demo site's stream: the main window's transfer (its own
+// progress handler and event pump) against `curl -o FILE`, one after the
+// other, as a ratio of throughputs; and the longest event-loop gap during
+// the window's transfer.
 void BM_WindowTransferVsCurl(benchmark::State& state) {
     tunewell::demo::DemoSite site;
     site.Start(0);
-    const std::string address = tunewell::demo::MusicAddress("/audio/big?size=1073741824");
-    const auto folder = std::filesystem::temp_directory_path() / "tw-window-bench";
-    std::filesystem::create_directories(folder);
-    const std::string target = (folder / "song.mp3").string();
-    tunewell::widgets::ProgressBar bar;
-    bar.resize(360, 17);
-    bar.show();
-    tunewell::transfer::CFileDownload download;
-    download.SetEventPump([] { QCoreApplication::processEvents(); });
-    long long longestGapMs = 0;
-    long long gapsOver50Ms = 0;
-    auto lastPump = Clock::now();
-    download.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t, std::int32_t,
-                              const std::string&) {
-        if (total > 0) bar.SetValue(static_cast<int>(bytes * 100 / total));
-        const auto now = Clock::now();
-        const long long gap = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastPump).count();
-        longestGapMs = std::max(longestGapMs, gap);
-        gapsOver50Ms += gap > 50 ? 1 : 0;
-        lastPump = now;
-    };
     setenv("http_proxy", site.ProxyUrl().c_str(), 1);
-    const std::string curl = "curl -s -o " + (folder / "curl.bin").string() + " -x " + site.ProxyUrl() +
+    const std::string address = MusicPage("/audio/big?size=1073741824");
+    BenchWindow bench;
+    bench.window->Form_Load();
+    while (!bench.window->StartUpDone()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const std::string target = (bench.folder / "song.mp3").string();
+    const std::string curl = "curl -s -o " + (bench.folder / "curl.bin").string() + " -x " + site.ProxyUrl() +
                              " '" + address + "'";
+    GapProbe probe;
     double ratio = 0;
+    long long longestGapMs = 0;
     for (auto _ : state) {
         const auto curlStart = Clock::now();
         if (std::system(curl.c_str()) != 0) state.SkipWithError("curl failed");
         const double curlSeconds = std::chrono::duration<double>(Clock::now() - curlStart).count();
-        lastPump = Clock::now();
+        probe.Start();
         const auto ownStart = Clock::now();
-        if (!download.StartDownloading(address, target)) state.SkipWithError("transfer failed");
+        if (!bench.window->FileDownload().StartDownloading(address, target)) state.SkipWithError("transfer failed");
         const double ownSeconds = std::chrono::duration<double>(Clock::now() - ownStart).count();
+        longestGapMs = std::max(longestGapMs, probe.Stop());
         ratio = curlSeconds / ownSeconds;
         std::filesystem::remove(target);
-        std::filesystem::remove(folder / "curl.bin");
+        std::filesystem::remove(bench.folder / "curl.bin");
     }
     state.counters["ratio_to_curl"] = ratio;
-    state.counters["longest_pump_gap_ms"] = static_cast<double>(longestGapMs);
-    state.counters["pump_gaps_over_50ms"] = static_cast<double>(gapsOver50Ms);
+    state.counters["longest_event_gap_ms"] = static_cast<double>(longestGapMs);
     unsetenv("http_proxy");
     site.Stop();
-    std::filesystem::remove_all(folder);
+}
+
+// A page request that stalls for 5 s while the main window's wait pump is
+// installed: the longest event-loop gap meanwhile.
+void BM_PageStallEventGap(benchmark::State& state) {
+    tunewell::demo::DemoSite site;
+    site.Start(0);
+    setenv("http_proxy", site.ProxyUrl().c_str(), 1);
+    BenchWindow bench;
+    bench.window->show();
+    GapProbe probe;
+    long long longestGapMs = 0;
+    for (auto _ : state) {
+        probe.Start();
+        tunewell::web::GetHttpPage(MusicPage("/hostile/stall?seconds=5"), "gb2312");
+        longestGapMs = probe.Stop();
+    }
+    state.counters["longest_event_gap_ms"] = static_cast<double>(longestGapMs);
+    unsetenv("http_proxy");
+    site.Stop();
+}
+
+// Counts the first painting of a widget.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* widget) { widget->installEventFilter(this); }
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+};
+
+// From creating the main window to its first painting, with a version
+// server that answers only after 3 s (a stalled request).
+void BM_StartToFirstPaintWithHangingVersionServer(benchmark::State& state) {
+    tunewell::demo::DemoSite site;
+    site.Start(0);
+    setenv("http_proxy", site.ProxyUrl().c_str(), 1);
+    double firstPaintMs = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        BenchWindow bench([](const std::string&) {
+            return tunewell::web::GetHttpPage(MusicPage("/hostile/stall?seconds=3"), "gb2312");
+        });
+        FirstPaint paint(bench.window->skin1);
+        bench.window->Form_Load();
+        while (!paint.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        firstPaintMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        while (!bench.window->StartUpDone()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    state.counters["first_paint_ms"] = firstPaintMs;
+    unsetenv("http_proxy");
+    site.Stop();
 }
 
 }  // namespace
@@ -134,7 +239,9 @@ BENCHMARK(BM_FillList)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Invert)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Remove100Ids)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WindowTransferVsCurl)->Iterations(2)->Unit(benchmark::kSecond);
+BENCHMARK(BM_WindowTransferVsCurl)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_PageStallEventGap)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_StartToFirstPaintWithHangingVersionServer)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -5,7 +5,7 @@ packages=(
   cmake g++ make pkg-config
   libcurl4-openssl-dev libicu-dev nlohmann-json3-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev libgl-dev aria2
+  qt6-base-dev qt6-translations-l10n libgl-dev aria2
   xvfb xauth fonts-wqy-microhei
   dpkg-dev file
 )

@@ -21,6 +21,10 @@ constexpr int kFillSample = 5;
 
 }  // namespace
 
+QRect GripRect(QSize frame) {
+    return {frame.width() - kSide - kStripEnd, frame.height() - kStripTop, kStripEnd, kStrip};
+}
+
 std::array<FrameSlice, 11> FrameSlices(QSize frame, QSize art) {
     const int w = frame.width(), h = frame.height();
     const int sw = art.width(), sh = art.height();

@@ -26,6 +26,10 @@ std::array<FrameSlice, 11> FrameSlices(QSize frame, QSize art);
 // skipped, so a tiny frame paints what fits).
 void PaintFrameSlices(QPainter& painter, const QImage& art, QSize frame);
 
+// The right end of the bottom strip, which carries the size grip: 18 x 21
+// pixels left of the right border. Captions in the strip end before it.
+QRect GripRect(QSize frame);
+
 // Where the window's icon goes: (4, 4), 17 x 17 pixels.
 QRect IconRect();
 

@@ -75,7 +75,12 @@ void Skin::Refresh() {
     MakeHostFrameless();
     if (size() != host_->size()) resize(host_->size());
     RenderSurface();
-    host_->setMask(WindowShape(surface_));
+    // A hidden window takes its full shape when it shows (see UpdateShape).
+    if (host_->isVisible()) {
+        UpdateShape();
+    } else {
+        host_->setMask(WindowShape(surface_));
+    }
     const Qt::WindowStates states = host_->windowState();
     if (!(states & Qt::WindowMinimized)) {
         max_->SetState(MaxStateBase() + 1);
@@ -85,6 +90,15 @@ void Skin::Refresh() {
     lower();
     update();
     refreshing_ = false;
+}
+
+// The shape comes from the whole window as drawn, controls included, so
+// the key colour is see-through wherever it appears. Drawing the window
+// costs a few milliseconds: this runs when the window shows, resizes or
+// changes state, never on a paint.
+void Skin::UpdateShape() {
+    host_->clearMask();  // a masked window would draw only what it kept
+    host_->setMask(WindowShape(host_->grab().toImage()));
 }
 
 void Skin::RenderSurface() {
@@ -211,6 +225,10 @@ bool Skin::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::Resize:
             resize(host_->size());
+            break;
+        case QEvent::Show:
+            // After the window's controls have shown, before it is mapped.
+            UpdateShape();
             break;
         case QEvent::WindowStateChange:
         case QEvent::WindowTitleChange:

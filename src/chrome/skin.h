@@ -13,7 +13,9 @@ class CaptionButton;
 // and paints the frame bitmap, the host's icon and caption (bold white) and
 // the close, minimise and maximise/restore buttons; the title strip drags
 // the window. The host's window shape gets rounded corners and loses every
-// pixel of the frame that has the key colour (magenta).
+// pixel of the window, controls included, that has the key colour (magenta);
+// the shape is taken from the whole window's drawing when it shows, resizes
+// or changes state, not on every paint.
 //
 // The frame reads the host's own properties: windowTitle(), windowIcon()
 // (a null icon means none), windowState(), and the Qt::WindowMinimizeButtonHint
@@ -61,6 +63,7 @@ private:
     void CreateButtons();
     void MakeHostFrameless();
     void RenderSurface();
+    void UpdateShape();
     void PlaceButtons();
     int MaxStateBase();
     void ShowNormalImages();

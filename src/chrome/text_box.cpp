@@ -45,16 +45,6 @@ const std::string& EdgeList() {
     return list;
 }
 
-QFont FieldFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("NSimSun"), QStringLiteral("新宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("WenQuanYi Micro Hei Mono"),
-                      QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("monospace")});
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSize(9);
-    return font;
-}
-
 std::int16_t ToInt16(int value) {
     return static_cast<std::int16_t>(std::clamp<int>(value, std::numeric_limits<std::int16_t>::min(),
                                                      std::numeric_limits<std::int16_t>::max()));
@@ -64,7 +54,6 @@ std::int16_t ToInt16(int value) {
 
 TextBox::TextBox(QWidget* parent) : QWidget(parent), field_(new QLineEdit(this)) {
     field_->setFrame(false);
-    field_->setFont(FieldFont());
     field_->setTextMargins(0, 0, 0, 0);
     QPalette palette = field_->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -79,6 +68,10 @@ TextBox::TextBox(QWidget* parent) : QWidget(parent), field_(new QLineEdit(this))
 
 QString TextBox::Text() const {
     return field_->text();
+}
+
+QRect TextBox::TextLine() const {
+    return QRect(mapToParent(QPoint(0, kFieldTop)), QSize(width(), kFieldHeight));
 }
 
 void TextBox::SetText(const QString& text) {

@@ -13,7 +13,8 @@ namespace tunewell::chrome {
 // field at (3, 3), 16 pixels high and as wide as the box less 6, inside a
 // one-pixel grey border drawn from colour lists (see color_list.h). The box
 // is always 312 twips (21 pixels) high, whatever height its host gives it;
-// its width is the host's. The host reads and writes Text; Field() gives the
+// its width is the host's. The field writes in the host's font (the
+// program's). The host reads and writes Text; Field() gives the
 // inner edit field for settings such as the echo mode or a validator.
 // The box owns its field; focus given to the box goes to the field.
 class TextBox : public QWidget {
@@ -29,6 +30,10 @@ public:
     QString Text() const;
     void SetText(const QString& text);
     QLineEdit* Field() const { return field_; }
+    // Where the field's line of text lies, in the parent's coordinates: a
+    // caption beside the box lines up with its text when it takes this
+    // rectangle's top and height and centres its text vertically.
+    QRect TextLine() const;
 
     // Repaints the frame and fits the field to the box's width. Runs by
     // itself on every show and resize.

@@ -9,6 +9,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "catalogue/list_command.h"
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
@@ -23,6 +26,7 @@
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
+#include "widgets/window_place.h"
 #include "update/ui/frm_up_date.h"
 #include "hosts/site_hosts.h"
 
@@ -33,16 +37,30 @@ constexpr const char* kFolderDialogTitle = "请选择保存文件夹";
 constexpr std::uint32_t kFolderDialogFlags = widgets::kBrowseFileSystemOnly | widgets::kBrowseNewDialogStyle;
 constexpr int kTrayIconId = 0;
 
+// How long the version check waits for the window's first painting.
+constexpr int kFirstPaintWaitMs = 500;
+
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
+
+// The window whose pump is installed: the last one created that still lives.
+frmMain*& frmMain::WaitPumpOwner() {
+    static frmMain* owner = nullptr;
+    return owner;
+}
 
 frmMain::frmMain(MainWindowServices services, QWidget* parent)
     : QWidget(parent),
       services_(std::move(services)),
       programFolder_(services_.programFolder.empty() ? platform::ProgramFolder() : services_.programFolder),
       songs_(new SongListModel(this)),
-      ui_{*this, *this, *songs_, *this, *this},
+      statusPort_(*this),
+      messagePort_(*this),
+      pumpPort_(*this),
+      switcherPort_(*this),
+      controlsPort_(*this),
+      ui_{statusPort_, messagePort_, *songs_, pumpPort_, switcherPort_},
       catalogue_(ui_, config_, catalogueState_),
       m_oFileDownload(std::make_unique<transfer::CFileDownload>()),
       fileTransfer_(*m_oFileDownload) {
@@ -50,8 +68,9 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     CreateControls();
     ConnectControls();
     runView_ = std::make_unique<RunView>(*cmdDown, *PB);
-    download::DownloadRun::Services runServices{Transfer(), {}, services_.isRunning};
-    run_ = std::make_unique<download::DownloadRun>(ui_, *this, *runView_, config_,
+    download::DownloadRun::Services runServices{Transfer(), download::DefaultAgentFactory(),
+                                                services_.isRunning};
+    run_ = std::make_unique<download::DownloadRun>(ui_, controlsPort_, *runView_, config_,
                                                    std::move(runServices));
     m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t maxProgress,
                                          std::int32_t speed, std::int32_t status,
@@ -59,9 +78,16 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
         m_oFileDownload_OnProgress(progress, maxProgress, speed, status, statusText);
     };
     m_oFileDownload->SetEventPump([this] { ProcessPending(); });
+    new widgets::WindowPlace(this);
+    pageWait_ = new PageWait([this](const QObject* receiver) { return KeepsInputDuringWait(receiver); }, this);
+    InstallWaitPump();
 }
 
 frmMain::~frmMain() {
+    if (WaitPumpOwner() == this) {
+        net::SetWaitPump(nullptr);
+        WaitPumpOwner() = nullptr;
+    }
     widgets::RemoveTrayIcon(this, kTrayIconId);
     // The transfer must not report into a half-destroyed window.
     m_oFileDownload->OnProgress = nullptr;
@@ -83,6 +109,12 @@ void frmMain::FillServiceDefaults() {
         };
     }
     if (!services_.endProgram) services_.endProgram = [] { QCoreApplication::quit(); };
+    if (!services_.endNow) {
+        services_.endNow = [] {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        };
+    }
     if (!services_.diskSerial) {
         services_.diskSerial = [this] {
             if (!hnsn_) hnsn_ = std::make_unique<update::ClsHNSN>();
@@ -135,13 +167,29 @@ void frmMain::Form_Load() {
     ListUrl->SetText(Q(config_.ListUrl));
     SavePath->SetText(Q(config_.SavePath));
     LabVer->setText(QStringLiteral("Ver%1.%2").arg(update::kVersionMajor).arg(update::kVersionMinor));
+    // The window shows first; the version check runs after its first
+    // painting (or after a short wait, should no painting come).
+    startUpPending_ = true;
+    skin1->installEventFilter(this);
+    show();
+    QTimer::singleShot(kFirstPaintWaitMs, this, &frmMain::RunStartUpCheck);
+}
+
+void frmMain::RunStartUpCheck() {
+    if (!startUpPending_) return;
+    startUpPending_ = false;
+    if (ending_) return;
     CheckVersion();
+    if (ending_) return;
     ucAniGIF1->LoadAnimatedGIF_Remote(updateGlobals_.AdPic);
-    if (!stayHidden_) show();
+    if (stayHidden_) hide();
 }
 
 void frmMain::CheckVersion() {
-    update::VersionCheck check(*this, *this, updateGlobals_, [this] { services_.openUpdater(*this); });
+    Step step(*this);
+    update::VersionCheck check(statusPort_, pumpPort_, updateGlobals_, [this] {
+        if (!ending_) services_.openUpdater(*this);
+    });
     check.fetch = services_.fetchVersionReply;
     check.CheckVersion(services_.diskSerial());
 }
@@ -149,6 +197,7 @@ void frmMain::CheckVersion() {
 void frmMain::Form_Unload() {
     if (ending_) return;
     ending_ = true;
+    EndPageWait();
     // Stop the run itself, not only the song under way: the run would
     // otherwise go on with the next song while the program waits to end.
     run_->Stop();
@@ -167,11 +216,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
 // ---- Buttons ----
 
 void frmMain::cmdList_Click() {
+    Step step(*this);
     catalogue::RunListCommand(ui_, catalogue_, ListUrl->Text().toStdString(),
                               SavePath->Text().toStdString(), settings::ConfigPath(programFolder_));
 }
 
-void frmMain::cmdDown_Click() { run_->cmdDown_Click(); }
+void frmMain::cmdDown_Click() {
+    Step step(*this);
+    run_->cmdDown_Click();
+}
 
 void frmMain::cmdSel_Click() {
     Menus().m_Show->popup(mapToGlobal(QPoint(cmdSel->x(), cmdSel->y() + cmdSel->height())));
@@ -233,6 +286,7 @@ void frmMain::Form_Resize() {
 
 bool frmMain::event(QEvent* event) {
     if (event->type() == widgets::TrayMessageEvent::EventType()) {
+        if (InPageWait()) return true;  // a tray click is input as well
         Form_MouseDown(static_cast<widgets::TrayMessageEvent*>(event)->Message());
         return true;
     }
@@ -267,26 +321,33 @@ void frmMain::ExitFromTray() {
     Form_Unload();
 }
 
-// ---- Ports ----
+// ---- What the ports forward to ----
 
-void frmMain::SetText(const std::string& text) { LabTip->setText(Q(text)); }
+void frmMain::SetStatusText(const std::string& text) { LabTip->setText(Q(text)); }
 
-std::string frmMain::Text() const { return LabTip->text().toStdString(); }
+std::string frmMain::StatusText() const { return LabTip->text().toStdString(); }
 
-void frmMain::SetColour(std::uint32_t rgb) {
+void frmMain::SetStatusColour(std::uint32_t rgb) {
     QPalette palette = LabTip->palette();
     palette.setColor(QPalette::WindowText, QColor::fromRgb(rgb));
     LabTip->setPalette(palette);
 }
 
-void frmMain::Show(const std::string& text) { widgets::ShowMessage(this, text); }
+void frmMain::ShowMessage(const std::string& text) {
+    if (ending_) return;  // the program is going: no box without a window
+    EndPageWait();        // the box must take the user's clicks
+    widgets::ShowMessage(this, text);
+}
 
 void frmMain::ProcessPending() {
-    if (!ending_) QCoreApplication::processEvents();
+    if (ending_) return;
+    EndPageWait();
+    QCoreApplication::processEvents();
 }
 
 void frmMain::ShowSettingsHideMain() {
-    if (!services_.showSettings) return;
+    if (ending_ || !services_.showSettings) return;
+    EndPageWait();
     services_.showSettings(this);
     hide();
 }

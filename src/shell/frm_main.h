@@ -18,6 +18,8 @@
 #include "ports/status_line.h"
 #include "ports/ui_ports.h"
 #include "ports/window_switcher.h"
+#include "net/wait_pump.h"
+#include "shell/page_wait.h"
 #include "update/cls_hnsn.h"
 #include "update/version_check.h"
 
@@ -66,33 +68,42 @@ struct MainWindowServices {
     std::function<std::string()> diskSerial;
     std::function<std::string(const std::string& address)> fetchVersionReply;
     std::function<void(frmMain& window)> openUpdater;
+    // Ends the process at once, from inside a page request that is still
+    // waiting after the window was closed (nothing of that step is wanted).
+    std::function<void()> endNow;
 };
 
 // The main window: the address and folder fields, the song list, the
 // download controls, the status and version lines and the advertisement.
 // It is the core's window: the list step and the download run reach it
-// through the UI ports it implements. It owns its CFileDownload, the song
-// list model and the quick-links/tray menus for its whole life.
-class frmMain : public QWidget,
-                public ports::StatusLine,
-                public ports::MessageBox,
-                public ports::EventPump,
-                public ports::WindowSwitcher,
-                public ports::DownloadControls {
+// through small port adapters it owns (status line, message box, event
+// pump, window switcher, download controls, progress bar), each forwarding
+// to the window. It owns its CFileDownload, the song list model and the
+// quick-links/tray menus for its whole life.
+//
+// While it lives it is the process's network wait pump: a page request
+// keeps the window painted, movable and closable but drops other input
+// (see PageWait); a transfer keeps it fully live, so the download button
+// pauses. Closing it while a page request waits ends the program from
+// inside that wait (services.endNow), since a request cannot be cut short.
+class frmMain : public QWidget {
     Q_OBJECT
 
 public:
     explicit frmMain(MainWindowServices services = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: settings, fields, version line, version check, advertisement;
-    // then shows the window unless the version check asked it to stay hidden.
+    // Start-up: settings, fields and version line, then the window shows;
+    // the version check and the advertisement follow once the window has
+    // been painted, so a slow version server never keeps it off the screen.
     void Form_Load();
+    // True once the start-up version check has run (or was given up).
+    bool StartUpDone() const { return !startUpPending_; }
     // Closing: stops a running download, removes the tray icon and ends the
     // program. Runs once; closeEvent calls it.
     void Form_Unload();
-    // The start-up version check; it does nothing yet. It may fill the
-    // advertisement globals and call StayHiddenAfterLoad().
+    // The start-up version check. It may fill the advertisement globals and
+    // call StayHiddenAfterLoad().
     void CheckVersion();
     void StayHiddenAfterLoad() { stayHidden_ = true; }
 
@@ -123,19 +134,20 @@ public:
     void ShowFromTray();
     void ExitFromTray();
 
-    // ports::StatusLine (LabTip).
-    void SetText(const std::string& text) override;
-    std::string Text() const override;
-    void SetColour(std::uint32_t rgb) override;
-    // ports::MessageBox: widgets::ShowMessage with this window as owner.
-    void Show(const std::string& text) override;
-    // ports::EventPump: processes the window system's pending events.
-    void ProcessPending() override;
-    // ports::WindowSwitcher.
-    void ShowSettingsHideMain() override;
-    // ports::DownloadControls (IsXun, SavePath).
-    bool UseDownloadManager() const override;
-    std::string SavePathText() const override;
+    // What the ports forward to. The status line is LabTip.
+    void SetStatusText(const std::string& text);
+    std::string StatusText() const;
+    void SetStatusColour(std::uint32_t rgb);
+    // widgets::ShowMessage with this window as owner; nothing once closing.
+    void ShowMessage(const std::string& text);
+    // Processes the window system's pending events (ends a page wait first).
+    void ProcessPending();
+    void ShowSettingsHideMain();
+    // IsXun, SavePath.
+    bool UseDownloadManager() const;
+    std::string SavePathText() const;
+    // Whether a page request is waiting now (input dropped, busy cursor).
+    bool InPageWait() const;
 
     // The settings globals and the advertisement/update globals of the run.
     settings::Config& Settings() { return config_; }
@@ -173,8 +185,71 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The ports the core talks to, each forwarding to the window.
+    class StatusPort : public ports::StatusLine {
+    public:
+        explicit StatusPort(frmMain& window) : window_(window) {}
+        void SetText(const std::string& text) override { window_.SetStatusText(text); }
+        std::string Text() const override { return window_.StatusText(); }
+        void SetColour(std::uint32_t rgb) override { window_.SetStatusColour(rgb); }
+
+    private:
+        frmMain& window_;
+    };
+    class MessagePort : public ports::MessageBox {
+    public:
+        explicit MessagePort(frmMain& window) : window_(window) {}
+        void Show(const std::string& text) override { window_.ShowMessage(text); }
+
+    private:
+        frmMain& window_;
+    };
+    class PumpPort : public ports::EventPump {
+    public:
+        explicit PumpPort(frmMain& window) : window_(window) {}
+        void ProcessPending() override { window_.ProcessPending(); }
+
+    private:
+        frmMain& window_;
+    };
+    class SwitcherPort : public ports::WindowSwitcher {
+    public:
+        explicit SwitcherPort(frmMain& window) : window_(window) {}
+        void ShowSettingsHideMain() override { window_.ShowSettingsHideMain(); }
+
+    private:
+        frmMain& window_;
+    };
+    class ControlsPort : public ports::DownloadControls {
+    public:
+        explicit ControlsPort(frmMain& window) : window_(window) {}
+        bool UseDownloadManager() const override { return window_.UseDownloadManager(); }
+        std::string SavePathText() const override { return window_.SavePathText(); }
+
+    private:
+        frmMain& window_;
+    };
+    // A handler that may wait on page requests: the wait ends with it.
+    class Step {
+    public:
+        explicit Step(frmMain& window) : window_(window) {}
+        ~Step() { window_.EndPageWait(); }
+        Step(const Step&) = delete;
+        Step& operator=(const Step&) = delete;
+
+    private:
+        frmMain& window_;
+    };
+
+    static frmMain*& WaitPumpOwner();
+    void InstallWaitPump();
+    void OnNetworkWait(net::WaitKind kind);
+    void EndPageWait();
+    bool KeepsInputDuringWait(const QObject* receiver) const;
+    void RunStartUpCheck();
     void FillServiceDefaults();
     void CreateControls();
     void ConnectControls();
@@ -189,6 +264,11 @@ private:
     update::UpdateGlobals updateGlobals_;
     std::unique_ptr<update::ClsHNSN> hnsn_;  // the disk identity, for the window's life
     SongListModel* songs_;
+    StatusPort statusPort_;
+    MessagePort messagePort_;
+    PumpPort pumpPort_;
+    SwitcherPort switcherPort_;
+    ControlsPort controlsPort_;
     ports::UiPorts ui_;
     catalogue::SongCatalogue catalogue_;
     std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
@@ -196,7 +276,9 @@ private:
     std::unique_ptr<RunView> runView_;  // shows the run on cmdDown and PB
     std::unique_ptr<download::DownloadRun> run_;
     frmMenu* menus_ = nullptr;
+    PageWait* pageWait_ = nullptr;
     bool stayHidden_ = false;
+    bool startUpPending_ = false;
     bool ending_ = false;
 };
 

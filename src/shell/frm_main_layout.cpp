@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "chrome/frame_layout.h"
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "shell/frm_main.h"
@@ -48,6 +49,13 @@ chrome::TextBox* TextBox(QWidget* parent, int left, int top, int width, int heig
     return Place(new chrome::TextBox(parent), left, top, width, height);
 }
 
+// A field's caption takes the height of the field's line of text, so both
+// texts stand on one line.
+void AlignWithField(QLabel* label, const chrome::TextBox* box) {
+    const QRect line = box->TextLine();
+    label->setGeometry(label->x(), line.y(), label->width(), line.height());
+}
+
 }  // namespace
 
 void frmMain::CreateControls() {
@@ -65,6 +73,8 @@ void frmMain::CreateControls() {
     ListUrl = TextBox(this, 1200, 1680, 4455, 315);
     lblLabel2 = Label(this, "保存地址：", 240, 2080, 900, 195);
     SavePath = TextBox(this, 1200, 2085, 2415, 315);
+    AlignWithField(Label1, ListUrl);
+    AlignWithField(lblLabel2, SavePath);
     cmdDir = Button(this, "浏览", 3720, 2085, 615, 330);
     cmdList = Button(this, "获取歌曲列表", 4440, 2080, 1215, 330);
 
@@ -83,9 +93,16 @@ void frmMain::CreateControls() {
     ucAniGIF1 = Place(new widgets::ucAniGIF(this), 240, 7300, 5415, 855);
     LabTip = Label(this, kCaption, 360, 8345, 4605, 195);
     LabVer = Label(this, "Ver2.0", 5160, 8345, 480, 195);
-    // The stand-in fonts run wider than Tahoma: the version line may use
-    // the room up to the window's right border.
-    LabVer->resize(std::max(LabVer->width(), width() - LabVer->x() - 4), LabVer->height());
+    // The stand-in fonts run wider than Tahoma: the version line is made
+    // wide enough for its text and ends, right-aligned, a few pixels before
+    // the grip in the frame's corner; the status line gives way to it.
+    constexpr int kGripGap = 3;
+    const int right = chrome::GripRect(size()).left() - kGripGap;
+    const int versionWidth = LabVer->fontMetrics().horizontalAdvance(QStringLiteral("Ver0.00")) + 2;
+    const int left = std::min(LabVer->x(), right - versionWidth);
+    LabVer->setGeometry(left, LabVer->y(), right - left, LabVer->height());
+    LabVer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabTip->resize(std::min(LabTip->width(), left - kGripGap - LabTip->x()), LabTip->height());
 }
 
 void frmMain::RefreshSkin() { skin1->Refresh(); }

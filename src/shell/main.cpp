@@ -3,12 +3,14 @@
 
 #include "shell/frm_main.h"
 #include "widgets/program_font.h"
+#include "widgets/qt_translations.h"
 #include "widgets/shell_functions.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tunewell"));
     tunewell::widgets::InstallProgramFont();
+    tunewell::widgets::InstallQtTranslations();
     QApplication::setWindowIcon(tunewell::widgets::ProgramIcon());
 
     tunewell::shell::MainWindowServices services;

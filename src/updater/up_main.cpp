@@ -33,8 +33,11 @@ upMain::upMain(QWidget* parent) : QWidget(parent) {
     chinese0_->setChecked(true);
     connect(cmdStart_, &QPushButton::clicked, this, &upMain::cmdStart_Click);
 
+    // The text and an OK button, no icon.
     showMessage = [this](const QString& text) {
-        QMessageBox::information(this, QCoreApplication::applicationName(), text);
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                        this);
+        box.exec();
     };
     startProgram = [](const QString& path) { QProcess::startDetached(path, {}); };
     endUpdater = [] { QCoreApplication::quit(); };

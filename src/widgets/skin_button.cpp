@@ -1,5 +1,6 @@
 #include "widgets/skin_button.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 #include "chrome/skin_paint.h"
@@ -21,7 +22,7 @@ chrome::SkinButtonState SkinButton::State() const {
 void SkinButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setFont(font());
-    chrome::PaintSkinButton(painter, rect(), text(), State(), hasFocus());
+    chrome::PaintSkinButton(painter, rect(), text(), State(), hasFocus() && keyboardFocus_);
 }
 
 // The face follows the pointer: repaint on entering and leaving.
@@ -33,6 +34,26 @@ void SkinButton::enterEvent(QEnterEvent* event) {
 void SkinButton::leaveEvent(QEvent* event) {
     QPushButton::leaveEvent(event);
     update();
+}
+
+}  // namespace tunewell::widgets
+
+namespace tunewell::widgets {
+
+void SkinButton::focusInEvent(QFocusEvent* event) {
+    // A window coming back to the front keeps the cue it had.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason) {
+        keyboardFocus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                         reason == Qt::ShortcutFocusReason;
+    }
+    QPushButton::focusInEvent(event);
+}
+
+void SkinButton::focusOutEvent(QFocusEvent* event) {
+    // Switching windows keeps the cue as it was; other focus moves end it.
+    if (event->reason() != Qt::ActiveWindowFocusReason) keyboardFocus_ = false;
+    QPushButton::focusOutEvent(event);
 }
 
 }  // namespace tunewell::widgets

@@ -10,7 +10,8 @@ namespace tunewell::widgets {
 // free text the owner keeps on it (the download button keeps its run state
 // there). It is drawn in the window frame's look (chrome::PaintSkinButton):
 // normal, hover, pressed and disabled faces, and an inner outline while it
-// has the keyboard focus.
+// has a focus the user gave it with the keyboard (Tab, a shortcut); focus
+// that comes from a window opening or a click shows no outline.
 class SkinButton : public QPushButton {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -26,14 +27,19 @@ public:
 
     // The face the button shows now: disabled, pressed, hover or normal.
     chrome::SkinButtonState State() const;
+    // Whether the focus outline is due: the last focus came by keyboard.
+    bool ShowsFocusCue() const { return keyboardFocus_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QString tag_;
+    bool keyboardFocus_ = false;
 };
 
 }  // namespace tunewell::widgets

@@ -149,6 +149,22 @@ TEST(ChromeFrame, CornersAndKeyColourAreCutFromTheWindow) {
     for (QPoint kept : {QPoint(2, 0), QPoint(1, 1), QPoint(100, 60), QPoint(199, 60)})
         EXPECT_TRUE(mask.contains(kept)) << kept.x() << "," << kept.y();
 
+    // Magenta in the client area, drawn by a control, is see-through too.
+    auto* keyed = new QWidget(f.host.get());
+    keyed->setGeometry(50, 50, 20, 20);
+    keyed->setAutoFillBackground(true);
+    QPalette palette = keyed->palette();
+    palette.setColor(QPalette::Window, QColor(255, 0, 255));
+    keyed->setPalette(palette);
+    keyed->show();
+    f.host->hide();
+    f.host->show();
+    EXPECT_FALSE(f.host->mask().contains(QPoint(60, 60)));
+    EXPECT_TRUE(f.host->mask().contains(QPoint(45, 60)));
+    f.host->resize(210, 120);  // a new shape from the new drawing
+    EXPECT_FALSE(f.host->mask().contains(QPoint(60, 60)));
+    EXPECT_TRUE(f.host->mask().contains(QPoint(205, 60)));
+
     QImage rendered(40, 30, QImage::Format_RGB32);
     rendered.fill(Qt::white);
     rendered.setPixel(20, 15, qRgb(255, 0, 255));

@@ -79,9 +79,11 @@ protected:
         services.showSettings = [this](QWidget*) { ++settingsShown; };
         services.trayAvailable = [this] { return trayAvailable; };
         services.endProgram = [this] { ++endCalls; };
+        services.endNow = [this] { ++endNowCalls; };
         services.diskSerial = [] { return std::string("SERIAL-1"); };
         services.fetchVersionReply = [this](const std::string& address) {
             versionRequests.push_back(address);
+            if (duringVersionRequest) duringVersionRequest();
             return versionReply;
         };
         services.openUpdater = [this](shell::frmMain& window) {
@@ -95,6 +97,7 @@ protected:
     shell::frmMain& LoadedWindow(download::SongTransfer* transfer = nullptr) {
         shell::frmMain& window = Window(transfer);
         window.Form_Load();
+        EXPECT_TRUE(PumpUntil([&] { return window.StartUpDone(); }));
         Pump();
         return window;
     }
@@ -117,6 +120,8 @@ protected:
     // The version server as the window sees it (unreachable by default).
     std::string versionReply = "$False$";
     std::vector<std::string> versionRequests;
+    // Runs inside the version request, as the request's wait would.
+    std::function<void()> duringVersionRequest;
     int updaterOpened = 0;
     std::vector<std::string> openedUrls;
     std::vector<std::string> openedFolders;
@@ -124,6 +129,7 @@ protected:
     std::string folderChoice;
     int settingsShown = 0;
     int endCalls = 0;
+    int endNowCalls = 0;
     bool trayAvailable = false;
 
 private:

@@ -4,6 +4,9 @@
 
 #include <fstream>
 
+#include <QLineEdit>
+
+#include "chrome/frame_layout.h"
 #include "chrome/text_box.h"
 #include "demo_site/gif_image.h"
 #include "main_window_fixture.h"
@@ -51,6 +54,25 @@ TEST_F(MainWindowTest, ClientAreaAndControlsSitAtTheirTwipsPositions) {
         }
     }
     EXPECT_EQ(window.LabTip->pos(), QPoint(24, 556));
+}
+
+TEST_F(MainWindowTest, FieldsWriteInTheProgramFontBesideTheirCaptionsAndVersionClearsTheGrip) {
+    frmMain& window = LoadedWindow();
+    const std::pair<QLabel*, chrome::TextBox*> fields[] = {{window.Label1, window.ListUrl},
+                                                           {window.lblLabel2, window.SavePath}};
+    for (const auto& [label, box] : fields) {
+        QLineEdit* field = box->Field();
+        EXPECT_EQ(field->font(), window.font());
+        EXPECT_EQ(label->font(), field->font());
+        const QRect text = QRect(field->mapTo(&window, QPoint(0, 0)), field->size());
+        EXPECT_EQ(label->geometry().center().y(), text.center().y()) << label->text().toStdString();
+    }
+    const QRect version = window.LabVer->geometry();
+    const int textWidth = window.LabVer->fontMetrics().horizontalAdvance(window.LabVer->text());
+    EXPECT_TRUE(window.LabVer->alignment() & Qt::AlignRight);
+    EXPECT_LE(textWidth, version.width());
+    EXPECT_LT(version.right(), chrome::GripRect(window.size()).left());
+    EXPECT_GT(version.left(), window.LabTip->geometry().right());
     EXPECT_EQ(window.PB->Text(), QStringLiteral("下载进度0%"));
     EXPECT_EQ(window.cmdDown->Tag(), QStringLiteral("0"));
 }
@@ -108,9 +130,13 @@ TEST_F(MainWindowTest, OutsideButtonsOpenAddressesFoldersAndTheSettingsWindow) {
                                                     server + "/tunewell.asp?ReUrl=",
                                                     server + "/tunewell.asp?ReUrl=http://example.org/a?b=1"}));
     EXPECT_EQ(openedFolders, std::vector<std::string>{"/no/such/folder"});
+    window.move(120, 60);
     window.cmdCon->click();
     EXPECT_EQ(settingsShown, 1);
     EXPECT_FALSE(window.isVisible());
+    window.move(0, 0);  // as a window manager would place it on mapping
+    window.show();      // the settings window closing
+    EXPECT_EQ(window.pos(), QPoint(120, 60));
 }
 
 TEST_F(MainWindowTest, FolderButtonPutsTheChoiceOrOnCancelTheProgramFolder) {
@@ -155,13 +181,16 @@ TEST_F(MainWindowTest, TrayMenuShowRestoresAndExitEnds) {
     trayAvailable = true;
     ScriptedTransfer transfer;
     frmMain& window = LoadedWindow(&transfer);
+    window.move(150, 90);
     window.showMinimized();
     ASSERT_TRUE(PumpUntil([&] { return !window.isVisible(); }));
     QMenu* tray = window.Menus().m_Main;
     ASSERT_EQ(tray->actions().size(), 2);
     EXPECT_EQ(tray->actions().at(0)->text(), QStringLiteral("显示下载助手"));
+    window.move(0, 0);  // as a window manager would place it on mapping
     tray->actions().at(0)->trigger();
     EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), QPoint(150, 90));
     EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
     tray->actions().at(1)->trigger();
     EXPECT_EQ(endCalls, 1);

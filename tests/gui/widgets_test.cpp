@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -10,6 +12,7 @@
 #include "demo_site/gif_image.h"
 #include "support/demo_site_fixture.h"
 #include "widgets/progress_bar_widget.h"
+#include "widgets/skin_button.h"
 #include "net/remote_bytes.h"
 #include "widgets/uc_ani_gif.h"
 #include "support/site_urls.h"
@@ -32,6 +35,21 @@ TEST(WidgetsTest, ProgressBarClampsItsValue) {
     for (const auto& [given, kept] : values) {
         bar.SetValue(given);
         EXPECT_EQ(bar.Value(), kept) << given;
+    }
+}
+
+// The focus outline shows only for focus given with the keyboard.
+TEST(WidgetsTest, SkinButtonShowsTheFocusCueOnlyForKeyboardFocus) {
+    SkinButton button(QStringLiteral("示例"));
+    const std::pair<Qt::FocusReason, bool> steps[] = {{Qt::ActiveWindowFocusReason, false},
+                                                      {Qt::TabFocusReason, true},
+                                                      {Qt::ActiveWindowFocusReason, true},
+                                                      {Qt::MouseFocusReason, false},
+                                                      {Qt::BacktabFocusReason, true}};
+    for (const auto& [reason, cue] : steps) {
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QApplication::sendEvent(&button, &in);
+        EXPECT_EQ(button.ShowsFocusCue(), cue) << reason;
     }
 }
 

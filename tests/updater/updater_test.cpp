@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "updater/del_tunewell.h"
 #include "updater/up_main.h"
 #include "support/site_urls.h"
+#include "widgets/qt_translations.h"
 
 namespace tunewell::updater {
 namespace {
@@ -114,6 +117,27 @@ TEST_F(UpdaterWindow, FailedDownloadKeepsTheOldProgramAndStartsIt) {
     EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败");
     EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"});
     EXPECT_EQ(started_, std::vector<std::string>{target_});
+}
+
+// The final box: its text and an OK button that reads in Chinese, no icon.
+TEST(UpdaterMessage, ShowsTheTextAndAChineseOkButtonWithoutAnIcon) {
+    ASSERT_TRUE(widgets::InstallQtTranslations(QLocale::c()));
+    upMain window;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QString text, button;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        text = box->text();
+        ASSERT_EQ(box->buttons().size(), 1);
+        button = box->buttons().front()->text();
+        box->accept();
+    });
+    window.showMessage(QStringLiteral("升级完毕!"));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(text, QStringLiteral("升级完毕!"));
+    EXPECT_EQ(button.remove(QLatin1Char('&')), QStringLiteral("确定"));
 }
 
 }  // namespace

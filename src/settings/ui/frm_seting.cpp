@@ -14,6 +14,7 @@
 #include "widgets/message_dialog.h"
 #include "widgets/shell_functions.h"
 #include "widgets/skin_button.h"
+#include "widgets/window_place.h"
 #include "web/text_utils.h"
 
 namespace tunewell::settings {
@@ -74,6 +75,7 @@ frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFol
     CreateControls();
     SetTabOrder();
     CentreOnScreen();
+    new widgets::WindowPlace(this);
     Form_Load();
 }
 
