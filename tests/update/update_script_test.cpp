@@ -15,6 +15,7 @@
 #include "support/fake_ui.h"
 #include "update/program_updater.h"
 #include "update/update_script.h"
+#include "platform/temp_folder.h"
 #include "support/site_urls.h"
 
 namespace tunewell::update {
@@ -58,6 +59,7 @@ TEST(UpdateScript, CompanionScriptSwapsTheProgramInAHostileFolder) {
     stdfs::create_directories(folder);
     const std::string exe = "tw-fake-program-" + std::to_string(::getpid());
     std::ofstream(folder / exe) << "old";
+    stdfs::permissions(folder / exe, static_cast<stdfs::perms>(0755));  // kept by the swap
     const stdfs::path download = base / "new download";
     std::ofstream(download) << "#!/bin/sh\necho started > \"$PWD/ran\"\n";
 
@@ -110,7 +112,11 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     updater.StartUpdate();
     ASSERT_EQ(transfer.sources.size(), 1u);
     EXPECT_EQ(transfer.sources[0], testing::VersionUrl("/upload/tunewell.exe"));
-    EXPECT_EQ(transfer.destinations[0], GetTempFolder() + "Tunewell.exe");
+    // A private folder of its own under the temporary folder, gone again.
+    const stdfs::path download(transfer.destinations[0]);
+    EXPECT_EQ(download.filename(), "Tunewell.exe");
+    EXPECT_EQ(download.parent_path().string().rfind(platform::TempFolder() + "tunewell-update-", 0), 0u);
+    EXPECT_FALSE(stdfs::exists(download.parent_path()));
     EXPECT_EQ(bar.texts.back(), "升级失败");
     EXPECT_EQ(failure, "升级失败,请点击这里手动下载升级！");
     EXPECT_EQ(globals.UpdateLink, testing::VersionUrl("/upload/tunewell.exe"));
@@ -141,6 +147,7 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     stdfs::create_directories(folder / "tmp");
     const std::string exe = "tw-standin-" + std::to_string(::getpid());
     std::ofstream(folder / exe) << "old program";
+    stdfs::permissions(folder / exe, static_cast<stdfs::perms>(0755));
     Options().programBytes = "#!/bin/sh\necho restarted > \"$PWD/restarted\"\n";
     const char* savedTmp = std::getenv("TMPDIR");
     const std::string saved = savedTmp ? savedTmp : "";
