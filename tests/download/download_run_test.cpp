@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -195,11 +199,20 @@ TEST_F(DownloadRunTest, FailedHandOffShowsFailureAndTheRunGoesOn) {
 TEST_F(DownloadRunTest, RealAria2ReceivesTheTasks) {
     if (std::system("command -v aria2c >/dev/null 2>&1") != 0) GTEST_SKIP() << "aria2c not installed";
     const int port = 16800 + ::getpid() % 1000;
-    const std::string command = "aria2c --enable-rpc --rpc-listen-port=" + std::to_string(port) +
-                                " --rpc-listen-all=false --no-conf --quiet --stop-with-process=" +
-                                std::to_string(::getpid()) + " --all-proxy=" + Site().ProxyUrl() +
-                                " --dir=" + folder_.string() + " >/dev/null 2>&1 &";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    // Started directly, so the test knows its id and ends only it.
+    const std::vector<std::string> arguments = {
+        "aria2c", "--enable-rpc", "--rpc-listen-port=" + std::to_string(port), "--rpc-listen-all=false",
+        "--no-conf", "--quiet", "--stop-with-process=" + std::to_string(::getpid()),
+        "--all-proxy=" + Site().ProxyUrl(), "--dir=" + folder_.string()};
+    const pid_t aria2 = ::fork();
+    if (aria2 == 0) {
+        std::vector<char*> argv;
+        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execvp("aria2c", argv.data());
+        ::_exit(127);
+    }
+    ASSERT_GT(aria2, 0);
     const std::string endpoint = "http://127.0.0.1:" + std::to_string(port) + "/jsonrpc";
 
     controls_.manager = true;
@@ -216,7 +229,8 @@ TEST_F(DownloadRunTest, RealAria2ReceivesTheTasks) {
     ASSERT_TRUE(accepted);
     EXPECT_EQ(managerRun.Succeeded(), 2);
     for (int wait = 0; wait < 100 && Files().size() < 2; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    std::system(("pkill -f 'rpc-listen-port=" + std::to_string(port) + "'").c_str());
+    ::kill(aria2, SIGTERM);
+    ::waitpid(aria2, nullptr, 0);
     EXPECT_EQ(ReadAll(folder_ / "山间小路 - 林小溪.mp3"), demo::AudioContent(1001));
     EXPECT_EQ(ReadAll(folder_ / "大写扩展名 - 吴天.mp3?x=1"), demo::AudioContent(1010));
 }
