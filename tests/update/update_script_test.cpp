@@ -218,7 +218,9 @@ TEST(ProgramUpdater, ScriptReplacesALinkInAFolderWithABackslash) {
     testing::WriteBytes(base.File("victim"), "keep");
     stdfs::create_symlink(base.File("victim"), folder + "/UpDate.sh");
     const std::string exe = "tw-standin-" + std::to_string(::getpid());
+    const mode_t mask = ::umask(027);  // inherited by the script
     const UpdateOutcome outcome = RunUpdater("#!/bin/sh\nexit 0\n", folder, exe);
+    ::umask(mask);
     EXPECT_EQ(outcome.ended, 1);
     EXPECT_TRUE(outcome.failure.empty());
     EXPECT_EQ(testing::ReadBytes(base.File("victim")), "keep");
@@ -228,6 +230,7 @@ TEST(ProgramUpdater, ScriptReplacesALinkInAFolderWithABackslash) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_EQ(testing::ReadBytes(folder + "/" + exe), "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(stdfs::status(folder + "/" + exe).permissions(), static_cast<stdfs::perms>(0750));  // 0755 less the umask
     EXPECT_EQ(testing::ReadBytes(base.File("victim")), "keep");
 }
 
