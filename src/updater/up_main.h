@@ -50,14 +50,19 @@ public:
 public slots:
     void cmdStart_Click();
 
-private:
-    void Form_Load();
-    bool DownloadAndReplace(const QString& address, const QString& target);
-
 public:
+    // A progress report of the transfer: "已下载p%" and the bar at p, p = 0
+    // when the maximum is unknown (0). Also notes the announced length,
+    // which the download must have.
     void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress);
 
 private:
+    void Form_Load();
+    // Downloads into a private temporary folder, checks the download and
+    // replaces `target` with it in one rename; false (target untouched) on
+    // any failure.
+    bool DownloadAndReplace(const QString& address, const QString& target);
+
     platform::SystemProcessTable systemTable_;
     platform::ProcessTable* processTable_ = &systemTable_;
     EndedProcess ended_;
