@@ -14,6 +14,7 @@
 
 #include "fs/agent_probe.h"
 #include "fs/fso_item_info.h"
+#include "platform/file_replace.h"
 
 namespace tunewell::fs {
 namespace {
@@ -114,9 +115,9 @@ bool ClsFso::IsObjInstalled(const std::string& ClassStr) const {
 }
 
 std::string ClsFso::GetPath(const std::string& path) const {
-    std::string normal = path;
-    std::replace(normal.begin(), normal.end(), '\\', '/');
-    return normal;
+    // "\\" is an ordinary character in a file name here, not a separator:
+    // turning it into "/" would write somewhere else than the name says.
+    return path;
 }
 
 bool ClsFso::CheckFile(const std::string& FileDir) const { return IsFile(GetPath(FileDir)); }
@@ -147,13 +148,11 @@ FsoValue ClsFso::ReadFile(const std::string& FileDir) const {
 bool ClsFso::CreateFile(const std::string& FileDir, const std::string& FileContent,
                         bool IsMake) const {
     try {
-        const stdfs::path path(GetPath(FileDir));
         if (CheckFile(FileDir) && !IsMake) return false;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(FileContent.data(), static_cast<std::streamsize>(FileContent.size()));
-        out.close();
-        return !out.fail();
+        // A new file replaces the old name in one rename: a link of that
+        // name is replaced, never written through, and a failure leaves the
+        // old file whole.
+        return platform::ReplaceFileContents(GetPath(FileDir), FileContent, {});
     } catch (...) {
         return false;
     }

@@ -10,8 +10,8 @@ namespace tunewell::fs {
 // file-system object. Each operation on a file or folder checks first that
 // it exists and answers false where it does not.
 //
-// Paths: "/" separates folders; "\" is accepted too and turned into "/" by
-// GetPath, which every path passes through. Relative paths are taken from
+// Paths: "/" separates folders; "\" is an ordinary character of a name, as
+// the file system sees it. Every path passes through GetPath. Relative paths are taken from
 // the process's current folder. Text files are read and written as bytes
 // (the program's texts are UTF-8, the system's own code page).
 //
@@ -35,7 +35,7 @@ public:
     // (always) and "ThunderAgent.Agent" (when the agent's endpoint answers).
     // Identifiers compare without regard to case.
     bool IsObjInstalled(const std::string& ClassStr) const;
-    // The path with every "\" replaced by "/".
+    // The path unchanged.
     std::string GetPath(const std::string& path) const;
 
     bool CheckFile(const std::string& FileDir) const;
@@ -46,9 +46,11 @@ public:
     FsoValue GetFileExt(const std::string& FileDir) const;
     // false when missing; else the whole content as text.
     FsoValue ReadFile(const std::string& FileDir) const;
-    // Writes FileContent unchanged as the whole file. false, leaving the file
-    // untouched, when it exists and IsMake is false; false when it could not
-    // be written; true once the content is on disk.
+    // Writes FileContent unchanged as the whole file, through a new file
+    // renamed onto the name (a link of that name is replaced, not followed;
+    // an existing file keeps its mode). false, leaving the file untouched,
+    // when it exists and IsMake is false; false when it could not be
+    // written (no rights, a folder of that name); true once it is in place.
     bool CreateFile(const std::string& FileDir, const std::string& FileContent,
                     bool IsMake) const;
     // Only for an existing file: WriteType 2 replaces the content, 8 appends.

@@ -1,11 +1,10 @@
 #include "fs/fso_item_info.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cerrno>
 #include <system_error>
+
+#include "platform/file_info.h"
 
 namespace tunewell::fs {
 namespace {
@@ -19,24 +18,16 @@ struct ItemTimes {
     Date modified;
 };
 
-Date ToDate(const struct statx_timestamp& stamp) {
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(stamp.tv_sec) +
-                                                           std::chrono::nanoseconds(stamp.tv_nsec)));
-}
-
 // Birth time where the file system records it, else the modification time.
 ItemTimes ReadTimes(const stdfs::path& item) {
-    struct statx info {};
-    const unsigned mask = STATX_ATIME | STATX_MTIME | STATX_BTIME;
-    if (statx(AT_FDCWD, item.c_str(), 0, mask, &info) != 0) {
+    platform::ItemTimes read;
+    if (!platform::ReadItemTimes(item.string(), read)) {
         const std::error_code error(errno, std::generic_category());
         throw stdfs::filesystem_error("cannot read the times of the item", item, error);
     }
-    ItemTimes times;
-    times.accessed = ToDate(info.stx_atime);
-    times.modified = ToDate(info.stx_mtime);
-    times.created = (info.stx_mask & STATX_BTIME) ? ToDate(info.stx_btime) : times.modified;
-    return times;
+    return {Date(std::chrono::duration_cast<Date::duration>(read.created.time_since_epoch())),
+            Date(std::chrono::duration_cast<Date::duration>(read.accessed.time_since_epoch())),
+            Date(std::chrono::duration_cast<Date::duration>(read.modified.time_since_epoch()))};
 }
 
 std::string TypeDescription(const stdfs::path& item) {
@@ -63,20 +54,7 @@ stdfs::path FullPath(const stdfs::path& item) {
     return full;
 }
 
-// The nearest folder above the item that sits on another device, i.e. the
-// mount point of the item's file system.
-stdfs::path MountRoot(const stdfs::path& full) {
-    struct stat info {};
-    if (::stat(full.c_str(), &info) != 0) return full.root_path();
-    stdfs::path current = full;
-    while (current.has_relative_path()) {
-        const stdfs::path parent = current.parent_path();
-        struct stat above {};
-        if (::stat(parent.c_str(), &above) != 0 || above.st_dev != info.st_dev) break;
-        current = parent;
-    }
-    return current;
-}
+stdfs::path MountRoot(const stdfs::path& full) { return stdfs::path(platform::MountRootOf(full.string())); }
 
 FsoValue ParentOf(const stdfs::path& full) {
     if (!full.has_relative_path()) return FsoValue::Nothing();

@@ -57,6 +57,16 @@ private:
 bool ReplaceFileContents(const std::string& targetPath, std::string_view contents,
                          const ReplaceTemp::Options& options);
 
+// Replaces `targetPath` with a copy of the file `sourcePath` in one step
+// (see ReplaceTemp); the source is opened without following a link. False
+// when the source cannot be read or the copy or rename fails; the target is
+// then untouched.
+bool ReplaceFileFrom(const std::string& targetPath, const std::string& sourcePath,
+                     const ReplaceTemp::Options& options);
+
+// The mode a newly created program file gets: 0755 less the user's umask.
+int NewProgramFileMode();
+
 // The folder part of a path: "." without a slash, "/" for the root.
 std::string FolderOf(const std::string& path);
 

@@ -24,7 +24,26 @@ std::string TrimSpaces(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
+constexpr std::uint8_t kAtaPassThrough16 = 0x85;
+constexpr std::uint8_t kIdentifyDevice = 0xEC;
+constexpr std::uint8_t kPioDataIn = 4 << 1;
+// t_dir = from device, byt_blok = in blocks, t_length = sector count field.
+constexpr std::uint8_t kTransferFlags = 0x0E;
+constexpr std::uint8_t kMasterDevice = 0xA0;
+constexpr std::uint8_t kSlaveDevice = 0xB0;
+
 }  // namespace
+
+std::array<std::uint8_t, 16> IdentifyCommandBlock(unsigned drive) {
+    std::array<std::uint8_t, 16> cdb{};
+    cdb[0] = kAtaPassThrough16;
+    cdb[1] = kPioDataIn;
+    cdb[2] = kTransferFlags;
+    cdb[6] = 1;  // sector count
+    cdb[13] = drive % 2 == 0 ? kMasterDevice : kSlaveDevice;
+    cdb[14] = kIdentifyDevice;
+    return cdb;
+}
 
 std::optional<IdentityField> FieldForSelector(int selector) {
     if (selector < 0 || selector > 2) return std::nullopt;

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -8,6 +9,12 @@ namespace tunewell::update {
 
 // The reply of the ATA IDENTIFY DEVICE command is 512 bytes.
 inline constexpr std::size_t kIdentifySize = 512;
+
+// The ATA PASS-THROUGH(16) command block asking drive number `drive` for its
+// IDENTIFY DEVICE data (PIO data-in, one block). The drive/head register
+// selects the device: 0xA0 for even drive numbers (master), 0xB0 for odd
+// ones (slave). Pure.
+std::array<std::uint8_t, 16> IdentifyCommandBlock(unsigned drive);
 
 // The text fields of the identify data: selector 0, 1, 2.
 enum class IdentityField { Model = 0, Serial = 1, Firmware = 2 };

@@ -1,10 +1,14 @@
 #include "update/program_updater.h"
 
-#include "transfer/progress_text.h"
+#include <filesystem>
 
 #include "fs/cls_fso.h"
-#include "update/update_script.h"
 #include "hosts/site_hosts.h"
+#include "platform/detached_start.h"
+#include "platform/temp_folder.h"
+#include "transfer/progress_text.h"
+#include "trust/program_vetting.h"
+#include "update/update_script.h"
 
 namespace tunewell::update {
 
@@ -13,15 +17,35 @@ std::string ProgramUpdater::DownloadAddress() {
 }
 
 void ProgramUpdater::StartUpdate() {
-    const std::string target = GetTempFolder() + "Tunewell.exe";
     const std::string address = DownloadAddress();
     window_.events.ProcessPending();
-    if (transfer_.StartDownloading(address, target)) {
+    if (DownloadAndHandOver(address)) {
         window_.bar.SetText("升级完毕");
-        RunUpdate(target);
         if (window_.endProgram) window_.endProgram();
         return;
     }
+    ShowFailure(address);
+}
+
+bool ProgramUpdater::DownloadAndHandOver(const std::string& address) {
+    const std::string folder = platform::MakePrivateFolder(kFolderPrefix);
+    if (folder.empty()) return false;
+    const trust::DownloadStep download = [this](const std::string& source, const std::string& target,
+                                               std::int64_t& announced) {
+        announced_ = 0;
+        const bool ok = transfer_.StartDownloading(source, target);
+        announced = announced_;
+        return ok;
+    };
+    const std::string target = folder + "/" + kDownloadName;
+    if (trust::FetchProgram(download, address, target) == trust::Verdict::kAccepted && RunUpdate(target)) {
+        return true;  // the companion script removes the folder once it has copied the file
+    }
+    platform::RemovePrivateFolder(folder);
+    return false;
+}
+
+void ProgramUpdater::ShowFailure(const std::string& address) {
     window_.bar.SetText("升级失败");
     if (window_.showFailure) window_.showFailure("升级失败,请点击这里手动下载升级！");
     globals_.UpdateLink = address;
@@ -29,13 +53,19 @@ void ProgramUpdater::StartUpdate() {
 }
 
 bool ProgramUpdater::RunUpdate(const std::string& saveName) {
-    const std::string script = programFolder_ + "/UpDate.sh";
+    // The running program's file as the system reports it (links resolved),
+    // so the script recognises the old process by its executable.
+    std::error_code error;
+    std::string folder = std::filesystem::weakly_canonical(programFolder_, error).string();
+    if (error || folder.empty()) folder = programFolder_;
+    const std::string script = folder + "/UpDate.sh";
     fs::ClsFso fso;
-    if (!fso.CreateFile(script, BuildUpdateSh(exeName_, saveName, programFolder_), true)) return false;
-    return StartDetached(script);
+    if (!fso.CreateFile(script, BuildUpdateSh(exeName_, saveName, folder), true)) return false;
+    return platform::StartDetachedScript(script);
 }
 
 void ProgramUpdater::ShowProgress(long long bytes, long long total, int speed) {
+    if (total > 0) announced_ = total;
     if (bytes == 0 || total == 0) return;
     const long long percent = transfer::ProgressPercent(bytes, total);
     window_.bar.SetValue(transfer::BarValue(percent));

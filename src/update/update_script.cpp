@@ -1,13 +1,5 @@
 #include "update/update_script.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
-extern char** environ;
-
 namespace tunewell::update {
 namespace {
 
@@ -59,22 +51,39 @@ std::string BuildUpdateSh(const std::string& exeName, const std::string& saveNam
                           const std::string& folder) {
     const std::string program = folder + "/" + exeName;
     std::string text = "#!/bin/sh\n";
-    text += "ExeName=" + ShellQuote(exeName) + "\n";
     text += "File=" + ShellQuote(saveName) + "\n";
     text += "FileNew=" + ShellQuote(program) + "\n";
     text += "Folder=" + ShellQuote(folder) + "\n";
     text += "ScriptName=" + ShellQuote(folder + "/UpDate.sh") + "\n";
-    // End every process whose executable file is the program's name; the
-    // old program has usually ended itself already.
-    text += "for exe in /proc/[0-9]*/exe; do\n"
-            "  target=$(readlink \"$exe\" 2>/dev/null) || continue\n"
-            "  [ \"${target##*/}\" = \"$ExeName\" ] || [ \"${target##*/}\" = \"$ExeName (deleted)\" ] || continue\n"
-            "  pid=${exe#/proc/}; pid=${pid%/exe}\n"
-            "  [ \"$pid\" = \"$$\" ] || kill \"$pid\" 2>/dev/null\n"
-            "done\n"
-            "sleep 1\n";
+    // The old program: processes of this user whose executable is exactly
+    // the program file. It has usually ended itself already.
+    text += "old_program() {\n"
+            "  for exe in /proc/[0-9]*/exe; do\n"
+            "    pid=${exe#/proc/}; pid=${pid%/exe}\n"
+            "    [ \"$pid\" = \"$$\" ] && continue\n"
+            "    [ -O \"/proc/$pid\" ] || continue\n"
+            "    target=$(readlink \"$exe\" 2>/dev/null) || continue\n"
+            "    if [ \"$target\" = \"$FileNew\" ] || [ \"$target\" = \"$FileNew (deleted)\" ]; then echo \"$pid\"; fi\n"
+            "  done\n"
+            "}\n"
+            "tries=0\n"
+            "pids=$(old_program)\n"
+            "while [ -n \"$pids\" ]; do\n"
+            "  if [ \"$tries\" -lt 50 ]; then kill $pids 2>/dev/null; else kill -9 $pids 2>/dev/null; fi\n"
+            "  [ \"$tries\" -ge 100 ] && break\n"
+            "  tries=$((tries + 1))\n"
+            "  sleep 0.1\n"
+            "  pids=$(old_program)\n"
+            "done\n";
     text += "if [ -f \"$File\" ]; then\n"
-            "  cp -f -- \"$File\" \"$FileNew.new\" && chmod +x -- \"$FileNew.new\" && mv -f -- \"$FileNew.new\" \"$FileNew\"\n"
+            "  New=$(mktemp -- \"$FileNew.XXXXXX\") &&\n"
+            "  if cat -- \"$File\" > \"$New\"; then\n"
+            "    if [ -f \"$FileNew\" ]; then chmod --reference=\"$FileNew\" -- \"$New\"\n"
+            "    else chmod \"$(printf '%o' $((0755 & ~0$(umask))))\" -- \"$New\"; fi &&\n"
+            "    mv -f -- \"$New\" \"$FileNew\" || rm -f -- \"$New\"\n"
+            "  else rm -f -- \"$New\"; fi\n"
+            "  rm -f -- \"$File\"\n"
+            "  rmdir -- \"${File%/*}\" 2>/dev/null\n"
             "fi\n";
     text += "if [ -f \"$FileNew\" ]; then\n"
             "  (cd -- \"$Folder\" && \"$FileNew\")\n"
@@ -83,33 +92,6 @@ std::string BuildUpdateSh(const std::string& exeName, const std::string& saveNam
             "  rm -f -- \"$ScriptName\"\n"
             "fi\n";
     return text;
-}
-
-std::string GetTempFolder() {
-    const char* fromEnvironment = std::getenv("TMPDIR");
-    std::string folder = fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : "/tmp";
-    const auto first = folder.find_first_not_of(' ');
-    folder = first == std::string::npos ? "" : folder.substr(first, folder.find_last_not_of(' ') - first + 1);
-    if (folder.empty()) folder = "/tmp";
-    if (folder.back() != '/') folder += '/';
-    return folder.size() > 255 ? std::string() : folder;
-}
-
-bool StartDetached(const std::string& scriptPath) {
-    posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0) return false;
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    std::string shell = "/bin/sh";
-    std::string script = scriptPath;
-    char* argv[] = {shell.data(), script.data(), nullptr};
-    pid_t child = 0;
-    const int result = posix_spawn(&child, "/bin/sh", &actions, &attributes, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    return result == 0;
 }
 
 }  // namespace tunewell::update

@@ -10,23 +10,21 @@ namespace tunewell::update {
 std::string BuildUpdateVbs(const std::string& exe, const std::string& saveName,
                            const std::string& folder);
 
-// The same steps as a POSIX shell script for this platform: ends processes
-// whose executable is `exeName`, copies `saveName` over folder/exeName,
-// makes it executable, starts it from the program folder and waits, then
-// deletes itself. Every path is single-quoted, so blanks, quotes, "$" or
-// backticks in a name can neither break the script nor run anything.
+// The same steps as a POSIX shell script for this platform. It ends only
+// the processes of this user whose executable is the program file
+// folder/exeName (also once replaced, "... (deleted)"), waiting until they
+// are gone (SIGKILL after about five seconds); a program of the same name
+// elsewhere keeps running. It then copies `saveName` over the program in
+// one rename (an existing program keeps its mode, a new one gets 0755 less
+// the umask), removes the download and its private folder, starts the
+// program from its folder and waits, then deletes itself. Every path is
+// single-quoted, so blanks, quotes, "$" or backticks in a name can neither
+// break the script nor run anything. `folder` should be the resolved
+// folder, as the system reports a running program's file.
 std::string BuildUpdateSh(const std::string& exeName, const std::string& saveName,
                           const std::string& folder);
 
 // `text` as one single-quoted shell word.
 std::string ShellQuote(const std::string& text);
-
-// The temporary folder with a closing "/" ($TMPDIR, else /tmp); empty when
-// the path would not fit 255 characters.
-std::string GetTempFolder();
-
-// Starts `/bin/sh script` in its own session, detached, so it outlives this
-// program. False when it could not be started.
-bool StartDetached(const std::string& scriptPath);
 
 }  // namespace tunewell::update

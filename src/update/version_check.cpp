@@ -19,8 +19,31 @@ std::string CutVersion(const std::string& version) {
     return second == std::string::npos ? version : version.substr(0, second);
 }
 
+namespace {
+
+// Every byte outside the unreserved set (letters, digits, "-", ".", "_",
+// "~") as %XX, so a serial with blanks, "#" or "&" stays one query value.
+std::string PercentEncoded(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const unsigned char c : text) {
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+}  // namespace
+
 std::string VersionRequestAddress(const std::string& serial, long randomNumber) {
-    return std::string(hosts::kVersionServer) + "/tunewell.asp?SN=" + serial +
+    return std::string(hosts::kVersionServer) + "/tunewell.asp?SN=" + PercentEncoded(serial) +
            "&Rand=" + std::to_string(randomNumber);
 }
 

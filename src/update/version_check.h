@@ -30,7 +30,8 @@ VersionReply ParseVersionReply(const std::string& reply);
 // the second character or later; other texts unchanged.
 std::string CutVersion(const std::string& version);
 
-// The version request: serial unchanged, a random number 10000..999998.
+// The version request: the serial percent-encoded (bytes outside letters,
+// digits and "-._~" as %XX), a random number 10000..999998.
 std::string VersionRequestAddress(const std::string& serial, long randomNumber);
 
 // The start-up version and advertisement check. Asks the version server

@@ -1,24 +1,21 @@
 #pragma once
-#include <functional>
 #include <string>
+
+#include "platform/process_list.h"
 
 namespace tunewell::updater {
 
-// The main program's process name as the updater matches it: the
-// executable's file name, lower-cased.
-inline constexpr const char* kMainProgramName = "tunewell";
-
+// A process the updater ended: its id (0 when none) and executable name.
 struct EndedProcess {
     int id = 0;
     std::string name;
 };
 
-// Ends the first running process (in process-id order) whose executable
-// name, lower-cased, is `name`. Returns what it ended, or an id of 0 when
-// nothing matched. `procRoot` and `terminate` (SIGKILL by default) are
-// seams for tests.
-EndedProcess DelTunewell(const std::string& name = kMainProgramName,
-                         const std::string& procRoot = "/proc",
-                         const std::function<void(int)>& terminate = {});
+// Ends the running main program before its file is replaced: every process
+// of this user whose executable is the file `programPath` (see
+// platform::ProcessesOfProgram). A program of the same name in another
+// folder, or another user's, keeps running. Returns the first process ended
+// (lowest id), or an id of 0 when none ran.
+EndedProcess DelTunewell(platform::ProcessTable& table, const std::string& programPath);
 
 }  // namespace tunewell::updater

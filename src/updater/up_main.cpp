@@ -4,14 +4,16 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "transfer/progress_text.h"
-#include "updater/del_tunewell.h"
 #include "hosts/site_hosts.h"
+#include "platform/detached_start.h"
+#include "platform/file_replace.h"
+#include "platform/temp_folder.h"
+#include "transfer/progress_text.h"
+#include "trust/program_vetting.h"
 
 namespace tunewell::updater {
 
@@ -39,7 +41,9 @@ upMain::upMain(QWidget* parent) : QWidget(parent) {
                         this);
         box.exec();
     };
-    startProgram = [](const QString& path) { QProcess::startDetached(path, {}); };
+    startProgram = [](const QString& path) {
+        platform::StartDetachedProgram(path.toStdString(), QCoreApplication::applicationDirPath().toStdString());
+    };
     endUpdater = [] { QCoreApplication::quit(); };
     Form_Load();
 }
@@ -63,13 +67,13 @@ QString upMain::EditionAddress() const {
 QString upMain::TargetPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Tunewell"); }
 
 void upMain::cmdStart_Click() {
-    DelTunewell();
-    const QString address = EditionAddress();
     const QString target = TargetPath();
+    ended_ = DelTunewell(*processTable_, target.toStdString());
+    const QString address = EditionAddress();
     pb_->setValue(0);
     cmdStart_->setEnabled(false);
     QCoreApplication::processEvents();
-    const bool ok = m_oFileDownload->StartDownloading(address.toStdString(), target.toStdString());
+    const bool ok = DownloadAndReplace(address, target);
     lblProgress_->setText(ok ? QStringLiteral("升级完毕") : QStringLiteral("升级失败"));
     QCoreApplication::processEvents();
     cmdStart_->setEnabled(true);
@@ -79,7 +83,27 @@ void upMain::cmdStart_Click() {
     endUpdater();
 }
 
+bool upMain::DownloadAndReplace(const QString& address, const QString& target) {
+    const std::string folder = platform::MakePrivateFolder("tunewell-updater-");
+    if (folder.empty()) return false;
+    const trust::DownloadStep download = [this](const std::string& source, const std::string& file,
+                                               std::int64_t& announced) {
+        announced_ = 0;
+        const bool ok = m_oFileDownload->StartDownloading(source, file);
+        announced = announced_;
+        return ok;
+    };
+    const std::string downloaded = folder + "/Tunewell";
+    platform::ReplaceTemp::Options options;
+    options.newFileMode = platform::NewProgramFileMode();
+    const bool ok = trust::FetchProgram(download, address.toStdString(), downloaded) == trust::Verdict::kAccepted &&
+                    platform::ReplaceFileFrom(target.toStdString(), downloaded, options);
+    platform::RemovePrivateFolder(folder);
+    return ok;
+}
+
 void upMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress) {
+    if (lMaxProgress > 0) announced_ = lMaxProgress;
     const long long percent = transfer::ProgressPercent(lProgress, lMaxProgress);
     pb_->setValue(transfer::BarValue(percent));
     lblProgress_->setText(QString::fromStdString(transfer::ProgressText(percent)));

@@ -2,7 +2,9 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/process_list.h"
 #include "transfer/updater_file_download.h"
+#include "updater/del_tunewell.h"
 
 class QLabel;
 class QProgressBar;
@@ -12,10 +14,12 @@ class QRadioButton;
 namespace tunewell::updater {
 
 // The updater's one window: choose an edition, press start; it ends the
-// running main program, downloads the edition over the main program's
-// file, reports, starts the main program again and closes. The transfer
-// writes to a temporary file first, so a failed download leaves the old
-// program intact.
+// running main program (only the one started from the file it replaces),
+// downloads the edition into a private temporary folder, and replaces the
+// main program's file with it in one rename only when the download is a
+// complete program this platform can start (and, with an update key in the
+// build, correctly signed). It reports, starts the main program again and
+// closes. Any failure leaves the old program byte for byte as it was.
 class upMain : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +36,12 @@ public:
     QLabel* ProgressLabel() const { return lblProgress_; }
     QProgressBar* Bar() const { return pb_; }
 
+    // The main program ended by the last start (id 0 when none ran).
+    const EndedProcess& EndedMainProgram() const { return ended_; }
+    // The process table the main program is ended through; tests inject
+    // their own. Not owned; must outlive the window.
+    void SetProcessTable(platform::ProcessTable& table) { processTable_ = &table; }
+
     // Seams for tests: the final message and the program start.
     std::function<void(const QString&)> showMessage;
     std::function<void(const QString&)> startProgram;
@@ -40,9 +50,23 @@ public:
 public slots:
     void cmdStart_Click();
 
+public:
+    // A progress report of the transfer: "已下载p%" and the bar at p, p = 0
+    // when the maximum is unknown (0). Also notes the announced length,
+    // which the download must have.
+    void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress);
+
 private:
     void Form_Load();
-    void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress);
+    // Downloads into a private temporary folder, checks the download and
+    // replaces `target` with it in one rename; false (target untouched) on
+    // any failure.
+    bool DownloadAndReplace(const QString& address, const QString& target);
+
+    platform::SystemProcessTable systemTable_;
+    platform::ProcessTable* processTable_ = &systemTable_;
+    EndedProcess ended_;
+    std::int64_t announced_ = 0;
 
     std::unique_ptr<transfer::CUpdaterFileDownload> m_oFileDownload;
     QRadioButton* chinese0_;

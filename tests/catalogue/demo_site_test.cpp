@@ -230,6 +230,7 @@ TEST_F(DemoSiteServer, FileHostWantsTheKeyItsLinkPageSets) {
 
 TEST_F(DemoSiteServer, VersionReplyFollowsTheOptions) {
     Options().latestVersion = "2.6.9";
+    Options().servedVersion = "2.5";
     Options().sendAd = false;
     EXPECT_EQ(Fetch(VersionUrl("/tunewell.asp?SN=&Rand=10000")).body,
               "{TunewellVerSion}2.6.9{/TunewellVerSion}\r\n");
@@ -237,6 +238,11 @@ TEST_F(DemoSiteServer, VersionReplyFollowsTheOptions) {
     EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body, "MZ new program");
     EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell.exe")).body, "MZ new program");
     EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell2.exe")).body, demo::DefaultProgramBytes(2));
+    // Once a program has been served, the reply offers the served version.
+    Options().programBytes.clear();
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body.substr(0, 10), "#!/bin/sh\n");
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe.sig")).status, 404);  // no signing key
+    EXPECT_EQ(Fetch(VersionUrl("/tunewell.asp?SN=&Rand=10000")).body, "{TunewellVerSion}2.5{/TunewellVerSion}\r\n");
     Options().programStatus = 404;
     EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).status, 404);
     const std::string gif = Fetch(VersionUrl("/ad.gif")).body;

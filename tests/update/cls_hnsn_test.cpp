@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <array>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -84,6 +86,16 @@ TEST(ExtractIdentityField, ShortOrMissingDataGivesWhatIsThere) {
     EXPECT_EQ(ExtractIdentityField(Block{}, IdentityField::Firmware), "");
     EXPECT_EQ(ExtractIdentityField(Block(full.begin(), full.begin() + 60), IdentityField::Model),
               "MODEL");
+}
+
+TEST(IdentifyCommandBlock, SelectsMasterForEvenAndSlaveForOddDrives) {
+    const std::array<std::uint8_t, 16> expected = {0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xA0, 0xEC, 0};
+    EXPECT_EQ(IdentifyCommandBlock(0), expected);
+    for (unsigned drive : {0u, 1u, 2u, 3u}) {
+        std::array<std::uint8_t, 16> block = expected;
+        block[13] = drive % 2 == 0 ? 0xA0 : 0xB0;
+        EXPECT_EQ(IdentifyCommandBlock(drive), block) << drive;
+    }
 }
 
 TEST(FieldForSelector, OnlyZeroToTwo) {

@@ -15,7 +15,10 @@
 #include "support/fake_ui.h"
 #include "update/program_updater.h"
 #include "update/update_script.h"
+#include "platform/temp_folder.h"
+#include "support/process_tables.h"
 #include "support/site_urls.h"
+#include "support/temp_folder.h"
 
 namespace tunewell::update {
 namespace {
@@ -23,23 +26,31 @@ namespace {
 namespace stdfs = std::filesystem;
 
 TEST(UpdateScript, VbsTextIsTheTwentyThreeLinesWithCrLf) {
-    const std::string text = BuildUpdateVbs("MyTool", "C:\\Temp\\Tunewell.exe", "C:\\Program");
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
-        lines.push_back(text.substr(start, at - start));
-        start = at + 2;
-    }
-    EXPECT_EQ(start, text.size());  // the last line ends in CR LF too
-    ASSERT_EQ(lines.size(), 23u);
-    EXPECT_EQ(lines[1], "ExeName=\"MyTool.exe\"");
-    EXPECT_EQ(lines[2], "File=\"C:\\Temp\\Tunewell.exe\"");
-    EXPECT_EQ(lines[3], "FileNew=\"C:\\Program\\MyTool.exe\"");
-    EXPECT_EQ(lines[4], "VbsName=\"C:\\Program\\UpDate.vbs\"");
-    EXPECT_EQ(lines[6], "Set Shell = WScript.CreateObject(\"WScript.Shell\") ");
-    EXPECT_EQ(lines[8], "Shell.Run \"TASKKILL /im \" & ExeName & \"\",0");
-    EXPECT_EQ(lines[19], "   Fso.DeleteFile (VbsName)");
-    EXPECT_EQ(lines[22], "Set Fso=Nothing");
+    const std::string expected =
+        "Dim ExeName,File,FileName,VbsName\r\n"
+        "ExeName=\"MyTool.exe\"\r\n"
+        "File=\"C:\\Temp\\Tunewell.exe\"\r\n"
+        "FileNew=\"C:\\Program\\MyTool.exe\"\r\n"
+        "VbsName=\"C:\\Program\\UpDate.vbs\"\r\n"
+        "Dim Shell,Fso\r\n"
+        "Set Shell = WScript.CreateObject(\"WScript.Shell\") \r\n"
+        "Set Fso = CreateObject(\"Scripting.FileSystemObject\")\r\n"
+        "Shell.Run \"TASKKILL /im \" & ExeName & \"\",0\r\n"
+        "If Fso.FileExists(File) Then\r\n"
+        "   Dim F\r\n"
+        "   Set F = Fso.GetFile(File)\r\n"
+        "   F.Copy FileNew\r\n"
+        "   Set F = Nothing\r\n"
+        "End If\r\n"
+        "If Fso.FileExists(FileNew) Then\r\n"
+        "   Shell.Run ExeName,,True\r\n"
+        "End If\r\n"
+        "If Fso.FileExists(VbsName) Then\r\n"
+        "   Fso.DeleteFile (VbsName)\r\n"
+        "End If\r\n"
+        "Set Shell=Nothing\r\n"
+        "Set Fso=Nothing\r\n";
+    EXPECT_EQ(BuildUpdateVbs("MyTool", "C:\\Temp\\Tunewell.exe", "C:\\Program"), expected);
 }
 
 TEST(UpdateScript, ShellQuotingKeepsEveryByte) {
@@ -58,6 +69,7 @@ TEST(UpdateScript, CompanionScriptSwapsTheProgramInAHostileFolder) {
     stdfs::create_directories(folder);
     const std::string exe = "tw-fake-program-" + std::to_string(::getpid());
     std::ofstream(folder / exe) << "old";
+    stdfs::permissions(folder / exe, static_cast<stdfs::perms>(0755));  // kept by the swap
     const stdfs::path download = base / "new download";
     std::ofstream(download) << "#!/bin/sh\necho started > \"$PWD/ran\"\n";
 
@@ -110,7 +122,11 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     updater.StartUpdate();
     ASSERT_EQ(transfer.sources.size(), 1u);
     EXPECT_EQ(transfer.sources[0], testing::VersionUrl("/upload/tunewell.exe"));
-    EXPECT_EQ(transfer.destinations[0], GetTempFolder() + "Tunewell.exe");
+    // A private folder of its own under the temporary folder, gone again.
+    const stdfs::path download(transfer.destinations[0]);
+    EXPECT_EQ(download.filename(), "Tunewell.exe");
+    EXPECT_EQ(download.parent_path().string().rfind(platform::TempFolder() + "tunewell-update-", 0), 0u);
+    EXPECT_FALSE(stdfs::exists(download.parent_path()));
     EXPECT_EQ(bar.texts.back(), "升级失败");
     EXPECT_EQ(failure, "升级失败,请点击这里手动下载升级！");
     EXPECT_EQ(globals.UpdateLink, testing::VersionUrl("/upload/tunewell.exe"));
@@ -122,6 +138,133 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     updater.ShowProgress(0, 1000, 5);
     updater.ShowProgress(10, 0, 5);
     EXPECT_EQ(bar.texts.back(), "已下载45% 120KB/S");
+}
+
+// A transfer that "downloads" fixed bytes into the target.
+class WritingTransfer : public download::SongTransfer {
+public:
+    explicit WritingTransfer(std::string bytes) : bytes_(std::move(bytes)) {}
+    bool StartDownloading(const std::string&, const std::string& destination) override {
+        std::ofstream(destination, std::ios::binary) << bytes_;
+        destinations.push_back(destination);
+        return true;
+    }
+    void AbortDownloading() override {}
+    std::vector<std::string> destinations;
+
+private:
+    std::string bytes_;
+};
+
+struct UpdateOutcome {
+    std::string failure;
+    int ended = 0;
+    std::vector<std::string> downloads;
+};
+
+UpdateOutcome RunUpdater(const std::string& bytes, const std::string& folder, const std::string& exe) {
+    RecordingBar bar;
+    testing::ScriptedPump pump;
+    UpdateOutcome outcome;
+    WritingTransfer transfer(bytes);
+    UpdateGlobals globals;
+    ProgramUpdater updater({bar, pump, [&](const std::string& text) { outcome.failure = text; },
+                            [&] { ++outcome.ended; }},
+                           transfer, globals, folder, exe);
+    updater.StartUpdate();
+    outcome.downloads = transfer.destinations;
+    return outcome;
+}
+
+// A download that is no program for this platform, or a companion script
+// that cannot be written, fails the update: the program keeps running, the
+// old program file and the folder stay as they were, nothing is left in
+// the temporary folder.
+TEST(ProgramUpdater, OnlyAStartableDownloadAndAWrittenScriptEndTheProgram) {
+    testing::TempFolder base;
+    const std::string folder = base.File("program");
+    stdfs::create_directories(folder);
+    testing::WriteBytes(folder + "/Tunewell", "old program");
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string folder;
+    } cases[] = {
+        {"empty", "", folder},
+        {"html page", "<HTML><BODY>500</BODY></HTML>", folder},
+        {"plain text", "echo hi\n", folder},
+        {"missing program folder", "#!/bin/sh\nexit 0\n", base.File("missing")},
+        {"folder named UpDate.sh", "#!/bin/sh\nexit 0\n", base.File("blocked")},
+    };
+    stdfs::create_directories(base.File("blocked") + "/UpDate.sh");
+    for (const auto& c : cases) {
+        const UpdateOutcome outcome = RunUpdater(c.bytes, c.folder, "Tunewell");
+        EXPECT_EQ(outcome.failure, "升级失败,请点击这里手动下载升级！") << c.what;
+        EXPECT_EQ(outcome.ended, 0) << c.what;
+        ASSERT_EQ(outcome.downloads.size(), 1u) << c.what;
+        EXPECT_FALSE(stdfs::exists(stdfs::path(outcome.downloads[0]).parent_path())) << c.what;
+    }
+    EXPECT_EQ(testing::ReadBytes(folder + "/Tunewell"), "old program");
+    EXPECT_FALSE(stdfs::exists(folder + "/UpDate.sh"));
+    EXPECT_TRUE(stdfs::is_directory(base.File("blocked") + "/UpDate.sh"));
+}
+
+// A link named UpDate.sh is replaced by the script, never written through,
+// and a backslash in the folder's name is an ordinary character.
+TEST(ProgramUpdater, ScriptReplacesALinkInAFolderWithABackslash) {
+    testing::TempFolder base;
+    const std::string folder = base.File("back\\slash");
+    stdfs::create_directories(folder);
+    testing::WriteBytes(base.File("victim"), "keep");
+    stdfs::create_symlink(base.File("victim"), folder + "/UpDate.sh");
+    const std::string exe = "tw-standin-" + std::to_string(::getpid());
+    const mode_t mask = ::umask(027);  // inherited by the script
+    const UpdateOutcome outcome = RunUpdater("#!/bin/sh\nexit 0\n", folder, exe);
+    ::umask(mask);
+    EXPECT_EQ(outcome.ended, 1);
+    EXPECT_TRUE(outcome.failure.empty());
+    EXPECT_EQ(testing::ReadBytes(base.File("victim")), "keep");
+    EXPECT_FALSE(stdfs::exists(base.File("back")));
+    // The script installs and starts the stand-in, then removes itself.
+    for (int wait = 0; wait < 200 && stdfs::exists(stdfs::symlink_status(folder + "/UpDate.sh")); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(testing::ReadBytes(folder + "/" + exe), "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(stdfs::status(folder + "/" + exe).permissions(), static_cast<stdfs::perms>(0750));  // 0755 less the umask
+    EXPECT_EQ(testing::ReadBytes(base.File("victim")), "keep");
+}
+
+// The companion script against live processes, inside a private process
+// space so it can see no process of anyone else: the old program (started
+// from the file being replaced) is ended, a same-named program in another
+// folder keeps running, the new program runs.
+TEST(UpdateScript, EndsTheOldProgramButNotASameNamedOneElsewhere) {
+    if (!testing::PrivateProcessSpaceAvailable()) GTEST_SKIP() << "no private process space (unshare --pid) here";
+    testing::TempFolder base;
+    const std::string folder = base.File("here"), elsewhere = base.File("elsewhere");
+    for (const auto& f : {folder, elsewhere}) {
+        stdfs::create_directories(f);
+        stdfs::copy_file("/bin/sleep", f + "/Tunewell");
+    }
+    testing::WriteBytes(base.File("download"), "#!/bin/sh\necho new > \"$PWD/ran\"\n");
+    testing::WriteBytes(folder + "/UpDate.sh", BuildUpdateSh("Tunewell", base.File("download"), folder));
+    const std::string inner =
+        "cd " + ShellQuote(base.path()) + " || exit 9\n"
+        "here=" + ShellQuote(folder + "/Tunewell") + "; there=" + ShellQuote(elsewhere + "/Tunewell") + "\n"
+        "\"$here\" 60 & old=$!\n"
+        "\"$there\" 60 & other=$!\n"
+        "until [ \"$(readlink /proc/$old/exe)\" = \"$here\" ] && [ \"$(readlink /proc/$other/exe)\" = \"$there\" ];"
+        " do sleep 0.01; done\n"
+        "/bin/sh " + ShellQuote(folder + "/UpDate.sh") + "\n"
+        "wait $old; echo $? > old-status\n"
+        "kill -0 $other && echo running > other-state\n";
+    const std::string command = "unshare --pid --fork --mount-proc /bin/sh -c " + ShellQuote(inner);
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(testing::ReadBytes(base.File("old-status")), "143\n");  // ended by SIGTERM
+    EXPECT_EQ(testing::ReadBytes(base.File("other-state")), "running\n");
+    EXPECT_EQ(testing::ReadBytes(folder + "/ran"), "new\n");
+    EXPECT_FALSE(stdfs::exists(base.File("download")));
+    EXPECT_FALSE(stdfs::exists(folder + "/UpDate.sh"));
 }
 
 }  // namespace
@@ -141,6 +284,7 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     stdfs::create_directories(folder / "tmp");
     const std::string exe = "tw-standin-" + std::to_string(::getpid());
     std::ofstream(folder / exe) << "old program";
+    stdfs::permissions(folder / exe, static_cast<stdfs::perms>(0755));
     Options().programBytes = "#!/bin/sh\necho restarted > \"$PWD/restarted\"\n";
     const char* savedTmp = std::getenv("TMPDIR");
     const std::string saved = savedTmp ? savedTmp : "";

@@ -59,6 +59,9 @@ TEST(VersionCheck, AdvertisementSplitsAtTheSeparator) {
 TEST(VersionCheck, RequestAddressAndCut) {
     EXPECT_EQ(VersionRequestAddress("WD-123", 45678), testing::VersionUrl("/tunewell.asp?SN=WD-123&Rand=45678"));
     EXPECT_EQ(VersionRequestAddress("", 10000), testing::VersionUrl("/tunewell.asp?SN=&Rand=10000"));
+    EXPECT_EQ(VersionRequestAddress("WD 12#3&x=y~_.", 10000),
+              testing::VersionUrl("/tunewell.asp?SN=WD%2012%233%26x%3Dy~_.&Rand=10000"));
+    EXPECT_EQ(VersionRequestAddress("\xC4\xE3/+", 10000), testing::VersionUrl("/tunewell.asp?SN=%C4%E3%2F%2B&Rand=10000"));
     EXPECT_EQ(CutVersion("2.6.1"), "2.6");
     EXPECT_EQ(CutVersion(".5.1"), ".5.1");
     EXPECT_EQ(CutVersion("26"), "26");

@@ -4,20 +4,24 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/demo_site_fixture.h"
 #include "updater/del_tunewell.h"
 #include "updater/up_main.h"
+#include "support/process_tables.h"
 #include "support/site_urls.h"
 #include "widgets/qt_translations.h"
+#include "demo_site/demo_catalogue.h"
 
 namespace tunewell::updater {
 namespace {
@@ -30,47 +34,42 @@ std::string ReadAll(const stdfs::path& path) {
     return text.str();
 }
 
-TEST(DelTunewell, EndsOnlyTheFirstCaseInsensitiveMatch) {
-    const stdfs::path root = stdfs::temp_directory_path() / ("tw-del-" + std::to_string(::getpid()));
-    stdfs::remove_all(root);
-    const std::pair<int, const char*> processes[] = {
-        {50, "/opt/x/TUNEWELL"}, {7, "/usr/bin/bash"}, {90, "/opt/x/Tunewell"}, {20, "/opt/x/tunewell-old"}};
-    for (const auto& [id, exe] : processes) {
-        stdfs::create_directories(root / std::to_string(id));
-        stdfs::create_symlink(exe, root / std::to_string(id) / "exe");
-    }
-    std::vector<int> ended;
-    const EndedProcess first = DelTunewell(kMainProgramName, root.string(), [&](int id) { ended.push_back(id); });
+TEST(DelTunewell, EndsOnlyThisUsersProcessesOfTheProgramFile) {
+    testing::FakeProcessTable table;
+    table.processes = {{7, "/usr/bin/bash", true},           {50, "/opt/x/Tunewell", true},
+                       {60, "/opt/x/Tunewell (deleted)", true}, {70, "/opt/x/Tunewell", false},
+                       {80, "/opt/y/Tunewell", true},           {90, "/opt/x/tunewell", true}};
+    const EndedProcess first = DelTunewell(table, "/opt/x/Tunewell");
     EXPECT_EQ(first.id, 50);
-    EXPECT_EQ(first.name, "TUNEWELL");
-    EXPECT_EQ(ended, std::vector<int>{50});
-    EXPECT_EQ(DelTunewell("nothing", root.string(), [&](int id) { ended.push_back(id); }).id, 0);
-    stdfs::remove_all(root);
+    EXPECT_EQ(first.name, "Tunewell");
+    EXPECT_EQ(table.ended, (std::vector<std::int32_t>{50, 60}));
+    table.ended.clear();
+    EXPECT_EQ(DelTunewell(table, "/opt/z/Tunewell").id, 0);
+    EXPECT_TRUE(table.ended.empty());
 }
 
-// A real process started by the test under a unique executable name is
-// ended; nothing else is touched.
-TEST(DelTunewell, EndsARealStandInProcess) {
-    const stdfs::path folder = stdfs::temp_directory_path() / ("tw-standin-" + std::to_string(::getpid()));
-    stdfs::create_directories(folder);
-    const std::string name = "tw-standin-sleep-" + std::to_string(::getpid());
-    stdfs::copy_file("/bin/sleep", folder / name, stdfs::copy_options::overwrite_existing);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::execl((folder / name).c_str(), name.c_str(), "30", static_cast<char*>(nullptr));
-        ::_exit(127);
+// Two real processes started by the test from same-named program files in
+// two folders: only the one started from the file being replaced is ended.
+TEST(DelTunewell, SameNamedProgramElsewhereKeepsRunning) {
+    const stdfs::path base = stdfs::temp_directory_path() / ("tw-standin-" + std::to_string(::getpid()));
+    stdfs::remove_all(base);
+    const stdfs::path here = base / "here" / "Tunewell", elsewhere = base / "elsewhere" / "Tunewell";
+    for (const auto& program : {here, elsewhere}) {
+        stdfs::create_directories(program.parent_path());
+        stdfs::copy_file("/bin/sleep", program);
     }
-    ASSERT_GT(child, 0);
-    EndedProcess ended;
-    for (int attempt = 0; attempt < 50 && ended.id == 0; ++attempt) {
-        ::usleep(20000);  // until the child has exec'd under the new name
-        ended = DelTunewell(name);
-    }
+    const pid_t old = testing::StartProcess(here.string(), "30");
+    const pid_t other = testing::StartProcess(elsewhere.string(), "30");
+    ASSERT_TRUE(testing::WaitUntilRunning(old, here.string()));
+    ASSERT_TRUE(testing::WaitUntilRunning(other, elsewhere.string()));
+    testing::StartedProcessTable table({old, other});
+    EXPECT_EQ(DelTunewell(table, here.string()).id, old);
     int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_EQ(ended.id, child);
+    ::waitpid(old, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status));
-    stdfs::remove_all(folder);
+    EXPECT_EQ(::waitpid(other, &status, WNOHANG), 0);  // still running
+    testing::EndStarted(other);
+    stdfs::remove_all(base);
 }
 
 class UpdaterWindow : public testing::DemoSiteTest {
@@ -82,11 +81,14 @@ protected:
         window_.showMessage = [this](const QString& text) { messages_.push_back(text.toStdString()); };
         window_.startProgram = [this](const QString& path) { started_.push_back(path.toStdString()); };
         window_.endUpdater = [this] { ++ended_; };
+        window_.SetProcessTable(table_);
+        table_.processes = {{4242, target_, true}};
     }
     void TearDown() override {
         stdfs::remove(target_);
         DemoSiteTest::TearDown();
     }
+    testing::FakeProcessTable table_;
     upMain window_;
     std::string target_;
     std::vector<std::string> messages_, started_;
@@ -100,8 +102,14 @@ TEST_F(UpdaterWindow, EditionChoosesTheDownloadAndTheProgramIsReplaced) {
     window_.Chinese(1)->setChecked(true);
     EXPECT_EQ(window_.EditionAddress().toStdString(), testing::VersionUrl("/Upload/Tunewell2.exe"));
 
+    const mode_t mask = ::umask(022);
     window_.cmdStart_Click();
+    ::umask(mask);
+    EXPECT_EQ(table_.ended, std::vector<std::int32_t>{4242});
+    EXPECT_EQ(window_.EndedMainProgram().id, 4242);
+    EXPECT_EQ(window_.EndedMainProgram().name, stdfs::path(target_).filename().string());
     EXPECT_EQ(ReadAll(target_), demo::DefaultProgramBytes(2));
+    EXPECT_EQ(stdfs::status(target_).permissions(), static_cast<stdfs::perms>(0755));  // a new program file
     EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级完毕");
     EXPECT_EQ(window_.StartButton()->text().toStdString(), "升级完毕");
     EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"});
@@ -109,14 +117,55 @@ TEST_F(UpdaterWindow, EditionChoosesTheDownloadAndTheProgramIsReplaced) {
     EXPECT_EQ(ended_, 1);
 }
 
-TEST_F(UpdaterWindow, FailedDownloadKeepsTheOldProgramAndStartsIt) {
-    std::ofstream(target_) << "old program";
-    Options().programStatus = 500;
+TEST_F(UpdaterWindow, ExistingProgramKeepsItsMode) {
+    std::ofstream(target_) << "#!/bin/sh\nold\n";
+    stdfs::permissions(target_, static_cast<stdfs::perms>(0700));
     window_.cmdStart_Click();
-    EXPECT_EQ(ReadAll(target_), "old program");
-    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败");
-    EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"});
-    EXPECT_EQ(started_, std::vector<std::string>{target_});
+    EXPECT_EQ(ReadAll(target_), demo::DefaultProgramBytes(1));
+    EXPECT_EQ(stdfs::status(target_).permissions(), static_cast<stdfs::perms>(0700));
+}
+
+// Whatever the server sends that is not a whole program for this platform
+// fails the update like a failed download: the old program stays byte for
+// byte, and the rest of the sequence runs as after any failure.
+TEST_F(UpdaterWindow, OnlyACompleteStartableProgramReplacesTheOldOne) {
+    const stdfs::path empty = stdfs::path(target_).parent_path() / ("empty-" + std::to_string(::getpid()));
+    std::ofstream{empty};
+    struct Case {
+        const char* what;
+        int status;
+        std::string bytes;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"server error", 500, "", ""},
+        {"html error page", 200, "<HTML><BODY>404 页面不存在</BODY></HTML>", ""},
+        {"plain text", 200, "echo not a program\n", ""},
+        {"empty reply", 200, "", empty.string()},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(target_) << "old program";
+        messages_.clear();
+        started_.clear();
+        Options().programStatus = c.status;
+        Options().programBytes = Options().program2Bytes = c.bytes;
+        Options().programFile = c.file;
+        window_.cmdStart_Click();
+        EXPECT_EQ(ReadAll(target_), "old program") << c.what;
+        EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败") << c.what;
+        EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"}) << c.what;
+        EXPECT_EQ(started_, std::vector<std::string>{target_}) << c.what;
+    }
+    stdfs::remove(empty);
+}
+
+TEST_F(UpdaterWindow, ProgressWithoutAMaximumShowsZero) {
+    window_.m_oFileDownload_OnProgress(450, 1000);
+    EXPECT_EQ(window_.Bar()->value(), 45);
+    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "已下载45%");
+    window_.m_oFileDownload_OnProgress(5, 0);
+    EXPECT_EQ(window_.Bar()->value(), 0);
+    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "已下载0%");
 }
 
 // The final box: its text and an OK button that reads in Chinese, no icon.

@@ -46,8 +46,10 @@ std::string GeneratedBytes(std::uint64_t seed, std::uint64_t offset, std::size_t
 
 // The ROXCDNKEY value the file host expects for a file id.
 std::string FileHostKey(const std::string& fileId);
-// The program file the version server offers when no bytes are configured;
-// edition 1 is the simplified, 2 the traditional Chinese edition.
+// The program file the version server offers when no bytes are configured:
+// a shell script that exits at once (so an update in a test or by hand can
+// start it harmlessly), padded to 256 KiB; edition 1 is the simplified, 2
+// the traditional Chinese edition.
 std::string DefaultProgramBytes(int edition);
 
 }  // namespace tunewell::demo

@@ -21,10 +21,22 @@ struct DemoOptions {
     std::string adText;  // empty: the version server's /ad.gif and a link
     std::string versionReply;
     int versionStatus = 200;
-    // Program files of the version server; empty gives DefaultProgramBytes().
+    // Program files of the version server. `programFile`, when set, is
+    // served for every edition, read afresh at each request (the demo serves
+    // the built Tunewell this way); otherwise the bytes, and when those are
+    // empty DefaultProgramBytes().
+    std::string programFile;
     std::string programBytes;   // /upload/tunewell.exe and /Upload/Tunewell.exe
     std::string program2Bytes;  // /Upload/Tunewell2.exe
     int programStatus = 200;
+    // The version of the program served. Once a program has been served,
+    // the version reply offers this version, so the program that updated
+    // itself finds itself current. Empty: the reply keeps latestVersion.
+    std::string servedVersion;
+    // A PEM Ed25519 private key. When set, "<program address>.sig" answers
+    // the 64-byte signature of what the program address serves; otherwise
+    // those addresses answer 404.
+    std::string signingKeyPem;
 
     // Music site: number of pages of the paged lists.
     int chartPages = 5;

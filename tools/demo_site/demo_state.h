@@ -33,6 +33,10 @@ public:
     bool SessionValid(const std::string& token) const;
     void SignOutAll();
 
+    // Whether a program download has been served since the start.
+    void NoteProgramServed() { programServed_ = true; }
+    bool ProgramServed() const { return programServed_.load(); }
+
     void SetStopping(bool stopping) { stopping_ = stopping; }
     bool Stopping() const { return stopping_.load(); }
     // Sleeps for `duration` in short steps; returns false at once when the
@@ -49,6 +53,7 @@ private:
     std::map<std::string, std::string> sessions_;  // token -> user
     unsigned long counter_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> programServed_{false};
 };
 
 }  // namespace tunewell::demo

@@ -1,14 +1,22 @@
 // tunewell-demo-site --print-hosts: prints the configured host names as
 // music_host=, version_server= and file_host_domain= lines and exits.
-// tunewell-demo-site [--port N] [--offer-version V [--program FILE]]:
+//
+// tunewell-demo-site [--port N] [--offer-version V] [--program FILE
+//                    [--program-version W]] [--sign-key PEM]:
 // serves the demo site until killed. Prints "http_proxy=http://127.0.0.1:N"
-// first, so a script can read the address. With --offer-version the version
-// server offers V, and FILE (for example the built Tunewell itself) as the
-// program download, to show the update at start-up.
+// first, so a script can read the address. The version server offers V
+// (default: the built program's own version) and serves FILE as the
+// program download (default: the Tunewell built beside this program, so an
+// update by hand or at start-up installs a working program). Once it has
+// served FILE it offers W (default: the built version), the version FILE
+// is, so the restarted program finds itself current and the update runs
+// once. With --sign-key the downloads' signatures (address + ".sig") are
+// made with that PEM Ed25519 private key (tools/make_update_key.sh).
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -21,8 +29,28 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: tunewell-demo-site --print-hosts | [--port N] [--offer-version V [--program FILE]]\n");
+    std::fprintf(stderr,
+                 "usage: tunewell-demo-site --print-hosts\n"
+                 "       tunewell-demo-site [--port N] [--offer-version V] [--program FILE [--program-version W]]"
+                 " [--sign-key PEM]\n");
     return 2;
+}
+
+bool ReadWhole(const char* path, std::string& bytes) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    bytes = content.str();
+    return static_cast<bool>(file);
+}
+
+// The Tunewell built beside this program, when there is one.
+std::string BuiltProgram() {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    const auto program = self.parent_path() / "Tunewell";
+    return std::filesystem::is_regular_file(program, error) ? program.string() : std::string();
 }
 
 }  // namespace
@@ -37,17 +65,25 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--print-hosts") == 0) return PrintHosts();
     int port = 0;
     tunewell::demo::DemoOptions options;
+    options.programFile = BuiltProgram();
+    options.servedVersion = TUNEWELL_BUILT_VERSION;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--offer-version") == 0 && i + 1 < argc) {
             options.latestVersion = argv[++i];
             continue;
         }
         if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc) {
-            std::ifstream file(argv[++i], std::ios::binary);
-            std::stringstream bytes;
-            bytes << file.rdbuf();
-            if (!file) return Usage();
-            options.programBytes = options.program2Bytes = bytes.str();
+            std::string ignored;
+            if (!ReadWhole(argv[++i], ignored)) return Usage();
+            options.programFile = argv[i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--program-version") == 0 && i + 1 < argc) {
+            options.servedVersion = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--sign-key") == 0 && i + 1 < argc) {
+            if (!ReadWhole(argv[++i], options.signingKeyPem)) return Usage();
             continue;
         }
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {

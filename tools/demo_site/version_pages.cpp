@@ -1,4 +1,9 @@
+#include <fstream>
+#include <optional>
+#include <sstream>
+
 #include "demo_site/demo_catalogue.h"
+#include "demo_site/program_signing.h"
 #include "demo_site/gif_image.h"
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
@@ -10,7 +15,9 @@ void VersionReply(DemoState& state, HttpResponse& response) {
     const auto& options = state.Options();
     std::string reply = options.versionReply;
     if (reply.empty()) {
-        if (options.sendVersion) reply += "{TunewellVerSion}" + options.latestVersion + "{/TunewellVerSion}\r\n";
+        const bool served = state.ProgramServed() && !options.servedVersion.empty();
+        const std::string& version = served ? options.servedVersion : options.latestVersion;
+        if (options.sendVersion) reply += "{TunewellVerSion}" + version + "{/TunewellVerSion}\r\n";
         if (options.sendAd) {
             const std::string ad =
                 options.adText.empty() ? VersionAddress("/ad.gif") + "||http://example-ad-link" : options.adText;
@@ -20,15 +27,39 @@ void VersionReply(DemoState& state, HttpResponse& response) {
     SendGbkPage(response, reply, options.versionStatus);
 }
 
-void ProgramFile(DemoState& state, HttpResponse& response, int edition) {
-    const auto& options = state.Options();
-    if (options.programStatus != 200) {
-        SendGbkPage(response, "<HTML><BODY>文件暂时无法下载</BODY></HTML>\r\n", options.programStatus);
-        return;
+std::optional<std::string> ProgramBytes(const DemoOptions& options, int edition) {
+    if (!options.programFile.empty()) {
+        std::ifstream in(options.programFile, std::ios::binary);
+        if (!in) return std::nullopt;
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
     }
     const std::string& configured = edition == 2 ? options.program2Bytes : options.programBytes;
+    return configured.empty() ? DefaultProgramBytes(edition) : configured;
+}
+
+void ProgramFile(DemoState& state, HttpResponse& response, int edition, bool signature) {
+    const auto& options = state.Options();
+    const std::optional<std::string> bytes = ProgramBytes(options, edition);
+    if (options.programStatus != 200 || !bytes) {
+        const int status = options.programStatus != 200 ? options.programStatus : 404;
+        SendGbkPage(response, "<HTML><BODY>文件暂时无法下载</BODY></HTML>\r\n", status);
+        return;
+    }
+    if (signature) {
+        const std::string signed_ = options.signingKeyPem.empty() ? "" : SignEd25519(options.signingKeyPem, *bytes);
+        if (signed_.empty()) {
+            SendGbkPage(response, "<HTML><BODY>404</BODY></HTML>\r\n", 404);
+            return;
+        }
+        response.SetHeader("Content-Type", "application/octet-stream");
+        response.body = signed_;
+        return;
+    }
     response.SetHeader("Content-Type", "application/octet-stream");
-    response.body = configured.empty() ? DefaultProgramBytes(edition) : configured;
+    response.body = *bytes;
+    state.NoteProgramServed();
 }
 
 void HelpPage(HttpResponse& response) {
@@ -56,10 +87,10 @@ bool HandleVersionServer(DemoState& state, const HttpRequest& request, HttpRespo
     } else if (path == "/ad.gif") {
         response.SetHeader("Content-Type", "image/gif");
         response.body = AnimatedGif();
-    } else if (path == "/upload/tunewell.exe") {
-        ProgramFile(state, response, 1);
-    } else if (path == "/upload/tunewell2.exe") {
-        ProgramFile(state, response, 2);
+    } else if (path == "/upload/tunewell.exe" || path == "/upload/tunewell.exe.sig") {
+        ProgramFile(state, response, 1, path.ends_with(".sig"));
+    } else if (path == "/upload/tunewell2.exe" || path == "/upload/tunewell2.exe.sig") {
+        ProgramFile(state, response, 2, path.ends_with(".sig"));
     } else if (path == "/log/tunewell/" || path == "/log/tunewell") {
         HelpPage(response);
     } else {

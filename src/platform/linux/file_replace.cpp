@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 
 namespace tunewell::platform {
@@ -22,6 +24,20 @@ std::string RandomTag() {
 }
 
 }  // namespace
+
+int NewProgramFileMode() {
+    // Read from /proc: setting and restoring the umask would race with
+    // other threads creating files.
+    int mask = 022;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0) {
+            mask = static_cast<int>(std::strtol(line.c_str() + 6, nullptr, 8));
+            break;
+        }
+    }
+    return 0755 & ~mask;
+}
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -104,6 +120,28 @@ bool ReplaceFileContents(const std::string& targetPath, std::string_view content
     const std::string name = slash == std::string::npos ? targetPath : targetPath.substr(slash + 1);
     ReplaceTemp temp(targetPath, "." + name + ".", "");
     return temp.IsOpen() && temp.WriteAll(contents) && temp.Commit(targetPath, options);
+}
+
+bool ReplaceFileFrom(const std::string& targetPath, const std::string& sourcePath,
+                     const ReplaceTemp::Options& options) {
+    const int source = ::open(sourcePath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (source < 0) return false;
+    const std::size_t slash = targetPath.rfind('/');
+    const std::string name = slash == std::string::npos ? targetPath : targetPath.substr(slash + 1);
+    ReplaceTemp temp(targetPath, "." + name + ".", "");
+    bool ok = temp.IsOpen();
+    char buffer[64 * 1024];
+    while (ok) {
+        const ssize_t got = ::read(source, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        ok = temp.WriteAll(std::string_view(buffer, static_cast<std::size_t>(got)));
+    }
+    ::close(source);
+    return ok && temp.Commit(targetPath, options);
 }
 
 }  // namespace tunewell::platform

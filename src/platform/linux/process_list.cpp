@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tunewell::platform {
 namespace {
 
@@ -67,6 +71,43 @@ bool IsProcessRunning(const std::string& name, std::int32_t& processId, const st
         }
     }
     return false;
+}
+
+std::vector<ProcessInfo> SystemProcessTable::Snapshot() const {
+    std::vector<ProcessInfo> processes;
+    std::error_code error;
+    for (const auto& entry : stdfs::directory_iterator(procRoot_, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!IsNumber(name) || name.size() >= 10) continue;
+        const std::int32_t id = std::stoi(name);
+        if (id == ::getpid()) continue;
+        ProcessInfo info;
+        info.id = id;
+        std::error_code linkError;
+        info.executable = stdfs::read_symlink(entry.path() / "exe", linkError).string();
+        // The process folder belongs to the user the process runs as.
+        struct stat owner {};
+        info.sameUser = ::stat(entry.path().c_str(), &owner) == 0 && owner.st_uid == ::geteuid();
+        processes.push_back(std::move(info));
+    }
+    std::sort(processes.begin(), processes.end(),
+              [](const ProcessInfo& a, const ProcessInfo& b) { return a.id < b.id; });
+    return processes;
+}
+
+bool SystemProcessTable::End(std::int32_t id) { return id > 0 && ::kill(id, SIGKILL) == 0; }
+
+std::vector<ProcessInfo> ProcessesOfProgram(const ProcessTable& table, const std::string& programPath) {
+    std::error_code error;
+    std::string program = stdfs::weakly_canonical(programPath, error).string();
+    if (error || program.empty()) program = programPath;
+    const std::string replaced = program + " (deleted)";
+    std::vector<ProcessInfo> matching;
+    for (ProcessInfo& process : table.Snapshot()) {
+        if (!process.sameUser) continue;
+        if (process.executable == program || process.executable == replaced) matching.push_back(std::move(process));
+    }
+    return matching;
 }
 
 }  // namespace tunewell::platform
