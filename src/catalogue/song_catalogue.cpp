@@ -26,7 +26,8 @@ std::string FollowingAddress(const std::string& address, Paging paging, long pag
 
 std::string SongCatalogue::FetchNormalised(const std::string& address) {
     std::string page = web::GetHttpPage(address, "gb2312");
-    return web::NormalizePage(page);
+    web::NormalizePageInPlace(page);
+    return page;
 }
 
 void SongCatalogue::FetchSongList(const std::string& address) {

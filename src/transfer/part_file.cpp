@@ -21,11 +21,14 @@ constexpr std::size_t kBufferSize = 128 * 1024;
 
 PartFile::PartFile(std::string targetPath) : targetPath_(std::move(targetPath)) {
     if (targetPath_.empty()) return;
-    // Only a regular file is ever replaced. A device (/dev/null) or a pipe
-    // is written directly, since renaming over it would destroy it; a
-    // folder or any other kind of target is refused.
+    // A regular file, or a link (whatever it points to), is replaced: the
+    // rename replaces the link itself, so bytes never go through a link to
+    // a pipe or device elsewhere. A device (/dev/null) or a pipe named
+    // directly is written directly, since renaming over it would destroy
+    // it; a folder or any other kind of target is refused.
     struct stat existing {};
-    if (::stat(targetPath_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    if (::lstat(targetPath_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISLNK(existing.st_mode)) {
         if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) OpenDirect();
         return;
     }

@@ -109,13 +109,18 @@ std::size_t CharacterCount(const std::string& text) {
     return count;
 }
 
+void NormalizePageInPlace(std::string& text) {
+    std::size_t kept = 0;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') continue;
+        text[kept++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    text.resize(kept);
+}
+
 std::string NormalizePage(std::string& text) {
-    std::string result = LowerAscii(text);
-    result = ReplaceAll(std::move(result), "\r\n", "");
-    result = ReplaceAll(std::move(result), "\n", "");
-    result = ReplaceAll(std::move(result), "\r", "");
-    text = result;
-    return result;
+    NormalizePageInPlace(text);
+    return text;
 }
 
 std::string UrlEncode(const std::string& text) {

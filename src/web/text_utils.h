@@ -20,6 +20,8 @@ std::string CleanFileName(std::string& text);
 
 // Lower-cases ASCII letters and removes CR LF, LF and CR. Writes back too.
 std::string NormalizePage(std::string& text);
+// The same on `text` alone, with no copy: a large page is held only once.
+void NormalizePageInPlace(std::string& text);
 
 // Text to number: 0 for empty or non-numeric text. Accepts blanks around the
 // number, a sign, a decimal point, thousands separators and an exponent.

@@ -94,6 +94,22 @@ public:
                     return false;
                 });
         });
+        // One byte every 100 ms: too little to count as progress.
+        http_.Get("/drip", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(
+                1 << 20, "audio/mpeg", [&](std::size_t off, std::size_t, httplib::DataSink& sink) {
+                    std::this_thread::sleep_for(milliseconds(100));
+                    return !stopping_ && off < 100 && sink.write(body.data() + off, 1);
+                });
+        });
+        // Answers only once the client has processed its events 20 times
+        // while waiting for the reply (about 1 s at 50 ms).
+        http_.Get("/held", [&](const httplib::Request&, httplib::Response& res) {
+            for (int i = 0; i < 1000 && pumped < 20 && !stopping_; ++i)
+                std::this_thread::sleep_for(milliseconds(5));
+            if (pumped < 20) res.status = 503;
+            res.set_content("held", "audio/mpeg");
+        });
         http_.Get("/cookie", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content(req.get_header_value("Cookie"), "text/plain");
         });
@@ -109,6 +125,8 @@ public:
     std::string Url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
+
+    std::atomic<int> pumped{0};  // counted by the tests' event pumps
 
 private:
     httplib::Server http_;
@@ -308,6 +326,8 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
                              "/status/500",
                              "/cut",
                              "/stall",
+                             "/drip",
+                             "~/len",  // no scheme: libcurl would guess "http://"
                              "-file:///etc/hostname",
                              "-http://127.0.0.1:1/refused.mp3"};
     for (const char* source : sources) {
@@ -315,7 +335,8 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
             SCOPED_TRACE(std::string(source) + (existing ? " over an existing file" : ""));
             if (existing) WriteFile(Target(), "old song");
             const auto start = std::chrono::steady_clock::now();
-            const std::string url = source[0] == '-' ? std::string(source + 1) : Url(source);
+            std::string url = source[0] == '-' ? std::string(source + 1) : Url(source);
+            if (source[0] == '~') url = Url(source + 1).substr(std::string("http://").size());
             EXPECT_FALSE(download_.StartDownloading(url, Target()));
             // The stalling server holds on for 10 s; the 1 s limit ends it well before.
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
@@ -333,6 +354,32 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
     fs::create_directory(Target("folder.mp3"));
     EXPECT_FALSE(download_.StartDownloading(Url("/len"), Target("folder.mp3")));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"folder.mp3"});
+}
+
+TEST_F(FileDownloadTest, EventsAreProcessedWhileNoBytesArrive) {
+    server_->pumped = 0;
+    download_.SetEventPump([&] { ++server_->pumped; });
+    EXPECT_TRUE(download_.StartDownloading(Url("/held"), Target()));
+    EXPECT_EQ(ReadFile(Target()), "held");
+}
+
+TEST_F(FileDownloadTest, ALinkAtTheTargetNameIsReplacedNeverWrittenThrough) {
+    char pattern[] = "/tmp/tw-outside-XXXXXX";
+    const fs::path outside = mkdtemp(pattern);
+    const fs::path pipe = outside / "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    WriteFile(outside / "file", "kept");
+    for (const fs::path& pointee : {pipe, outside / "file", fs::path("/dev/null")}) {
+        SCOPED_TRACE(pointee);
+        fs::create_symlink(pointee, Target());
+        EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
+        EXPECT_FALSE(fs::is_symlink(Target()));
+        EXPECT_TRUE(ReadFile(Target()) == Body());
+        fs::remove(Target());
+    }
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(ReadFile(outside / "file"), "kept");
+    fs::remove_all(outside);
 }
 
 TEST_F(FileDownloadTest, DevicesAndPipesAreWrittenDirectlyNeverReplaced) {
