@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "transfer/part_file.h"
+#include "transfer/reply_headers.h"
 #include "net/drive.h"
 #include "net/easy_factory.h"
 
@@ -26,8 +27,14 @@ struct FileTransfer::Binding {
     FileTransfer* owner;
     Binding* previous;  // a transfer started while this one was aborting
     std::string source;
+    std::string targetName;
     PartFile* part = nullptr;
     CURL* easy = nullptr;
+    ReplyHeaders headers;
+    std::int64_t offered = 0;  // the kept bytes a Range asked to continue after
+    std::int64_t base = 0;     // bytes already in the file when the body began
+    bool begun = false;        // the body's first byte (or its end) was seen
+    bool restart = false;      // the reply cannot continue the partial: ask again
     std::int64_t written = 0;
     std::int64_t lastReported = -1;
     bool aborted = false;   // AbortDownloading, or the owner went away
@@ -36,9 +43,38 @@ struct FileTransfer::Binding {
 
     bool Stopped() const { return aborted || detached || failed; }
 
+    // Decides, before the body's first byte, whether it continues the
+    // partial (a matching 206) or starts the file afresh.
+    bool BeginBody() {
+        begun = true;
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        if (status == 206) {
+            if (offered > 0 && part->Previous() &&
+                ContinuesPartial(headers, *part->Previous(), offered) &&
+                part->Begin(true, ResumeRecord{})) {
+                base = written = offered;
+                return true;
+            }
+            restart = true;
+            return false;
+        }
+        curl_off_t length = -1;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (part->Begin(false, RecordOf(headers, source, targetName, length))) return true;
+        failed = true;
+        return false;
+    }
+
+    static std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* self) {
+        static_cast<Binding*>(self)->headers.Add(data, size);
+        return size;
+    }
+
     static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self) {
         auto& binding = *static_cast<Binding*>(self);
         if (binding.Stopped()) return 0;
+        if (!binding.begun && !binding.BeginBody()) return 0;
         if (!binding.part->Write(data, size)) {
             binding.failed = true;
             return 0;
@@ -57,11 +93,11 @@ struct FileTransfer::Binding {
         // that reply's (0 when it sent none), never a redirect's.
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        return owner->ReportAndPump(*this, length > 0 ? length : 0, kStatusDownloadingData);
+        return owner->ReportAndPump(*this, length > 0 ? base + length : 0, kStatusDownloadingData);
     }
 };
 
-FileTransfer::FileTransfer(HandlerErrors policy) : policy_(policy) {}
+FileTransfer::FileTransfer(HandlerErrors policy, bool resumes) : policy_(policy), resumes_(resumes) {}
 
 FileTransfer::~FileTransfer() {
     for (Binding* binding = m_oBinding; binding != nullptr; binding = binding->previous) {
@@ -92,10 +128,23 @@ void FileTransfer::AbortDownloading() {
 }
 
 bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest) {
-    PartFile part(sDest);
+    PartFile part(sDest, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
     if (!part.IsOpen()) return false;
     binding.part = &part;
+    binding.targetName = sDest.substr(sDest.rfind('/') + 1);
+    binding.offered = part.ResumableBytes(sSrc);
+    for (;;) {
+        const Attempt attempt = Fetch(binding, sSrc);
+        if (attempt == Attempt::kFailed) return false;
+        if (attempt == Attempt::kDone) return part.Commit();
+        // The server would not continue the partial: once more from byte 0.
+        binding.offered = binding.base = binding.written = 0;
+        binding.begun = binding.restart = false;
+        binding.headers.Clear();
+    }
+}
 
+FileTransfer::Attempt FileTransfer::Fetch(Binding& binding, const std::string& sSrc) {
     net::RequestPolicy policy;
     policy.maxRedirects = kMaxRedirects;
     policy.connect = limits_.connect;
@@ -105,25 +154,42 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     policy.receiveBuffer = kReceiveBufferSize;
     net::CurlEasy holder = net::NewEasy(sSrc, policy);
     CURL* easy = holder.get();
-    if (easy == nullptr) return false;
+    if (easy == nullptr) return Attempt::kFailed;
     binding.easy = easy;
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Binding::OnWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &binding);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Binding::OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &binding);
+    net::CurlList ifRange;
+    const std::string range = std::to_string(binding.offered) + "-";
+    if (binding.offered > 0) {
+        curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str());
+        const std::string validator = IfRangeValue(*binding.part->Previous());
+        if (!validator.empty()) {
+            ifRange.reset(curl_slist_append(nullptr, ("If-Range: " + validator).c_str()));
+            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, ifRange.get());
+        }
+    }
 
     const net::DriveResult driven = net::Drive(
         easy, policy, [&binding] { return binding.written; }, [&binding] { return binding.Step(); });
     // From here on the object may have been destroyed by an event handler;
     // Stopped() covers that case before any member is used.
-    if (driven.stalled || driven.stopped || driven.code != CURLE_OK || binding.Stopped())
-        return false;
+    if (binding.Stopped() || driven.stalled || driven.stopped) return Attempt::kFailed;
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status >= 300) return false;  // errors, and a redirect not followed
+    // A partial the server no longer has a range for (it shrank, or the
+    // record was wrong) is fetched afresh.
+    if (binding.offered > 0 && (binding.restart || status == 416)) return Attempt::kAgain;
+    if (driven.code != CURLE_OK) return Attempt::kFailed;
+    if (status < 200 || status >= 300) return Attempt::kFailed;  // a redirect not followed
+    if (!binding.begun && !binding.BeginBody()) return Attempt::kFailed;  // an empty body
     curl_off_t length = -1;
     curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (!ReportAndPump(binding, length > 0 ? length : 0, kStatusEndDownloadData)) return false;
-    return part.Commit();
+    if (!ReportAndPump(binding, length > 0 ? binding.base + length : 0, kStatusEndDownloadData))
+        return Attempt::kFailed;
+    return Attempt::kDone;
 }
 
 bool FileTransfer::ReportAndPump(Binding& binding, std::int64_t maxProgress,

@@ -72,7 +72,10 @@ protected:
     // How an exception thrown by the owner's handlers is treated.
     enum class HandlerErrors { kIgnore, kFailTransfer };
 
-    explicit FileTransfer(HandlerErrors policy);
+    // `resumes`: a song's partial file outlives a failed or aborted transfer
+    // (when the server gave validators) and the next transfer of the same
+    // address into the same place asks only for the rest (see PartFile).
+    FileTransfer(HandlerErrors policy, bool resumes);
 
     // One progress report: raises the owner's event. `maxProgress` is 0
     // when the server sent no length. An exception thrown here fails the
@@ -83,13 +86,17 @@ protected:
 private:
     struct Binding;
 
+    enum class Attempt { kDone, kAgain, kFailed };
+
     bool Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest);
+    Attempt Fetch(Binding& binding, const std::string& sSrc);
     bool ReportAndPump(Binding& binding, std::int64_t maxProgress, std::int32_t statusCode);
     bool ProcessPendingEvents(Binding& binding);
 
     Binding* m_oBinding = nullptr;  // the running transfer; nullptr when idle
     bool m_bBusy = false;
     HandlerErrors policy_;
+    bool resumes_;
     std::function<void()> processPending_;
     TransferLimits limits_;
 };
