@@ -17,6 +17,7 @@
 
 #include "net/http_request.h"
 #include "support/demo_site_fixture.h"
+#include "support/site_urls.h"
 #include "web/charset.h"
 
 namespace tunewell::testing {
@@ -31,9 +32,11 @@ struct Reply {
 
 // A plain request with no redirects, no shared cookies and no body cap;
 // the proxy comes from http_proxy.
-Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {}) {
+Reply Fetch(const std::string& url, const std::string& post = {}, const std::string& cookie = {},
+            std::vector<std::string> headers = {}) {
     net::HttpRequest request;
     request.url = url;
+    request.headers = std::move(headers);
     if (!post.empty()) request.postBody = post;
     if (!cookie.empty()) request.headers.push_back("Cookie: " + cookie);
     request.policy.sharedCookies = false;
@@ -159,6 +162,20 @@ TEST_F(DemoSiteServer, GeneratedFilesMatchTheirPublishedContent) {
     EXPECT_EQ(Fetch("http://cdn.tunewell.com/stream?id=9").body, demo::AudioContent(demo::kSongHostDotOnly));
     EXPECT_EQ(Fetch("http://tunewell.com/audio/big?size=300001").body, demo::GeneratedBytes(0, 0, 300001));
     EXPECT_EQ(Fetch("http://tunewell.com/audio/missing/1009.mp3").status, 404);
+    // Songs carry an entity tag and continue from a byte: what resuming needs.
+    const std::string song = MusicUrl("/audio/1001.mp3");
+    const std::string etag = Between(Fetch(song).headers, "ETag: ", "\r\n");
+    ASSERT_FALSE(etag.empty());
+    const std::string full = demo::AudioContent(demo::kSongPlain);
+    const Reply rest = Fetch(song, {}, {}, {"Range: bytes=1000-", "If-Range: " + etag});
+    EXPECT_EQ(rest.status, 206);
+    EXPECT_NE(rest.headers.find("Content-Range: bytes 1000-" + std::to_string(full.size() - 1) + "/" +
+                                std::to_string(full.size())),
+              std::string::npos);
+    EXPECT_EQ(rest.body, full.substr(1000));
+    const Reply changed = Fetch(song, {}, {}, {"Range: bytes=1000-", "If-Range: \"other\""});
+    EXPECT_EQ(changed.status, 200);
+    EXPECT_EQ(changed.body, full);
     // Streams are cut into pieces at arbitrary offsets: any piece must
     // equal the same stretch of the whole.
     const std::string whole = demo::GeneratedBytes(42, 0, 64);
