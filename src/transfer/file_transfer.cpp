@@ -35,7 +35,10 @@ struct FileTransfer::Binding {
     std::int64_t base = 0;     // bytes already in the file when the body began
     bool begun = false;        // the body's first byte (or its end) was seen
     bool restart = false;      // the reply cannot continue the partial: ask again
+    // Bytes in the file: progress counts what an earlier transfer left, so
+    // it starts at `offered` and drops to 0 only when the server starts over.
     std::int64_t written = 0;
+    std::int64_t received = 0;  // body bytes of this request, for the stall rule
     std::int64_t lastReported = -1;
     bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
@@ -53,7 +56,7 @@ struct FileTransfer::Binding {
             if (offered > 0 && part->Previous() &&
                 ContinuesPartial(headers, *part->Previous(), offered) &&
                 part->Begin(true, ResumeRecord{})) {
-                base = written = offered;
+                base = offered;
                 return true;
             }
             restart = true;
@@ -61,6 +64,7 @@ struct FileTransfer::Binding {
         }
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        written = 0;
         if (part->Begin(false, RecordOf(headers, source, targetName, length))) return true;
         failed = true;
         return false;
@@ -80,6 +84,7 @@ struct FileTransfer::Binding {
             return 0;
         }
         binding.written += static_cast<std::int64_t>(size);
+        binding.received += static_cast<std::int64_t>(size);
         return size;
     }
 
@@ -132,13 +137,13 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     if (!part.IsOpen()) return false;
     binding.part = &part;
     binding.targetName = sDest.substr(sDest.rfind('/') + 1);
-    binding.offered = part.ResumableBytes(sSrc);
+    binding.offered = binding.written = part.ResumableBytes(sSrc);
     for (;;) {
         const Attempt attempt = Fetch(binding, sSrc);
         if (attempt == Attempt::kFailed) return false;
         if (attempt == Attempt::kDone) return part.Commit();
         // The server would not continue the partial: once more from byte 0.
-        binding.offered = binding.base = binding.written = 0;
+        binding.offered = binding.base = binding.written = binding.received = 0;
         binding.begun = binding.restart = false;
         binding.headers.Clear();
     }
@@ -173,7 +178,7 @@ FileTransfer::Attempt FileTransfer::Fetch(Binding& binding, const std::string& s
     }
 
     const net::DriveResult driven = net::Drive(
-        easy, policy, [&binding] { return binding.written; }, [&binding] { return binding.Step(); });
+        easy, policy, [&binding] { return binding.received; }, [&binding] { return binding.Step(); });
     // From here on the object may have been destroyed by an event handler;
     // Stopped() covers that case before any member is used.
     if (binding.Stopped() || driven.stalled || driven.stopped) return Attempt::kFailed;
