@@ -1,15 +1,14 @@
 #include "transfer/file_transfer.h"
 
-#include <curl/curl.h>
-
 #include <chrono>
 #include <memory>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "transfer/part_file.h"
 #include "transfer/reply_headers.h"
-#include "net/drive.h"
-#include "net/easy_factory.h"
+#include "net/stream_request.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -23,13 +22,16 @@ constexpr long kMaxRedirects = 10;
 
 // The state of one running transfer. It lives on the stack of
 // StartDownloading; the object points at it while the transfer runs.
-struct FileTransfer::Binding {
+struct FileTransfer::Binding final : net::StreamReceiver {
+    Binding(FileTransfer* owner_, Binding* previous_, std::string source_)
+        : owner(owner_), previous(previous_), source(std::move(source_)) {}
+
     FileTransfer* owner;
     Binding* previous;  // a transfer started while this one was aborting
     std::string source;
     std::string targetName;
     PartFile* part = nullptr;
-    CURL* easy = nullptr;
+    net::StreamRequest* request = nullptr;
     ReplyHeaders headers;
     std::int64_t offered = 0;  // the kept bytes a Range asked to continue after
     std::int64_t base = 0;     // bytes already in the file when the body began
@@ -38,7 +40,6 @@ struct FileTransfer::Binding {
     // Bytes in the file: progress counts what an earlier transfer left, so
     // it starts at `offered` and drops to 0 only when the server starts over.
     std::int64_t written = 0;
-    std::int64_t received = 0;  // body bytes of this request, for the stall rule
     std::int64_t lastReported = -1;
     bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
@@ -50,9 +51,7 @@ struct FileTransfer::Binding {
     // partial (a matching 206) or starts the file afresh.
     bool BeginBody() {
         begun = true;
-        long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-        if (status == 206) {
+        if (request->Status() == 206) {
             if (offered > 0 && part->Previous() &&
                 ContinuesPartial(headers, *part->Previous(), offered) &&
                 part->Begin(true, ResumeRecord{})) {
@@ -62,42 +61,34 @@ struct FileTransfer::Binding {
             restart = true;
             return false;
         }
-        curl_off_t length = -1;
-        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         written = 0;
-        if (part->Begin(false, RecordOf(headers, source, targetName, length))) return true;
+        if (part->Begin(false, RecordOf(headers, source, targetName, request->ContentLength()))) return true;
         failed = true;
         return false;
     }
 
-    static std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* self) {
-        static_cast<Binding*>(self)->headers.Add(data, size);
-        return size;
-    }
+    void OnHeaderLine(std::string_view line) override { headers.Add(line.data(), line.size()); }
 
-    static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self) {
-        auto& binding = *static_cast<Binding*>(self);
-        if (binding.Stopped()) return 0;
-        if (!binding.begun && !binding.BeginBody()) return 0;
-        if (!binding.part->Write(data, size)) {
-            binding.failed = true;
-            return 0;
+    bool OnBody(const char* data, std::size_t size) override {
+        if (Stopped()) return false;
+        if (!begun && !BeginBody()) return false;
+        if (!part->Write(data, size)) {
+            failed = true;
+            return false;
         }
-        binding.written += static_cast<std::int64_t>(size);
-        binding.received += static_cast<std::int64_t>(size);
-        return size;
+        written += static_cast<std::int64_t>(size);
+        return true;
     }
 
     // The wait step, run at least every 50 ms: new bytes make a report,
     // and every step processes the owner's events.
-    bool Step() {
+    bool OnWait() override {
         if (Stopped()) return false;
         if (lastReported < 0) return owner->ReportAndPump(*this, 0, kStatusConnecting);
         if (written == lastReported) return owner->ProcessPendingEvents(*this);
         // Only the final reply's body is written, so the announced length is
         // that reply's (0 when it sent none), never a redirect's.
-        curl_off_t length = -1;
-        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        const std::int64_t length = request->ContentLength();
         return owner->ReportAndPump(*this, length > 0 ? base + length : 0, kStatusDownloadingData);
     }
 };
@@ -143,7 +134,7 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
         if (attempt == Attempt::kFailed) return false;
         if (attempt == Attempt::kDone) return part.Commit();
         // The server would not continue the partial: once more from byte 0.
-        binding.offered = binding.base = binding.written = binding.received = 0;
+        binding.offered = binding.base = binding.written = 0;
         binding.begun = binding.restart = false;
         binding.headers.Clear();
     }
@@ -157,41 +148,25 @@ FileTransfer::Attempt FileTransfer::Fetch(Binding& binding, const std::string& s
     policy.stallBytes = limits_.stallBytes;
     policy.maxBody = 0;  // streamed to disk: no cap
     policy.receiveBuffer = kReceiveBufferSize;
-    net::CurlEasy holder = net::NewEasy(sSrc, policy);
-    CURL* easy = holder.get();
-    if (easy == nullptr) return Attempt::kFailed;
-    binding.easy = easy;
-    curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Binding::OnWrite);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &binding);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Binding::OnHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &binding);
-    net::CurlList ifRange;
-    const std::string range = std::to_string(binding.offered) + "-";
+    std::vector<std::string> headers;
     if (binding.offered > 0) {
-        curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str());
         const std::string validator = IfRangeValue(*binding.part->Previous());
-        if (!validator.empty()) {
-            ifRange.reset(curl_slist_append(nullptr, ("If-Range: " + validator).c_str()));
-            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, ifRange.get());
-        }
+        if (!validator.empty()) headers.push_back("If-Range: " + validator);
     }
-
-    const net::DriveResult driven = net::Drive(
-        easy, policy, [&binding] { return binding.received; }, [&binding] { return binding.Step(); });
+    net::StreamRequest request(sSrc, policy, binding.offered, headers);
+    binding.request = &request;
+    const net::Failure failure = request.Run(binding);
     // From here on the object may have been destroyed by an event handler;
     // Stopped() covers that case before any member is used.
-    if (binding.Stopped() || driven.stalled || driven.stopped) return Attempt::kFailed;
-    long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    // A partial the server no longer has a range for (it shrank, or the
-    // record was wrong) is fetched afresh.
+    if (binding.Stopped()) return Attempt::kFailed;
+    const long status = request.Status();
+    // A partial the server will not continue (another version, or no range
+    // of it any more) is fetched afresh.
     if (binding.offered > 0 && (binding.restart || status == 416)) return Attempt::kAgain;
-    if (driven.code != CURLE_OK) return Attempt::kFailed;
+    if (failure != net::Failure::kNone) return Attempt::kFailed;
     if (status < 200 || status >= 300) return Attempt::kFailed;  // a redirect not followed
     if (!binding.begun && !binding.BeginBody()) return Attempt::kFailed;  // an empty body
-    curl_off_t length = -1;
-    curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    const std::int64_t length = request.ContentLength();
     if (!ReportAndPump(binding, length > 0 ? binding.base + length : 0, kStatusEndDownloadData))
         return Attempt::kFailed;
     return Attempt::kDone;
