@@ -25,17 +25,22 @@ struct TransferLimits {
 };
 
 // The URL-to-file transfer shared by the main program and the updater: a
-// synchronous transfer (net::Drive) on the calling thread that reports progress
-// through the derived class, processes the owner's pending events after
-// every report and can be aborted from inside those events.
+// synchronous transfer (net::StreamRequest) on the calling thread that
+// reports progress through the derived class, processes the owner's pending
+// events after every report and at least every 50 ms while it waits, and
+// can be aborted from inside those events. Fewer than `stallBytes` within
+// `stall` fails it (TransferLimits).
 //
 // The file appears under the target name only when the whole transfer
-// succeeded; the bytes arrive in a temporary in the target's folder first
-// (see PartFile; a device or pipe target is written directly). Redirects
-// are followed, http_proxy is honoured, a final status other than 2xx is a
-// failure, an address without an http or https scheme is refused, and
-// cookies come from and go to the process-wide
-// net::CookieStore. Only http and https addresses are fetched.
+// succeeded; the bytes arrive in a temporary or partial file in the
+// target's folder first (see PartFile; a device or pipe target is written
+// directly, a link at the target's name is replaced). A resuming transfer
+// (the main program's) continues a partial file an earlier transfer of the
+// same address left, when the server confirms the same version with a 206,
+// and reports progress including the kept bytes. Redirects are followed,
+// http_proxy is honoured, a final status other than 2xx is a failure, and
+// cookies come from and go to the process-wide net::CookieStore. Only
+// addresses with an http or https scheme are fetched.
 //
 // Re-entry: StartDownloading while a transfer runs (called from a handler
 // inside the event processing) is refused; AbortDownloading ends the
