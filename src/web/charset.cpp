@@ -34,8 +34,18 @@ Converter OpenConverter(const std::string& charset) {
     return converter;
 }
 
+// Counts the bytes a decoding would append, without keeping them.
+struct ByteCounter {
+    std::size_t bytes = 0;
+    ByteCounter& operator+=(char) {
+        ++bytes;
+        return *this;
+    }
+};
+
 // Appends one code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t c) {
+template <typename Out>
+void AppendUtf8(Out& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -55,7 +65,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 // UTF-16 units to UTF-8. A high surrogate at the end of a piece waits in
 // `pending` for its partner in the next piece; a lone one becomes U+FFFD.
-void AppendUnits(std::string& out, const UChar* units, const UChar* end, char16_t& pending) {
+template <typename Out>
+void AppendUnits(Out& out, const UChar* units, const UChar* end, char16_t& pending) {
     for (; units != end; ++units) {
         const char16_t unit = *units;
         if (pending != 0) {
@@ -79,12 +90,12 @@ void AppendUnits(std::string& out, const UChar* units, const UChar* end, char16_
 
 // Bytes to UTF-8 through `converter` in pieces, so that no UTF-16 copy of
 // the whole text is ever held and no length has to fit 32 bits; invalid
-// sequences become U+FFFD. The result is sized once for the usual case
-// (two-byte Chinese characters become three UTF-8 bytes).
-bool DecodeInPieces(UConverter* converter, std::string_view bytes, std::string& out) {
-    out.reserve(bytes.size() + bytes.size() / 2 + 16);
+// sequences become U+FFFD.
+template <typename Out>
+bool DecodeInPieces(UConverter* converter, std::string_view bytes, Out& out) {
     constexpr std::size_t kPiece = 16 * 1024;
     UChar units[kPiece];
+    ucnv_reset(converter);
     const char* source = bytes.data();
     const char* const limit = source + bytes.size();
     char16_t pending = 0;
@@ -99,13 +110,28 @@ bool DecodeInPieces(UConverter* converter, std::string_view bytes, std::string& 
     return U_SUCCESS(status);
 }
 
+// Large texts are measured first, so the result is allocated once at its
+// exact size: a page is then held as bytes and text, never more.
+constexpr std::size_t kMeasuredAbove = 1024 * 1024;
+
+bool Decode(UConverter* converter, std::string_view bytes, std::string& out) {
+    if (bytes.size() > kMeasuredAbove) {
+        ByteCounter counter;
+        if (!DecodeInPieces(converter, bytes, counter)) return false;
+        out.reserve(counter.bytes);
+    } else {
+        out.reserve(bytes.size() + bytes.size() / 2);  // Chinese: two bytes become three
+    }
+    return DecodeInPieces(converter, bytes, out);
+}
+
 }  // namespace
 
 std::optional<std::string> DecodeBytes(std::string_view bytes, const std::string& charset) {
     Converter converter = OpenConverter(charset);
     if (!converter) return std::nullopt;
     std::string out;
-    if (!bytes.empty() && !DecodeInPieces(converter.get(), bytes, out)) return std::string();
+    if (!bytes.empty() && !Decode(converter.get(), bytes, out)) return std::string();
     return out;
 }
 
