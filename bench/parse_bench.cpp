@@ -9,6 +9,8 @@
 #include <string>
 
 #include "catalogue/song_parser.h"
+#include "web/charset.h"
+#include "web/text_utils.h"
 
 namespace {
 
@@ -65,7 +67,29 @@ void BM_ParseSongs(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The decoding and normalising of a fetched page: its GBK bytes become
+// lower-cased text without line breaks. The peak memory added over the
+// bytes should stay near the text's own size.
+void BM_DecodePage(benchmark::State& state) {
+    std::string bytes;
+    const std::string line = "<TR><TD>\xB8\xE8\xC7\xFA song \xB8\xE8\xCA\xD6</TD></TR>\r\n";
+    while (bytes.size() < static_cast<std::size_t>(state.range(0)) * 1024 * 1024) bytes += line;
+    long long peakAdded = 0;
+    for (auto _ : state) {
+        const long long before = g_live.load();
+        g_peak = before;
+        std::string page = tunewell::web::BytesToBstr(bytes, "gb2312");
+        tunewell::web::NormalizePage(page);
+        benchmark::DoNotOptimize(page.data());
+        peakAdded = g_peak.load() - before;
+    }
+    state.counters["bytes_MB"] = static_cast<double>(bytes.size()) / 1e6;
+    state.counters["peak_over_bytes"] = static_cast<double>(peakAdded) / static_cast<double>(bytes.size());
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(bytes.size()));
+}
+
 }  // namespace
 
+BENCHMARK(BM_DecodePage)->Arg(8)->Arg(60)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseSongs)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -54,17 +54,15 @@ void SongCatalogue::FetchSongList(const std::string& address) {
         return;
     }
     std::string body = BuildFirstBody(page, *kind);
-
-    if (kind->paging != Paging::None) {
-        const double pages = GetPageCount(page, config_.GetPage);
-        for (long k = 2; k <= pages; ++k) {
-            const std::string next = FollowingAddress(address, kind->paging, k);
-            ui_.events.ProcessPending();
-            const std::string followingPage = FetchNormalised(next);
-            ui_.status.SetText(kPagingText);
-            ui_.events.ProcessPending();
-            body += BuildFollowingBody(followingPage, *kind);
-        }
+    const double pages = kind->paging != Paging::None ? GetPageCount(page, config_.GetPage) : 1;
+    std::string().swap(page);  // only the body is needed from here on
+    for (long k = 2; k <= pages; ++k) {
+        const std::string next = FollowingAddress(address, kind->paging, k);
+        ui_.events.ProcessPending();
+        const std::string followingPage = FetchNormalised(next);
+        ui_.status.SetText(kPagingText);
+        ui_.events.ProcessPending();
+        body += BuildFollowingBody(followingPage, *kind);
     }
     FillList(body, kind->delimiter);
 }

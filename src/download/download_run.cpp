@@ -6,6 +6,7 @@
 #include "download/file_naming.h"
 #include "download/play_entries.h"
 #include "platform/process_list.h"
+#include "transfer/partial_files.h"
 #include "web/get_body.h"
 #include "hosts/site_hosts.h"
 #include "web/text_utils.h"
@@ -58,6 +59,7 @@ bool DownloadRun::CheckPreconditions(std::string& idList, std::string& nameList)
         return false;
     }
     ui_.status.SetText("正在准备下载......");
+    transfer::RemoveStalePartials(controls_.SavePathText());
     if (ui_.songs.RowCount() == 0) {
         ui_.message.Show("请点击获取歌曲列表！");
         return false;

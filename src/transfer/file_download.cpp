@@ -16,7 +16,7 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
 CFileDownload::CFileDownload()
-    : FileTransfer(HandlerErrors::kIgnore), tickCount_(&CFileDownload::SystemTickCount) {}
+    : FileTransfer(HandlerErrors::kIgnore, true), tickCount_(&CFileDownload::SystemTickCount) {}
 
 std::int32_t CFileDownload::SystemTickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();

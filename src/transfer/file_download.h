@@ -9,7 +9,9 @@
 namespace tunewell::transfer {
 
 // The main program's transfer object: FileTransfer whose progress event
-// carries the speed in KB/s since the previous report.
+// carries the speed in KB/s since the previous report. It resumes: a song
+// left partial by a failed, aborted or killed transfer continues where it
+// stopped on the next transfer of the same address into the same place.
 //
 // The speed is measured against the previous report of this object, also
 // when that report belonged to an earlier transfer (the memory is never

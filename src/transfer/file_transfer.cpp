@@ -1,14 +1,14 @@
 #include "transfer/file_transfer.h"
 
-#include <curl/curl.h>
-
 #include <chrono>
 #include <memory>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "transfer/part_file.h"
-#include "net/drive.h"
-#include "net/easy_factory.h"
+#include "transfer/reply_headers.h"
+#include "net/stream_request.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -22,12 +22,23 @@ constexpr long kMaxRedirects = 10;
 
 // The state of one running transfer. It lives on the stack of
 // StartDownloading; the object points at it while the transfer runs.
-struct FileTransfer::Binding {
+struct FileTransfer::Binding final : net::StreamReceiver {
+    Binding(FileTransfer* owner_, Binding* previous_, std::string source_)
+        : owner(owner_), previous(previous_), source(std::move(source_)) {}
+
     FileTransfer* owner;
     Binding* previous;  // a transfer started while this one was aborting
     std::string source;
+    std::string targetName;
     PartFile* part = nullptr;
-    CURL* easy = nullptr;
+    net::StreamRequest* request = nullptr;
+    ReplyHeaders headers;
+    std::int64_t offered = 0;  // the kept bytes a Range asked to continue after
+    std::int64_t base = 0;     // bytes already in the file when the body began
+    bool begun = false;        // the body's first byte (or its end) was seen
+    bool restart = false;      // the reply cannot continue the partial: ask again
+    // Bytes in the file: progress counts what an earlier transfer left, so
+    // it starts at `offered` and drops to 0 only when the server starts over.
     std::int64_t written = 0;
     std::int64_t lastReported = -1;
     bool aborted = false;   // AbortDownloading, or the owner went away
@@ -36,32 +47,53 @@ struct FileTransfer::Binding {
 
     bool Stopped() const { return aborted || detached || failed; }
 
-    static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self) {
-        auto& binding = *static_cast<Binding*>(self);
-        if (binding.Stopped()) return 0;
-        if (!binding.part->Write(data, size)) {
-            binding.failed = true;
-            return 0;
+    // Decides, before the body's first byte, whether it continues the
+    // partial (a matching 206) or starts the file afresh.
+    bool BeginBody() {
+        begun = true;
+        if (request->Status() == 206) {
+            if (offered > 0 && part->Previous() &&
+                ContinuesPartial(headers, *part->Previous(), offered) &&
+                part->Begin(true, ResumeRecord{})) {
+                base = offered;
+                return true;
+            }
+            restart = true;
+            return false;
         }
-        binding.written += static_cast<std::int64_t>(size);
-        return size;
+        written = 0;
+        if (part->Begin(false, RecordOf(headers, source, targetName, request->ContentLength()))) return true;
+        failed = true;
+        return false;
+    }
+
+    void OnHeaderLine(std::string_view line) override { headers.Add(line.data(), line.size()); }
+
+    bool OnBody(const char* data, std::size_t size) override {
+        if (Stopped()) return false;
+        if (!begun && !BeginBody()) return false;
+        if (!part->Write(data, size)) {
+            failed = true;
+            return false;
+        }
+        written += static_cast<std::int64_t>(size);
+        return true;
     }
 
     // The wait step, run at least every 50 ms: new bytes make a report,
     // and every step processes the owner's events.
-    bool Step() {
+    bool OnWait() override {
         if (Stopped()) return false;
         if (lastReported < 0) return owner->ReportAndPump(*this, 0, kStatusConnecting);
         if (written == lastReported) return owner->ProcessPendingEvents(*this);
         // Only the final reply's body is written, so the announced length is
         // that reply's (0 when it sent none), never a redirect's.
-        curl_off_t length = -1;
-        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        return owner->ReportAndPump(*this, length > 0 ? length : 0, kStatusDownloadingData);
+        const std::int64_t length = request->ContentLength();
+        return owner->ReportAndPump(*this, length > 0 ? base + length : 0, kStatusDownloadingData);
     }
 };
 
-FileTransfer::FileTransfer(HandlerErrors policy) : policy_(policy) {}
+FileTransfer::FileTransfer(HandlerErrors policy, bool resumes) : policy_(policy), resumes_(resumes) {}
 
 FileTransfer::~FileTransfer() {
     for (Binding* binding = m_oBinding; binding != nullptr; binding = binding->previous) {
@@ -92,10 +124,23 @@ void FileTransfer::AbortDownloading() {
 }
 
 bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest) {
-    PartFile part(sDest);
+    PartFile part(sDest, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
     if (!part.IsOpen()) return false;
     binding.part = &part;
+    binding.targetName = sDest.substr(sDest.rfind('/') + 1);
+    binding.offered = binding.written = part.ResumableBytes(sSrc);
+    for (;;) {
+        const Attempt attempt = Fetch(binding, sSrc);
+        if (attempt == Attempt::kFailed) return false;
+        if (attempt == Attempt::kDone) return part.Commit();
+        // The server would not continue the partial: once more from byte 0.
+        binding.offered = binding.base = binding.written = 0;
+        binding.begun = binding.restart = false;
+        binding.headers.Clear();
+    }
+}
 
+FileTransfer::Attempt FileTransfer::Fetch(Binding& binding, const std::string& sSrc) {
     net::RequestPolicy policy;
     policy.maxRedirects = kMaxRedirects;
     policy.connect = limits_.connect;
@@ -103,27 +148,28 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     policy.stallBytes = limits_.stallBytes;
     policy.maxBody = 0;  // streamed to disk: no cap
     policy.receiveBuffer = kReceiveBufferSize;
-    net::CurlEasy holder = net::NewEasy(sSrc, policy);
-    CURL* easy = holder.get();
-    if (easy == nullptr) return false;
-    binding.easy = easy;
-    curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Binding::OnWrite);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &binding);
-
-    const net::DriveResult driven = net::Drive(
-        easy, policy, [&binding] { return binding.written; }, [&binding] { return binding.Step(); });
+    std::vector<std::string> headers;
+    if (binding.offered > 0) {
+        const std::string validator = IfRangeValue(*binding.part->Previous());
+        if (!validator.empty()) headers.push_back("If-Range: " + validator);
+    }
+    net::StreamRequest request(sSrc, policy, binding.offered, headers);
+    binding.request = &request;
+    const net::Failure failure = request.Run(binding);
     // From here on the object may have been destroyed by an event handler;
     // Stopped() covers that case before any member is used.
-    if (driven.stalled || driven.stopped || driven.code != CURLE_OK || binding.Stopped())
-        return false;
-    long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status >= 300) return false;  // errors, and a redirect not followed
-    curl_off_t length = -1;
-    curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (!ReportAndPump(binding, length > 0 ? length : 0, kStatusEndDownloadData)) return false;
-    return part.Commit();
+    if (binding.Stopped()) return Attempt::kFailed;
+    const long status = request.Status();
+    // A partial the server will not continue (another version, or no range
+    // of it any more) is fetched afresh.
+    if (binding.offered > 0 && (binding.restart || status == 416)) return Attempt::kAgain;
+    if (failure != net::Failure::kNone) return Attempt::kFailed;
+    if (status < 200 || status >= 300) return Attempt::kFailed;  // a redirect not followed
+    if (!binding.begun && !binding.BeginBody()) return Attempt::kFailed;  // an empty body
+    const std::int64_t length = request.ContentLength();
+    if (!ReportAndPump(binding, length > 0 ? binding.base + length : 0, kStatusEndDownloadData))
+        return Attempt::kFailed;
+    return Attempt::kDone;
 }
 
 bool FileTransfer::ReportAndPump(Binding& binding, std::int64_t maxProgress,

@@ -25,17 +25,22 @@ struct TransferLimits {
 };
 
 // The URL-to-file transfer shared by the main program and the updater: a
-// synchronous transfer (net::Drive) on the calling thread that reports progress
-// through the derived class, processes the owner's pending events after
-// every report and can be aborted from inside those events.
+// synchronous transfer (net::StreamRequest) on the calling thread that
+// reports progress through the derived class, processes the owner's pending
+// events after every report and at least every 50 ms while it waits, and
+// can be aborted from inside those events. Fewer than `stallBytes` within
+// `stall` fails it (TransferLimits).
 //
 // The file appears under the target name only when the whole transfer
-// succeeded; the bytes arrive in a temporary in the target's folder first
-// (see PartFile; a device or pipe target is written directly). Redirects
-// are followed, http_proxy is honoured, a final status other than 2xx is a
-// failure, an address without an http or https scheme is refused, and
-// cookies come from and go to the process-wide
-// net::CookieStore. Only http and https addresses are fetched.
+// succeeded; the bytes arrive in a temporary or partial file in the
+// target's folder first (see PartFile; a device or pipe target is written
+// directly, a link at the target's name is replaced). A resuming transfer
+// (the main program's) continues a partial file an earlier transfer of the
+// same address left, when the server confirms the same version with a 206,
+// and reports progress including the kept bytes. Redirects are followed,
+// http_proxy is honoured, a final status other than 2xx is a failure, and
+// cookies come from and go to the process-wide net::CookieStore. Only
+// addresses with an http or https scheme are fetched.
 //
 // Re-entry: StartDownloading while a transfer runs (called from a handler
 // inside the event processing) is refused; AbortDownloading ends the
@@ -72,7 +77,10 @@ protected:
     // How an exception thrown by the owner's handlers is treated.
     enum class HandlerErrors { kIgnore, kFailTransfer };
 
-    explicit FileTransfer(HandlerErrors policy);
+    // `resumes`: a song's partial file outlives a failed or aborted transfer
+    // (when the server gave validators) and the next transfer of the same
+    // address into the same place asks only for the rest (see PartFile).
+    FileTransfer(HandlerErrors policy, bool resumes);
 
     // One progress report: raises the owner's event. `maxProgress` is 0
     // when the server sent no length. An exception thrown here fails the
@@ -83,13 +91,17 @@ protected:
 private:
     struct Binding;
 
+    enum class Attempt { kDone, kAgain, kFailed };
+
     bool Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest);
+    Attempt Fetch(Binding& binding, const std::string& sSrc);
     bool ReportAndPump(Binding& binding, std::int64_t maxProgress, std::int32_t statusCode);
     bool ProcessPendingEvents(Binding& binding);
 
     Binding* m_oBinding = nullptr;  // the running transfer; nullptr when idle
     bool m_bBusy = false;
     HandlerErrors policy_;
+    bool resumes_;
     std::function<void()> processPending_;
     TransferLimits limits_;
 };

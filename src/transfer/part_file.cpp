@@ -1,6 +1,7 @@
 #include "transfer/part_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include "transfer/partial_files.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -19,25 +22,21 @@ namespace {
 constexpr std::size_t kBufferSize = 128 * 1024;
 }  // namespace
 
-PartFile::PartFile(std::string targetPath) : targetPath_(std::move(targetPath)) {
+PartFile::PartFile(std::string targetPath, Mode mode) : targetPath_(std::move(targetPath)) {
     if (targetPath_.empty()) return;
-    // Only a regular file is ever replaced. A device (/dev/null) or a pipe
-    // is written directly, since renaming over it would destroy it; a
-    // folder or any other kind of target is refused.
+    // A regular file, or a link (whatever it points to), is replaced: the
+    // rename replaces the link itself, so bytes never go through a link to
+    // a pipe or device elsewhere. A device (/dev/null) or a pipe named
+    // directly is written directly, since renaming over it would destroy
+    // it; a folder or any other kind of target is refused.
     struct stat existing {};
-    if (::stat(targetPath_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    if (::lstat(targetPath_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISLNK(existing.st_mode)) {
         if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) OpenDirect();
         return;
     }
-    temp_ = std::make_unique<platform::ReplaceTemp>(targetPath_, ".tw-", ".part");
-    if (!temp_->IsOpen()) return;
-    fd_ = temp_->Fd();
-    buffer_.resize(kBufferSize);
-}
-
-const std::string& PartFile::TempPath() const {
-    static const std::string kNone;
-    return temp_ ? temp_->Path() : kNone;
+    if (mode == Mode::kResumable && OpenPartial()) return;
+    OpenTemp();
 }
 
 void PartFile::OpenDirect() {
@@ -49,13 +48,81 @@ void PartFile::OpenDirect() {
     buffer_.resize(kBufferSize);
 }
 
+void PartFile::OpenTemp() {
+    temp_ = std::make_unique<platform::ReplaceTemp>(targetPath_, ".tw-", ".part");
+    if (!temp_->IsOpen()) return;
+    fd_ = temp_->Fd();
+    buffer_.resize(kBufferSize);
+}
+
+bool PartFile::OpenPartial() {
+    const std::string path = PartialPathFor(targetPath_);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);  // not ours to use (another transfer holds it, or not a file)
+        return false;
+    }
+    fd_ = fd;
+    partialPath_ = path;
+    existing_ = static_cast<std::int64_t>(info.st_size);
+    previous_ = ReadResumeRecord(PartialRecordPath(path));
+    const std::string name = targetPath_.substr(targetPath_.rfind('/') + 1);
+    if (previous_ && previous_->target != name) previous_.reset();
+    buffer_.resize(kBufferSize);
+    return true;
+}
+
+const std::string& PartFile::TempPath() const {
+    static const std::string kNone;
+    if (!partialPath_.empty()) return partialPath_;
+    return temp_ ? temp_->Path() : kNone;
+}
+
+std::int64_t PartFile::ResumableBytes(const std::string& source) const {
+    if (partialPath_.empty() || !previous_ || previous_->source != source) return 0;
+    return existing_ > 0 && existing_ < previous_->total ? existing_ : 0;
+}
+
+bool PartFile::Begin(bool append, const ResumeRecord& fresh) {
+    if (begun_) return true;
+    begun_ = true;
+    if (partialPath_.empty()) return !append;
+    if (append) {
+        keep_ = true;
+        return ::lseek(fd_, existing_, SEEK_SET) == existing_;
+    }
+    existing_ = 0;
+    previous_.reset();
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return false;
+    const std::string record = PartialRecordPath(partialPath_);
+    keep_ = fresh.Usable() && WriteResumeRecord(record, fresh);
+    if (!keep_) ::unlink(record.c_str());
+    return true;
+}
+
 PartFile::~PartFile() {
     Discard();
+}
+
+void PartFile::LeavePartial() {
+    // Untouched partials of an earlier transfer stay as they were; a new,
+    // empty one, or one whose reply cannot be resumed, goes.
+    const bool keep = begun_ ? keep_ && Flush() : existing_ > 0 && previous_.has_value();
+    ::close(fd_);
+    if (!keep) {
+        ::unlink(partialPath_.c_str());
+        if (begun_) ::unlink(PartialRecordPath(partialPath_).c_str());
+    }
+    partialPath_.clear();
 }
 
 void PartFile::Discard() {
     if (temp_) {
         temp_->Discard();
+    } else if (!partialPath_.empty() && fd_ >= 0) {
+        LeavePartial();
     } else if (fd_ >= 0) {
         ::close(fd_);
     }
@@ -100,6 +167,20 @@ bool PartFile::Write(const char* data, std::size_t size) {
     return true;
 }
 
+bool PartFile::CommitPartial() {
+    // The permissions of the file replaced (never of a link's target).
+    struct stat existing {};
+    if (::lstat(targetPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ::fchmod(fd_, existing.st_mode & 07777) != 0)
+        return false;
+    if (::rename(partialPath_.c_str(), targetPath_.c_str()) != 0) return false;
+    ::unlink(PartialRecordPath(partialPath_).c_str());
+    ::close(fd_);  // releases the lock
+    fd_ = -1;
+    partialPath_.clear();
+    return true;
+}
+
 bool PartFile::Commit() {
     if (fd_ < 0) return false;
     bool ok = Flush();
@@ -108,6 +189,7 @@ bool PartFile::Commit() {
         fd_ = -1;
         return ok;
     }
+    if (!partialPath_.empty()) return ok && CommitPartial();
     fd_ = -1;
     if (!ok) {
         Discard();

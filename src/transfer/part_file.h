@@ -1,29 +1,41 @@
 #pragma once
 #include <cstddef>
-#include <string>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/file_replace.h"
+#include "transfer/resume_record.h"
 
 namespace tunewell::transfer {
 
-// The temporary file a transfer writes into, so that no half-written file
-// ever appears under the target's name. It is created in the target's
-// folder (so the final rename stays on one file system) under a short
-// fixed-form name, ".tw-XXXXXX.part", which fits the file system even when
-// the target's own name is already at the length limit.
+// The file a transfer writes into, so that no half-written file ever
+// appears under the target's name; the final rename puts it in place.
 //
-// Owns the temporary: the destructor removes it unless Commit() succeeded.
-// An existing file under the target name is touched only by a successful
-// Commit(), which replaces it in one rename.
+// kFresh: a temporary with a short fixed-form name, ".tw-XXXXXX.part",
+// created exclusively beside the target and removed unless committed.
+//
+// kResumable: the song's own partial file (PartialPathFor), locked while
+// this object holds it, together with its ResumeRecord. A partial left by
+// an earlier transfer of the same address can be continued (Begin with
+// append). After a failure the partial and its record stay for the next
+// transfer when the reply had validators; otherwise they are removed. When
+// the partial cannot be used (locked by another transfer, a link or
+// something other than a file at its name) a kFresh temporary is used.
+//
+// A target that is a device or a pipe (/dev/null) is opened and written
+// directly: nothing is created or renamed. A link at the target's name is
+// replaced, never written through. An existing file under the target name
+// is touched only by a successful Commit(), which replaces it in one rename.
 class PartFile {
 public:
-    // Creates the temporary beside `targetPath`. IsOpen() tells whether that
-    // worked: the folder may be missing or read-only, and a folder as target
-    // is refused. A target that is a device or a pipe (/dev/null) is opened
-    // and written directly instead: nothing is created or renamed.
-    explicit PartFile(std::string targetPath);
+    enum class Mode { kFresh, kResumable };
+
+    // IsOpen() tells whether that worked: the folder may be missing or
+    // read-only, and a folder as target is refused.
+    explicit PartFile(std::string targetPath, Mode mode = Mode::kFresh);
     ~PartFile();
 
     PartFile(const PartFile&) = delete;
@@ -32,14 +44,24 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& TempPath() const;
 
+    // The bytes an earlier transfer of `source` left that may be continued,
+    // and that transfer's record; 0 and nothing when there is none.
+    std::int64_t ResumableBytes(const std::string& source) const;
+    const std::optional<ResumeRecord>& Previous() const { return previous_; }
+
+    // Called once before the first byte of the body (also for an empty
+    // body): `append` continues after the kept bytes; otherwise the file
+    // starts empty and `fresh` (this reply's validators) is remembered for a
+    // later resume when usable. False when the file cannot be prepared.
+    bool Begin(bool append, const ResumeRecord& fresh);
+
     // Appends bytes. Small pieces are gathered in a large buffer; big
     // pieces go straight to the file. False on a write error (disk full).
     bool Write(const char* data, std::size_t size);
 
-    // Flushes and closes the temporary, gives it the permissions of the
-    // file it replaces (or the usual default for a new file) and renames it
-    // onto the target. False on any failure; the temporary is then removed
-    // and the target is left as it was.
+    // Flushes and closes the file, gives it the permissions of the file it
+    // replaces (or the usual default for a new file) and renames it onto
+    // the target. False on any failure; the target is then left as it was.
     bool Commit();
 
 private:
@@ -47,9 +69,18 @@ private:
     bool WriteAll(const char* data, std::size_t size);
     void Discard();
     void OpenDirect();
+    void OpenTemp();
+    bool OpenPartial();
+    void LeavePartial();
+    bool CommitPartial();
 
     std::string targetPath_;
-    std::unique_ptr<platform::ReplaceTemp> temp_;  // absent when writing directly
+    std::unique_ptr<platform::ReplaceTemp> temp_;  // the kFresh temporary
+    std::string partialPath_;                      // set while holding a partial
+    std::optional<ResumeRecord> previous_;
+    std::int64_t existing_ = 0;  // bytes in the partial when it was opened
+    bool begun_ = false;
+    bool keep_ = false;  // the partial may be resumed after a failure
     int fd_ = -1;
     bool direct_ = false;  // writing straight into a device or pipe
     std::vector<char> buffer_;

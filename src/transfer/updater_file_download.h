@@ -10,14 +10,14 @@ namespace tunewell::transfer {
 // The updater program's transfer object: FileTransfer whose progress event
 // has no speed. An exception thrown by the handler or by the event
 // processing fails the transfer (StartDownloading returns false and no
-// file is written).
+// file is written). It never resumes: a program file is fetched whole.
 class CUpdaterFileDownload : public FileTransfer {
 public:
     using ProgressHandler =
         std::function<void(std::int64_t lProgress, std::int64_t lMaxProgress,
                            std::int32_t lStatusCode, const std::string& sStatusText)>;
 
-    CUpdaterFileDownload() : FileTransfer(HandlerErrors::kFailTransfer) {}
+    CUpdaterFileDownload() : FileTransfer(HandlerErrors::kFailTransfer, false) {}
 
     // The event, installed by the owner; raised on the calling thread.
     ProgressHandler OnProgress;

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -11,12 +15,14 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "transfer/file_download.h"
+#include "transfer/partial_files.h"
 #include "transfer/updater_file_download.h"
 #include "net/cookie_store.h"
 
@@ -94,6 +100,49 @@ public:
                     return false;
                 });
         });
+        // One byte every 100 ms: too little to count as progress.
+        http_.Get("/drip", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(
+                1 << 20, "audio/mpeg", [&](std::size_t off, std::size_t, httplib::DataSink& sink) {
+                    std::this_thread::sleep_for(milliseconds(100));
+                    return !stopping_ && off < 100 && sink.write(body.data() + off, 1);
+                });
+        });
+        // Answers only once the client has processed its events 20 times
+        // while waiting for the reply (about 1 s at 50 ms).
+        http_.Get("/held", [&](const httplib::Request&, httplib::Response& res) {
+            for (int i = 0; i < 1000 && pumped < 20 && !stopping_; ++i)
+                std::this_thread::sleep_for(milliseconds(5));
+            if (pumped < 20) res.status = 503;
+            res.set_content("held", "audio/mpeg");
+        });
+        // The body with an entity tag, continuing from a "bytes=N-" range as
+        // `ranges` says (see RangeMode); the last Range asked for is kept.
+        http_.Get("/ranged", [&](const httplib::Request& req, httplib::Response& res) {
+            const RangeMode mode = ranges;
+            const std::string etag = mode == RangeMode::kHonour || mode == RangeMode::kIgnore ? "\"v1\"" : "\"v2\"";
+            const std::string range = req.get_header_value("Range");
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                lastRange_ = range;
+            }
+            res.set_header("ETag", etag);
+            // The library cuts the range itself when the status is left to it.
+            const bool sameVersion = !req.has_header("If-Range") || req.get_header_value("If-Range") == etag;
+            if (!range.empty() && (mode == RangeMode::kIgnore || (!sameVersion && mode != RangeMode::kLying))) {
+                // The whole body, chunked: a body without a length is never cut.
+                res.set_chunked_content_provider("audio/mpeg", [&](std::size_t off, httplib::DataSink& sink) {
+                    if (off >= body.size()) return sink.done(), true;
+                    return sink.write(body.data() + off, std::min(kPiece, body.size() - off));
+                });
+                return;
+            }
+            res.set_content_provider(body.size(), "audio/mpeg",
+                                     [&](std::size_t off, std::size_t, httplib::DataSink& sink) {
+                                         std::this_thread::sleep_for(milliseconds(1));  // many reports
+                                         return sink.write(body.data() + off, std::min(kPiece, body.size() - off));
+                                     });
+        });
         http_.Get("/cookie", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content(req.get_header_value("Cookie"), "text/plain");
         });
@@ -110,7 +159,20 @@ public:
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
 
+    std::atomic<int> pumped{0};  // counted by the tests' event pumps
+    // How /ranged answers a range: continues the same version, ignores
+    // ranges, has a new version (and honours If-Range), or continues a
+    // new version whatever If-Range says.
+    enum class RangeMode { kHonour, kIgnore, kChanged, kLying };
+    std::atomic<RangeMode> ranges{RangeMode::kHonour};
+    std::string LastRange() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lastRange_;
+    }
+
 private:
+    std::mutex mutex_;
+    std::string lastRange_;
     httplib::Server http_;
     std::atomic<bool> stopping_{false};
     int port_ = 0;
@@ -308,6 +370,8 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
                              "/status/500",
                              "/cut",
                              "/stall",
+                             "/drip",
+                             "~/len",  // no scheme: libcurl would guess "http://"
                              "-file:///etc/hostname",
                              "-http://127.0.0.1:1/refused.mp3"};
     for (const char* source : sources) {
@@ -315,7 +379,8 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
             SCOPED_TRACE(std::string(source) + (existing ? " over an existing file" : ""));
             if (existing) WriteFile(Target(), "old song");
             const auto start = std::chrono::steady_clock::now();
-            const std::string url = source[0] == '-' ? std::string(source + 1) : Url(source);
+            std::string url = source[0] == '-' ? std::string(source + 1) : Url(source);
+            if (source[0] == '~') url = Url(source + 1).substr(std::string("http://").size());
             EXPECT_FALSE(download_.StartDownloading(url, Target()));
             // The stalling server holds on for 10 s; the 1 s limit ends it well before.
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
@@ -333,6 +398,32 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
     fs::create_directory(Target("folder.mp3"));
     EXPECT_FALSE(download_.StartDownloading(Url("/len"), Target("folder.mp3")));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"folder.mp3"});
+}
+
+TEST_F(FileDownloadTest, EventsAreProcessedWhileNoBytesArrive) {
+    server_->pumped = 0;
+    download_.SetEventPump([&] { ++server_->pumped; });
+    EXPECT_TRUE(download_.StartDownloading(Url("/held"), Target()));
+    EXPECT_EQ(ReadFile(Target()), "held");
+}
+
+TEST_F(FileDownloadTest, ALinkAtTheTargetNameIsReplacedNeverWrittenThrough) {
+    char pattern[] = "/tmp/tw-outside-XXXXXX";
+    const fs::path outside = mkdtemp(pattern);
+    const fs::path pipe = outside / "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    WriteFile(outside / "file", "kept");
+    for (const fs::path& pointee : {pipe, outside / "file", fs::path("/dev/null")}) {
+        SCOPED_TRACE(pointee);
+        fs::create_symlink(pointee, Target());
+        EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
+        EXPECT_FALSE(fs::is_symlink(Target()));
+        EXPECT_TRUE(ReadFile(Target()) == Body());
+        fs::remove(Target());
+    }
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(ReadFile(outside / "file"), "kept");
+    fs::remove_all(outside);
 }
 
 TEST_F(FileDownloadTest, DevicesAndPipesAreWrittenDirectlyNeverReplaced) {
@@ -406,6 +497,117 @@ TEST_F(FileDownloadTest, StoredCookiesAreSentWithTheTransfer) {
     EXPECT_TRUE(download_.StartDownloading(Url("/cookie"), Target()));
     net::CookieStore::Instance().Clear();
     EXPECT_NE(ReadFile(Target()).find("ROXCDNKEY=abc123"), std::string::npos) << ReadFile(Target());
+}
+
+// Aborts `download` once it has written at least `bytes`.
+void AbortAfter(transfer::FileTransfer& download, const std::int64_t& progress, std::int64_t bytes) {
+    download.SetEventPump([&download, &progress, bytes] {
+        if (progress >= bytes) download.AbortDownloading();
+    });
+}
+
+TEST_F(FileDownloadTest, AnInterruptedSongResumesFromItsPartialFile) {
+    server_->ranges = Server::RangeMode::kHonour;
+    // A name at the length limit, of three-byte characters: the partial's
+    // name is cut at a character boundary and stays within the limit.
+    std::string name;
+    for (int i = 0; i < 83; ++i) name += "\xE6\xAD\x8C";  // 歌
+    name += ".mp3";
+    std::int64_t progress = 0;
+    download_.OnProgress = [&](std::int64_t p, std::int64_t m, std::int32_t, std::int32_t c, const std::string&) {
+        progress = p;
+        reports_.push_back({p, m, 0, c});
+    };
+    AbortAfter(download_, progress, 1 << 20);
+    EXPECT_FALSE(download_.StartDownloading(Url("/ranged"), Target(name)));
+    const std::vector<std::string> kept = FolderEntries();
+    ASSERT_EQ(kept.size(), 2u);  // the partial and its record, nothing under the name
+    for (const std::string& entry : kept) {
+        EXPECT_LE(entry.size(), 255u);
+        EXPECT_EQ(entry[0], '.');
+    }
+    const std::int64_t partial = static_cast<std::int64_t>(fs::file_size(transfer::PartialPathFor(Target(name))));
+    ASSERT_GE(partial, 1 << 20);
+
+    reports_.clear();
+    download_.SetEventPump(nullptr);
+    ASSERT_TRUE(download_.StartDownloading(Url("/ranged"), Target(name)));
+    EXPECT_EQ(server_->LastRange(), "bytes=" + std::to_string(partial) + "-");
+    EXPECT_TRUE(ReadFile(Target(name)) == Body());
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{name});
+    // Progress counts what was already there, from the first report on (so
+    // the first speed is not the kept bytes over one interval).
+    for (const Report& r : reports_) EXPECT_GE(r.progress, partial);
+    const auto firstBytes = std::find_if(reports_.begin(), reports_.end(), [](const Report& r) {
+        return r.status == transfer::kStatusDownloadingData;
+    });
+    ASSERT_NE(firstBytes, reports_.end());
+    EXPECT_GE(firstBytes->progress, partial);
+    EXPECT_EQ(reports_.back().max, static_cast<std::int64_t>(Body().size()));
+
+    // The updater's form keeps nothing after an abort.
+    transfer::CUpdaterFileDownload updater;
+    std::int64_t updaterProgress = 0;
+    updater.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, const std::string&) { updaterProgress = p; };
+    AbortAfter(updater, updaterProgress, 1 << 20);
+    EXPECT_FALSE(updater.StartDownloading(Url("/ranged"), Target("new.exe")));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{name});
+}
+
+TEST_F(FileDownloadTest, APartialThatCannotBeContinuedStartsOver) {
+    using Mode = Server::RangeMode;
+    const struct {
+        const char* label;
+        Mode mode;
+        bool garbageRecord;
+    } cases[] = {{"ranges ignored", Mode::kIgnore, false},
+                 {"new version", Mode::kChanged, false},
+                 {"206 of a new version", Mode::kLying, false},
+                 {"unreadable record", Mode::kHonour, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        server_->ranges = Mode::kHonour;
+        std::int64_t progress = 0;
+        download_.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, std::int32_t, const std::string&) {
+            progress = p;
+        };
+        AbortAfter(download_, progress, 1 << 20);
+        WriteFile(Target(), "old song");
+        ASSERT_FALSE(download_.StartDownloading(Url("/ranged"), Target()));
+        EXPECT_EQ(ReadFile(Target()), "old song");
+        if (c.garbageRecord) WriteFile(transfer::PartialRecordPath(transfer::PartialPathFor(Target())), "x\n\0y");
+        server_->ranges = c.mode;
+        download_.SetEventPump(nullptr);
+        ASSERT_TRUE(download_.StartDownloading(Url("/ranged"), Target()));
+        EXPECT_TRUE(ReadFile(Target()) == Body());
+        EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mp3"});
+        fs::remove(Target());
+    }
+    server_->ranges = Mode::kHonour;
+}
+
+TEST_F(FileDownloadTest, StalePartialsGoUnlessHeldOrRecent) {
+    const auto make = [&](const std::string& name, bool old) {
+        WriteFile(folder_ / name, "bytes");
+        if (!old) return;
+        timeval times[2] = {{std::time(nullptr) - 8 * 24 * 3600, 0}, {std::time(nullptr) - 8 * 24 * 3600, 0}};
+        ::utimes((folder_ / name).c_str(), times);
+    };
+    make(".old.mp3.part", true);
+    make(".old.mp3.part.info", true);
+    make(".tw-a1b2c3.part", true);
+    make(".orphan.mp3.part.info", true);
+    make(".recent.mp3.part", false);
+    make(".held.mp3.part", true);
+    make("song.mp3", true);
+    make(".old.mp3.part.txt", true);
+    const int held = ::open((folder_ / ".held.mp3.part").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);  // a transfer of another program instance
+    EXPECT_EQ(transfer::RemoveStalePartials(folder_.string()), 3);
+    ::close(held);
+    auto entries = FolderEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{".held.mp3.part", ".old.mp3.part.txt", ".recent.mp3.part", "song.mp3"}));
 }
 
 }  // namespace

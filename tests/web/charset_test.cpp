@@ -44,5 +44,20 @@ TEST(Charset, GbkRoundTripAndUnmappableCharacters) {
     EXPECT_EQ(ToGbk(""), "");
 }
 
+TEST(Charset, LongTextsDecodeWholeAcrossInternalPieces) {
+    // Over a megabyte (measured before decoding) and many decoding pieces,
+    // with characters (a four-byte one among them) cut at every possible
+    // offset of a piece's end.
+    std::string utf8, gbk;
+    for (int i = 0; i < 300000; ++i) {
+        utf8 += i % 3 == 0 ? "a\xF0\x9F\x8E\xB5" : "\xE4\xB8\xAD";  // a, a note; 中
+        gbk += i % 3 == 0 ? "a" : "\xD6\xD0";
+    }
+    EXPECT_TRUE(BytesToBstr(utf8, "utf-8") == utf8);
+    std::string expected;
+    for (int i = 0; i < 300000; ++i) expected += i % 3 == 0 ? "a" : "\xE4\xB8\xAD";
+    EXPECT_TRUE(BytesToBstr(gbk, "gb2312") == expected);
+}
+
 }  // namespace
 }  // namespace tunewell::web

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -13,6 +14,8 @@
 
 #include "raw_http_server.h"
 #include "net/cookie_store.h"
+#include "net/request_policy.h"
+#include "net/wait_pump.h"
 
 namespace tunewell::web {
 namespace {
@@ -89,6 +92,63 @@ protected:
         };
         server_.Get("/slow", slow);
         server_.Post("/slow", slow);
+        // Answers only once the client's wait pump has run often enough:
+        // a client that pumps only when bytes arrive never gets the reply.
+        const auto held = [this](const httplib::Request&, httplib::Response& res) {
+            for (int i = 0; i < 1000 && pumped_.load() < 20; ++i) std::this_thread::sleep_for(5ms);
+            if (pumped_.load() >= 20) {
+                res.set_content("held", "text/plain");
+            } else {
+                res.status = 503;
+                res.set_content("never pumped", "text/plain");
+            }
+        };
+        server_.Get("/held", held);
+        server_.Post("/held", held);
+        // One byte every 100 ms: alive by the old "any byte" rule, stalled by
+        // the "at least 1 KiB per stall window" one.
+        server_.Get("/drip", [](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [](std::size_t offset, httplib::DataSink& sink) {
+                if (offset >= 100) {
+                    sink.done();
+                    return true;
+                }
+                std::this_thread::sleep_for(100ms);
+                return sink.write("x", 1);
+            });
+        });
+        // Bodies one byte over the page cap, with and without a length.
+        const auto overCap = [](std::size_t offset, httplib::DataSink& sink) {
+            static const std::string block(1 << 20, 'x');
+            const std::size_t left = net::kPageBodyCap + 1 - offset;
+            if (left == 0) {
+                sink.done();
+                return true;
+            }
+            return sink.write(block.data(), std::min(left, block.size()));
+        };
+        server_.Get("/huge", [overCap](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(net::kPageBodyCap + 1, "text/plain",
+                                     [overCap](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                         return overCap(offset, sink);
+                                     });
+        });
+        server_.Get("/huge-chunked", [overCap](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", overCap);
+        });
+        // A form whose answer is a redirect: 302 and 303 lead to a GET, 307
+        // to the same form again, as browsers do.
+        server_.Post("/form", [](const httplib::Request& req, httplib::Response& res) {
+            res.status = std::stoi(req.get_param_value("status"));
+            res.set_header("Location", "/method");
+        });
+        server_.Get("/method", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(std::string("GET length=") + (req.has_header("Content-Length") ? "1" : "0"),
+                            "text/plain");
+        });
+        server_.Post("/method", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content("POST " + req.body, "text/plain");
+        });
         server_.set_logger([this](const httplib::Request&, const httplib::Response&) { ++hits_; });
     }
 
@@ -96,6 +156,7 @@ protected:
     std::thread thread_;
     int port_ = 0;
     std::atomic<int> hits_{0};
+    std::atomic<int> pumped_{0};
     HttpLimits limits_;
 };
 
@@ -165,6 +226,36 @@ TEST_F(HttpClientTest, StalledServerEndsInFailureWithinTheLimit) {
     SetHttpLimits({1, 1});
     EXPECT_EQ(GetHttpPage(Url("/slow"), "gb2312"), kFalse);
     EXPECT_EQ(PostHttpPage(Url("/"), Url("/slow"), "", "gb2312"), kFalse);
+}
+
+TEST_F(HttpClientTest, PageWaitsRunTheWaitPumpWhileNoBytesArrive) {
+    net::SetWaitPump([this](net::WaitKind kind) {
+        if (kind == net::WaitKind::kPage) ++pumped_;
+    });
+    EXPECT_EQ(GetHttpPage(Url("/held"), "gb2312"), "held");
+    pumped_ = 0;
+    EXPECT_EQ(PostHttpPage(Url("/"), Url("/held"), "a=1", "gb2312"), "held");
+    net::SetWaitPump({});
+}
+
+TEST_F(HttpClientTest, SlowDripsAndBodiesOverTheCapFail) {
+    SetHttpLimits({2, 1, 1024});
+    EXPECT_EQ(GetHttpPage(Url("/drip"), "gb2312"), kFalse);
+    SetHttpLimits(limits_);
+    EXPECT_EQ(GetHttpPage(Url("/huge"), "gb2312"), kFalse);
+    EXPECT_EQ(GetHttpPage(Url("/huge-chunked"), "gb2312"), kFalse);
+}
+
+TEST_F(HttpClientTest, PostFollowsRedirectsAsABrowserDoes) {
+    const struct {
+        const char* status;
+        const char* reply;
+    } cases[] = {{"302", "GET length=0"}, {"303", "GET length=0"}, {"307", "POST status=307"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(PostHttpPage(Url("/"), Url("/form"), std::string("status=") + c.status, "gb2312"),
+                  c.reply)
+            << c.status;
+    }
 }
 
 TEST_F(HttpClientTest, RefusedConnectionEndsInFailure) {

@@ -1,0 +1,63 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/curl_easy.h"
+#include "net/request_policy.h"
+
+namespace tunewell::net {
+
+// Receives a streamed reply (a file transfer) piece by piece.
+class StreamReceiver {
+public:
+    virtual ~StreamReceiver() = default;
+    // Every header line of every reply, status lines included (a redirect's
+    // too: a status line starts the next reply's headers).
+    virtual void OnHeaderLine(std::string_view line) = 0;
+    // A piece of the final reply's body; false ends the request.
+    virtual bool OnBody(const char* data, std::size_t size) = 0;
+    // Runs at least every 50 ms while the request waits, bytes or not;
+    // false ends the request.
+    virtual bool OnWait() = 0;
+};
+
+// A GET whose body goes to a receiver instead of memory (no body cap
+// unless the policy sets one). A final status of 400 or more fails.
+class StreamRequest {
+public:
+    // `rangeFrom` > 0 asks for the body from that byte on ("Range:
+    // bytes=N-"); `headers` are extra "Name: value" lines.
+    StreamRequest(const std::string& url, const RequestPolicy& policy, std::int64_t rangeFrom = 0,
+                  const std::vector<std::string>& headers = {});
+
+    StreamRequest(const StreamRequest&) = delete;
+    StreamRequest& operator=(const StreamRequest&) = delete;
+
+    // Sends the request and feeds the reply to `receiver` until it ends.
+    // kNone only when the whole body arrived; the receiver's refusals are
+    // kAborted, an error status kHttpStatus. Call once.
+    Failure Run(StreamReceiver& receiver);
+
+    // The status of the reply being received (0 before one arrived), and
+    // its announced body length (-1 when it announced none). Valid inside
+    // the receiver's calls and after Run.
+    long Status() const;
+    std::int64_t ContentLength() const;
+
+private:
+    const RequestPolicy policy_;
+    CurlEasy easy_;
+    CurlList headers_;
+    std::string range_;
+    StreamReceiver* receiver_ = nullptr;
+    std::int64_t received_ = 0;
+    bool refused_ = false;
+
+    static std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* self);
+    static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self);
+};
+
+}  // namespace tunewell::net
