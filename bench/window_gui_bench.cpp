@@ -123,7 +123,6 @@ struct BenchWindow {
         services.programFolder = folder.string();
         services.trayAvailable = [] { return false; };
         services.endProgram = [] {};
-        services.endNow = [] {};
         services.diskSerial = [] { return std::string("BENCH"); };
         services.fetchVersionReply = fetchVersion ? std::move(fetchVersion)
                                                   : [](const std::string&) { return std::string("$False$"); };

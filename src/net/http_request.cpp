@@ -96,8 +96,9 @@ HttpResponse Perform(const HttpRequest& request) {
     const DriveResult driven = Drive(
         handle, request.policy, [&] { return static_cast<std::int64_t>(response.body.size()); },
         [pump] {
-            if (pump) RunWaitPump(*pump);
-            return true;
+            if (!pump) return true;
+            RunWaitPump(*pump);
+            return !(*pump == WaitKind::kPage && PageWaitsStopped());
         });
     if (driven.stalled) {
         response.failure = Failure::kStall;

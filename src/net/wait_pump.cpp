@@ -1,5 +1,6 @@
 #include "net/wait_pump.h"
 
+#include <atomic>
 #include <utility>
 
 namespace tunewell::net {
@@ -10,7 +11,18 @@ WaitPump& Installed() {
     return pump;
 }
 
+std::atomic<bool>& Stopped() {
+    static std::atomic<bool> stopped{false};
+    return stopped;
+}
+
 }  // namespace
+
+void StopPageWaits() { Stopped() = true; }
+
+bool PageWaitsStopped() { return Stopped(); }
+
+void AllowPageWaits() { Stopped() = false; }
 
 void SetWaitPump(WaitPump pump) { Installed() = std::move(pump); }
 

@@ -21,4 +21,13 @@ void SetWaitPump(WaitPump pump);
 // Runs the installed pump once; does nothing when none is installed.
 void RunWaitPump(WaitKind kind);
 
+// The program is ending (its window was closed during a page wait): every
+// page request waiting now, or started later, ends at its next wait step
+// as aborted, so its caller sees its usual failure and unwinds at once.
+void StopPageWaits();
+// Whether StopPageWaits was called since the last AllowPageWaits.
+bool PageWaitsStopped();
+// Page requests run normally again (a new main window).
+void AllowPageWaits();
+
 }  // namespace tunewell::net

@@ -109,12 +109,6 @@ void frmMain::FillServiceDefaults() {
         };
     }
     if (!services_.endProgram) services_.endProgram = [] { QCoreApplication::quit(); };
-    if (!services_.endNow) {
-        services_.endNow = [] {
-            std::fflush(nullptr);
-            std::_Exit(0);
-        };
-    }
     if (!services_.diskSerial) {
         services_.diskSerial = [this] {
             if (!hnsn_) hnsn_ = std::make_unique<update::ClsHNSN>();

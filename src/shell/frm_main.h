@@ -68,9 +68,6 @@ struct MainWindowServices {
     std::function<std::string()> diskSerial;
     std::function<std::string(const std::string& address)> fetchVersionReply;
     std::function<void(frmMain& window)> openUpdater;
-    // Ends the process at once, from inside a page request that is still
-    // waiting after the window was closed (nothing of that step is wanted).
-    std::function<void()> endNow;
 };
 
 // The main window: the address and folder fields, the song list, the
@@ -84,8 +81,8 @@ struct MainWindowServices {
 // While it lives it is the process's network wait pump: a page request
 // keeps the window painted, movable and closable but drops other input
 // (see PageWait); a transfer keeps it fully live, so the download button
-// pauses. Closing it while a page request waits ends the program from
-// inside that wait (services.endNow), since a request cannot be cut short.
+// pauses. Closing it while a page request waits ends that request (and any
+// later one) at its next wait step, so the step unwinds and the program ends.
 class frmMain : public QWidget {
     Q_OBJECT
 

@@ -11,20 +11,22 @@ namespace tunewell::shell {
 
 void frmMain::InstallWaitPump() {
     WaitPumpOwner() = this;
+    net::AllowPageWaits();
     net::SetWaitPump([this](net::WaitKind kind) { OnNetworkWait(kind); });
 }
 
 // A page wait keeps the window painted, movable and closable and drops
 // other input; a transfer wait is an ordinary event step, so the download
-// button can pause. A window closed during a page wait ends the program
-// here: the request cannot be cut short and its step is no longer wanted.
+// button can pause. A window closed during a page wait ends the request
+// (and any later one): the step unwinds at once without acting on the
+// closed window, and the program ends as the event loop quits.
 void frmMain::OnNetworkWait(net::WaitKind kind) {
     if (kind == net::WaitKind::kTransfer) {
         ProcessPending();
         return;
     }
     if (!ending_) pageWait_->Pump();
-    if (ending_) services_.endNow();
+    if (ending_) net::StopPageWaits();
 }
 
 void frmMain::EndPageWait() { pageWait_->End(!ending_); }

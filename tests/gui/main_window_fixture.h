@@ -79,7 +79,6 @@ protected:
         services.showSettings = [this](QWidget*) { ++settingsShown; };
         services.trayAvailable = [this] { return trayAvailable; };
         services.endProgram = [this] { ++endCalls; };
-        services.endNow = [this] { ++endNowCalls; };
         services.diskSerial = [] { return std::string("SERIAL-1"); };
         services.fetchVersionReply = [this](const std::string& address) {
             versionRequests.push_back(address);
@@ -129,7 +128,6 @@ protected:
     std::string folderChoice;
     int settingsShown = 0;
     int endCalls = 0;
-    int endNowCalls = 0;
     bool trayAvailable = false;
 
 private:

@@ -238,6 +238,19 @@ TEST_F(HttpClientTest, PageWaitsRunTheWaitPumpWhileNoBytesArrive) {
     net::SetWaitPump({});
 }
 
+// A program that is ending stops the page request under way and every
+// later one at their first wait step: the caller sees its usual failure.
+TEST_F(HttpClientTest, StoppedPageWaitsFailAtOnce) {
+    net::SetWaitPump([](net::WaitKind) { net::StopPageWaits(); });
+    EXPECT_EQ(GetHttpPage(Url("/held"), "gb2312"), kFalse);
+    net::SetWaitPump({});
+    EXPECT_EQ(PostHttpPage(Url("/"), Url("/held"), "a=1", "gb2312"), kFalse);
+    net::AllowPageWaits();
+    net::SetWaitPump([this](net::WaitKind) { ++pumped_; });
+    EXPECT_EQ(GetHttpPage(Url("/held"), "gb2312"), "held");
+    net::SetWaitPump({});
+}
+
 TEST_F(HttpClientTest, SlowDripsAndBodiesOverTheCapFail) {
     SetHttpLimits({2, 1, 1024});
     EXPECT_EQ(GetHttpPage(Url("/drip"), "gb2312"), kFalse);
