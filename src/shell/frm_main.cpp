@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "catalogue/list_command.h"
 #include "chrome/skin.h"

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "raw_http_server.h"
+#include "hosts/site_hosts.h"
 #include "net/cookie_store.h"
 #include "net/request_policy.h"
 #include "net/wait_pump.h"
@@ -180,7 +181,7 @@ TEST_F(HttpClientTest, GetRefusesShortAddressesAndTheSentinelWithoutARequest) {
     EXPECT_EQ(GetHttpPage(kFalse, "gb2312"), kFalse);
     EXPECT_EQ(GetHttpPage("", "gb2312"), kFalse);
     // Long enough but without a scheme: libcurl would guess one; refused.
-    EXPECT_EQ(GetHttpPage("a.example/xxxxxxxxxxxxx", "gb2312"), kFalse);
+    EXPECT_EQ(GetHttpPage(std::string(hosts::kMusicHost) + "/xxxxxxxxxxxxx", "gb2312"), kFalse);
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(hits_.load(), 0);
 
