@@ -4,6 +4,16 @@
 #include "net/easy_factory.h"
 
 namespace tunewell::net {
+namespace {
+
+// How long the body may flow before the wait step gets its turn: well
+// inside the 50 ms between two steps.
+constexpr std::chrono::milliseconds kBodySlice{25};
+
+}  // namespace
+}  // namespace tunewell::net
+
+namespace tunewell::net {
 
 StreamRequest::StreamRequest(const std::string& url, const RequestPolicy& policy, std::int64_t rangeFrom,
                              const std::vector<std::string>& headers)
@@ -38,6 +48,10 @@ std::size_t StreamRequest::OnHeader(char* data, std::size_t, std::size_t size, v
 
 std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, void* self) {
     auto& request = *static_cast<StreamRequest*>(self);
+    if (std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice) {
+        request.paused_ = true;
+        return CURL_WRITEFUNC_PAUSE;  // libcurl keeps the bytes and offers them again
+    }
     if (!request.receiver_->OnBody(data, size)) {
         request.refused_ = true;
         return 0;  // ends the transfer with a write error
@@ -49,8 +63,16 @@ std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, vo
 Failure StreamRequest::Run(StreamReceiver& receiver) {
     if (!easy_) return Failure::kRefusedAddress;
     receiver_ = &receiver;
-    const DriveResult driven = Drive(
-        easy_.get(), policy_, [this] { return received_; }, [&receiver] { return receiver.OnWait(); });
+    sliceStart_ = std::chrono::steady_clock::now();
+    const DriveResult driven = Drive(easy_.get(), policy_, [this] { return received_; }, [this, &receiver] {
+        const bool go = receiver.OnWait();
+        sliceStart_ = std::chrono::steady_clock::now();
+        if (paused_ && go) {
+            paused_ = false;
+            curl_easy_pause(easy_.get(), CURLPAUSE_CONT);  // may deliver the kept bytes now
+        }
+        return go;
+    });
     if (driven.stalled) return Failure::kStall;
     if (driven.stopped || refused_) return Failure::kAborted;
     switch (driven.code) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -55,6 +56,11 @@ private:
     StreamReceiver* receiver_ = nullptr;
     std::int64_t received_ = 0;
     bool refused_ = false;
+    // A fast sender keeps libcurl reading inside one perform call for a
+    // long time; the body is paused once a slice of time is used up, so the
+    // wait step still comes round in time, and resumed after it.
+    std::chrono::steady_clock::time_point sliceStart_{};
+    bool paused_ = false;
 
     static std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* self);
     static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self);

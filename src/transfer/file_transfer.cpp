@@ -15,8 +15,15 @@ namespace {
 
 // libcurl's default 16 KiB receive buffer leaves more than half of the
 // loopback throughput unused; 512 KiB keeps up with the curl tool.
-constexpr long kReceiveBufferSize = 512L * 1024L;
+constexpr long kReceiveBufferSize = 524288;
 constexpr long kMaxRedirects = 10;
+// While bytes flow, the owner's events are processed (and progress reported)
+// at most this often: each step costs the window a round of event handling,
+// and a step after every read of a fast transfer halves its speed. The
+// network layer still calls back at least every 50 ms.
+constexpr std::chrono::milliseconds kStepInterval{15};
+
+using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
@@ -41,6 +48,7 @@ struct FileTransfer::Binding final : net::StreamReceiver {
     // it starts at `offered` and drops to 0 only when the server starts over.
     std::int64_t written = 0;
     std::int64_t lastReported = -1;
+    Clock::time_point lastStep{};  // when the owner's events were last processed
     bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
     bool failed = false;    // a write error or a handler error that fails
@@ -84,6 +92,9 @@ struct FileTransfer::Binding final : net::StreamReceiver {
     // and every step processes the owner's events.
     bool OnWait() override {
         if (Stopped()) return false;
+        const Clock::time_point now = Clock::now();
+        if (lastReported >= 0 && now - lastStep < kStepInterval) return true;
+        lastStep = now;
         if (lastReported < 0) return owner->ReportAndPump(*this, 0, kStatusConnecting);
         if (written == lastReported) return owner->ProcessPendingEvents(*this);
         // Only the final reply's body is written, so the announced length is

@@ -93,9 +93,14 @@ bool PartFile::Begin(bool append, const ResumeRecord& fresh) {
         keep_ = true;
         return ::lseek(fd_, existing_, SEEK_SET) == existing_;
     }
+    // Truncating an empty file is not only useless: ext4 then flushes the
+    // whole file when it is closed (its guard for "truncate and rewrite"),
+    // which stalls the end of every fresh transfer.
+    const bool hadBytes = existing_ > 0;
     existing_ = 0;
     previous_.reset();
-    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return false;
+    if (hadBytes && ::ftruncate(fd_, 0) != 0) return false;
+    if (::lseek(fd_, 0, SEEK_SET) != 0) return false;
     const std::string record = PartialRecordPath(partialPath_);
     keep_ = fresh.Usable() && WriteResumeRecord(record, fresh);
     if (!keep_) ::unlink(record.c_str());

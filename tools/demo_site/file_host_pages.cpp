@@ -13,7 +13,7 @@ std::string FileName(const std::string& fileId) {
 
 std::string PageStart(const std::string& title) {
     return Crlf({"<!DOCTYPE html>", "<html lang=\"zh-CN\">", "<head>", "<meta charset=\"utf-8\">",
-                 "<title>" + title + " - RoxFile 文件分享</title>"});
+                 "<title>" + title + " - FileBox 文件分享</title>"});
 }
 
 void FilePage(HttpResponse& response, const std::string& fileId) {

@@ -3,6 +3,7 @@
 
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/routes.h"
+#include "hosts/site_hosts.h"
 #include "web/charset.h"
 
 namespace tunewell::demo {
@@ -40,7 +41,7 @@ std::string SitePageHead(const std::string& title) {
 }
 
 std::string SitePageFoot() {
-    return Crlf({"</DIV>", "<DIV id=footer>Copyright &copy; 2008 Tunewell.com 版权所有</DIV>", "</BODY>", "</HTML>"});
+    return Crlf({"</DIV>", "<DIV id=footer>Copyright &copy; 2008 " + std::string(hosts::kMusicHost) + " 版权所有</DIV>", "</BODY>", "</HTML>"});
 }
 
 void SendGbkPage(HttpResponse& response, const std::string& utf8Html, int status) {
