@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,10 +117,13 @@ TEST_F(DownloadRunTest, FailedSongKeepsItsRowAndAnOlderFileIsUntouched) {
 TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     Options().slowChunkDelayMs = 20;
     AddRows({{1001, "1"}, {1003, "2"}, {1007, "3"}, {1008, "4"}, {1010, "5"}});
-    // Click the button again once the third (slow) song is under way.
+    // Click the button again once the third (slow) song has bytes on disk.
     bool clicked = false;
+    const stdfs::path partial = folder_ / ".慢慢地走 - 赵清风.mp3.part";
     ui_.pump.onPump = [&](int) {
-        if (!clicked && controls_.percent >= 5 && ui_.status.Text().find("慢慢地走") != std::string::npos) {
+        std::error_code none;
+        if (!clicked && ui_.status.Text().find("慢慢地走") != std::string::npos &&
+            stdfs::file_size(partial, none) > 0 && !none) {
             clicked = true;
             run_.cmdDown_Click();
         }
@@ -127,7 +132,9 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     ASSERT_TRUE(clicked);
     EXPECT_EQ(ui_.songs.RowCount(), 3);
     EXPECT_EQ(ui_.songs.Tag(1), 1007);  // the paused song keeps its row
-    EXPECT_EQ(Files().size(), 2u);      // no fourth song started
+    // No fourth song started; the paused one waits, hidden, to be continued.
+    EXPECT_EQ(Files(), (std::vector<std::string>{".慢慢地走 - 赵清风.mp3.part", ".慢慢地走 - 赵清风.mp3.part.info",
+                                                 "2.mp3", "山间小路 - 林小溪.mp3"}));
     EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "saved 2", "paused",
                                                           "failed 3", "ended"}));
     controls_.events.clear();
@@ -139,6 +146,14 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     EXPECT_EQ(Site().RequestsFor(std::string("www.") + hosts::kMusicHost)[0].target, "/play.php?song_id=1007,1008,1010");
     EXPECT_EQ(ui_.songs.RowCount(), 0);
     EXPECT_EQ(Files().size(), 5u);
+    // The paused song went on from the bytes it already had.
+    const auto audio = Site().RequestsFor(hosts::kMusicHost);
+    const auto slow = std::find_if(audio.begin(), audio.end(),
+                                   [](const auto& request) { return request.target == "/audio/slow/1007.mp3"; });
+    ASSERT_NE(slow, audio.end());
+    EXPECT_EQ(slow->Header("Range").rfind("bytes=", 0), 0u) << slow->Header("Range");
+    EXPECT_NE(slow->Header("Range"), "bytes=0-");
+    EXPECT_EQ(ReadAll(folder_ / "慢慢地走 - 赵清风.mp3"), demo::AudioContent(demo::kSongSlow));
 }
 
 TEST_F(DownloadRunTest, FileHostSongGetsItsCookieOnAnyClock) {
