@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/text.h"
 #include "web/get_body.h"
 #include "web/text_utils.h"
 
@@ -119,7 +120,7 @@ std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& d
         std::string entry = web::ReplaceAll(
             body.substr(start, at == std::string::npos ? std::string::npos : at - start),
             std::string(kLooseSeparator), std::string(kFieldSeparator));
-        if (entry.find(kFieldSeparator) != std::string::npos) fields = web::SplitAll(entry, kFieldSeparator);
+        if (entry.find(kFieldSeparator) != std::string::npos) fields = base::SplitAll(entry, kFieldSeparator);
 
         SongFields song;
         if (rule == EntryRule::T) {

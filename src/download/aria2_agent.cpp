@@ -3,7 +3,7 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 
-#include "download/cookie_header.h"
+#include "net/cookie_header.h"
 #include "net/json_rpc.h"
 
 namespace tunewell::download {
@@ -35,7 +35,7 @@ bool Aria2Agent::AddTask(const std::string& address, const std::string& fileName
                          std::int16_t, std::int16_t, std::int16_t) {
     // The program's own cookies (the file host's key among them) must go
     // with the task: aria2 has no other way to learn them.
-    queue_.push_back(Task{address, fileName, folder, referer, CookieHeaderFor(address)});
+    queue_.push_back(Task{address, fileName, folder, referer, net::CookieHeaderFor(address)});
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/text.h"
 #include "download/file_host.h"
 #include "download/file_naming.h"
 #include "download/play_entries.h"
@@ -84,8 +85,8 @@ void DownloadRun::Run(const std::string& idList, const std::string& nameList) {
     const std::string names = nameList.substr(0, nameList.size() - 1);
 
     const PlayEntries play = FetchPlayEntries(ui_, ids);
-    const std::vector<std::string> idParts = web::SplitAll(ids, ",");
-    const std::vector<std::string> nameParts = web::SplitAll(names, "@");
+    const std::vector<std::string> idParts = base::SplitAll(ids, ",");
+    const std::vector<std::string> nameParts = base::SplitAll(names, "@");
     stopRequested_ = false;
     for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
         DownloadEntry(static_cast<int>(k), play.entries[k - 1], idParts, nameParts, play.address);

@@ -1,5 +1,6 @@
 #include "download/play_entries.h"
 
+#include "base/text.h"
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
@@ -18,7 +19,7 @@ std::string PlayPageAddress(const std::string& idList) {
 
 std::vector<std::string> SplitPlayEntries(const std::string& page) {
     const std::string block = web::GetBody(page, "<UL id=songs>", "</UL>", false, false);
-    std::vector<std::string> entries = web::SplitAll(block, "WrtSongLine");
+    std::vector<std::string> entries = base::SplitAll(block, "WrtSongLine");
     entries.erase(entries.begin());  // the text before the first call
     return entries;
 }
@@ -40,7 +41,7 @@ PlayEntries FetchPlayEntries(ports::UiPorts& ui, const std::string& idList) {
 std::optional<PlayEntry> ParsePlayEntry(const std::string& entry) {
     const std::string arguments = web::GetBody(entry, "(", ");", false, false);
     if (arguments.find(kArgumentSeparator) == std::string::npos) return std::nullopt;
-    const std::vector<std::string> fields = web::SplitAll(arguments, kArgumentSeparator);
+    const std::vector<std::string> fields = base::SplitAll(arguments, kArgumentSeparator);
     if (fields.size() < 6) return std::nullopt;  // no address argument
     PlayEntry parsed{fields[1], fields[2], web::ReplaceAll(fields[5], "\"", "")};
     if (!parsed.performer.empty() && parsed.performer.back() == ' ') parsed.performer.pop_back();

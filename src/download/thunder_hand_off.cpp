@@ -1,7 +1,7 @@
 #include "download/thunder_hand_off.h"
 
+#include "base/text.h"
 #include "download/aria2_agent.h"
-#include "web/text_utils.h"
 
 namespace tunewell::download {
 
@@ -11,8 +11,7 @@ AgentFactory DefaultAgentFactory(const std::string& secret, const std::string& e
 }
 
 bool IsHandOffAddress(const std::string& address) {
-    const std::string lower = web::LowerAscii(address.substr(0, 8));
-    return lower.starts_with("http://") || lower.starts_with("https://");
+    return base::StartsWithNoCase(address, "http://") || base::StartsWithNoCase(address, "https://");
 }
 
 std::vector<std::string> DownloadManagerProcessNames() { return {"aria2c"}; }

@@ -1,7 +1,5 @@
 #include "fs/cls_fso.h"
 
-#include "web/text_utils.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -12,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/text.h"
 #include "fs/agent_probe.h"
 #include "fs/fso_item_info.h"
 #include "platform/file_replace.h"
@@ -21,7 +20,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-std::string Lower(const std::string& text) { return web::LowerAscii(text); }
+std::string Lower(const std::string& text) { return base::LowerAscii(text); }
 
 std::locale UserLocale() {
     try {

@@ -1,26 +1,13 @@
 #include "net/easy_factory.h"
 
-#include <cctype>
-
+#include "base/text.h"
 #include "net/cookie_store.h"
 
 namespace tunewell::net {
-namespace {
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    std::size_t i = 0;
-    for (; prefix[i] != '\0'; ++i) {
-        if (i >= text.size()) return false;
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool IsWebAddress(const std::string& url) {
-    return (StartsWithNoCase(url, "http://") && url.size() > 7) ||
-           (StartsWithNoCase(url, "https://") && url.size() > 8);
+    return (base::StartsWithNoCase(url, "http://") && url.size() > 7) ||
+           (base::StartsWithNoCase(url, "https://") && url.size() > 8);
 }
 
 CurlEasy NewEasy(const std::string& url, const RequestPolicy& policy) {

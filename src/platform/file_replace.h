@@ -67,6 +67,10 @@ bool ReplaceFileFrom(const std::string& targetPath, const std::string& sourcePat
 // The mode a newly created program file gets: 0755 less the user's umask.
 int NewProgramFileMode();
 
+// Writes all of `data` to the descriptor, retrying short and interrupted
+// writes. False on an error (disk full, a closed pipe).
+bool WriteAllTo(int fd, std::string_view data);
+
 // The folder part of a path: "." without a slash, "/" for the root.
 std::string FolderOf(const std::string& path);
 

@@ -135,16 +135,7 @@ void PartFile::Discard() {
 }
 
 bool PartFile::WriteAll(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t done = ::write(fd_, data, size);
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
+    return platform::WriteAllTo(fd_, std::string_view(data, size));
 }
 
 bool PartFile::Flush() {

@@ -2,15 +2,12 @@
 
 #include <cctype>
 
+#include "base/text.h"
+
 namespace tunewell::transfer {
 namespace {
 
 constexpr std::size_t kLongestBlock = 64 * 1024;
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -36,13 +33,13 @@ void ReplyHeaders::Add(const char* data, std::size_t size) {
 }
 
 std::string ReplyHeaders::Value(const std::string& name) const {
-    const std::string wanted = Lower(name) + ":";
+    const std::string wanted = base::LowerAscii(name) + ":";
     std::size_t start = 0;
     while (start < block_.size()) {
         std::size_t end = block_.find('\n', start);
         if (end == std::string::npos) end = block_.size();
         const std::string line = block_.substr(start, end - start);
-        if (Lower(line.substr(0, wanted.size())) == wanted) return Trim(line.substr(wanted.size()));
+        if (base::LowerAscii(line.substr(0, wanted.size())) == wanted) return Trim(line.substr(wanted.size()));
         start = end + 1;
     }
     return {};
@@ -60,7 +57,7 @@ bool ContinuesPartial(const ReplyHeaders& headers, const ResumeRecord& previous,
         return false;
     // "bytes <first>-<last>/<whole>"
     const std::string range = headers.Value("Content-Range");
-    if (Lower(range.substr(0, 6)) != "bytes ") return false;
+    if (base::LowerAscii(range.substr(0, 6)) != "bytes ") return false;
     std::size_t at = 6;
     std::int64_t first = 0, last = 0, whole = 0;
     if (!ReadCount(range, at, first) || at >= range.size() || range[at++] != '-') return false;

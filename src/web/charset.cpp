@@ -1,5 +1,6 @@
 #include "web/charset.h"
 
+#include "base/text.h"
 #include "web/text_utils.h"
 
 #include <unicode/ucnv.h>
@@ -22,7 +23,7 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 // all mean code page 936 (GBK): pages labelled "gb2312" routinely carry GBK
 // characters, and ICU's own "gb2312" converter lacks them.
 Converter OpenConverter(const std::string& charset) {
-    std::string name = LowerAscii(charset);
+    std::string name = base::LowerAscii(charset);
     if (name == "gb2312" || name == "gbk" || name == "cp936" || name == "windows-936" ||
         name == "x-gbk") {
         name = "GBK";

@@ -105,26 +105,6 @@ std::string CleanFileName(std::string& text) {
     return result;
 }
 
-std::vector<std::string> SplitAll(const std::string& text, std::string_view delimiter) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    if (!delimiter.empty()) {
-        for (auto at = text.find(delimiter); at != std::string::npos; at = text.find(delimiter, start)) {
-            pieces.push_back(text.substr(start, at - start));
-            start = at + delimiter.size();
-        }
-    }
-    pieces.push_back(text.substr(start));
-    return pieces;
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 std::size_t CharacterCount(const std::string& text) {
     std::size_t count = 0;
     for (unsigned char c : text) count += (c & 0xC0) != 0x80 ? 1 : 0;

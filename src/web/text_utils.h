@@ -52,13 +52,6 @@ std::string UrlEncode(const std::string& text);
 // last element removed; any other mode the first.
 std::string SplitPart(const std::string& text, const std::string& delimiter, int mode);
 
-// Every piece of `text` split at each `delimiter` (exact, case-sensitive);
-// a text without it is one piece, adjacent delimiters give empty pieces.
-std::vector<std::string> SplitAll(const std::string& text, std::string_view delimiter);
-
-// ASCII letters lower-cased; every other byte as it is.
-std::string LowerAscii(std::string text);
-
 // Characters of a UTF-8 text (continuation bytes are not counted).
 std::size_t CharacterCount(const std::string& text);
 

@@ -16,7 +16,6 @@
 #include <thread>
 
 #include "download/aria2_agent.h"
-#include "download/cookie_header.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "net/cookie_store.h"
@@ -103,28 +102,6 @@ TEST(HandOff, OnlyHttpAddressesAreHandedOff) {
     for (const char* address : {"ftp://a/b.mp3", "file:///etc/passwd", "", "$False$", "a/http://b", "httpx://a"}) {
         EXPECT_FALSE(IsHandOffAddress(address)) << address;
     }
-}
-
-TEST(CookieHeader, OnlyCookiesThatARequestWouldCarry) {
-    const std::string domain = hosts::kFileHostDomain;
-    const std::string lines =
-        "." + domain + "\tTRUE\t/zh-cn/download/123/\tFALSE\t0\tROXCDNKEY\tk1\n" +
-        domain + "\tFALSE\t/\tFALSE\t0\tHOSTONLY\th\n" +
-        "#HttpOnly_" + domain + "\tFALSE\t/\tTRUE\t0\tSECURE\ts\n" +
-        domain + "\tFALSE\t/\tFALSE\t100\tOLD\to\n" +
-        hosts::kMusicHost + "\tTRUE\t/\tFALSE\t0\tOTHER\tx\n";
-    const std::time_t now = 1000;
-    struct Case {
-        std::string url, header;
-    } cases[] = {
-        {testing::FileHostUrl("/zh-cn/download/123/a.mp3", "s1."), "ROXCDNKEY=k1"},
-        {testing::FileHostUrl("/zh-cn/download/123/", ""), "ROXCDNKEY=k1; HOSTONLY=h"},
-        {"https://" + domain + ":443/zh-cn/download/1234/a.mp3", "HOSTONLY=h; SECURE=s"},
-        {testing::FileHostUrl("/zh-cn/download/123/a.mp3", "evil"), ""},  // not a subdomain
-        {testing::FileHostUrl("/zh-cn/download/12/a.mp3", "s1."), ""},    // another path
-        {"not an address", ""},
-    };
-    for (const Case& c : cases) EXPECT_EQ(CookieHeaderFor(c.url, lines, now), c.header) << c.url;
 }
 
 TEST(Aria2Agent, UnreachableEndpointReportsFailure) {

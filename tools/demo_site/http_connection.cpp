@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/text.h"
+
 namespace tunewell::demo {
 namespace {
 
@@ -142,7 +144,7 @@ int HttpConnection::ReadRequest(HttpRequest& request) {
         if (ec != std::errc() || ptr != lengthText.data() + lengthText.size()) return 400;
         if (length > kMaxBody) return 413;
     }
-    if (length > 0 && ToLowerAscii(request.Header("Expect")) == "100-continue" && buffer_.empty()) {
+    if (length > 0 && base::LowerAscii(request.Header("Expect")) == "100-continue" && buffer_.empty()) {
         if (!Send("HTTP/1.1 100 Continue\r\n\r\n")) return -1;
     }
     if (!ReadBody(length, request.body)) return -1;

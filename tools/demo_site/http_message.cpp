@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "base/text.h"
+
 namespace tunewell::demo {
 namespace {
 
@@ -23,18 +25,10 @@ std::string StripPort(std::string_view host) {
     if (colon != std::string_view::npos && host.find(']') == std::string_view::npos) {
         host = host.substr(0, colon);
     }
-    return ToLowerAscii(host);
+    return base::LowerAscii(host);
 }
 
 }  // namespace
-
-std::string ToLowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 std::string PercentDecode(std::string_view text, bool plusIsSpace) {
     std::string out;
@@ -74,9 +68,9 @@ std::string FormValue(std::string_view list, std::string_view key, bool* found) 
 }
 
 std::string HttpRequest::Header(std::string_view name) const {
-    const std::string wanted = ToLowerAscii(name);
+    const std::string wanted = base::LowerAscii(name);
     for (const auto& [key, value] : headers) {
-        if (ToLowerAscii(key) == wanted) return value;
+        if (base::LowerAscii(key) == wanted) return value;
     }
     return {};
 }
@@ -108,9 +102,9 @@ std::string HttpRequest::CookieValue(std::string_view name) const {
 std::string HttpRequest::PathAndQuery() const { return query.empty() ? path : path + "?" + query; }
 
 void HttpResponse::SetHeader(const std::string& name, const std::string& value) {
-    const std::string wanted = ToLowerAscii(name);
+    const std::string wanted = base::LowerAscii(name);
     for (auto& [key, old] : headers) {
-        if (ToLowerAscii(key) == wanted) {
+        if (base::LowerAscii(key) == wanted) {
             old = value;
             return;
         }

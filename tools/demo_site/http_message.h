@@ -57,7 +57,6 @@ struct HttpResponse {
     void AddHeader(const std::string& name, const std::string& value);
 };
 
-std::string ToLowerAscii(std::string_view text);
 // %XX escapes to bytes; '+' to a blank when `plusIsSpace`. Malformed escapes stay.
 std::string PercentDecode(std::string_view text, bool plusIsSpace);
 // Value of `key` in a "a=1&b=2" list, raw; found tells whether it was there.

@@ -2,6 +2,7 @@
 #include <optional>
 #include <sstream>
 
+#include "base/text.h"
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/program_signing.h"
 #include "demo_site/gif_image.h"
@@ -76,7 +77,7 @@ void HelpPage(HttpResponse& response) {
 
 bool HandleVersionServer(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     // The server's file system does not care about letter case.
-    const std::string path = ToLowerAscii(request.path);
+    const std::string path = base::LowerAscii(request.path);
     if (path == "/tunewell.asp") {
         if (request.HasQuery("ReUrl")) {
             const std::string link = PercentDecode(request.QueryValue("ReUrl"), false);

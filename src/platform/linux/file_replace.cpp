@@ -71,9 +71,9 @@ void ReplaceTemp::Discard() {
     path_.clear();
 }
 
-bool ReplaceTemp::WriteAll(std::string_view data) {
+bool WriteAllTo(int fd, std::string_view data) {
     while (!data.empty()) {
-        const ssize_t put = ::write(fd_, data.data(), data.size());
+        const ssize_t put = ::write(fd, data.data(), data.size());
         if (put < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -82,6 +82,8 @@ bool ReplaceTemp::WriteAll(std::string_view data) {
     }
     return true;
 }
+
+bool ReplaceTemp::WriteAll(std::string_view data) { return WriteAllTo(fd_, data); }
 
 bool ReplaceTemp::Commit(const std::string& targetPath, const Options& options) {
     if (fd_ < 0) return false;

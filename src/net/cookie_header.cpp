@@ -1,12 +1,12 @@
-#include "download/cookie_header.h"
+#include "net/cookie_header.h"
 
 #include <cstdlib>
 #include <vector>
 
+#include "base/text.h"
 #include "net/cookie_store.h"
-#include "web/text_utils.h"
 
-namespace tunewell::download {
+namespace tunewell::net {
 namespace {
 
 struct Target {
@@ -18,13 +18,13 @@ struct Target {
 bool ParseTarget(const std::string& url, Target& target) {
     const auto scheme = url.find("://");
     if (scheme == std::string::npos) return false;
-    target.secure = web::LowerAscii(url.substr(0, scheme)) == "https";
+    target.secure = base::LowerAscii(url.substr(0, scheme)) == "https";
     const auto hostStart = scheme + 3;
     const auto pathStart = url.find_first_of("/?#", hostStart);
     std::string authority = url.substr(hostStart, pathStart == std::string::npos ? pathStart : pathStart - hostStart);
     if (const auto at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
     if (const auto colon = authority.find(':'); colon != std::string::npos) authority.resize(colon);
-    target.host = web::LowerAscii(authority);
+    target.host = base::LowerAscii(authority);
     target.path = pathStart == std::string::npos || url[pathStart] != '/' ? "/" : url.substr(pathStart);
     if (const auto query = target.path.find_first_of("?#"); query != std::string::npos) target.path.resize(query);
     return !target.host.empty();
@@ -32,7 +32,7 @@ bool ParseTarget(const std::string& url, Target& target) {
 
 bool DomainMatches(const std::string& host, std::string domain, bool subdomains) {
     if (!domain.empty() && domain[0] == '.') domain.erase(0, 1);
-    domain = web::LowerAscii(domain);
+    domain = base::LowerAscii(domain);
     if (host == domain) return true;
     return subdomains && host.size() > domain.size() && host.ends_with("." + domain);
 }
@@ -49,9 +49,9 @@ std::string CookieHeaderFor(const std::string& url, const std::string& cookieLin
     Target target;
     if (!ParseTarget(url, target)) return {};
     std::string header;
-    for (std::string line : web::SplitAll(cookieLines, "\n")) {
+    for (std::string line : base::SplitAll(cookieLines, "\n")) {
         if (line.starts_with("#HttpOnly_")) line.erase(0, 10);
-        const std::vector<std::string> fields = web::SplitAll(line, "\t");
+        const std::vector<std::string> fields = base::SplitAll(line, "\t");
         if (fields.size() < 7 || line.starts_with("#")) continue;
         const long long expires = std::atoll(fields[4].c_str());
         if (!DomainMatches(target.host, fields[0], fields[1] == "TRUE") ||
@@ -66,7 +66,7 @@ std::string CookieHeaderFor(const std::string& url, const std::string& cookieLin
 }
 
 std::string CookieHeaderFor(const std::string& url) {
-    return CookieHeaderFor(url, net::CookieStore::Instance().Dump(), std::time(nullptr));
+    return CookieHeaderFor(url, CookieStore::Instance().Dump(), std::time(nullptr));
 }
 
-}  // namespace tunewell::download
+}  // namespace tunewell::net
