@@ -10,6 +10,7 @@
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "support/site_urls.h"
+#include "support/temp_folder.h"
 #include "web/http_client.h"
 #include "web/text_utils.h"
 #include "support/site_urls.h"
@@ -185,15 +186,9 @@ class ListCommand : public FetchSongList {
 protected:
     void SetUp() override {
         FetchSongList::SetUp();
-        folder_ = std::filesystem::temp_directory_path() / ("tw-list-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
-        ini_ = (folder_ / "Config.ini").string();
+        ini_ = temp_.File("Config.ini");
     }
-    void TearDown() override {
-        std::filesystem::remove_all(folder_);
-        FetchSongList::TearDown();
-    }
-    std::filesystem::path folder_;
+    testing::TempFolder temp_;
     std::string ini_;
 };
 

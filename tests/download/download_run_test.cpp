@@ -16,6 +16,7 @@
 #include "download/aria2_agent.h"
 #include "download/file_host.h"
 #include "support/site_urls.h"
+#include "support/temp_folder.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "transfer/file_download.h"
@@ -32,19 +33,13 @@ namespace stdfs = std::filesystem;
 
 using FakeControls = testing::RecordingRun;
 
-std::string ReadAll(const stdfs::path& path) {
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
+std::string ReadAll(const stdfs::path& path) { return testing::ReadBytes(path.string()); }
 
 class DownloadRunTest : public testing::DemoSiteTest {
 protected:
     void SetUp() override {
         DemoSiteTest::SetUp();
-        folder_ = stdfs::temp_directory_path() / ("tw-run-" + std::to_string(::getpid()));
-        stdfs::remove_all(folder_);
-        stdfs::create_directories(folder_);
+        folder_ = temp_.path();
         controls_.folder = folder_.string();
         fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
         fileDownload_.OnProgress = [this](std::int64_t bytes, std::int64_t total, std::int32_t,
@@ -52,10 +47,6 @@ protected:
             run_.ShowProgress(bytes, total, 0);
         };
         net::CookieStore::Instance().Clear();
-    }
-    void TearDown() override {
-        stdfs::remove_all(folder_);
-        DemoSiteTest::TearDown();
     }
     void AddRows(const std::vector<std::pair<double, std::string>>& rows, bool ticked = true) {
         for (const auto& [id, name] : rows) {
@@ -70,6 +61,7 @@ protected:
         return names;
     }
 
+    testing::TempFolder temp_;
     stdfs::path folder_;
     testing::FakeUi ui_;
     FakeControls controls_;

@@ -174,11 +174,7 @@ private:
     int port_ = 0;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
+using testing::ReadBytes;
 
 // Whole runs handed to a real aria2c: a plain song and a file-host song
 // (whose key cookie must travel with the task) arrive; a secret that does
@@ -209,8 +205,8 @@ protected:
         const std::string plain = folder_.File("山间小路 - 林小溪.mp3");
         const std::string hosted = folder_.File("蓝色天空 - 王一帆.mp3");
         for (int wait = 0; wait < 500 && controls_.Count("handed") == 2 &&
-                           (ReadAll(plain) != demo::AudioContent(demo::kSongPlain) ||
-                            ReadAll(hosted) != demo::AudioContent(demo::kSongFileHost));
+                           (ReadBytes(plain) != demo::AudioContent(demo::kSongPlain) ||
+                            ReadBytes(hosted) != demo::AudioContent(demo::kSongFileHost));
              ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -227,8 +223,8 @@ protected:
 TEST_F(RealAria2Test, SongsWithTheRightSecretArriveFileHostIncluded) {
     Run("s3cret", "s3cret");
     EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "handed 1", "handed 2", "ended"}));
-    EXPECT_EQ(ReadAll(folder_.File("山间小路 - 林小溪.mp3")), demo::AudioContent(demo::kSongPlain));
-    EXPECT_EQ(ReadAll(folder_.File("蓝色天空 - 王一帆.mp3")), demo::AudioContent(demo::kSongFileHost));
+    EXPECT_EQ(ReadBytes(folder_.File("山间小路 - 林小溪.mp3")), demo::AudioContent(demo::kSongPlain));
+    EXPECT_EQ(ReadBytes(folder_.File("蓝色天空 - 王一帆.mp3")), demo::AudioContent(demo::kSongFileHost));
     EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
 }
 

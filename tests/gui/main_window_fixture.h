@@ -13,6 +13,7 @@
 
 #include "download/song_transfer.h"
 #include "shell/frm_main.h"
+#include "support/temp_folder.h"
 #include "widgets/message_dialog.h"
 
 namespace tunewell::testing {
@@ -50,9 +51,7 @@ public:
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tw_gui_" + std::to_string(::getpid()) + "_" + std::to_string(++counter_));
-        std::filesystem::create_directories(folder_);
+        folder_ = temp_.path();
         previousHandler_ = widgets::SetMessageHandler(
             [this](QWidget*, const std::string& text) { messages.push_back(text); });
     }
@@ -60,8 +59,6 @@ protected:
     void TearDown() override {
         window_.reset();
         widgets::SetMessageHandler(std::move(previousHandler_));
-        std::error_code error;
-        std::filesystem::remove_all(folder_, error);
     }
 
     // Builds the window (not yet loaded); `transfer` may stay null.
@@ -131,7 +128,7 @@ protected:
     bool trayAvailable = false;
 
 private:
-    static inline int counter_ = 0;
+    TempFolder temp_;  // the program folder, removed after the test
     std::filesystem::path folder_;
     std::unique_ptr<shell::frmMain> window_;
     widgets::MessageHandler previousHandler_;

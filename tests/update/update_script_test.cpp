@@ -63,8 +63,8 @@ TEST(UpdateScript, ShellQuotingKeepsEveryByte) {
 // abuse an unquoted script: the new file must replace the program, the new
 // program must run, nothing else may run, and the script must be gone.
 TEST(UpdateScript, CompanionScriptSwapsTheProgramInAHostileFolder) {
-    const stdfs::path base = stdfs::temp_directory_path() / ("tw-upd-" + std::to_string(::getpid()));
-    stdfs::remove_all(base);
+    testing::TempFolder temp;
+    const stdfs::path base = temp.path();
     const stdfs::path folder = base / "a b'$(touch PWNED)\"`touch PWNED2`";
     stdfs::create_directories(folder);
     const std::string exe = "tw-fake-program-" + std::to_string(::getpid());
@@ -86,7 +86,6 @@ TEST(UpdateScript, CompanionScriptSwapsTheProgramInAHostileFolder) {
     EXPECT_FALSE(stdfs::exists(base / "PWNED"));
     EXPECT_FALSE(stdfs::exists(base / "PWNED2"));
     EXPECT_FALSE(stdfs::exists("PWNED"));
-    stdfs::remove_all(base);
 }
 
 class FakeTransfer : public download::SongTransfer {
@@ -279,8 +278,8 @@ namespace {
 class InProgramUpdate : public testing::DemoSiteTest {};
 
 TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
-    const stdfs::path folder = stdfs::temp_directory_path() / ("tw-inprog-" + std::to_string(::getpid()));
-    stdfs::remove_all(folder);
+    testing::TempFolder temp;
+    const stdfs::path folder = temp.path();
     stdfs::create_directories(folder / "tmp");
     const std::string exe = "tw-standin-" + std::to_string(::getpid());
     std::ofstream(folder / exe) << "old program";
@@ -311,7 +310,6 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     EXPECT_TRUE(stdfs::exists(folder / "restarted"));
     EXPECT_FALSE(stdfs::exists(folder / "UpDate.sh"));
     EXPECT_TRUE(globals.UpdateLink.empty());
-    stdfs::remove_all(folder);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "support/demo_site_fixture.h"
+#include "support/temp_folder.h"
 #include "updater/del_tunewell.h"
 #include "updater/up_main.h"
 #include "support/process_tables.h"
@@ -28,11 +29,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-std::string ReadAll(const stdfs::path& path) {
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
+std::string ReadAll(const stdfs::path& path) { return testing::ReadBytes(path.string()); }
 
 TEST(DelTunewell, EndsOnlyThisUsersProcessesOfTheProgramFile) {
     testing::FakeProcessTable table;
@@ -51,8 +48,8 @@ TEST(DelTunewell, EndsOnlyThisUsersProcessesOfTheProgramFile) {
 // Two real processes started by the test from same-named program files in
 // two folders: only the one started from the file being replaced is ended.
 TEST(DelTunewell, SameNamedProgramElsewhereKeepsRunning) {
-    const stdfs::path base = stdfs::temp_directory_path() / ("tw-standin-" + std::to_string(::getpid()));
-    stdfs::remove_all(base);
+    testing::TempFolder temp;
+    const stdfs::path base = temp.path();
     const stdfs::path here = base / "here" / "Tunewell", elsewhere = base / "elsewhere" / "Tunewell";
     for (const auto& program : {here, elsewhere}) {
         stdfs::create_directories(program.parent_path());
@@ -69,7 +66,6 @@ TEST(DelTunewell, SameNamedProgramElsewhereKeepsRunning) {
     EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(::waitpid(other, &status, WNOHANG), 0);  // still running
     testing::EndStarted(other);
-    stdfs::remove_all(base);
 }
 
 class UpdaterWindow : public testing::DemoSiteTest {
