@@ -1,7 +1,7 @@
 #include "download/thunder_hand_off.h"
 
-#include "base/text.h"
 #include "download/aria2_agent.h"
+#include "net/request_policy.h"
 
 namespace tunewell::download {
 
@@ -11,7 +11,7 @@ AgentFactory DefaultAgentFactory(const std::string& secret, const std::string& e
 }
 
 bool IsHandOffAddress(const std::string& address) {
-    return base::StartsWithNoCase(address, "http://") || base::StartsWithNoCase(address, "https://");
+    return net::IsWebAddress(address);
 }
 
 std::vector<std::string> DownloadManagerProcessNames() { return {"aria2c"}; }
