@@ -7,11 +7,9 @@
 #include <random>
 #include <vector>
 
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-#include <unicode/utf8.h>
-
 #include "web/charset.h"
+#include "web/charset_codec.h"
+#include "web/utf8_text.h"
 
 namespace tunewell::web {
 namespace {
@@ -37,7 +35,7 @@ void AppendEscape(std::string& out, unsigned char byte, bool twoDigits) {
     out += hex;
 }
 
-bool IsAsciiAlnum(UChar32 c) {
+bool IsAsciiAlnum(long c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
@@ -120,7 +118,6 @@ void LowerCaseInPlace(std::string& text, bool dropLineBreaks) {
     std::size_t write = 0;
     std::size_t read = 0;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const auto length = static_cast<std::int32_t>(text.size());
     while (read < text.size()) {
         const auto byte = bytes[read];
         if (byte < 0x80) {  // ASCII, the bulk of a page
@@ -132,25 +129,20 @@ void LowerCaseInPlace(std::string& text, bool dropLineBreaks) {
             ++read;
             continue;
         }
-        auto next = static_cast<std::int32_t>(read);
-        UChar32 c = 0;
-        U8_NEXT(bytes, next, length, c);
-        std::uint8_t lowered[U8_MAX_LENGTH];
-        std::int32_t size = 0;
-        if (c >= 0) {
-            bool error = false;
-            U8_APPEND(lowered, size, U8_MAX_LENGTH, u_tolower(c), error);
-            if (error) size = 0;
-        }
+        std::size_t next = read;
+        const long c = NextCodePoint(text, next);
+        std::string lowered;
+        if (c >= 0) AppendUtf8(lowered, LowerCodePoint(static_cast<char32_t>(c)));
+        const std::size_t size = lowered.size();
         if (size == 0) {  // not UTF-8: the bytes stay as they are
-            for (auto i = static_cast<std::int32_t>(read); i < next; ++i) text[write++] = text[i];
-        } else if (write + static_cast<std::size_t>(size) <= static_cast<std::size_t>(next)) {
-            for (std::int32_t i = 0; i < size; ++i) text[write++] = static_cast<char>(lowered[i]);
+            for (std::size_t i = read; i < next; ++i) text[write++] = text[i];
+        } else if (write + size <= next) {
+            for (std::size_t i = 0; i < size; ++i) text[write++] = lowered[i];
         } else {
             // The lower-case letter is longer than the capital and there is
             // no room left: the rest goes through a copy (rare letters only).
-            std::string rest(reinterpret_cast<const char*>(lowered), static_cast<std::size_t>(size));
-            rest.append(text, static_cast<std::size_t>(next));
+            std::string rest = lowered;
+            rest.append(text, next);
             LowerCaseInPlace(rest, dropLineBreaks);
             text.resize(write);
             text += rest;
@@ -174,17 +166,16 @@ const std::string& NormalizePage(std::string& text) {
 }
 
 std::string UrlEncode(const std::string& text) {
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     std::string out;
-    for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
-        const UChar32 c = unicode.char32At(i);
+    for (std::size_t at = 0; at < text.size();) {
+        long c = NextCodePoint(text, at);
         if (IsAsciiAlnum(c)) {
             out += static_cast<char>(c);
             continue;
         }
+        if (c < 0) c = 0xFFFD;  // ill-formed UTF-8 stands for the replacement character
         std::string utf8;
-        icu::UnicodeString(c).toUTF8String(utf8);
+        AppendUtf8(utf8, static_cast<char32_t>(c));
         const std::string gbk = ToGbk(utf8);
         if (gbk.size() == 2) {
             AppendEscape(out, static_cast<unsigned char>(gbk[0]), true);

@@ -1,0 +1,7 @@
+#include "platform/os_platform.h"
+
+namespace tunewell::platform {
+
+std::string OsPlatformCode() { return "WNT"; }
+
+}  // namespace tunewell::platform

@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows edition (the core, tunewell-cli.exe and the test
+# programs) into build-windows/ with MinGW-w64.
+#
+# Debian has no MinGW builds of libcurl or OpenSSL, so Debian's own sources
+# of both are built once for the target into a cache outside the checkout,
+# one folder per library and version:
+#   ${TUNEWELL_WINDOWS_CACHE:-~/.cache/tunewell-windows}/<name>-<version>
+# A folder is complete when its ".built" stamp names the same recipe; a
+# second run with the cache filled only builds the project.
+# Run as root on Debian 12 (it installs packages and, only when a source
+# must be fetched, adds a deb-src entry and updates the package lists).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cache="${TUNEWELL_WINDOWS_CACHE:-$HOME/.cache/tunewell-windows}"
+toolchain="$root/cmake/mingw-w64-x86_64.cmake"
+triplet=x86_64-w64-mingw32
+jobs="$(nproc)"
+# Bumped whenever a library's build flags below change, so old cache
+# folders are rebuilt instead of reused.
+recipe=1
+
+log() { printf '[build_windows] %s\n' "$*" >&2; }
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
+install_packages() {
+  local packages=(mingw-w64 wine wine64 cmake make perl ccache dpkg-dev
+                  googletest nlohmann-json3-dev)
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  log "installing ${missing[*]}"
+  if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; then
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# The version of the source package a binary package is built from, as the
+# package lists know it (no deb-src entry needed).
+source_version() {
+  apt-cache show --no-all-versions "$1" | awk '
+    /^Source:/ && NF >= 3 { gsub(/[()]/, "", $3); source = $3 }
+    /^Version:/ { version = $2 }
+    END { print (source != "" ? source : version) }'
+}
+
+sources_ready=0
+# Source entries are copies of the binary ones with "Types: deb-src", so the
+# sources come from the very mirror (or snapshot) the system already uses.
+enable_sources() {
+  [ "$sources_ready" = 1 ] && return
+  if ! grep -qsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/*; then
+    local from=/etc/apt/sources.list.d/debian.sources
+    [ -f "$from" ] || { log "no $from to copy source entries from"; exit 1; }
+    log "adding deb-src entries beside $from"
+    sed -E 's/^Types:.*$/Types: deb-src/' "$from" | $SUDO tee /etc/apt/sources.list.d/tunewell-deb-src.sources >/dev/null
+  fi
+  $SUDO apt-get update >&2
+  sources_ready=1
+}
+
+# Unpacks Debian's source of `package` at `version` (patches applied) under
+# $cache/src and prints the folder.
+fetch_source() {
+  local package="$1" version="$2" upstream="${2#*:}"
+  upstream="${upstream%-*}"
+  local folder="$cache/src/$package-$upstream"
+  if [ ! -d "$folder" ]; then
+    enable_sources
+    mkdir -p "$cache/src"
+    (cd "$cache/src" && apt-get source -q "$package=$version" >&2)
+  fi
+  echo "$folder"
+}
+
+stamp_ok() { [ -f "$1/.built" ] && [ "$(cat "$1/.built")" = "recipe $recipe" ]; }
+stamp() { echo "recipe $recipe" >"$1/.built"; }
+
+build_curl() {
+  local prefix="$1" version="$2"
+  local source
+  source="$(fetch_source curl "$version")"
+  log "building libcurl $version"
+  rm -rf "$cache/work/curl" "$prefix"
+  # HTTP(S) only, Windows' own TLS (Schannel) with the system's certificate
+  # store, a static library and none of the optional compression or name
+  # libraries.
+  cmake -S "$source" -B "$cache/work/curl" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_COMPILER_LAUNCHER=ccache \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
+    -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
+    -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DCURL_USE_LIBSSH2=OFF \
+    -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=OFF -DCURL_ZLIB=OFF \
+    -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DENABLE_UNIX_SOCKETS=OFF >&2
+  cmake --build "$cache/work/curl" -j"$jobs" >&2
+  cmake --install "$cache/work/curl" >&2
+  rm -rf "$cache/work/curl"
+  stamp "$prefix"
+}
+
+build_openssl() {
+  local prefix="$1" version="$2"
+  local source
+  source="$(fetch_source openssl "$version")"
+  log "building libcrypto $version"
+  rm -rf "$cache/work/openssl" "$prefix"
+  mkdir -p "$cache/work/openssl"
+  # Only libcrypto: signatures are checked with it; TLS is Schannel's.
+  (cd "$cache/work/openssl" &&
+    "$source/Configure" mingw64 no-shared no-tests --cross-compile-prefix="$triplet-" \
+      --prefix="$prefix" --libdir=lib >&2 &&
+    make -j"$jobs" build_generated >&2 &&
+    make -j"$jobs" libcrypto.a >&2)
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$cache/work/openssl/libcrypto.a" "$prefix/lib/"
+  cp -r "$source/include/openssl" "$prefix/include/"
+  cp "$cache/work/openssl/include/openssl/"*.h "$prefix/include/openssl/"
+  rm -rf "$cache/work/openssl"
+  stamp "$prefix"
+}
+
+build_googletest() {
+  local prefix="$1"
+  log "building GoogleTest"
+  rm -rf "$cache/work/googletest" "$prefix"
+  cmake -S /usr/src/googletest -B "$cache/work/googletest" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DBUILD_SHARED_LIBS=OFF >&2
+  cmake --build "$cache/work/googletest" -j"$jobs" >&2
+  cmake --install "$cache/work/googletest" >&2
+  rm -rf "$cache/work/googletest"
+  stamp "$prefix"
+}
+
+# The JSON library is headers only; a copy keeps the host's /usr/include
+# (glibc's headers) out of the target's include path.
+copy_json() {
+  local prefix="$1"
+  rm -rf "$prefix"
+  mkdir -p "$prefix/include" "$prefix/share/cmake"
+  cp -r /usr/include/nlohmann "$prefix/include/"
+  cp -r /usr/share/cmake/nlohmann_json "$prefix/share/cmake/"
+  stamp "$prefix"
+}
+
+main() {
+  local started=$SECONDS
+  install_packages
+  mkdir -p "$cache"
+  local curl_version openssl_version gtest_version json_version
+  curl_version="$(source_version libcurl4-openssl-dev)"
+  openssl_version="$(source_version libssl-dev)"
+  gtest_version="$(dpkg-query -W -f='${Version}' googletest)"
+  json_version="$(dpkg-query -W -f='${Version}' nlohmann-json3-dev)"
+  local curl="$cache/curl-$curl_version" openssl="$cache/openssl-$openssl_version"
+  local gtest="$cache/googletest-$gtest_version" json="$cache/nlohmann-json-$json_version"
+  stamp_ok "$curl" || build_curl "$curl" "$curl_version"
+  stamp_ok "$openssl" || build_openssl "$openssl" "$openssl_version"
+  stamp_ok "$gtest" || build_googletest "$gtest"
+  stamp_ok "$json" || copy_json "$json"
+  log "libraries ready after $((SECONDS - started)) s"
+
+  export CCACHE_BASEDIR="$root"
+  cmake -S "$root" -B "$root/build-windows" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+    "-DTUNEWELL_WINDOWS_PREFIXES=$curl;$openssl;$gtest;$json" \
+    -DOPENSSL_ROOT_DIR="$openssl" -DOPENSSL_USE_STATIC_LIBS=TRUE >/dev/null
+  cmake --build "$root/build-windows" -j"$jobs"
+  log "done after $((SECONDS - started)) s: $root/build-windows/tunewell-cli.exe"
+}
+
+main "$@"
