@@ -68,12 +68,14 @@ void SongCatalogue::FetchSongList(const std::string& address) {
 }
 
 void SongCatalogue::FillList(const std::string& body, const std::string& delimiter) {
-    const std::vector<ParsedSong> songs = ParseSongs(body, delimiter);
+    bool cut = false;
+    const std::vector<ParsedSong> songs = ParseSongs(body, delimiter, maxRows_, &cut);
     ui_.songs.Prepare();
     int position = 0;
     for (const ParsedSong& song : songs) {
         ui_.songs.AddRow(++position, song.id.value, song.id.ToText(), song.name);
     }
+    if (cut) ui_.status.SetText("歌曲太多，只列出前" + std::to_string(maxRows_) + "首");
 }
 
 }  // namespace tunewell::catalogue

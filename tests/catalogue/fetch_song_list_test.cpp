@@ -174,6 +174,20 @@ TEST_F(FetchSongList, HugePageIsHandled) {
     EXPECT_GT(ui_.songs.RowCount(), 0);
 }
 
+// A page of one entry and then bare repeated calls: the rows stop at the
+// bound and the status line says so.
+TEST_F(FetchSongList, RepeatedEntriesStopAtTheRowBound) {
+    catalogue_.SetRowLimit(1000);
+    Fetch("/hostile/repeated?size=200000");
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    EXPECT_EQ(ui_.songs.RowCount(), 1000);
+    EXPECT_EQ(ui_.status.Text(), "歌曲太多，只列出前1000首");
+    catalogue_.SetRowLimit(kMaxSongRows);
+    Fetch("/hostile/repeated?size=200000");
+    EXPECT_LT(ui_.songs.RowCount(), 60000);
+    EXPECT_EQ(ui_.status.Text(), "获取歌曲列表成功,请单击选择您想下载的歌曲");
+}
+
 TEST_F(FetchSongList, StalledServerGivesUpWithTheNetworkMessage) {
     const web::HttpLimits saved = web::GetHttpLimits();
     web::SetHttpLimits({2, 1});
