@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include <signal.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +106,70 @@ TEST_F(DownloadRunTest, FailedSongKeepsItsRowAndAnOlderFileIsUntouched) {
     EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "failed 1", "saved 2", "ended"}));
     EXPECT_EQ(run_.Failed(), 1);
     EXPECT_EQ(Files().size(), 2u);  // no temporary left behind
+}
+
+// Each song keeps its own display name whatever it holds: an "@" in the
+// first row's extra does not shift the name the second (short) title takes.
+TEST_F(DownloadRunTest, DisplayNamesStayWithTheirRows) {
+    AddRows({{1001, "song-A@B"}, {1003, "行名"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{"山间小路 - 林小溪.mp3", "行名.mp3"}));
+}
+
+// Two songs of one run that come to the same name: the second is saved
+// beside the first, never over it.
+TEST_F(DownloadRunTest, ASecondSongOfTheSameNameIsSavedBesideTheFirst) {
+    AddRows({{1003, "同名"}, {71799, "x"}, {1003, "同名"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{"卡农 (D大调) - 帕赫贝尔.mp3", "同名 (2).mp3", "同名.mp3"}));
+    EXPECT_EQ(ReadAll(folder_ / "同名 (2).mp3"), demo::AudioContent(1003));
+}
+
+// The clean-up of old partials at the start of a run takes only the
+// program's own: a hidden file of the user's that looks like one stays.
+TEST_F(DownloadRunTest, TheUsersHiddenPartFilesSurviveARun) {
+    for (const char* name : {".x.part", ".song.mp3.part", ".song.mp3.part.info"}) {
+        const std::string path = (folder_ / name).string();
+        testing::WriteBytes(path, "the user's");
+        const timeval old[2] = {{std::time(nullptr) - 30 * 24 * 3600, 0}, {std::time(nullptr) - 30 * 24 * 3600, 0}};
+        ::utimes(path.c_str(), old);
+    }
+    AddRows({{1001, "a"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{".song.mp3.part", ".song.mp3.part.info", ".x.part",
+                                                 "山间小路 - 林小溪.mp3"}));
+}
+
+// A failed song says why, on its row (which stays ticked) and to the
+// observer; a folder that takes no files stops the run before it starts.
+TEST_F(DownloadRunTest, FailuresCarryTheirReason) {
+    AddRows({{1009, "missing"}, {1001, "ok"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(controls_.reasons, std::vector<std::string>{"1 服务器返回HTTP 404"});
+    ASSERT_EQ(ui_.songs.RowCount(), 1);
+    EXPECT_TRUE(ui_.songs.IsChecked(1));
+    EXPECT_EQ(ui_.songs.FailureOf(1), "服务器返回HTTP 404");
+
+    controls_.manager = true;
+    DownloadRun refusing(ui_.ports, controls_, controls_, config_,
+                         DownloadRun::Services{transfer_,
+                                               [] { return std::make_unique<Aria2Agent>("http://127.0.0.1:1/jsonrpc"); },
+                                               [](const std::string&) { return true; }});
+    controls_.reasons.clear();
+    refusing.cmdDown_Click();
+    EXPECT_EQ(controls_.reasons, std::vector<std::string>{"1 下载管理器拒绝了任务"});
+    EXPECT_EQ(ui_.songs.FailureOf(1), "下载管理器拒绝了任务");
+    controls_.manager = false;
+
+    DownloadRun readOnly(ui_.ports, controls_, controls_, config_,
+                         DownloadRun::Services{transfer_, nullptr, nullptr, {},
+                                               [](const std::string&) { return false; }});
+    Site().ClearRequests();
+    controls_.events.clear();
+    readOnly.cmdDown_Click();
+    EXPECT_EQ(ui_.messages.shown, std::vector<std::string>{"保存文件夹不可写，请重新选择"});
+    EXPECT_TRUE(controls_.events.empty());
+    EXPECT_TRUE(Site().Requests().empty());
 }
 
 TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
