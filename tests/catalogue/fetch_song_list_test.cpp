@@ -88,6 +88,15 @@ TEST_F(FetchSongList, FollowingPagesAreFetchedInOrderUpToTheSetting) {
     Fetch("/group/190/fav");
     EXPECT_EQ(Targets().size(), 3u);
     EXPECT_EQ(ui_.songs.RowCount(), 18);
+
+    // Once the rows are past their bound no further page is asked for.
+    config_.GetPage = 3;
+    catalogue_.SetRowLimit(15);
+    Site().ClearRequests();
+    Fetch("/music/chart/");
+    EXPECT_EQ(Targets(), (std::vector<std::string>{"/music/chart/", "/music/chart/2"}));
+    EXPECT_EQ(ui_.songs.RowCount(), 15);
+    EXPECT_EQ(ui_.status.Text(), "歌曲太多，只列出前15首");
 }
 
 TEST_F(FetchSongList, SignInWithConfiguredLoginThenPagesByCurpage) {
