@@ -166,7 +166,9 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& t
 }
 
 void DownloadRun::SongFailed(int k, const std::string& fileName, double tag, const std::string& reason) {
-    ui_.songs.MarkFailed(tag, reason);
+    // A song the user paused has not failed: its row loses an older mark
+    // rather than gaining one.
+    ui_.songs.MarkFailed(tag, state_ == State::Running ? reason : std::string());
     observer_.SongFailed(k, fileName, reason);
 }
 

@@ -195,6 +195,8 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
                                                  "2.mp3", "山间小路 - 林小溪.mp3"}));
     EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "saved 2", "paused",
                                                           "failed 3", "ended"}));
+    EXPECT_EQ(controls_.reasons, std::vector<std::string>{"3 下载已中止"});
+    EXPECT_EQ(ui_.songs.FailureOf(1), "");  // paused, not failed: no mark
     controls_.events.clear();
 
     ui_.pump.onPump = nullptr;
