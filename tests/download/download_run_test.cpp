@@ -125,6 +125,17 @@ TEST_F(DownloadRunTest, ASecondSongOfTheSameNameIsSavedBesideTheFirst) {
     EXPECT_EQ(ReadAll(folder_ / "同名 (2).mp3"), demo::AudioContent(1003));
 }
 
+// Titles and addresses that would make a hidden file or the settings file:
+// the songs are saved under other names, and the real Config.ini stays.
+TEST_F(DownloadRunTest, PagesCannotNameHiddenFilesOrTheProgramsOwn) {
+    testing::WriteBytes((folder_ / "Config.ini").string(), "[Config]\r\n");
+    AddRows({{demo::kSongDotTitle, "..."}, {demo::kSongSettingsName, "x"}, {demo::kSongDotTitle, "歌名"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{"Config (2).ini", "Config.ini", "song.bashrc", "歌名.bashrc"}));
+    EXPECT_EQ(ReadAll(folder_ / "Config.ini"), "[Config]\r\n");
+    EXPECT_EQ(ReadAll(folder_ / "song.bashrc"), demo::AudioContent(demo::kSongDotTitle));
+}
+
 // The clean-up of old partials at the start of a run takes only the
 // program's own: a hidden file of the user's that looks like one stays.
 TEST_F(DownloadRunTest, TheUsersHiddenPartFilesSurviveARun) {
