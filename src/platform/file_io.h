@@ -46,6 +46,14 @@ int OpenWriteDirect(const std::string& path);
 // Windows the file may still be renamed and removed while it is open.
 int OpenLockedFile(const std::string& path);
 
+// Creates the ordinary file `path` for reading and writing, only when
+// nothing (not even a link) is at the name: -1 with errno EEXIST then.
+// Like OpenLockedFile's, the file may be renamed and removed while open.
+int CreateNewFile(const std::string& path);
+// Opens an existing ordinary file for reading and writing, never through a
+// link. -1 on failure (errno set).
+int OpenExistingFile(const std::string& path);
+
 // Takes an exclusive lock on an open file without waiting; false when
 // another holder has it.
 bool TryLockFile(int fd);
@@ -70,6 +78,9 @@ bool RenameFile(const std::string& from, const std::string& to);
 
 // The names in a folder (not "." or ".."); empty when it cannot be read.
 std::vector<std::string> FolderEntries(const std::string& folder);
+
+// Whether an errno value means the disk (or the user's quota) is full.
+bool IsDiskFull(int error);
 
 // The position just after a path's last separator ('/', and on Windows
 // also '\'); 0 when there is none.

@@ -1,6 +1,7 @@
 #include "transfer/part_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -32,11 +33,16 @@ PartFile::PartFile(std::string targetPath, Mode mode) : targetPath_(std::move(ta
     }
     if (mode == Mode::kResumable && OpenPartial()) return;
     OpenTemp();
+    if (fd_ < 0) error_ = errno;
 }
 
 void PartFile::OpenDirect() {
+    // Non-blocking open: a pipe nobody reads fails at once instead of hanging.
     fd_ = platform::OpenWriteDirect(targetPath_);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+        error_ = errno;
+        return;
+    }
     direct_ = true;
     buffer_.resize(kBufferSize);
 }
@@ -50,14 +56,33 @@ void PartFile::OpenTemp() {
 
 bool PartFile::OpenPartial() {
     const std::string path = PartialPathFor(targetPath_);
-    // Not ours to use when another transfer holds it, or it is no file.
-    const int fd = platform::OpenLockedFile(path);
+    // A file at the partial's name that is not ours (no record of this
+    // program beside it) is never used, truncated or removed.
+    // Nor is a foreign file at the record's name replaced.
+    const std::string record = PartialRecordPath(path);
+    const bool ownRecord = IsResumeRecordFile(record);
+    if (!ownRecord && platform::StatusOf(record, false).kind != platform::PathStatus::Kind::kMissing) return false;
+    int fd = platform::CreateNewFile(path);
+    const bool created = fd >= 0;
+    if (fd < 0 && errno == EEXIST && ownRecord) fd = platform::OpenExistingFile(path);
     if (fd < 0) return false;
+    const std::string name = targetPath_.substr(platform::NameStart(targetPath_));
+    // A record from the start, so that a partial left by a crash before the
+    // reply came is still known as this program's own.
+    if (created && !WriteResumeRecord(record, ResumeRecord{"", name, "", "", -1})) {
+        platform::CloseFile(fd);
+        platform::RemoveFile(path);
+        return false;
+    }
+    const platform::PathStatus info = platform::StatusOfOpen(fd);
+    if (info.kind != platform::PathStatus::Kind::kFile || !platform::TryLockFile(fd)) {
+        platform::CloseFile(fd);  // not ours to use (another transfer holds it, or not a file)
+        return false;
+    }
     fd_ = fd;
     partialPath_ = path;
-    existing_ = platform::StatusOfOpen(fd).size;
-    previous_ = ReadResumeRecord(PartialRecordPath(path));
-    const std::string name = targetPath_.substr(platform::NameStart(targetPath_));
+    existing_ = info.size;
+    previous_ = ReadResumeRecord(record);
     if (previous_ && previous_->target != name) previous_.reset();
     buffer_.resize(kBufferSize);
     return true;
@@ -90,9 +115,12 @@ bool PartFile::Begin(bool append, const ResumeRecord& fresh) {
     previous_.reset();
     if (hadBytes && !platform::TruncateFile(fd_)) return false;
     if (!platform::SeekFile(fd_, 0)) return false;
+    // A record goes beside every partial, also one that cannot be resumed:
+    // it is what marks the partial as the program's own after a crash.
     const std::string record = PartialRecordPath(partialPath_);
-    keep_ = fresh.Usable() && WriteResumeRecord(record, fresh);
-    if (!keep_) platform::RemoveFile(record);
+    const bool recorded = WriteResumeRecord(record, fresh);
+    keep_ = fresh.Usable() && recorded;
+    if (!recorded) platform::RemoveFile(record);
     return true;
 }
 
@@ -107,7 +135,7 @@ void PartFile::LeavePartial() {
     platform::CloseFile(fd_);
     if (!keep) {
         platform::RemoveFile(partialPath_);
-        if (begun_) platform::RemoveFile(PartialRecordPath(partialPath_));
+        platform::RemoveFile(PartialRecordPath(partialPath_));
     }
     partialPath_.clear();
 }
@@ -124,7 +152,9 @@ void PartFile::Discard() {
 }
 
 bool PartFile::WriteAll(const char* data, std::size_t size) {
-    return platform::WriteAllTo(fd_, std::string_view(data, size));
+    if (platform::WriteAllTo(fd_, std::string_view(data, size))) return true;
+    error_ = errno;
+    return false;
 }
 
 bool PartFile::Flush() {
@@ -154,8 +184,10 @@ bool PartFile::Write(const char* data, std::size_t size) {
 
 bool PartFile::CommitPartial() {
     // The permissions of the file replaced (never of a link's target).
-    if (!platform::TakePermissionsOf(fd_, targetPath_)) return false;
-    if (!platform::RenameFile(partialPath_, targetPath_)) return false;
+    if (!platform::TakePermissionsOf(fd_, targetPath_) || !platform::RenameFile(partialPath_, targetPath_)) {
+        error_ = errno;
+        return false;
+    }
     platform::RemoveFile(PartialRecordPath(partialPath_));
     platform::CloseFile(fd_);  // releases the lock
     fd_ = -1;
@@ -167,7 +199,10 @@ bool PartFile::Commit() {
     if (fd_ < 0) return false;
     bool ok = Flush();
     if (direct_) {
-        ok = platform::CloseFile(fd_) && ok;
+        if (!platform::CloseFile(fd_) && ok) {
+            error_ = errno;
+            ok = false;
+        }
         fd_ = -1;
         return ok;
     }
@@ -177,7 +212,9 @@ bool PartFile::Commit() {
         Discard();
         return false;
     }
-    return temp_->Commit(targetPath_, {});
+    if (temp_->Commit(targetPath_, {})) return true;
+    error_ = errno != 0 ? errno : EIO;
+    return false;
 }
 
 }  // namespace tunewell::transfer

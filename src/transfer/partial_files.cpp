@@ -1,8 +1,11 @@
 #include "transfer/partial_files.h"
 
+#include <cctype>
 #include <ctime>
+#include <string_view>
 
 #include "platform/file_io.h"
+#include "transfer/resume_record.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -29,15 +32,36 @@ bool OlderThan(const platform::PathStatus& info, std::chrono::hours maxAge) {
     return now - info.modifiedSeconds > static_cast<std::int64_t>(maxAge.count()) * 3600;
 }
 
-// Removes one partial when it is old and no transfer holds its lock.
-bool RemoveIfStale(const std::string& path, std::chrono::hours maxAge) {
-    const int fd = platform::OpenForReading(path, false);
+// ".tw-" + six letters or digits + ".part": the temporaries of a fresh
+// transfer and of a record being written (platform::ReplaceTemp).
+bool IsOwnTemporaryName(const std::string& name) {
+    constexpr std::string_view kPrefix = ".tw-";
+    constexpr std::size_t kTag = 6;
+    if (name.size() != kPrefix.size() + kTag + 5 || name.compare(0, kPrefix.size(), kPrefix) != 0 ||
+        !EndsWith(name, kPartSuffix))
+        return false;
+    for (std::size_t i = kPrefix.size(); i < kPrefix.size() + kTag; ++i) {
+        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) return false;
+    }
+    return true;
+}
+
+// Whether `path` is a record this program wrote.
+bool IsOwnRecord(const std::string& path) { return IsResumeRecordFile(path); }
+
+// Removes one file (and, for a partial, its record) when it is old and no
+// transfer holds its lock. Paths are the folder's prefix and the names.
+bool RemoveIfStale(const std::string& prefix, const std::string& name, const std::string& record,
+                   std::chrono::hours maxAge) {
+    const int fd = platform::OpenForReading(prefix + name, false);
     if (fd < 0) return false;
     const platform::PathStatus info = platform::StatusOfOpen(fd);
     bool removed = false;
     if (info.kind == platform::PathStatus::Kind::kFile && OlderThan(info, maxAge) && platform::TryLockFile(fd)) {
-        removed = platform::RemoveFile(path);
-        platform::RemoveFile(path + kRecordSuffix);
+        // Removed while the lock is held, so no transfer takes it up in
+        // between (Windows completes the removal when the file is closed).
+        removed = platform::RemoveFile(prefix + name);
+        if (!record.empty()) platform::RemoveFile(prefix + record);
     }
     platform::CloseFile(fd);
     return removed;
@@ -57,21 +81,24 @@ std::string PartialPathFor(const std::string& targetPath) {
 std::string PartialRecordPath(const std::string& partialPath) { return partialPath + kRecordSuffix; }
 
 int RemoveStalePartials(const std::string& folder, std::chrono::hours maxAge) {
-    using Kind = platform::PathStatus::Kind;
     const bool closed = !folder.empty() && platform::NameStart(folder) == folder.size();
     const std::string prefix = closed ? folder : folder + platform::PathSeparator();
     int removed = 0;
     for (const std::string& name : platform::FolderEntries(folder)) {
         if (name.size() < 2 || name[0] != '.') continue;
-        if (EndsWith(name, kPartSuffix)) {
-            removed += RemoveIfStale(prefix + name, maxAge) ? 1 : 0;
+        const std::string record = name + kRecordSuffix;
+        if (IsOwnTemporaryName(name)) {
+            removed += RemoveIfStale(prefix, name, "", maxAge) ? 1 : 0;
+        } else if (EndsWith(name, kPartSuffix)) {
+            // Only a partial whose record this program wrote is known to be
+            // its own; any other file of that form is the user's.
+            if (IsOwnRecord(prefix + record)) removed += RemoveIfStale(prefix, name, record, maxAge) ? 1 : 0;
         } else if (EndsWith(name, std::string(kPartSuffix) + kRecordSuffix)) {
             // A record whose partial is gone (a crash between the two removals).
             const std::string partial = name.substr(0, name.size() - std::char_traits<char>::length(kRecordSuffix));
-            const platform::PathStatus record = platform::StatusOf(prefix + name, false);
-            if (platform::StatusOf(prefix + partial, false).kind == Kind::kMissing && record.kind != Kind::kMissing &&
-                record.kind != Kind::kUnreadable && OlderThan(record, maxAge))
-                removed += platform::RemoveFile(prefix + name) ? 1 : 0;
+            if (platform::StatusOf(prefix + partial, false).kind == platform::PathStatus::Kind::kMissing &&
+                IsOwnRecord(prefix + name))
+                removed += RemoveIfStale(prefix, name, "", maxAge) ? 1 : 0;
         }
     }
     return removed;

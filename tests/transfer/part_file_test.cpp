@@ -80,15 +80,21 @@ TEST(PartialFiles, OnlyStaleUnheldPartialsAreSwept) {
     TempFolder folder;
     const std::string stale = PartialPathFor(folder.File("旧.mp3"));
     const std::string fresh = PartialPathFor(folder.File("新.mp3"));
+    // Only partials with a record this program wrote are its own.
     WriteBytes(stale, "x");
-    WriteBytes(PartialRecordPath(stale), "record");
+    ASSERT_TRUE(WriteResumeRecord(PartialRecordPath(stale), kRecord));
     WriteBytes(fresh, "y");
+    ASSERT_TRUE(WriteResumeRecord(PartialRecordPath(fresh), kRecord));
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 8);
     std::filesystem::last_write_time(platform::Utf8Path(stale), old);
     std::filesystem::last_write_time(platform::Utf8Path(PartialRecordPath(stale)), old);
     const std::string held = PartialPathFor(folder.File("正在下载.mp3"));
     WriteBytes(held, "z");
+    ASSERT_TRUE(WriteResumeRecord(PartialRecordPath(held), kRecord));
     std::filesystem::last_write_time(platform::Utf8Path(held), old);
+    const std::string foreign = PartialPathFor(folder.File("别人的.mp3"));  // no record: the user's file
+    WriteBytes(foreign, "w");
+    std::filesystem::last_write_time(platform::Utf8Path(foreign), old);
     const int lock = platform::OpenLockedFile(held);
     ASSERT_GE(lock, 0);
 
@@ -97,6 +103,7 @@ TEST(PartialFiles, OnlyStaleUnheldPartialsAreSwept) {
     EXPECT_FALSE(Exists(PartialRecordPath(stale)));
     EXPECT_TRUE(Exists(fresh));
     EXPECT_TRUE(Exists(held));  // a transfer is writing it
+    EXPECT_TRUE(Exists(foreign));
     platform::CloseFile(lock);
     EXPECT_EQ(RemoveStalePartials(folder.path()), 1);
     EXPECT_FALSE(Exists(held));

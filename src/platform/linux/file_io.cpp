@@ -77,6 +77,14 @@ int OpenLockedFile(const std::string& path) {
     return fd;
 }
 
+int CreateNewFile(const std::string& path) {
+    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+}
+
+int OpenExistingFile(const std::string& path) {
+    return ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+}
+
 bool TryLockFile(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
 
 long long ReadSome(int fd, char* buffer, std::size_t size) {
@@ -118,5 +126,7 @@ std::size_t NameStart(const std::string& path) {
 
 char PathSeparator() { return '/'; }
 bool IsPathSeparator(char c) { return c == '/'; }
+
+bool IsDiskFull(int error) { return error == ENOSPC || error == EDQUOT; }
 
 }  // namespace tunewell::platform

@@ -36,6 +36,20 @@ bool ReadItemTimes(const std::string& path, ItemTimes& times) {
     return true;
 }
 
+bool IsWritableFolder(const std::string& path) {
+    const std::wstring folder = WidePath(path);
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    // Rights live in access lists the attributes do not show: only making a
+    // file tells.
+    const std::wstring probe = folder + L"\\.tw-write-probe";
+    const HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_EXISTS;
+    ::CloseHandle(file);
+    return true;
+}
+
 std::string MountRootOf(const std::string& fullPath) {
     std::vector<wchar_t> root(MAX_PATH + 1);
     if (!::GetVolumePathNameW(WidePath(fullPath).c_str(), root.data(), static_cast<DWORD>(root.size())))

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 
@@ -43,10 +44,29 @@ PathStatus Failed(DWORD error) {
 
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
 
+// errno for the system's last error, as the callers test it.
+void SetErrno(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: errno = EEXIST; break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: errno = ENOENT; break;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: errno = EACCES; break;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
+        default: errno = EIO; break;
+    }
+}
+
 // A C runtime descriptor that owns `file` from now on; -1 (and the handle
 // closed) when none can be had.
 int Adopt(HANDLE file, int flags) {
-    if (file == INVALID_HANDLE_VALUE) return -1;
+    if (file == INVALID_HANDLE_VALUE) {
+        SetErrno(::GetLastError());
+        return -1;
+    }
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), flags | _O_BINARY);
     if (fd < 0) ::CloseHandle(file);
     return fd;
@@ -124,6 +144,18 @@ int OpenLockedFile(const std::string& path) {
     return fd;
 }
 
+int CreateNewFile(const std::string& path) {
+    return Adopt(::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+                 _O_RDWR);
+}
+
+int OpenExistingFile(const std::string& path) {
+    return Adopt(::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+                 _O_RDWR);
+}
+
 bool TryLockFile(int fd) {
     // The lock covers one byte far past any real file's end: Windows locks
     // are mandatory, and locking the data itself would stop other readers.
@@ -143,10 +175,16 @@ bool TruncateFile(int fd) { return ::_chsize_s(fd, 0) == 0; }
 bool CloseFile(int fd) { return ::_close(fd) == 0; }
 bool TakePermissionsOf(int, const std::string&) { return true; }
 
-bool RemoveFile(const std::string& path) { return ::DeleteFileW(WidePath(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+    if (::DeleteFileW(WidePath(path).c_str())) return true;
+    SetErrno(::GetLastError());
+    return false;
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    SetErrno(::GetLastError());
+    return false;
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
@@ -169,5 +207,8 @@ std::size_t NameStart(const std::string& path) {
 
 char PathSeparator() { return '\\'; }
 bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The C runtime reports ERROR_DISK_FULL and ERROR_HANDLE_DISK_FULL as ENOSPC.
+bool IsDiskFull(int error) { return error == ENOSPC; }
 
 }  // namespace tunewell::platform

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <random>
 #include <vector>
@@ -15,12 +16,13 @@ namespace tunewell::platform {
 namespace {
 
 constexpr int kCreateAttempts = 64;
+constexpr std::size_t kTagLength = 6;
 
 std::string RandomTag() {
     static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937 engine{std::random_device{}()};
     std::uniform_int_distribution<int> pick(0, sizeof(kAlphabet) - 2);
-    std::string tag(6, 'x');
+    std::string tag(kTagLength, 'x');
     for (char& c : tag) c = kAlphabet[pick(engine)];
     return tag;
 }
@@ -45,7 +47,36 @@ bool MoveOnto(const std::wstring& temp, const std::wstring& target) {
     return ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+// "." + name + "." + the random tag: the temporaries of ReplaceFileContents.
+std::string TempPrefixFor(const std::string& targetPath) { return "." + NameOf(targetPath) + "."; }
+
+bool IsTempName(const std::string& entry, const std::string& prefix) {
+    if (entry.size() != prefix.size() + kTagLength || entry.compare(0, prefix.size(), prefix) != 0) return false;
+    for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
+        if (std::isalnum(static_cast<unsigned char>(entry[i])) == 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+int RemoveLeftoverTemps(const std::string& targetPath) {
+    const std::string prefix = TempPrefixFor(targetPath);
+    std::string folder = FolderOf(targetPath);
+    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((WidePath(folder + prefix) + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int removed = 0;
+    do {
+        const std::string name = Narrow(found.cFileName, ::wcslen(found.cFileName));
+        const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+        if ((found.dwFileAttributes & skip) != 0 || !IsTempName(name, prefix)) continue;
+        removed += ::DeleteFileW(WidePath(folder + name).c_str()) ? 1 : 0;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return removed;
+}
 
 // Mode bits mean nothing to Windows: a program is startable by its name.
 int NewProgramFileMode() { return -1; }
@@ -119,7 +150,7 @@ bool ReplaceTemp::Commit(const std::string& targetPath, const Options& options) 
 
 bool ReplaceFileContents(const std::string& targetPath, std::string_view contents,
                          const ReplaceTemp::Options& options) {
-    ReplaceTemp temp(targetPath, "." + NameOf(targetPath) + ".", "");
+    ReplaceTemp temp(targetPath, TempPrefixFor(targetPath), "");
     return temp.IsOpen() && temp.WriteAll(contents) && temp.Commit(targetPath, options);
 }
 
@@ -130,7 +161,7 @@ bool ReplaceFileFrom(const std::string& targetPath, const std::string& sourcePat
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                         nullptr);
     if (source == INVALID_HANDLE_VALUE) return false;
-    ReplaceTemp temp(targetPath, "." + NameOf(targetPath) + ".", "");
+    ReplaceTemp temp(targetPath, TempPrefixFor(targetPath), "");
     bool ok = temp.IsOpen();
     std::vector<char> buffer(64 * 1024);
     while (ok) {
