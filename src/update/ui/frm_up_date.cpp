@@ -39,6 +39,7 @@ frmUpDate::frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget*
     skin1->setObjectName(QStringLiteral("skin1"));
     labTip_ = new QLabel(QStringLiteral("自动升级中,升级完毕后请运行新的版本"), this);
     labTip_->setObjectName(QStringLiteral("LabTip"));
+    labTip_->setTextFormat(Qt::PlainText);
     labTip_->setGeometry(kTipPlace);
     labTip_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     labTip_->installEventFilter(this);
@@ -78,7 +79,10 @@ void frmUpDate::Form_Load() {
     };
     SetText("下载进度0%");
     show();
+    updating_ = true;
     updater_->StartUpdate();
+    updating_ = false;
+    if (closed_) EndUnlessMainWindowUsable();
 }
 
 void frmUpDate::ShowFailure(const std::string& text) {
@@ -100,7 +104,17 @@ void frmUpDate::ProcessPending() { QCoreApplication::processEvents(); }
 void frmUpDate::closeEvent(QCloseEvent* event) {
     if (m_oFileDownload) m_oFileDownload->AbortDownloading();
     event->accept();
-    if (endProgram) endProgram();
+    if (updating_) {
+        // Ending here would leave the private download folder behind: the
+        // update removes it as the aborted transfer returns.
+        closed_ = true;
+        return;
+    }
+    EndUnlessMainWindowUsable();
+}
+
+void frmUpDate::EndUnlessMainWindowUsable() {
+    if (!mainWindowUsable_ && endProgram) endProgram();
 }
 
 bool frmUpDate::eventFilter(QObject* watched, QEvent* event) {
