@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "widgets/plain_tool_tip.h"
+
 namespace tunewell::shell {
 
 SongListModel::SongListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -125,7 +127,7 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return QString::fromStdString(idColumn ? row.idText : row.name);
         case Qt::ToolTipRole:
-            return idColumn ? QVariant() : QVariant(QString::fromStdString(row.name));
+            return idColumn ? QVariant() : QVariant(widgets::PlainToolTip(QString::fromStdString(row.name)));
         case Qt::CheckStateRole:
             return idColumn ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
         case Qt::SizeHintRole:

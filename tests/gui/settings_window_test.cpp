@@ -89,6 +89,7 @@ TEST_F(SettingsWindowTest, FrameShowsCaptionWithMinimiseAndCloseOnly) {
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->geometry(), window.rect());
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window.windowType(), Qt::Tool);  // no button of its own in the taskbar
     EXPECT_TRUE(skin->CloseButton()->isVisible());
     EXPECT_TRUE(skin->MinButton()->isVisible());
     EXPECT_FALSE(skin->MaxButton()->isVisible());
@@ -188,15 +189,24 @@ TEST_F(SettingsWindowTest, SaveWritesGbkKeysInOrderReloadsAndHides) {
     EXPECT_EQ(config.GetPage, 1);
 }
 
-TEST_F(SettingsWindowTest, EmptyFolderIsRefusedInRedEvenAfterASave) {
+// The refusal keeps the line's colour of the moment: red before any save,
+// still green after one while the window stays loaded.
+TEST_F(SettingsWindowTest, EmptyFolderIsRefusedInTheColourTheLineHasNow) {
     frmSeting window(&mainWindow, config, folder());
+    window.show();
+    Edit(window, "cPath", "");
+    Save(window);
+    EXPECT_EQ(Tip(window)->text(), Q("请输入音乐保存地址！"));
+    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+
+    Edit(window, "cPath", "/songs");
     Save(window);
     std::remove(ConfigPath(folder()).c_str());
     window.show();
     Edit(window, "cPath", "");
     Save(window);
     EXPECT_EQ(Tip(window)->text(), Q("请输入音乐保存地址！"));
-    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(FileBytes(), "");
 }

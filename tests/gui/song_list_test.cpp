@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -138,6 +139,33 @@ TEST(SongListViewTest, ClickingARowOrItsBoxTogglesTheTickOnce) {
     view.setCurrentIndex(model.index(0, 1));
     QTest::keyClick(&view, Qt::Key_Space);
     EXPECT_EQ(Ticks(model), (std::vector<bool>{false, true}));
+}
+
+// A new list shows its first rows, however far the old one was scrolled.
+TEST(SongListViewTest, ANewListStartsAtItsTop) {
+    SongListModel model;
+    SongListView view;
+    view.SetSongModel(&model);
+    view.resize(361, 243);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const auto fill = [&](int rows) {
+        model.Prepare();
+        for (int i = 1; i <= rows; ++i) model.AddRow(i, i, std::to_string(i), "song" + std::to_string(i));
+    };
+    fill(200);
+    QCoreApplication::processEvents();
+    view.scrollToBottom();
+    QCoreApplication::processEvents();
+    ASSERT_GT(view.verticalScrollBar()->value(), 0);
+    for (const int rows : {200, 40}) {
+        fill(rows);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view.verticalScrollBar()->value(), 0) << rows;
+        EXPECT_EQ(view.indexAt(QPoint(5, 5)).row(), 0) << rows;
+        view.scrollToBottom();
+        QCoreApplication::processEvents();
+    }
 }
 
 }  // namespace

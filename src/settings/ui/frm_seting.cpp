@@ -46,6 +46,7 @@ Widget* Put(Widget* widget, const char* name, const Place& place) {
 
 QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const Place& place) {
     auto* label = Put(new QLabel(Utf8(caption), parent), name, place);
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
@@ -61,7 +62,8 @@ std::string TextOf(const chrome::TextBox* box) { return box->Text().toStdString(
 
 frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFolder,
                      QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    // A tool window: it has no button of its own in the taskbar.
+    : QWidget(parent, Qt::Tool | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       mainWindow_(mainWindow),
       config_(config),
       programFolder_(std::move(programFolder)),
@@ -106,6 +108,7 @@ void frmSeting::CreateControls() {
     cID->setAutoFillBackground(true);
     cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {272, 152, 81, 24});
     LabTip = Put(new QLabel(this), "LabTip", kTipPlace);
+    LabTip->setTextFormat(Qt::PlainText);
     SetTipColour(kTipRed);
 
     connect(cmdDir, &widgets::SkinButton::clicked, this, &frmSeting::cmdDir_Click);
@@ -147,7 +150,7 @@ void frmSeting::cmdSave_Click() {
     // A fraction keeps its fraction; text that is not a number becomes "0".
     const std::string page = web::ToNumber(TextOf(cPage)).ToText();
     if (path.empty()) {
-        SetTipColour(kTipRed);
+        // In the colour the line has now: red at first, green after a save.
         SetTip(Utf8("请输入音乐保存地址！"));
         return;
     }
