@@ -18,6 +18,7 @@
 #include "chrome/text_box.h"
 #include "settings/ui/frm_seting.h"
 #include "widgets/message_dialog.h"
+#include "widgets/shell_functions.h"
 #include "settings/ui/settings_window_launcher.h"
 
 namespace tunewell::settings {
@@ -234,6 +235,33 @@ TEST_F(SettingsWindowTest, BrowseFallsBackToTheProgramFolder) {
     answer.clear();
     Child<QPushButton>(window, "cmdDir")->click();
     EXPECT_EQ(Text(window, "cPath"), dir.path());
+}
+
+// No taskbar button: minimised, the window goes to the tray and its icon
+// brings it back; without a tray it becomes a window the taskbar shows.
+TEST_F(SettingsWindowTest, MinimisingGoesToTheTrayOrWithoutOneToTheTaskbar) {
+    for (const bool tray : {true, false}) {
+        frmSeting window(&mainWindow, config, folder());
+        window.trayAvailable = [tray] { return tray; };
+        window.show();
+        ASSERT_EQ(window.windowType(), Qt::Tool);
+        window.showMinimized();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        if (tray) {
+            EXPECT_FALSE(window.isVisible());
+            EXPECT_TRUE(widgets::HasTrayIcon(&window, 0));
+            QCoreApplication::postEvent(&window, new widgets::TrayMessageEvent(widgets::kTrayLeftButtonDown));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_FALSE(window.isMinimized());
+            EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
+        } else {
+            EXPECT_EQ(window.windowType(), Qt::Window);
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        }
+    }
 }
 
 frmSeting* VisibleSettingsWindow() {

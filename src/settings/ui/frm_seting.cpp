@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <iterator>
 #include <utility>
 
@@ -68,6 +70,7 @@ frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFol
       config_(config),
       programFolder_(std::move(programFolder)),
       chooseFolder_(ChooseFolderWithDialog) {
+    trayAvailable = QSystemTrayIcon::isSystemTrayAvailable;
     setObjectName(QStringLiteral("frmSeting"));
     setWindowTitle(Utf8("Tunewell音乐下载设置"));
     QFont font(QStringLiteral("Tahoma"));
@@ -174,10 +177,44 @@ bool frmSeting::WriteSettings(const std::string& path, const std::string& page) 
 }
 
 void frmSeting::closeEvent(QCloseEvent* event) {
+    widgets::RemoveTrayIcon(this, 0);
     hide();
     ShowMainWindow();
     SetTip(QString());
     event->accept();
+}
+
+void frmSeting::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        // After the state change has run its course.
+        QTimer::singleShot(0, this, &frmSeting::Minimised);
+    }
+}
+
+void frmSeting::Minimised() {
+    if (!isMinimized()) return;
+    if (trayAvailable && trayAvailable()) {
+        hide();
+        widgets::AddTrayIcon(this, windowTitle().toStdString(), 0);
+    } else if (windowType() == Qt::Tool) {
+        // Changing the type re-creates the window, which shows it anew.
+        setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+        showMinimized();
+    }
+}
+
+bool frmSeting::event(QEvent* event) {
+    if (event->type() == widgets::TrayMessageEvent::EventType()) {
+        if (static_cast<widgets::TrayMessageEvent*>(event)->Message() == widgets::kTrayLeftButtonDown) {
+            widgets::RemoveTrayIcon(this, 0);
+            showNormal();
+            raise();
+            activateWindow();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void frmSeting::SetTip(const QString& text) {
