@@ -261,6 +261,7 @@ TEST_F(LiveWindowTest, AFailedUpdateShowsTheMainWindowAndClosingTheUpdaterEndsNo
     ASSERT_NE(updater, nullptr);
     EXPECT_EQ(updater->PB()->Text(), QStringLiteral("升级失败"));
     EXPECT_TRUE(updater->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(updater->testAttribute(Qt::WA_QuitOnClose));  // not even with the main window in the tray
     EXPECT_TRUE(window.isVisible());
     Pump();
     EXPECT_TRUE(window.isVisible());

@@ -31,6 +31,10 @@ frmUpDate::frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget*
       globals_(globals),
       programFolder_(std::move(programFolder)) {
     setObjectName(QStringLiteral("frmUpDate"));
+    // Whether closing ends the program is this window's decision (not while
+    // the main window can be used, say from the tray), not Qt's rule of the
+    // last visible window.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("自动升级程序"));
     setFixedSize(kWindowSize);
     // The frame first, so that it lies behind the label and the bar. The
