@@ -1,7 +1,7 @@
 #include "net/stream_request.h"
 
-#include "net/drive.h"
 #include "net/easy_factory.h"
+#include "net/request_group.h"
 
 namespace tunewell::net {
 namespace {
@@ -17,7 +17,8 @@ namespace tunewell::net {
 
 StreamRequest::StreamRequest(const std::string& url, const RequestPolicy& policy, std::int64_t rangeFrom,
                              const std::vector<std::string>& headers)
-    : policy_(policy), easy_(NewEasy(url, policy)) {
+    : policy_(policy), easy_(NewEasy(url, policy)), stall_(policy.stall, policy.stallBytes) {
+    if (!easy_) outcome_ = Failure::kRefusedAddress;
     if (!easy_) return;
     CURL* easy = easy_.get();
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
@@ -33,6 +34,7 @@ StreamRequest::StreamRequest(const std::string& url, const RequestPolicy& policy
         curl_slist* grown = curl_slist_append(headers_.get(), line.c_str());
         if (grown == nullptr) {
             easy_.reset();  // a request without its headers is not sent
+            outcome_ = Failure::kTransport;
             return;
         }
         headers_.release();
@@ -61,26 +63,45 @@ std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, vo
 }
 
 Failure StreamRequest::Run(StreamReceiver& receiver) {
-    if (!easy_) return Failure::kRefusedAddress;
+    RequestGroup group;
+    if (!group.Add(*this, receiver)) return outcome_;
+    while (group.Round().empty()) {
+    }
+    return outcome_;
+}
+
+void StreamRequest::Begin(StreamReceiver& receiver) {
     receiver_ = &receiver;
     sliceStart_ = std::chrono::steady_clock::now();
-    const DriveResult driven = Drive(easy_.get(), policy_, [this] { return received_; }, [this, &receiver] {
-        const bool go = receiver.OnWait();
-        sliceStart_ = std::chrono::steady_clock::now();
-        if (paused_ && go) {
-            paused_ = false;
-            curl_easy_pause(easy_.get(), CURLPAUSE_CONT);  // may deliver the kept bytes now
+}
+
+bool StreamRequest::Stalled(std::chrono::steady_clock::duration waited) {
+    return stall_.Update(waited, received_);
+}
+
+bool StreamRequest::Wake() {
+    const bool go = receiver_->OnWait();
+    sliceStart_ = std::chrono::steady_clock::now();
+    if (paused_ && go) {
+        paused_ = false;
+        curl_easy_pause(easy_.get(), CURLPAUSE_CONT);  // may deliver the kept bytes now
+    }
+    return go;
+}
+
+void StreamRequest::Finish(End end, CURLcode code) {
+    if (end == End::kStalled) {
+        outcome_ = Failure::kStall;
+    } else if (end == End::kStopped || refused_) {
+        outcome_ = Failure::kAborted;
+    } else {
+        switch (code) {
+            case CURLE_OK: outcome_ = Failure::kNone; break;
+            case CURLE_HTTP_RETURNED_ERROR: outcome_ = Failure::kHttpStatus; break;
+            case CURLE_OPERATION_TIMEDOUT: outcome_ = Failure::kTimeout; break;
+            case CURLE_FILESIZE_EXCEEDED: outcome_ = Failure::kSizeCap; break;
+            default: outcome_ = Failure::kTransport; break;
         }
-        return go;
-    });
-    if (driven.stalled) return Failure::kStall;
-    if (driven.stopped || refused_) return Failure::kAborted;
-    switch (driven.code) {
-        case CURLE_OK: return Failure::kNone;
-        case CURLE_HTTP_RETURNED_ERROR: return Failure::kHttpStatus;
-        case CURLE_OPERATION_TIMEDOUT: return Failure::kTimeout;
-        case CURLE_FILESIZE_EXCEEDED: return Failure::kSizeCap;
-        default: return Failure::kTransport;
     }
 }
 
