@@ -70,7 +70,12 @@ bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& 
     if (binding.detached) return false;  // destroyed during the transfer
     m_oBinding = binding.previous;
     m_bBusy = false;
-    return ok && !binding.Stopped();
+    const bool succeeded = ok && !binding.Stopped();
+    lastFailure_ = succeeded ? TransferFailure{} : job.Failure();
+    // A failure nothing else explained (the pending-events step ended it).
+    if (!succeeded && lastFailure_.cause == TransferFailure::Cause::kNone)
+        lastFailure_.cause = TransferFailure::Cause::kAborted;
+    return succeeded;
 }
 
 void FileTransfer::AbortDownloading() {

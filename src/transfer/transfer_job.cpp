@@ -1,5 +1,6 @@
 #include "transfer/transfer_job.h"
 
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,20 @@ namespace {
 constexpr long kReceiveBufferSize = 524288;
 constexpr long kMaxRedirects = 10;
 
+TransferFailure::Cause CauseOf(net::Failure failure, long status) {
+    using Cause = TransferFailure::Cause;
+    switch (failure) {
+        case net::Failure::kRefusedAddress: return Cause::kRefusedAddress;
+        case net::Failure::kHttpStatus: return Cause::kHttpStatus;
+        case net::Failure::kStall: return Cause::kStall;
+        case net::Failure::kTimeout: return Cause::kTimeout;
+        case net::Failure::kAborted: return Cause::kAborted;
+        default: return status >= 400 ? Cause::kHttpStatus : Cause::kNetwork;
+    }
+}
+
+bool NoSpace(int error) { return error == ENOSPC || error == EDQUOT; }
+
 }  // namespace
 
 TransferJob::TransferJob(std::string source, std::string destination, bool resumes, const TransferLimits& limits)
@@ -20,7 +35,10 @@ TransferJob::~TransferJob() = default;
 
 bool TransferJob::Start(net::RequestGroup& group) {
     part_ = std::make_unique<PartFile>(destination_, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
-    if (!part_->IsOpen()) return false;
+    if (!part_->IsOpen()) {
+        Record(NoSpace(part_->Error()) ? TransferFailure::Cause::kDiskFull : TransferFailure::Cause::kFolder);
+        return false;
+    }
     targetName_ = destination_.substr(destination_.rfind('/') + 1);
     offered_ = written_ = part_->ResumableBytes(source_);
     return StartAttempt(group);
@@ -40,7 +58,22 @@ bool TransferJob::StartAttempt(net::RequestGroup& group) {
         if (!validator.empty()) headers.push_back("If-Range: " + validator);
     }
     request_ = std::make_unique<net::StreamRequest>(source_, policy, offered_, headers);
-    return group.Add(*request_, *this);
+    if (group.Add(*request_, *this)) return true;
+    Record(CauseOf(request_->Outcome(), 0));
+    return false;
+}
+
+void TransferJob::Record(TransferFailure::Cause cause, long status) {
+    if (failure_.cause == TransferFailure::Cause::kNone) failure_ = {cause, status};
+}
+
+void TransferJob::RecordWriting() {
+    Record(NoSpace(part_->Error()) ? TransferFailure::Cause::kDiskFull : TransferFailure::Cause::kWrite);
+}
+
+TransferFailure TransferJob::Failure() const {
+    if (failure_.cause == TransferFailure::Cause::kNone && Stopped()) return {TransferFailure::Cause::kAborted, 0};
+    return failure_;
 }
 
 std::int64_t TransferJob::Total() const {
@@ -66,6 +99,7 @@ bool TransferJob::BeginBody(const net::StreamRequest& request) {
     written_ = 0;
     if (part_->Begin(false, RecordOf(headers_, source_, targetName_, request.ContentLength()))) return true;
     failed_ = true;
+    RecordWriting();
     return false;
 }
 
@@ -76,6 +110,7 @@ bool TransferJob::OnBody(const char* data, std::size_t size) {
     if (!begun_ && !BeginBody(*request_)) return false;
     if (!part_->Write(data, size)) {
         failed_ = true;
+        RecordWriting();
         return false;
     }
     written_ += static_cast<std::int64_t>(size);
@@ -103,13 +138,25 @@ TransferJob::State TransferJob::Ended(net::RequestGroup& group) {
         headers_.Clear();
         return StartAttempt(group) ? State::kRunning : State::kFailed;
     }
-    if (request->Outcome() != net::Failure::kNone) return State::kFailed;
-    if (status < 200 || status >= 300) return State::kFailed;  // a redirect not followed
+    if (request->Outcome() != net::Failure::kNone) {
+        const TransferFailure::Cause cause = CauseOf(request->Outcome(), status);
+        Record(cause, cause == TransferFailure::Cause::kHttpStatus ? status : 0);
+        return State::kFailed;
+    }
+    if (status < 200 || status >= 300) {  // a redirect not followed
+        Record(TransferFailure::Cause::kHttpStatus, status);
+        return State::kFailed;
+    }
     // An empty body: the file is begun (and emptied) all the same.
     if (!begun_ && !BeginBody(*request)) return State::kFailed;
     return State::kComplete;
 }
 
-bool TransferJob::Commit() { return !Stopped() && part_ && part_->Commit(); }
+bool TransferJob::Commit() {
+    if (Stopped() || !part_) return false;
+    if (part_->Commit()) return true;
+    RecordWriting();
+    return false;
+}
 
 }  // namespace tunewell::transfer

@@ -58,6 +58,10 @@ public:
     void Fail() { failed_ = true; }
     bool Stopped() const { return aborted_ || failed_; }
 
+    // Why the job failed: the first cause met, kAborted when it was stopped
+    // without one (Abort, a handler error); kNone while nothing failed.
+    TransferFailure Failure() const;
+
     // Bytes in the file: what an earlier transfer left counts, so this
     // starts at the kept bytes and drops to 0 only when the server starts
     // over. The whole file's length once the reply announced it, else 0.
@@ -78,6 +82,9 @@ public:
 private:
     bool StartAttempt(net::RequestGroup& group);
     bool BeginBody(const net::StreamRequest& request);
+    void Record(TransferFailure::Cause cause, long status = 0);
+    // A write or placing error of the file, by its errno.
+    void RecordWriting();
 
     const std::string source_;
     const std::string destination_;
@@ -95,6 +102,7 @@ private:
     bool restart_ = false;  // the reply cannot continue the partial: ask again
     bool aborted_ = false;
     bool failed_ = false;  // a write error or a handler error
+    TransferFailure failure_;
 };
 
 }  // namespace tunewell::transfer

@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QColor>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -97,6 +98,32 @@ TEST(SongListModelTest, RemoveByTagTakesEveryMatchingRowAndKeepsTheOthersInOrder
 }
 
 // Rows reach the view in one batch, so a long list fills quickly.
+// A failed row stays ticked and is drawn red, its tooltip the reason; a new
+// list starts without marks.
+TEST(SongListModelTest, FailedRowsAreMarkedWithTheirReason) {
+    SongListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    Fill(model, {{7, true}, {8, true}, {7, false}});
+    model.Flush();
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.MarkFailed(7, "服务器返回HTTP 404");
+    EXPECT_EQ(changed.count(), 2);
+    for (int row : {0, 2}) {
+        for (int column : {0, 1}) {
+            EXPECT_EQ(model.data(model.index(row, column), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+            EXPECT_EQ(model.data(model.index(row, column), Qt::ToolTipRole).toString(),
+                      QStringLiteral("服务器返回HTTP 404"));
+        }
+    }
+    EXPECT_EQ(Ticks(model), (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(model.data(model.index(1, 1), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::ToolTipRole).toString(), QStringLiteral("song2"));
+    EXPECT_EQ(model.FailureOf(1), "服务器返回HTTP 404");
+    model.Prepare();
+    model.AddRow(1, 7, "7", "again");
+    EXPECT_EQ(model.FailureOf(1), "");
+}
+
 TEST(SongListModelTest, AHundredThousandRowsFillQuicklyInAShownView) {
     SongListModel model;
     SongListView view;

@@ -41,6 +41,29 @@ void HugePage(HttpResponse& response, std::uint64_t total) {
     };
 }
 
+// A kind-1 list of `total` bytes whose first entry is whole and whose rest
+// is "msl(" over and over: every bare call repeats the entry before it, so
+// a parser without a row bound makes millions of rows. Streamed.
+void RepeatedEntryPage(HttpResponse& response, std::uint64_t total) {
+    const std::string prefix = web::ToGbk(OpenScriptList());
+    const std::string suffix = web::ToGbk("</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
+    const std::uint64_t fixed = prefix.size() + suffix.size();
+    total = std::max(total, fixed);
+    std::string block;
+    while (block.size() < 64 * 1024) block += "msl(";
+    response.SetHeader("Content-Type", "text/html; charset=gb2312");
+    response.streamLength = static_cast<std::int64_t>(total);
+    response.stream = [prefix, suffix, block, filler = total - fixed](BodySink& sink) {
+        if (!sink.Write(prefix)) return false;
+        for (std::uint64_t left = filler; left > 0;) {
+            const auto take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+            if (!sink.Write(std::string_view(block).substr(0, take))) return false;
+            left -= take;
+        }
+        return sink.Write(suffix);
+    };
+}
+
 // Declares more bytes than it sends, then closes the connection.
 void CutOffPage(HttpResponse& response) {
     const std::string start = web::ToGbk(OpenScriptList());
@@ -72,6 +95,9 @@ bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& r
     if (name == "huge") {
         const long long size = ParseDigits(request.QueryValue("size"));
         HugePage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);
+    } else if (name == "repeated") {
+        const long long size = ParseDigits(request.QueryValue("size"));
+        RepeatedEntryPage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);
     } else if (name == "truncated") {
         // The list's start marker without its end marker, in a complete reply.
         SendGbkPage(response, OpenScriptList());
