@@ -32,7 +32,6 @@ bool RequestGroup::Add(StreamRequest& request, StreamReceiver& receiver) {
     }
     request.Begin(receiver);
     requests_.push_back(&request);
-    if (requests_.size() == 1) stepLeft_ = Clock::now();
     fresh_ = true;
     return true;
 }
@@ -56,6 +55,10 @@ std::vector<StreamRequest*> RequestGroup::Round(const std::function<void()>& ste
         if (step) step();
         return ended;
     }
+    // Only the time spent waiting here counts towards the stall rule: not
+    // the wait steps, nor what the owner does between rounds (preparing
+    // the next song, say), while which the bytes wait in the socket.
+    const Clock::time_point roundStart = Clock::now();
     if (!fresh_) curl_multi_poll(multi_, nullptr, 0, static_cast<int>(kWaitStep.count()), nullptr);
     fresh_ = false;
     int running = 0;
@@ -76,7 +79,7 @@ std::vector<StreamRequest*> RequestGroup::Round(const std::function<void()>& ste
         request->Finish(StreamRequest::End::kFinished, message->data.result);
         End(request, ended);
     }
-    const Clock::duration waited = Clock::now() - stepLeft_;
+    const Clock::duration waited = Clock::now() - roundStart;
     for (StreamRequest* request : std::vector<StreamRequest*>(requests_)) {
         if (!request->Stalled(waited)) continue;
         request->Finish(StreamRequest::End::kStalled, CURLE_OK);
@@ -90,7 +93,6 @@ std::vector<StreamRequest*> RequestGroup::Round(const std::function<void()>& ste
         End(request, ended);
     }
     if (step) step();
-    stepLeft_ = Clock::now();
     return ended;
 }
 

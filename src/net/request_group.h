@@ -1,5 +1,4 @@
 #pragma once
-#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -39,8 +38,9 @@ public:
     bool Add(StreamRequest& request, StreamReceiver& receiver);
 
     // One round as described above. `step` runs once, after the requests'
-    // wait steps; time inside the wait steps and `step` does not count
-    // towards any request's stall rule. Returns the requests that ended in
+    // wait steps. Only the time a round spends waiting for the network
+    // counts towards a request's stall rule (not the wait steps, `step`, or
+    // the owner's work between rounds). Returns the requests that ended in
     // this round; each has left the group and has its Outcome().
     std::vector<StreamRequest*> Round(const std::function<void()>& step = {});
 
@@ -54,7 +54,6 @@ private:
     CURLM* multi_;
     std::vector<StreamRequest*> requests_;
     bool fresh_ = false;  // a request was added: perform at once, no wait
-    std::chrono::steady_clock::time_point stepLeft_{};
 };
 
 }  // namespace tunewell::net
