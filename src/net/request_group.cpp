@@ -93,6 +93,10 @@ std::vector<StreamRequest*> RequestGroup::Round(const std::function<void()>& ste
         End(request, ended);
     }
     if (step) step();
+    // One slice for all, from here: the next round's reading of every
+    // request together stays within it.
+    const Clock::time_point sliceStart = Clock::now();
+    for (StreamRequest* request : requests_) request->StartSlice(sliceStart);
     return ended;
 }
 

@@ -50,7 +50,7 @@ std::size_t StreamRequest::OnHeader(char* data, std::size_t, std::size_t size, v
 
 std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, void* self) {
     auto& request = *static_cast<StreamRequest*>(self);
-    if (std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice) {
+    if (!request.resuming_ && std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice) {
         request.paused_ = true;
         return CURL_WRITEFUNC_PAUSE;  // libcurl keeps the bytes and offers them again
     }
@@ -81,13 +81,18 @@ bool StreamRequest::Stalled(std::chrono::steady_clock::duration waited) {
 
 bool StreamRequest::Wake() {
     const bool go = receiver_->OnWait();
-    sliceStart_ = std::chrono::steady_clock::now();
     if (paused_ && go) {
         paused_ = false;
-        curl_easy_pause(easy_.get(), CURLPAUSE_CONT);  // may deliver the kept bytes now
+        // Delivers the kept bytes now (one buffer at most), whatever the
+        // slice: they were received already.
+        resuming_ = true;
+        curl_easy_pause(easy_.get(), CURLPAUSE_CONT);
+        resuming_ = false;
     }
     return go;
 }
+
+void StreamRequest::StartSlice(std::chrono::steady_clock::time_point start) { sliceStart_ = start; }
 
 void StreamRequest::Finish(End end, CURLcode code) {
     if (end == End::kStalled) {

@@ -67,6 +67,7 @@ private:
     void Begin(StreamReceiver& receiver);
     bool Stalled(std::chrono::steady_clock::duration waited);
     bool Wake();
+    void StartSlice(std::chrono::steady_clock::time_point start);
     void Finish(End end, CURLcode code);
 
     const RequestPolicy policy_;
@@ -80,9 +81,12 @@ private:
     StallWatch stall_;
     // A fast sender keeps libcurl reading inside one perform call for a
     // long time; the body is paused once a slice of time is used up, so the
-    // wait step still comes round in time, and resumed after it.
+    // wait step still comes round in time, and resumed after it. The
+    // requests of a group share one slice, which starts after each round's
+    // step, so several fast requests together stay within it.
     std::chrono::steady_clock::time_point sliceStart_{};
     bool paused_ = false;
+    bool resuming_ = false;  // delivering the bytes kept at a pause
 
     static std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* self);
     static std::size_t OnWrite(char* data, std::size_t, std::size_t size, void* self);
