@@ -3,7 +3,8 @@
 # tunewell-cli (one after another, and with --jobs), with curl (one process
 # for all files, which keeps its connection; once for the songs alone, once
 # also fetching the list page and the play page first, the two requests
-# tunewell makes before the songs) and with aria2c -j5, in one run, and
+# tunewell makes before the songs) and with aria2c -j5 (likewise once with
+# curl fetching the two pages first), in one run, and
 # prints the times, the ratios against the goals and the machine's load. Every file must arrive whole: the songs' checksums are compared
 # across the tools.
 #
@@ -62,6 +63,7 @@ now() { date +%s.%N; }
 run_tunewell() {  # $1 folder, $2 jobs (1: the one-after-another run)
   printf '[Config]\r\nListUrl=%s\r\nSavePath=%s\r\nGetPage=1\r\nAddID=0\r\n' "$list" "$1" \
     >"$work/program/Config.ini"
+  chmod 600 "$work/program/Config.ini"  # as the program leaves it after its first save
   local extra=()
   [ "$2" -gt 1 ] && extra=(--jobs "$2")
   local start; start=$(now)
@@ -80,8 +82,9 @@ run_curl() {  # $1 folder, $2 "pages": the list and play pages first
   curl -sSf --proxy "$proxy" "${args[@]}"
   echo "$(now) - $start" | bc
 }
-run_aria2() {
+run_aria2() {  # $1 folder, $2 "pages": curl fetches the list and play pages first
   local start; start=$(now)
+  [ "${2:-}" = pages ] && curl -sSf --proxy "$proxy" -o "$work/list.html" "$list" -o "$work/play.html" "$play"
   aria2c -q -j5 -x1 --all-proxy="$proxy" --file-allocation=none --auto-file-renaming=false \
     -d "$1" -i "$work/songs.txt"
   echo "$(now) - $start" | bc
@@ -91,7 +94,7 @@ run_aria2() {
 sums() { (cd "$1" && sha256sum -- * | cut -d' ' -f1 | sort); }
 
 declare -A times
-names=(tunewell curl curl_pages aria2c_j5)
+names=(tunewell curl curl_pages aria2c_j5 aria2c_j5_pages)
 [ "$jobs" -gt 0 ] && names+=(tunewell_jobs)
 echo "load before: $(uptime)"
 for run in $(seq "$runs"); do
@@ -104,6 +107,7 @@ for run in $(seq "$runs"); do
       curl) t=$(run_curl "$folder") ;;
       curl_pages) t=$(run_curl "$folder" pages) ;;
       aria2c_j5) t=$(run_aria2 "$folder") ;;
+      aria2c_j5_pages) t=$(run_aria2 "$folder" pages) ;;
     esac
     times[$name]+="$t "
     count=$(find "$folder" -maxdepth 1 -type f ! -name '.*' | wc -l)
@@ -129,5 +133,7 @@ printf 'tunewell / curl with the pages:  %s\n' "$(ratio "${median_of[tunewell]}"
 if [ "$jobs" -gt 0 ]; then
   printf 'tunewell --jobs %s / aria2c -j5:  %s   (goal <= 1.10)\n' "$jobs" \
     "$(ratio "${median_of[tunewell_jobs]}" "${median_of[aria2c_j5]}")"
+  printf 'tunewell --jobs %s / aria2c -j5 with the pages:  %s\n' "$jobs" \
+    "$(ratio "${median_of[tunewell_jobs]}" "${median_of[aria2c_j5_pages]}")"
 fi
 echo "every file whole: $songs songs per tool, checksums equal to curl's"
