@@ -58,6 +58,7 @@ mkdir -p "$work/program"
 cp "$build/tunewell-cli" "$work/program/"
 
 now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f\n", b - a }'; }
 
 # Each runner downloads into the folder $1 and prints its seconds.
 run_tunewell() {  # $1 folder, $2 jobs (1: the one-after-another run)
@@ -69,7 +70,7 @@ run_tunewell() {  # $1 folder, $2 jobs (1: the one-after-another run)
   local start; start=$(now)
   "$work/program/tunewell-cli" download "$list" all "${extra[@]}" >/dev/null 2>"$work/tunewell.err" ||
     { cat "$work/tunewell.err" >&2; return 1; }
-  echo "$(now) - $start" | bc
+  since "$start"
 }
 run_curl() {  # $1 folder, $2 "pages": the list and play pages first
   local args=() i=0
@@ -80,14 +81,14 @@ run_curl() {  # $1 folder, $2 "pages": the list and play pages first
   done <"$work/songs.txt"
   local start; start=$(now)
   curl -sSf --proxy "$proxy" "${args[@]}"
-  echo "$(now) - $start" | bc
+  since "$start"
 }
 run_aria2() {  # $1 folder, $2 "pages": curl fetches the list and play pages first
   local start; start=$(now)
   [ "${2:-}" = pages ] && curl -sSf --proxy "$proxy" -o "$work/list.html" "$list" -o "$work/play.html" "$play"
   aria2c -q -j5 -x1 --all-proxy="$proxy" --file-allocation=none --auto-file-renaming=false \
     -d "$1" -i "$work/songs.txt"
-  echo "$(now) - $start" | bc
+  since "$start"
 }
 
 # The sorted checksums of a folder's files; every tool must give curl's.
@@ -126,7 +127,7 @@ for name in "${names[@]}"; do
   median_of[$name]=$(echo "${times[$name]}" | median)
   printf '%-14s %7.2f s   (runs: %s)\n' "$name" "${median_of[$name]}" "${times[$name]}"
 done
-ratio() { echo "scale=3; $1 / $2" | bc; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 printf 'tunewell / curl (one process):   %s   (goal <= 1.05)\n' \
   "$(ratio "${median_of[tunewell]}" "${median_of[curl]}")"
 printf 'tunewell / curl with the pages:  %s\n' "$(ratio "${median_of[tunewell]}" "${median_of[curl_pages]}")"
