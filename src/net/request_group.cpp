@@ -81,8 +81,9 @@ std::vector<StreamRequest*> RequestGroup::Round(const std::function<void()>& ste
     }
     const Clock::duration waited = Clock::now() - roundStart;
     for (StreamRequest* request : std::vector<StreamRequest*>(requests_)) {
-        if (!request->Stalled(waited)) continue;
-        request->Finish(StreamRequest::End::kStalled, CURLE_OK);
+        const bool stalled = request->Stalled(waited);
+        if (!stalled && !request->OutOfTime()) continue;
+        request->Finish(stalled ? StreamRequest::End::kStalled : StreamRequest::End::kTimedOut, CURLE_OK);
         End(request, ended);
     }
     // A wait step may make another request refuse, never leave the group,

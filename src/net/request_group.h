@@ -16,7 +16,7 @@ class StreamReceiver;
 //
 // The owner calls Round() again and again: each round waits for any of the
 // requests (at most kWaitStep), lets libcurl move every one on, ends those
-// that finished or stalled, runs each running request's wait step
+// that finished, stalled or used up their overall limit, runs each running request's wait step
 // (StreamReceiver::OnWait) and then the owner's step once. A request whose
 // wait step or body callback refuses ends as aborted at that round.
 //
@@ -39,8 +39,8 @@ public:
 
     // One round as described above. `step` runs once, after the requests'
     // wait steps. Only the time a round spends waiting for the network
-    // counts towards a request's stall rule (not the wait steps, `step`, or
-    // the owner's work between rounds). Returns the requests that ended in
+    // counts towards a request's stall rule and overall limit (not the wait
+    // steps, `step`, or the owner's work between rounds). Returns the requests that ended in
     // this round; each has left the group and has its Outcome().
     std::vector<StreamRequest*> Round(const std::function<void()>& step = {});
 

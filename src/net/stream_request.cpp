@@ -76,8 +76,11 @@ void StreamRequest::Begin(StreamReceiver& receiver) {
 }
 
 bool StreamRequest::Stalled(std::chrono::steady_clock::duration waited) {
+    waited_ += waited;
     return stall_.Update(waited, received_);
 }
+
+bool StreamRequest::OutOfTime() const { return policy_.total.count() > 0 && waited_ >= policy_.total; }
 
 bool StreamRequest::Wake() {
     const bool go = receiver_->OnWait();
@@ -97,6 +100,8 @@ void StreamRequest::StartSlice(std::chrono::steady_clock::time_point start) { sl
 void StreamRequest::Finish(End end, CURLcode code) {
     if (end == End::kStalled) {
         outcome_ = Failure::kStall;
+    } else if (end == End::kTimedOut) {
+        outcome_ = Failure::kTimeout;
     } else if (end == End::kStopped || refused_) {
         outcome_ = Failure::kAborted;
     } else {

@@ -58,14 +58,16 @@ private:
     friend class RequestGroup;
 
     // How the group saw the request end.
-    enum class End { kFinished, kStalled, kStopped };
+    enum class End { kFinished, kStalled, kTimedOut, kStopped };
 
     // For RequestGroup: the handle (nullptr for a refused address); the
     // start of a run feeding `receiver`; the stall rule after `waited`
-    // more time; the wait step (false: stop); the end.
+    // more time of waiting; whether that waiting has used up the policy's
+    // overall limit; the wait step (false: stop); the end.
     CURL* Easy() const { return easy_.get(); }
     void Begin(StreamReceiver& receiver);
     bool Stalled(std::chrono::steady_clock::duration waited);
+    bool OutOfTime() const;
     bool Wake();
     void StartSlice(std::chrono::steady_clock::time_point start);
     void Finish(End end, CURLcode code);
@@ -79,6 +81,7 @@ private:
     bool refused_ = false;
     Failure outcome_ = Failure::kAborted;
     StallWatch stall_;
+    std::chrono::steady_clock::duration waited_{};  // outside the wait steps
     // A fast sender keeps libcurl reading inside one perform call for a
     // long time; the body is paused once a slice of time is used up, so the
     // wait step still comes round in time, and resumed after it. The

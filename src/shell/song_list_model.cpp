@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "widgets/plain_tool_tip.h"
+
 namespace tunewell::shell {
 
 SongListModel::SongListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -139,8 +141,8 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return QString::fromStdString(idColumn ? row.idText : row.name);
         case Qt::ToolTipRole:
-            if (!row.failure.empty()) return QString::fromStdString(row.failure);
-            return idColumn ? QVariant() : QVariant(QString::fromStdString(row.name));
+            if (!row.failure.empty()) return widgets::PlainToolTip(QString::fromStdString(row.failure));
+            return idColumn ? QVariant() : QVariant(widgets::PlainToolTip(QString::fromStdString(row.name)));
         case Qt::ForegroundRole:
             return row.failure.empty() ? QVariant() : QVariant(QColor(Qt::red));
         case Qt::CheckStateRole:

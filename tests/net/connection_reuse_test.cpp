@@ -4,6 +4,7 @@
 // request on the share with cookies off neither sends nor keeps cookies.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
 #include <string>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "net/cookie_store.h"
 #include "net/http_request.h"
 #include "net/remote_bytes.h"
+#include "net/stream_request.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "web/raw_http_server.h"
@@ -118,6 +120,28 @@ TEST_F(ConnectionReuseTest, ARequestWithCookiesOffNeitherSendsNorKeepsThem) {
     EXPECT_TRUE(Get("http://127.0.0.1:" + std::to_string(setter.Port()) + "/", false).Ok());
     ::unsetenv("no_proxy");
     EXPECT_EQ(CookieStore::Instance().Dump().find("probe"), std::string::npos);
+}
+
+// A streamed request's overall limit counts its own waiting, not the time
+// its wait steps take (a window's handlers, a dialog left open).
+TEST_F(ConnectionReuseTest, AStreamsOverallLimitLeavesItsWaitStepsOut) {
+    struct SlowSteps : StreamReceiver {
+        void OnHeaderLine(std::string_view) override {}
+        bool OnBody(const char*, std::size_t) override { return true; }
+        bool OnWait() override {
+            ++steps;
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            return true;
+        }
+        int steps = 0;
+    } receiver;
+    RequestPolicy policy;
+    policy.total = std::chrono::milliseconds(400);
+    StreamRequest request(MusicUrl("/hostile/stall?seconds=3"), policy);
+    EXPECT_EQ(request.Run(receiver), Failure::kTimeout);
+    // 50 ms of waiting a round: the limit is reached after about eight
+    // rounds, not after the three that 400 ms of wall time would allow.
+    EXPECT_GE(receiver.steps, 6);
 }
 
 }  // namespace
