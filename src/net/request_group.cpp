@@ -55,9 +55,10 @@ std::vector<StreamRequest*> RequestGroup::Round(const std::function<void()>& ste
         if (step) step();
         return ended;
     }
-    // Only the time spent waiting here counts towards the stall rule: not
-    // the wait steps, nor what the owner does between rounds (preparing
-    // the next song, say), while which the bytes wait in the socket.
+    // Only the time spent waiting here counts towards the stall rule and
+    // the overall limit: not the wait steps, nor what the owner does
+    // between rounds (preparing the next song, say), while which the bytes
+    // wait in the socket.
     const Clock::time_point roundStart = Clock::now();
     if (!fresh_) curl_multi_poll(multi_, nullptr, 0, static_cast<int>(kWaitStep.count()), nullptr);
     fresh_ = false;
