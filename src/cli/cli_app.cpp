@@ -1,6 +1,8 @@
 #include "cli/cli_app.h"
 
+#include <charconv>
 #include <cstdio>
+#include <optional>
 #include <set>
 
 #include "catalogue/catalogue_state.h"
@@ -23,12 +25,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tunewell-cli list [ADDRESS]\n"
-    "       tunewell-cli download ADDRESS [ROWS] [--thunder]\n"
+    "       tunewell-cli download ADDRESS [ROWS] [--thunder] [--jobs N]\n"
     "  list      fetch a list page of the music site and print its song rows\n"
     "            (ADDRESS defaults to ListUrl in Config.ini)\n"
     "  download  fetch the list, tick ROWS (all, the default, or positions\n"
     "            such as 1,3,5) and download them into SavePath of Config.ini;\n"
-    "            --thunder hands them to a running aria2c instead\n";
+    "            --thunder hands them to a running aria2c instead; --jobs N\n"
+    "            downloads up to N (1 to 8) songs at a time (default: Jobs\n"
+    "            of Config.ini, else 1)\n";
 
 // One list step, shared by both commands: Config.ini, the console ports and
 // the in-memory rows.
@@ -106,14 +110,28 @@ bool TickRows(ports::MemorySongList& songs, const std::string& rows) {
 int RunDownload(const std::vector<std::string>& args, const std::string& programFolder) {
     std::vector<std::string> plain;
     bool thunder = false;
+    std::optional<double> jobs;
+    bool usage = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--thunder") thunder = true; else plain.push_back(args[i]);
+        if (args[i] == "--thunder") {
+            thunder = true;
+        } else if (args[i] == "--jobs" && i + 1 < args.size()) {
+            // A whole number; one outside 1..8 is brought within.
+            const std::string& text = args[++i];
+            long long value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            usage = usage || text.empty() || error != std::errc() || end != text.data() + text.size();
+            jobs = static_cast<double>(value);
+        } else {
+            plain.push_back(args[i]);
+        }
     }
-    if (plain.empty() || plain.size() > 2) {
+    if (usage || plain.empty() || plain.size() > 2) {
         std::fputs(kUsage, stderr);
         return 2;
     }
     Session session(programFolder);
+    if (jobs) session.config.Jobs = settings::JobsWithinLimits(*jobs);
     if (!session.FetchList(plain[0])) return 1;
     if (!TickRows(session.songs, plain.size() > 1 ? plain[1] : "all")) {
         std::fprintf(stderr, "ROWS must be \"all\" or positions from 1 to %d\n", session.songs.RowCount());

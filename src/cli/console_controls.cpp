@@ -24,6 +24,14 @@ void ConsoleControls::SongProgress(long long bytes, long long total, int reporte
     lineOpen_ = true;
 }
 
+void ConsoleControls::CombinedProgress(int percent, int speedKb) {
+    if (lineOpen_ && percent == lastStep_) return;
+    lastStep_ = percent;
+    std::fprintf(out_, "\r%3d%% of the run %d KB/s   ", percent, speedKb > 0 ? speedKb : 0);
+    std::fflush(out_);
+    lineOpen_ = true;
+}
+
 void ConsoleControls::SongFailed(int, const std::string&, const std::string& reason) { reason_ = reason; }
 
 void ConsoleControls::SongEnded(int position, const std::string& fileName, SongOutcome outcome) {

@@ -24,6 +24,7 @@ public:
     void RunPaused() override {}
     void RunEnded() override;
     void SongProgress(long long bytes, long long total, int speedKb) override;
+    void CombinedProgress(int percent, int speedKb) override;
     void SongFailed(int position, const std::string& fileName, const std::string& reason) override;
     void SongEnded(int position, const std::string& fileName, SongOutcome outcome) override;
 

@@ -104,20 +104,24 @@ void DownloadRun::Run(const Ticked& ticked) {
     const PlayEntries play = FetchPlayEntries(ui_, ids);
     NameAllocator names;
     stopRequested_ = false;
-    for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
-        DownloadEntry(static_cast<int>(k), play.entries[k - 1], ticked, play.address, names);
+    if (config_.Jobs > 1) {
+        RunSideBySide(play.entries, ticked, play.address, names);
+    } else {
+        for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
+            DownloadEntry(static_cast<int>(k), play.entries[k - 1], ticked, play.address, names);
+        }
     }
     EndRun();
 }
 
-void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
-                                const std::string& playAddress, NameAllocator& names) {
+std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const std::string& entry,
+                                                                  const Ticked& ticked, NameAllocator& names) {
     ui_.events.ProcessPending();
     const std::optional<PlayEntry> parsed = ParsePlayEntry(entry);
     // An entry without an address, or one the ticked rows do not account
     // for, has no song of its own to save or row to remove.
     const std::size_t index = static_cast<std::size_t>(k - 1);
-    if (!parsed || index >= ticked.ids.size()) return;
+    if (!parsed || index >= ticked.ids.size()) return std::nullopt;
 
     const std::string& rowName = ticked.names[index];
     std::string name = parsed->title;
@@ -138,33 +142,43 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& t
     ui_.status.SetText("开始下载" + CutToWidth(fileName, 40) + "...");
     if (state_ != State::Running) {
         stopRequested_ = true;  // paused while this song was being prepared
+        return std::nullopt;
+    }
+    return PreparedSong{k, fileName, source, web::ToNumber(ticked.ids[index]).value};
+}
+
+void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
+                                const std::string& playAddress, NameAllocator& names) {
+    const std::optional<PreparedSong> song = PrepareEntry(k, entry, ticked, names);
+    if (!song) return;
+    if (controls_.UseDownloadManager()) {
+        HandOffSong(*song, playAddress);
         return;
     }
+    const std::string destination = controls_.SavePathText() + platform::PathSeparator() + song->fileName;
+    const bool saved = services_.transfer.StartDownloading(song->source, destination);
+    TransferEnded(*song, saved, saved ? std::string() : services_.transfer.FailureReason());
+}
 
-    const std::string folder = controls_.SavePathText();
-    const double tag = web::ToNumber(ticked.ids[index]).value;
+void DownloadRun::HandOffSong(const PreparedSong& song, const std::string& playAddress) {
     using Outcome = ports::RunObserver::SongOutcome;
-    Outcome outcome = Outcome::Failed;
-    if (controls_.UseDownloadManager()) {
-        std::string reason;
-        if (HandOff(source, fileName, folder, playAddress, reason)) {
-            outcome = Outcome::HandedOff;
-        } else {
-            SongFailed(k, fileName, tag, reason);
-        }
-        observer_.SongEnded(k, fileName, outcome);
-    } else {
-        if (services_.transfer.StartDownloading(source, folder + platform::PathSeparator() + fileName)) {
-            outcome = Outcome::Saved;
-        } else {
-            const std::string reason = services_.transfer.FailureReason();
-            SongFailed(k, fileName, tag, reason.empty() ? "下载失败" : reason);
-        }
-        observer_.SongEnded(k, fileName, outcome);
-        if (outcome == Outcome::Saved) ui_.songs.RemoveByTag(tag);
-        ui_.events.ProcessPending();
+    std::string reason;
+    Outcome outcome = Outcome::HandedOff;
+    if (!HandOff(song.source, song.fileName, controls_.SavePathText(), playAddress, reason)) {
+        outcome = Outcome::Failed;
+        SongFailed(song.k, song.fileName, song.tag, reason);
     }
+    observer_.SongEnded(song.k, song.fileName, outcome);
     ++(outcome == Outcome::Failed ? failed_ : succeeded_);
+}
+
+void DownloadRun::TransferEnded(const PreparedSong& song, bool saved, const std::string& reason) {
+    using Outcome = ports::RunObserver::SongOutcome;
+    if (!saved) SongFailed(song.k, song.fileName, song.tag, reason.empty() ? "下载失败" : reason);
+    observer_.SongEnded(song.k, song.fileName, saved ? Outcome::Saved : Outcome::Failed);
+    if (saved) ui_.songs.RemoveByTag(song.tag);
+    ui_.events.ProcessPending();
+    ++(saved ? succeeded_ : failed_);
 }
 
 void DownloadRun::SongFailed(int k, const std::string& fileName, double tag, const std::string& reason) {
@@ -193,6 +207,7 @@ void DownloadRun::Pause() {
     state_ = State::Idle;
     observer_.RunPaused();
     services_.transfer.AbortDownloading();
+    if (batch_ != nullptr) batch_->AbortAll();  // their partials stay for the next run
 }
 
 void DownloadRun::Stop() {
@@ -200,6 +215,7 @@ void DownloadRun::Stop() {
         Pause();
     } else {
         services_.transfer.AbortDownloading();
+        if (batch_ != nullptr) batch_->AbortAll();
     }
 }
 

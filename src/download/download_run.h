@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "ports/run_observer.h"
 #include "ports/ui_ports.h"
 #include "settings/config.h"
+#include "transfer/transfer_batch.h"
 
 namespace tunewell::download {
 
@@ -18,6 +20,15 @@ namespace tunewell::download {
 // click that arrives while a run waits in a pending-events step pauses it
 // by aborting the transfer in progress. The run keeps its state itself and
 // reports what happens to the observer, which shows it.
+//
+// With Jobs above 1 (Config.ini) up to that many songs are transferred at
+// a time, side by side on the same thread through one multi handle
+// (transfer::TransferBatch), not through `transfer`: each song is
+// prepared in play-page order as a place frees, ends on its own (its row
+// removed as soon as it is saved, a failure touching only it), the
+// observer gets the run's combined progress, and a pause aborts every
+// transfer in flight, keeping their partials. Hand-offs to the download
+// manager stay one after another.
 // Every reference is borrowed and must outlive the run.
 class DownloadRun {
 public:
@@ -63,10 +74,29 @@ private:
         std::vector<std::string> ids;
         std::vector<std::string> names;
     };
+    // A song ready to start: its position, name, address and row tag.
+    struct PreparedSong {
+        int k;
+        std::string fileName;
+        std::string source;
+        double tag;
+    };
 
     bool CheckPreconditions(Ticked& ticked);
     void Run(const Ticked& ticked);
     void DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
+                       const std::string& playAddress, NameAllocator& names);
+    // Everything before a song starts, in order: events, parsing, naming,
+    // the status texts, the file host's cookie. Nothing when the entry has
+    // no song, or when a pause came meanwhile (stopRequested_ is then set).
+    std::optional<PreparedSong> PrepareEntry(int k, const std::string& entry, const Ticked& ticked,
+                                             NameAllocator& names);
+    void HandOffSong(const PreparedSong& song, const std::string& playAddress);
+    // A transfer's end: its outcome, the row removed when saved, events.
+    void TransferEnded(const PreparedSong& song, bool saved, const std::string& reason);
+    // The run over the play entries with up to config_.Jobs transfers at a
+    // time (download_run_jobs.cpp).
+    void RunSideBySide(const std::vector<std::string>& entries, const Ticked& ticked,
                        const std::string& playAddress, NameAllocator& names);
     void SongFailed(int k, const std::string& fileName, double tag, const std::string& reason);
     // False with the reason when the manager did not take the song.
@@ -82,6 +112,8 @@ private:
     Services services_;
     State state_ = State::Idle;
     bool stopRequested_ = false;
+    // The songs side by side while RunSideBySide runs; nullptr otherwise.
+    transfer::TransferBatch* batch_ = nullptr;
     int succeeded_ = 0;
     int failed_ = 0;
 };

@@ -1,24 +1,14 @@
 #include "net/cookie_store.h"
 
 #include "net/curl_easy.h"
+#include "net/process_share.h"
 
 #include <curl/curl.h>
 
 #include <memory>
-#include <mutex>
 
 namespace tunewell::net {
 namespace {
-
-// The share handle needs a lock even though requests run one at a time:
-// the demo site and tests may drive libcurl from another thread.
-std::mutex& ShareMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-void LockShare(CURL*, curl_lock_data, curl_lock_access, void*) { ShareMutex().lock(); }
-void UnlockShare(CURL*, curl_lock_data, void*) { ShareMutex().unlock(); }
 
 
 // Host and path of an absolute http(s) address; path "/" when none.
@@ -43,15 +33,7 @@ CookieStore& CookieStore::Instance() {
     return store;
 }
 
-CookieStore::CookieStore() {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    share_ = curl_share_init();
-    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-    curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, LockShare);
-    curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, UnlockShare);
-}
-
-CookieStore::~CookieStore() { curl_share_cleanup(share_); }
+CookieStore::CookieStore() : share_(ProcessShare()) {}
 
 void CookieStore::Attach(CURL* easy) {
     curl_easy_setopt(easy, CURLOPT_SHARE, share_);

@@ -5,16 +5,17 @@
 
 namespace tunewell::net {
 
-// The one cookie store of the process, kept in a libcurl share handle. Page
-// requests and file transfers attach their easy handles to it, so cookies a
-// reply sets (the site's session after sign-in, for one) go out with every
-// later request, and cookies stored here go out with the next transfer.
+// The one cookie store of the process, kept in the process's libcurl share
+// handle (ProcessShare). Page requests and file transfers attach their easy
+// handles to it, so cookies a reply sets (the site's session after sign-in,
+// for one) go out with every later request, and cookies stored here go out
+// with the next transfer.
 class CookieStore {
 public:
     static CookieStore& Instance();
 
-    // Attaches an easy handle to the shared store and turns its cookie
-    // engine on. Call before every perform.
+    // Attaches an easy handle to the process share (connections included)
+    // and turns its cookie engine on. Call before every perform.
     void Attach(CURL* easy);
 
     // Stores one cookie for the host (subdomains included) and path of `url`. `data` is
@@ -32,8 +33,7 @@ public:
 
 private:
     CookieStore();
-    ~CookieStore();
-    CURLSH* share_;
+    CURLSH* share_;  // the process share, never released
 };
 
 }  // namespace tunewell::net

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "net/process_share.h"
 #include "net/stall_watch.h"
 
 namespace tunewell::net {
@@ -13,7 +14,9 @@ using Clock = std::chrono::steady_clock;
 class SingleMulti {
 public:
     explicit SingleMulti(CURL* easy) : multi_(curl_multi_init()), easy_(easy) {
-        if (multi_ != nullptr && curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+        if (multi_ == nullptr) return;
+        curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, kIdleConnections);
+        if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
             curl_multi_cleanup(multi_);
             multi_ = nullptr;
         }

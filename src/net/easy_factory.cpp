@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "net/cookie_store.h"
+#include "net/process_share.h"
 
 namespace tunewell::net {
 
@@ -32,7 +33,15 @@ CurlEasy NewEasy(const std::string& url, const RequestPolicy& policy) {
     if (policy.maxBody > 0)
         curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(policy.maxBody));
     if (policy.receiveBuffer > 0) curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, policy.receiveBuffer);
-    if (policy.sharedCookies) cookies.Attach(handle);
+    if (policy.sharedConnections) {
+        // The cookie engine stays off unless asked for: a handle on the
+        // share without it neither sends nor keeps the shared cookies.
+        if (policy.sharedCookies) {
+            cookies.Attach(handle);
+        } else {
+            curl_easy_setopt(handle, CURLOPT_SHARE, ProcessShare());
+        }
+    }
     return easy;
 }
 

@@ -8,8 +8,8 @@ namespace tunewell::net {
 
 // The one maker of libcurl easy handles: a handle for `url` set up by
 // `policy` (http and https only, for redirects too; no signals; connect and
-// overall limits; proxy; cookies; redirects; body cap known from
-// Content-Length; receive buffer). The stall rule is applied by Drive.
+// overall limits; proxy; the process's connection cache and cookies;
+// redirects; body cap known from Content-Length; receive buffer). The stall rule is applied by Drive.
 // Returns nullptr when the address is not a web address or libcurl cannot
 // make a handle; the caller owns the handle.
 CurlEasy NewEasy(const std::string& url, const RequestPolicy& policy);

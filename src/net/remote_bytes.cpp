@@ -8,6 +8,8 @@ std::optional<std::string> FetchRemoteBytes(const std::string& address, std::siz
     if (address.empty() || maxBytes == 0) return std::nullopt;
     HttpRequest request;
     request.url = address;
+    // Run on a worker thread: the connection cache belongs to the UI thread.
+    request.policy.sharedConnections = false;
     request.policy.sharedCookies = false;
     request.policy.maxRedirects = 10;
     request.policy.connect = std::chrono::seconds(20);

@@ -18,6 +18,11 @@ struct RequestPolicy {
     // Through the proxy named by http_proxy / https_proxy, or never through
     // any proxy (the local download agent).
     bool proxyFromEnvironment = true;
+    // Connections, DNS answers and TLS sessions from and to the process's
+    // one connection cache (ProcessShare), so a request to a host or proxy
+    // reached before needs no new connection. A request made on a worker
+    // thread sets this false; it then shares nothing, cookies included.
+    bool sharedConnections = true;
     // Cookies from and to the process-wide CookieStore, or none at all.
     bool sharedCookies = true;
     bool followRedirects = true;

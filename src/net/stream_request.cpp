@@ -1,7 +1,7 @@
 #include "net/stream_request.h"
 
-#include "net/drive.h"
 #include "net/easy_factory.h"
+#include "net/request_group.h"
 
 namespace tunewell::net {
 namespace {
@@ -17,7 +17,8 @@ namespace tunewell::net {
 
 StreamRequest::StreamRequest(const std::string& url, const RequestPolicy& policy, std::int64_t rangeFrom,
                              const std::vector<std::string>& headers)
-    : policy_(policy), easy_(NewEasy(url, policy)) {
+    : policy_(policy), easy_(NewEasy(url, policy)), stall_(policy.stall, policy.stallBytes) {
+    if (!easy_) outcome_ = Failure::kRefusedAddress;
     if (!easy_) return;
     CURL* easy = easy_.get();
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
@@ -33,6 +34,7 @@ StreamRequest::StreamRequest(const std::string& url, const RequestPolicy& policy
         curl_slist* grown = curl_slist_append(headers_.get(), line.c_str());
         if (grown == nullptr) {
             easy_.reset();  // a request without its headers is not sent
+            outcome_ = Failure::kTransport;
             return;
         }
         headers_.release();
@@ -48,7 +50,7 @@ std::size_t StreamRequest::OnHeader(char* data, std::size_t, std::size_t size, v
 
 std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, void* self) {
     auto& request = *static_cast<StreamRequest*>(self);
-    if (std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice) {
+    if (!request.resuming_ && std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice) {
         request.paused_ = true;
         return CURL_WRITEFUNC_PAUSE;  // libcurl keeps the bytes and offers them again
     }
@@ -61,27 +63,55 @@ std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, vo
 }
 
 Failure StreamRequest::Run(StreamReceiver& receiver) {
-    if (!easy_) return Failure::kRefusedAddress;
+    RequestGroup group;
+    if (!group.Add(*this, receiver)) return outcome_;
+    while (group.Round().empty()) {
+    }
+    return outcome_;
+}
+
+void StreamRequest::Begin(StreamReceiver& receiver) {
     receiver_ = &receiver;
     sliceStart_ = std::chrono::steady_clock::now();
-    const DriveResult driven = Drive(easy_.get(), policy_, [this] { return received_; }, [this, &receiver] {
-        const bool go = receiver.OnWait();
-        sliceStart_ = std::chrono::steady_clock::now();
-        if (paused_ && go) {
-            paused_ = false;
-            curl_easy_pause(easy_.get(), CURLPAUSE_CONT);  // may deliver the kept bytes now
+}
+
+bool StreamRequest::Stalled(std::chrono::steady_clock::duration waited) {
+    waited_ += waited;
+    return stall_.Update(waited, received_);
+}
+
+bool StreamRequest::OutOfTime() const { return policy_.total.count() > 0 && waited_ >= policy_.total; }
+
+bool StreamRequest::Wake() {
+    const bool go = receiver_->OnWait();
+    if (paused_ && go) {
+        paused_ = false;
+        // Delivers the kept bytes now (one buffer at most), whatever the
+        // slice: they were received already.
+        resuming_ = true;
+        curl_easy_pause(easy_.get(), CURLPAUSE_CONT);
+        resuming_ = false;
+    }
+    return go;
+}
+
+void StreamRequest::StartSlice(std::chrono::steady_clock::time_point start) { sliceStart_ = start; }
+
+void StreamRequest::Finish(End end, CURLcode code) {
+    if (end == End::kStalled) {
+        outcome_ = Failure::kStall;
+    } else if (end == End::kTimedOut) {
+        outcome_ = Failure::kTimeout;
+    } else if (end == End::kStopped || refused_) {
+        outcome_ = Failure::kAborted;
+    } else {
+        switch (code) {
+            case CURLE_OK: outcome_ = Failure::kNone; break;
+            case CURLE_HTTP_RETURNED_ERROR: outcome_ = Failure::kHttpStatus; break;
+            case CURLE_OPERATION_TIMEDOUT: outcome_ = Failure::kTimeout; break;
+            case CURLE_FILESIZE_EXCEEDED: outcome_ = Failure::kSizeCap; break;
+            default: outcome_ = Failure::kTransport; break;
         }
-        return go;
-    });
-    if (driven.stalled) return Failure::kStall;
-    if (driven.timedOut) return Failure::kTimeout;
-    if (driven.stopped || refused_) return Failure::kAborted;
-    switch (driven.code) {
-        case CURLE_OK: return Failure::kNone;
-        case CURLE_HTTP_RETURNED_ERROR: return Failure::kHttpStatus;
-        case CURLE_OPERATION_TIMEDOUT: return Failure::kTimeout;
-        case CURLE_FILESIZE_EXCEEDED: return Failure::kSizeCap;
-        default: return Failure::kTransport;
     }
 }
 

@@ -27,6 +27,11 @@ public:
     // A transfer report: bytes so far, the announced total (0 when
     // unknown) and the speed in KB/s.
     virtual void SongProgress(long long bytes, long long total, int speedKb) = 0;
+    // With several songs transferred side by side, reports stand for the
+    // whole run instead: its combined percent (0..100) and the songs'
+    // combined speed in KB/s. Shown like a song at that percent unless the
+    // front end shows it otherwise.
+    virtual void CombinedProgress(int percent, int speedKb) { SongProgress(percent, 100, speedKb); }
     // Song number `position` (1-based, in play-page order) failed, and
     // why, in words for the user ("保存文件夹不可写", "服务器返回HTTP 404",
     // ...). Its SongEnded with Failed follows.

@@ -19,6 +19,7 @@ constexpr const char* kLoginNameKey = "LoginName";
 constexpr const char* kLoginPassKey = "LoginPass";
 constexpr const char* kAddIdKey = "AddID";
 constexpr const char* kAria2SecretKey = "Aria2Secret";
+constexpr const char* kJobsKey = "Jobs";
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -46,6 +47,12 @@ std::optional<std::int16_t> ToInt16(const std::string& text) {
 
 }  // namespace
 
+std::int16_t JobsWithinLimits(double value) {
+    if (!std::isfinite(value)) return 1;
+    const double rounded = RoundHalfToEven(value);
+    return static_cast<std::int16_t>(rounded < 1 ? 1 : rounded > kMaxJobs ? kMaxJobs : rounded);
+}
+
 std::string ConfigPath(const std::string& programFolder) {
     return platform::SettingsFolder(programFolder) + "/" + kConfigFileName;
 }
@@ -62,6 +69,7 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.LoginPass = read(kLoginPassKey, kValueLimit);
     config.AddID = ToInt16(read(kAddIdKey, kValueLimit)).value_or(0);
     config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
+    config.Jobs = JobsWithinLimits(web::ToNumber(read(kJobsKey, kValueLimit)).value);
     if (config.SavePath.empty()) config.SavePath = programFolder;
     if (config.GetPage == 0) config.GetPage = 1;
 }

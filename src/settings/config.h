@@ -19,7 +19,16 @@ struct Config {
     // The RPC secret of the download manager (aria2 --rpc-secret); empty:
     // none. Only ever set by hand in the file.
     std::string Aria2Secret;
+    // How many ticked songs a run transfers at a time, 1 to kMaxJobs (1:
+    // one after another). Only ever set by hand in the file.
+    std::int16_t Jobs = 1;
 };
+
+inline constexpr int kMaxJobs = 8;
+
+// A number of songs at a time brought within 1..kMaxJobs (a half rounds to
+// the even neighbour); 1 for a value that is no number.
+std::int16_t JobsWithinLimits(double value);
 
 // The path of Config.ini for a program in `programFolder`: inside it, or in
 // the user's settings folder when the program folder is not writable
@@ -46,7 +55,8 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
 
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
 // or unreadable file gives the defaults: SavePath the program folder,
-// GetPage 1 (also for a stored 0), the rest empty or 0. Numbers outside the
+// GetPage 1 (also for a stored 0), Jobs 1 (a stored value outside 1..8 is
+// brought to the nearer end), the rest empty or 0. Numbers outside the
 // 16-bit range count as missing.
 void LoadConfig(Config& config, const std::string& programFolder);
 

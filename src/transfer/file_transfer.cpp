@@ -1,24 +1,14 @@
 #include "transfer/file_transfer.h"
 
-#include <cerrno>
 #include <chrono>
-#include <memory>
-#include <string_view>
 #include <utility>
-#include <vector>
 
-#include "platform/file_io.h"
-#include "transfer/part_file.h"
-#include "transfer/reply_headers.h"
-#include "net/stream_request.h"
+#include "net/request_group.h"
+#include "transfer/transfer_job.h"
 
 namespace tunewell::transfer {
 namespace {
 
-// libcurl's default 16 KiB receive buffer leaves more than half of the
-// loopback throughput unused; 512 KiB keeps up with the curl tool.
-constexpr long kReceiveBufferSize = 524288;
-constexpr long kMaxRedirects = 10;
 // While bytes flow, the owner's events are processed (and progress reported)
 // at most this often: each step costs the window a round of event handling,
 // and a step after every read of a fast transfer halves its speed. The
@@ -27,106 +17,33 @@ constexpr std::chrono::milliseconds kStepInterval{15};
 
 using Clock = std::chrono::steady_clock;
 
-TransferFailure::Cause CauseOf(net::Failure failure, long status) {
-    using Cause = TransferFailure::Cause;
-    switch (failure) {
-        case net::Failure::kRefusedAddress: return Cause::kRefusedAddress;
-        case net::Failure::kHttpStatus: return Cause::kHttpStatus;
-        case net::Failure::kStall: return Cause::kStall;
-        case net::Failure::kTimeout: return Cause::kTimeout;
-        case net::Failure::kAborted: return Cause::kAborted;
-        default: return status >= 400 ? Cause::kHttpStatus : Cause::kNetwork;
-    }
-}
-
 }  // namespace
 
 // The state of one running transfer. It lives on the stack of
 // StartDownloading; the object points at it while the transfer runs.
-struct FileTransfer::Binding final : net::StreamReceiver {
-    Binding(FileTransfer* owner_, Binding* previous_, std::string source_)
-        : owner(owner_), previous(previous_), source(std::move(source_)) {}
+struct FileTransfer::Binding {
+    Binding(FileTransfer* owner_, Binding* previous_, TransferJob& job_)
+        : owner(owner_), previous(previous_), job(job_) {}
 
     FileTransfer* owner;
     Binding* previous;  // a transfer started while this one was aborting
-    std::string source;
-    std::string targetName;
-    PartFile* part = nullptr;
-    net::StreamRequest* request = nullptr;
-    ReplyHeaders headers;
-    std::int64_t offered = 0;  // the kept bytes a Range asked to continue after
-    std::int64_t base = 0;     // bytes already in the file when the body began
-    bool begun = false;        // the body's first byte (or its end) was seen
-    bool restart = false;      // the reply cannot continue the partial: ask again
-    // Bytes in the file: progress counts what an earlier transfer left, so
-    // it starts at `offered` and drops to 0 only when the server starts over.
-    std::int64_t written = 0;
+    TransferJob& job;
     std::int64_t lastReported = -1;
     Clock::time_point lastStep{};  // when the owner's events were last processed
-    bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
-    bool failed = false;    // a write error or a handler error that fails
-    TransferFailure failure;  // why, once it failed
 
-    bool Stopped() const { return aborted || detached || failed; }
-
-    void Fail(TransferFailure::Cause cause, long status = 0) {
-        if (failure.cause == TransferFailure::Cause::kNone) failure = {cause, status};
-    }
-    // A write or placing error of the file, by its errno.
-    void FailWriting() {
-        const int error = part->Error();
-        Fail(platform::IsDiskFull(error) ? TransferFailure::Cause::kDiskFull : TransferFailure::Cause::kWrite);
-    }
-
-    // Decides, before the body's first byte, whether it continues the
-    // partial (a matching 206) or starts the file afresh.
-    bool BeginBody() {
-        begun = true;
-        if (request->Status() == 206) {
-            if (offered > 0 && part->Previous() &&
-                ContinuesPartial(headers, *part->Previous(), offered) &&
-                part->Begin(true, ResumeRecord{})) {
-                base = offered;
-                return true;
-            }
-            restart = true;
-            return false;
-        }
-        written = 0;
-        if (part->Begin(false, RecordOf(headers, source, targetName, request->ContentLength()))) return true;
-        failed = true;
-        FailWriting();
-        return false;
-    }
-
-    void OnHeaderLine(std::string_view line) override { headers.Add(line.data(), line.size()); }
-
-    bool OnBody(const char* data, std::size_t size) override {
-        if (Stopped()) return false;
-        if (!begun && !BeginBody()) return false;
-        if (!part->Write(data, size)) {
-            failed = true;
-            FailWriting();
-            return false;
-        }
-        written += static_cast<std::int64_t>(size);
-        return true;
-    }
+    bool Stopped() const { return detached || job.Stopped(); }
 
     // The wait step, run at least every 50 ms: new bytes make a report,
     // and every step processes the owner's events.
-    bool OnWait() override {
+    bool OnWait() {
         if (Stopped()) return false;
         const Clock::time_point now = Clock::now();
         if (lastReported >= 0 && now - lastStep < kStepInterval) return true;
         lastStep = now;
         if (lastReported < 0) return owner->ReportAndPump(*this, 0, kStatusConnecting);
-        if (written == lastReported) return owner->ProcessPendingEvents(*this);
-        // Only the final reply's body is written, so the announced length is
-        // that reply's (0 when it sent none), never a redirect's.
-        const std::int64_t length = request->ContentLength();
-        return owner->ReportAndPump(*this, length > 0 ? base + length : 0, kStatusDownloadingData);
+        if (job.Written() == lastReported) return owner->ProcessPendingEvents(*this);
+        return owner->ReportAndPump(*this, job.Total(), kStatusDownloadingData);
     }
 };
 
@@ -135,7 +52,7 @@ FileTransfer::FileTransfer(HandlerErrors policy, bool resumes) : policy_(policy)
 FileTransfer::~FileTransfer() {
     for (Binding* binding = m_oBinding; binding != nullptr; binding = binding->previous) {
         binding->detached = true;
-        binding->aborted = true;
+        binding->job.Abort();
     }
 }
 
@@ -145,95 +62,51 @@ void FileTransfer::SetEventPump(std::function<void()> processPending) {
 
 bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& sDest) {
     if (m_bBusy) return false;
-    Binding binding{this, m_oBinding, sSrc};
+    TransferJob job(sSrc, sDest, resumes_, limits_);
+    Binding binding{this, m_oBinding, job};
     m_oBinding = &binding;
     m_bBusy = true;
-    const bool ok = Transfer(binding, sSrc, sDest);
+    const bool ok = Transfer(binding);
     if (binding.detached) return false;  // destroyed during the transfer
     m_oBinding = binding.previous;
     m_bBusy = false;
     const bool succeeded = ok && !binding.Stopped();
-    if (!succeeded) binding.Fail(TransferFailure::Cause::kAborted);  // when nothing else said why
-    lastFailure_ = succeeded ? TransferFailure{} : binding.failure;
+    lastFailure_ = succeeded ? TransferFailure{} : job.Failure();
+    // A failure nothing else explained (the pending-events step ended it).
+    if (!succeeded && lastFailure_.cause == TransferFailure::Cause::kNone)
+        lastFailure_.cause = TransferFailure::Cause::kAborted;
     return succeeded;
 }
 
 void FileTransfer::AbortDownloading() {
-    if (m_oBinding != nullptr) m_oBinding->aborted = true;
+    if (m_oBinding != nullptr) m_oBinding->job.Abort();
     m_bBusy = false;
 }
 
-bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest) {
-    PartFile part(sDest, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
-    binding.part = &part;
-    if (!part.IsOpen()) {
-        binding.Fail(platform::IsDiskFull(part.Error()) ? TransferFailure::Cause::kDiskFull
-                                                        : TransferFailure::Cause::kFolder);
-        return false;
-    }
-    binding.targetName = sDest.substr(platform::NameStart(sDest));
-    binding.offered = binding.written = part.ResumableBytes(sSrc);
+bool FileTransfer::Transfer(Binding& binding) {
+    TransferJob& job = binding.job;
+    job.onWait = [&binding] { return binding.OnWait(); };
+    net::RequestGroup group;
+    if (!job.Start(group)) return false;
     for (;;) {
-        const Attempt attempt = Fetch(binding, sSrc);
-        if (attempt == Attempt::kFailed) return false;
-        if (attempt == Attempt::kDone) {
-            if (part.Commit()) return true;
-            binding.FailWriting();
-            return false;
-        }
-        // The server would not continue the partial: once more from byte 0.
-        binding.offered = binding.base = binding.written = 0;
-        binding.begun = binding.restart = false;
-        binding.headers.Clear();
+        if (group.Round().empty()) continue;
+        // From here on the object may have been destroyed by an event
+        // handler; Stopped() covers that case before any member is used.
+        const TransferJob::State state = job.Ended(group);
+        if (state == TransferJob::State::kRunning) continue;
+        if (state == TransferJob::State::kFailed || binding.Stopped()) return false;
+        if (!ReportAndPump(binding, job.Total(), kStatusEndDownloadData)) return false;
+        return job.Commit();
     }
-}
-
-FileTransfer::Attempt FileTransfer::Fetch(Binding& binding, const std::string& sSrc) {
-    net::RequestPolicy policy;
-    policy.maxRedirects = kMaxRedirects;
-    policy.connect = limits_.connect;
-    policy.stall = limits_.stall;
-    policy.stallBytes = limits_.stallBytes;
-    policy.maxBody = 0;  // streamed to disk: no cap
-    policy.receiveBuffer = kReceiveBufferSize;
-    std::vector<std::string> headers;
-    if (binding.offered > 0) {
-        const std::string validator = IfRangeValue(*binding.part->Previous());
-        if (!validator.empty()) headers.push_back("If-Range: " + validator);
-    }
-    net::StreamRequest request(sSrc, policy, binding.offered, headers);
-    binding.request = &request;
-    const net::Failure failure = request.Run(binding);
-    // From here on the object may have been destroyed by an event handler;
-    // Stopped() covers that case before any member is used.
-    if (binding.Stopped()) return Attempt::kFailed;
-    const long status = request.Status();
-    // A partial the server will not continue (another version, or no range
-    // of it any more) is fetched afresh.
-    if (binding.offered > 0 && (binding.restart || status == 416)) return Attempt::kAgain;
-    if (failure != net::Failure::kNone) {
-        const TransferFailure::Cause cause = CauseOf(failure, status);
-        binding.Fail(cause, cause == TransferFailure::Cause::kHttpStatus ? status : 0);
-        return Attempt::kFailed;
-    }
-    if (status < 200 || status >= 300) {  // a redirect not followed
-        binding.Fail(TransferFailure::Cause::kHttpStatus, status);
-        return Attempt::kFailed;
-    }
-    if (!binding.begun && !binding.BeginBody()) return Attempt::kFailed;  // an empty body
-    const std::int64_t length = request.ContentLength();
-    if (!ReportAndPump(binding, length > 0 ? binding.base + length : 0, kStatusEndDownloadData))
-        return Attempt::kFailed;
-    return Attempt::kDone;
 }
 
 bool FileTransfer::ReportAndPump(Binding& binding, std::int64_t maxProgress,
                                  std::int32_t statusCode) {
-    binding.lastReported = binding.written;
+    binding.lastReported = binding.job.Written();
     try {
-        Report(binding.written, maxProgress, statusCode, binding.source);
+        Report(binding.job.Written(), maxProgress, statusCode, binding.job.Source());
     } catch (...) {
-        if (policy_ == HandlerErrors::kFailTransfer) binding.failed = true;
+        if (policy_ == HandlerErrors::kFailTransfer) binding.job.Fail();
     }
     if (binding.Stopped()) return false;
     return ProcessPendingEvents(binding);
@@ -247,7 +120,7 @@ bool FileTransfer::ProcessPendingEvents(Binding& binding) {
     try {
         pump();
     } catch (...) {
-        if (policy == HandlerErrors::kFailTransfer) binding.failed = true;
+        if (policy == HandlerErrors::kFailTransfer) binding.job.Fail();
     }
     return !binding.Stopped();
 }

@@ -114,10 +114,7 @@ protected:
 private:
     struct Binding;
 
-    enum class Attempt { kDone, kAgain, kFailed };
-
-    bool Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest);
-    Attempt Fetch(Binding& binding, const std::string& sSrc);
+    bool Transfer(Binding& binding);
     bool ReportAndPump(Binding& binding, std::int64_t maxProgress, std::int32_t statusCode);
     bool ProcessPendingEvents(Binding& binding);
 

@@ -68,5 +68,16 @@ TEST(ConsoleOutput, FailedSongsSayWhyAndSpeedIsNeverNegative) {
     EXPECT_NE(text.find("2. b.mp3: 下载失败\n"), std::string::npos) << text;
 }
 
+// Songs side by side: one line for the whole run, rewritten per percent.
+TEST(ConsoleOutput, SongsSideBySideShowTheRunsPercent) {
+    Captured out;
+    ConsoleControls controls("/music", false, out.Stream());
+    controls.CombinedProgress(37, 2048);
+    controls.CombinedProgress(37, 10);  // the same percent: nothing new
+    controls.CombinedProgress(40, -5);
+    controls.SongEnded(3, "c.mp3", ports::RunObserver::SongOutcome::Saved);
+    EXPECT_EQ(out.Text(), "\r 37% of the run 2048 KB/s   \r 40% of the run 0 KB/s   \r3. c.mp3: 下载完毕\n");
+}
+
 }  // namespace
 }  // namespace tunewell::cli

@@ -103,6 +103,19 @@ TEST_F(LoadConfigTest, AddIdBecomesAWholeNumber) {
     }
 }
 
+// Songs at a time: 1 keeps the one-after-another run; anything else is
+// brought into 1..8 rather than refused.
+TEST_F(LoadConfigTest, JobsIsClampedToOneToEight) {
+    const std::vector<NumberCase> cases = {
+        {"", 1},         {"Jobs=", 1},     {"Jobs=abc", 1},   {"Jobs=1", 1},    {"Jobs=3", 3},
+        {"Jobs=8", 8},   {"Jobs=9", 8},    {"Jobs=0", 1},     {"Jobs=-4", 1},   {"Jobs=2.5", 2},
+        {"Jobs=1e300", 8}, {"jobs=5", 5},  {"Jobs=70000", 8},
+    };
+    for (const NumberCase& c : cases) {
+        EXPECT_EQ(LoadWith(c.stored + "\r\n").Jobs, c.expected) << c.stored;
+    }
+}
+
 TEST_F(LoadConfigTest, LongValuesAreCutAtTheirLimits) {
     const std::string zhongGbk = "\xD6\xD0";
     const Config config = LoadWith("ListUrl=" + std::string(300, 'u') + "\r\nSavePath=/" +

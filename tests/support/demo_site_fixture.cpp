@@ -4,7 +4,8 @@
 
 namespace tunewell::testing {
 
-ScopedDemoSite::ScopedDemoSite(demo::DemoOptions options) : site_(std::move(options)) {
+ScopedDemoSite::ScopedDemoSite(demo::DemoOptions options, const demo::LinkShape& link) : site_(std::move(options)) {
+    site_.SetLink(link);
     port_ = site_.Start(0);
     if (port_ <= 0) return;
     const std::string proxy = site_.ProxyUrl();
@@ -36,7 +37,7 @@ void ScopedDemoSite::SetVariable(const char* name, const char* value) {
 }
 
 void DemoSiteTest::SetUp() {
-    demo_.emplace();
+    demo_.emplace(demo::DemoOptions{}, Link());
     ASSERT_TRUE(demo_->Running()) << "the demo site could not listen on 127.0.0.1";
 }
 

@@ -17,7 +17,7 @@ namespace tunewell::testing {
 // every variable back as it was.
 class ScopedDemoSite {
 public:
-    explicit ScopedDemoSite(demo::DemoOptions options = {});
+    explicit ScopedDemoSite(demo::DemoOptions options = {}, const demo::LinkShape& link = {});
     ~ScopedDemoSite();
     ScopedDemoSite(const ScopedDemoSite&) = delete;
     ScopedDemoSite& operator=(const ScopedDemoSite&) = delete;
@@ -43,6 +43,9 @@ protected:
 
     demo::DemoSite& Site() { return demo_->Site(); }
     demo::DemoOptions& Options() { return demo_->Site().Options(); }
+    // The link laid over the site's connections (none by default), for
+    // tests that need transfers to take a while.
+    virtual demo::LinkShape Link() const { return {}; }
 
 private:
     std::optional<ScopedDemoSite> demo_;

@@ -5,12 +5,18 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace tunewell::demo {
 namespace {
 
 // The stream number of the cdn address of kSongHostDotOnly.
 constexpr long long kHostDotOnlyStream = 9;
+
+bool IsFeaturedSong(int songId) {
+    const std::vector<int> featured = FeaturedSongIds();
+    return std::find(featured.begin(), featured.end(), songId) != featured.end();
+}
 
 // The first byte a "Range: bytes=<first>-" header asks for, when it is of
 // that form, lies inside the song and still names this version (If-Range);
@@ -30,7 +36,8 @@ void SendSong(DemoState& state, const HttpRequest& request, HttpResponse& respon
               bool declareLength, bool slow) {
     response.SetHeader("Content-Type", "audio/mpeg");
     const auto& options = state.Options();
-    const std::uint64_t size = AudioSize(songId);
+    const std::uint64_t size =
+        options.generatedSongBytes > 0 && !IsFeaturedSong(songId) ? options.generatedSongBytes : AudioSize(songId);
     const std::size_t chunk = slow ? static_cast<std::size_t>(options.slowChunkBytes) : 64 * 1024;
     const int delayMs = slow ? options.slowChunkDelayMs : 0;
     if (!declareLength) {

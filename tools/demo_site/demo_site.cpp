@@ -40,6 +40,8 @@ DemoSite::DemoSite(DemoOptions options)
 
 DemoSite::~DemoSite() { Stop(); }
 
+void DemoSite::SetLink(const LinkShape& shape) { server_->SetLink(shape); }
+
 int DemoSite::Start(int port) {
     state_->SetStopping(false);
     return server_->Start(port);
@@ -67,6 +69,8 @@ std::vector<RecordedRequest> DemoSite::RequestsFor(const std::string& host) cons
 }
 
 void DemoSite::ClearRequests() { state_->ClearRequests(); }
+
+long DemoSite::ConnectionsAccepted() const { return server_->AcceptedConnections(); }
 
 DemoOptions& DemoSite::Options() { return state_->Options(); }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "demo_site/http_message.h"
+#include "demo_site/link_shape.h"
 
 namespace tunewell::demo {
 
@@ -38,8 +39,9 @@ struct DemoOptions {
     // those addresses answer 404.
     std::string signingKeyPem;
 
-    // Music site: number of pages of the paged lists.
+    // Music site: number of pages of the paged lists, and songs on a chart page.
     int chartPages = 5;
+    int chartPageSongs = 10;
     int favouritePages = 5;
     int boxPages = 2;
     int categoryPages = 5;
@@ -54,6 +56,9 @@ struct DemoOptions {
     int playDelayMs = 0;
     int listDelayMs = 0;
 
+    // Size of every generated song's audio file (not the featured songs');
+    // 0 keeps the catalogue's sizes (AudioSize).
+    std::uint64_t generatedSongBytes = 0;
     // Slow audio file: chunk size and pause between chunks.
     int slowChunkBytes = 4096;
     int slowChunkDelayMs = 50;
@@ -69,6 +74,7 @@ struct RecordedRequest {
     std::string target;  // path and query, e.g. "/play.php?song_id=1,2"
     HeaderList headers;
     std::string body;
+    long connection = 0;  // serial number of the connection that carried it
 
     std::string Header(std::string_view name) const;
 };
@@ -88,6 +94,10 @@ public:
     DemoSite(const DemoSite&) = delete;
     DemoSite& operator=(const DemoSite&) = delete;
 
+    // Lays a distant link over every connection (see LinkShape); only
+    // before Start.
+    void SetLink(const LinkShape& shape);
+
     // Starts serving in background threads; port 0 picks a free port.
     // Returns the port, or -1 when the site could not listen.
     int Start(int port = 0);
@@ -102,6 +112,10 @@ public:
     // Only the requests for one host (e.g. hosts::kVersionServerHost).
     std::vector<RecordedRequest> RequestsFor(const std::string& host) const;
     void ClearRequests();
+    // Connections accepted since the start. The site keeps connections open
+    // for the next request (HTTP/1.1 keep-alive), so a client that reuses
+    // them makes fewer than it sends requests.
+    long ConnectionsAccepted() const;
 
     DemoOptions& Options();
     // Forgets every signed-in session.

@@ -13,7 +13,8 @@ constexpr std::size_t kMaxForms = 1000;
 }  // namespace
 
 void DemoState::Record(const HttpRequest& request) {
-    RecordedRequest entry{request.method, request.host, request.PathAndQuery(), request.headers, request.body};
+    RecordedRequest entry{request.method, request.host, request.PathAndQuery(), request.headers, request.body,
+                          request.connection};
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(std::move(entry));
 }

@@ -1,5 +1,6 @@
 #include "demo_site/http_connection.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -13,6 +14,8 @@ namespace {
 
 constexpr std::size_t kMaxHead = 64 * 1024;
 constexpr std::size_t kMaxBody = 8 * 1024 * 1024;
+// How often an idle connection looks at the stop flag.
+constexpr int kIdlePollMs = 100;
 
 // Writes the body of a streamed reply, framing it as chunks when the length
 // is unknown and never sending more than a declared length.
@@ -37,6 +40,8 @@ public:
     }
 
     bool Stopping() const override { return stopping_.load(); }
+    // Every declared byte went out (always true for a chunked body).
+    bool Complete() const { return chunked_ || left_ == 0; }
 
 private:
     HttpConnection& connection_;
@@ -71,7 +76,9 @@ bool ParseHead(const std::string& head, HttpRequest& request) {
             if (space1 == std::string_view::npos || space2 == space1) return false;
             request.method = std::string(line.substr(0, space1));
             request.target = std::string(line.substr(space1 + 1, space2 - space1 - 1));
-            if (line.substr(space2 + 1).rfind("HTTP/", 0) != 0 || request.target.empty()) return false;
+            const std::string_view version = line.substr(space2 + 1);
+            if (version.rfind("HTTP/", 0) != 0 || request.target.empty()) return false;
+            request.http11 = version == "HTTP/1.1";
             first = false;
         } else if (!line.empty() && !ParseHeaderLine(line, request)) {
             return false;
@@ -83,6 +90,16 @@ bool ParseHead(const std::string& head, HttpRequest& request) {
 }  // namespace
 
 bool HttpConnection::Send(std::string_view bytes) {
+    if (pacer_ == nullptr) return SendNow(bytes);
+    while (!bytes.empty()) {
+        const std::string_view piece = bytes.substr(0, LinkPacer::kSlice);
+        if (!pacer_->Pace(connectionFree_, piece.size(), stopping_) || !SendNow(piece)) return false;
+        bytes.remove_prefix(piece.size());
+    }
+    return true;
+}
+
+bool HttpConnection::SendNow(std::string_view bytes) {
     while (!bytes.empty()) {
         if (stopping_.load()) return false;
         const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -151,10 +168,23 @@ int HttpConnection::ReadRequest(HttpRequest& request) {
     return 0;
 }
 
-void HttpConnection::WriteResponse(const HttpRequest& request, HttpResponse& response) {
-    if (response.dropConnection) return;
+bool HttpConnection::WaitForRequest(int idleMs) {
+    if (!buffer_.empty()) return true;
+    for (int waited = 0; waited < idleMs; waited += kIdlePollMs) {
+        if (stopping_.load()) return false;
+        pollfd waiting{fd_, POLLIN, 0};
+        const int ready = ::poll(&waiting, 1, kIdlePollMs);
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+    return false;
+}
+
+bool HttpConnection::WriteResponse(const HttpRequest& request, HttpResponse& response, bool mayKeep) {
+    if (response.dropConnection) return false;
     const bool streamed = static_cast<bool>(response.stream);
     const bool chunked = streamed && response.streamLength < 0;
+    const bool keep = mayKeep && request.KeepAlive();
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
     for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
     if (chunked) {
@@ -163,14 +193,16 @@ void HttpConnection::WriteResponse(const HttpRequest& request, HttpResponse& res
         const std::int64_t length = streamed ? response.streamLength : static_cast<std::int64_t>(response.body.size());
         head += "Content-Length: " + std::to_string(length) + "\r\n";
     }
-    head += "Connection: close\r\n\r\n";
-    if (!Send(head) || request.method == "HEAD") return;
-    if (!streamed) {
-        Send(response.body);
-        return;
-    }
+    head += keep ? "\r\n" : "Connection: close\r\n\r\n";
+    if (!Send(head)) return false;
+    if (request.method == "HEAD") return keep;
+    if (!streamed) return Send(response.body) && keep;
     StreamSink sink(*this, stopping_, chunked, response.streamLength);
-    if (response.stream(sink) && chunked) Send("0\r\n\r\n");
+    // A body cut short leaves the connection in the middle of a reply: it
+    // ends with it.
+    if (!response.stream(sink) || !sink.Complete()) return false;
+    if (chunked && !Send("0\r\n\r\n")) return false;
+    return keep;
 }
 
 }  // namespace tunewell::demo

@@ -101,6 +101,14 @@ std::string HttpRequest::CookieValue(std::string_view name) const {
 
 std::string HttpRequest::PathAndQuery() const { return query.empty() ? path : path + "?" + query; }
 
+bool HttpRequest::KeepAlive() const {
+    if (!http11) return false;
+    for (const std::string& option : base::SplitAll(base::LowerAscii(Header("Connection")), ",")) {
+        if (Trim(option) == "close") return false;
+    }
+    return true;
+}
+
 void HttpResponse::SetHeader(const std::string& name, const std::string& value) {
     const std::string wanted = base::LowerAscii(name);
     for (auto& [key, old] : headers) {

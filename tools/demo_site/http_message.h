@@ -21,6 +21,11 @@ struct HttpRequest {
     std::string query;   // the text after '?', raw
     HeaderList headers;
     std::string body;
+    // The request line's version is HTTP/1.1 (keep-alive by default).
+    bool http11 = false;
+    // The serial number of the connection that carried the request (1 for
+    // the first the server accepted), so tests can tell reuse.
+    long connection = 0;
 
     // Value of the first header of that name (case-insensitive), "" if none.
     std::string Header(std::string_view name) const;
@@ -31,6 +36,9 @@ struct HttpRequest {
     std::string CookieValue(std::string_view name) const;
     // Path plus "?" and query when there is one.
     std::string PathAndQuery() const;
+    // Whether the client lets the connection carry another request after
+    // this one: HTTP/1.1 without "Connection: close".
+    bool KeepAlive() const;
 };
 
 // Where a streamed body goes. Write returns false when the client has gone

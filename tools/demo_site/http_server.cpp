@@ -15,6 +15,9 @@ namespace {
 // A client that stops reading or writing for this long is dropped, so a
 // forgotten connection cannot hold a thread for ever.
 constexpr int kSocketTimeoutSeconds = 30;
+// An idle kept-alive connection is closed after this long; clients find
+// out before they reuse it (or retry on a fresh one).
+constexpr int kKeepAliveIdleMs = 10000;
 
 void SetTimeouts(int fd) {
     timeval timeout{};
@@ -36,6 +39,11 @@ HttpResponse ErrorResponse(int status) {
 HttpServer::HttpServer(Handler handler) : handler_(std::move(handler)) {}
 
 HttpServer::~HttpServer() { Stop(); }
+
+void HttpServer::SetLink(const LinkShape& shape) {
+    if (listenFd_ >= 0) return;
+    pacer_ = shape.Shaped() ? std::make_unique<LinkPacer>(shape) : nullptr;
+}
 
 int HttpServer::Start(int port) {
     if (listenFd_ >= 0) return -1;
@@ -92,8 +100,9 @@ void HttpServer::AcceptLoop() {
         auto worker = std::make_unique<Worker>();
         Worker* raw = worker.get();
         std::lock_guard<std::mutex> lock(mutex_);
-        worker->thread = std::thread([this, client, raw] {
-            Serve(client);
+        const long serial = ++accepted_;
+        worker->thread = std::thread([this, client, raw, serial] {
+            Serve(client, serial);
             Track(client, false);
             ::close(client);
             raw->done = true;
@@ -127,23 +136,31 @@ void HttpServer::Track(int fd, bool add) {
     }
 }
 
-void HttpServer::Serve(int fd) {
-    HttpConnection connection(fd, stopping_);
-    HttpRequest request;
-    const int status = connection.ReadRequest(request);
-    if (status < 0) return;
-    if (status > 0) {
-        HttpResponse error = ErrorResponse(status);
-        connection.WriteResponse(request, error);
-        return;
+void HttpServer::Serve(int fd, long serial) {
+    HttpConnection connection(fd, stopping_, pacer_.get());
+    // A distant link: the connection's set-up costs a round trip before the
+    // first request arrives, and every reply another.
+    if (pacer_ && !pacer_->RoundTrip(stopping_)) return;
+    for (bool first = true;; first = false) {
+        if (!first && !connection.WaitForRequest(kKeepAliveIdleMs)) return;
+        HttpRequest request;
+        const int status = connection.ReadRequest(request);
+        if (status < 0) return;
+        if (pacer_ && !pacer_->RoundTrip(stopping_)) return;
+        if (status > 0) {
+            HttpResponse error = ErrorResponse(status);
+            connection.WriteResponse(request, error, false);
+            return;
+        }
+        request.connection = serial;
+        HttpResponse response;
+        try {
+            handler_(request, response);
+        } catch (const std::exception&) {
+            response = ErrorResponse(500);
+        }
+        if (!connection.WriteResponse(request, response, !stopping_.load())) break;
     }
-    HttpResponse response;
-    try {
-        handler_(request, response);
-    } catch (const std::exception&) {
-        response = ErrorResponse(500);
-    }
-    connection.WriteResponse(request, response);
     ::shutdown(fd, SHUT_WR);
 }
 

@@ -8,12 +8,14 @@
 #include <thread>
 
 #include "demo_site/http_message.h"
+#include "demo_site/link_shape.h"
 
 namespace tunewell::demo {
 
 // A small HTTP/1.1 server on 127.0.0.1: one thread accepts, one thread per
-// connection reads a request, calls the handler and writes the reply, then
-// closes the connection. Built for tests: it accepts absolute-form targets
+// connection reads a request, calls the handler and writes the reply, and
+// serves the connection's next request when the client keeps it open
+// (closing it after 10 s idle, a malformed request or a reply cut short). Built for tests: it accepts absolute-form targets
 // (requests through a proxy), streams large bodies without holding them, and
 // stops promptly even while replies are being streamed or handlers wait.
 class HttpServer {
@@ -25,6 +27,10 @@ public:
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
+    // Shapes every later connection like a distant link (benchmarks). Only
+    // before Start; an unshaped link (the default) adds nothing.
+    void SetLink(const LinkShape& shape);
+
     // Listens on 127.0.0.1:port (0: any free port). Returns the bound port,
     // or -1 when the socket cannot be opened or the server already runs.
     int Start(int port);
@@ -34,6 +40,8 @@ public:
     int Port() const { return port_; }
     // True from the start of Stop(); handlers that wait poll it.
     bool Stopping() const { return stopping_.load(); }
+    // Connections accepted since the start.
+    long AcceptedConnections() const { return accepted_.load(); }
 
 private:
     struct Worker {
@@ -43,13 +51,15 @@ private:
 
     void AcceptLoop();
     void ReapFinishedWorkers();
-    void Serve(int fd);
+    void Serve(int fd, long serial);
     void Track(int fd, bool add);
 
     Handler handler_;
     int listenFd_ = -1;
     int port_ = -1;
     std::atomic<bool> stopping_{false};
+    std::atomic<long> accepted_{0};
+    std::unique_ptr<LinkPacer> pacer_;
     std::thread acceptThread_;
     std::mutex mutex_;  // guards workers_ and openFds_
     std::list<std::unique_ptr<Worker>> workers_;

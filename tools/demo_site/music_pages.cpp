@@ -149,7 +149,8 @@ bool HandleListPages(DemoState& state, const HttpRequest& request, HttpResponse&
     if (StartsWith(path, "/music/chart")) {
         const int page = PageNumber(std::string_view(path).substr(12));
         if (page < 0) return false;
-        ScriptListPage(response, "一周排行", "/music/chart/", 3000, page, options.chartPages, 10);
+        ScriptListPage(response, "一周排行", "/music/chart/", 3000, page, options.chartPages,
+                       options.chartPageSongs);
         return true;
     }
     if (StartsWith(path, "/music/catsong/cat")) return CategoryPage(state, std::string_view(path).substr(18), response);

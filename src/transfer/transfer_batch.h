@@ -1,0 +1,87 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/request_group.h"
+#include "transfer/file_transfer.h"
+
+namespace tunewell::transfer {
+
+class TransferJob;
+
+// Several songs transferred side by side on the calling thread, through one
+// multi handle driven by the same wait step as a single transfer: every
+// round waits at most 50 ms, and the owner's events are processed at least
+// every 50 ms (at most every 15 ms while bytes flow). Each song resumes and
+// is put in place as CFileDownload's transfer is (see FileTransfer), and a
+// failure ends only its own song.
+//
+// Re-entry: AbortAll may be called from inside the event processing; the
+// aborted songs end at the next round, as failed, with their partials kept
+// for resuming. Start must not be called from inside it.
+class TransferBatch {
+public:
+    struct Ended {
+        int id;
+        bool saved;  // the whole file is in place under its name
+        TransferFailure failure;  // why not, when not saved
+    };
+    struct Progress {
+        int id;
+        std::int64_t bytes;  // in the file, kept bytes of a resumed song included
+        std::int64_t total;  // the whole file's length; 0 while unknown
+    };
+    // The running songs' progress, and their combined speed in KB/s since
+    // the previous report.
+    using ProgressHandler = std::function<void(const std::vector<Progress>& running, std::int32_t speedKb)>;
+
+    explicit TransferBatch(const TransferLimits& limits = {});
+    // Aborts what still runs (partials are kept).
+    ~TransferBatch();
+    TransferBatch(const TransferBatch&) = delete;
+    TransferBatch& operator=(const TransferBatch&) = delete;
+
+    // Starts copying `source` into the file `destination` (full path) as
+    // song `id`. False when it cannot start (the folder cannot be written,
+    // the address is refused): the song has failed, is not running, and
+    // `failure`, when given, says why.
+    bool Start(int id, const std::string& source, const std::string& destination,
+               TransferFailure* failure = nullptr);
+
+    // One round; returns the songs that ended in it, in the order they
+    // ended. Does nothing but process events when none runs.
+    std::vector<Ended> Round();
+
+    // Ends every running song at the next round (they fail).
+    void AbortAll();
+
+    std::size_t Running() const { return jobs_.size(); }
+
+    // Raised from inside rounds in which bytes arrived, just before the
+    // events are processed.
+    ProgressHandler OnProgress;
+    // The "process pending events" step.
+    void SetEventPump(std::function<void()> processPending) { processPending_ = std::move(processPending); }
+
+private:
+    struct Song;
+
+    void Step();
+
+    TransferLimits limits_;
+    std::vector<std::unique_ptr<Song>> jobs_;
+    // Declared after the songs: destroyed first, so no request outlives
+    // its song.
+    net::RequestGroup group_;
+    std::function<void()> processPending_;
+    std::chrono::steady_clock::time_point lastStep_{};
+    std::chrono::steady_clock::time_point lastReport_{};
+    std::int64_t lastBytes_ = -1;  // bytes of all songs at the last report
+    std::int64_t endedBytes_ = 0;  // bytes of songs that left since then
+};
+
+}  // namespace tunewell::transfer

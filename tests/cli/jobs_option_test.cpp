@@ -1,0 +1,77 @@
+// tunewell-cli --jobs N: N songs at a time, N brought within 1..8, and an
+// N that is no whole number refused with the usage text.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/demo_site_fixture.h"
+#include "support/site_urls.h"
+#include "support/temp_folder.h"
+
+namespace tunewell::testing {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+class CliJobsTest : public DemoSiteTest {
+protected:
+    void SetUp() override {
+        DemoSiteTest::SetUp();
+        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
+        stdfs::create_directories(songs_);
+        WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + songs_ + "\r\nGetPage=1\r\nJobs=1\r\n");
+    }
+    // Runs tunewell-cli with `args` to its end; its exit status.
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), folder_.File("tunewell-cli"));
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) return -1;
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::size_t Saved() const {
+        std::size_t count = 0;
+        for (const auto& entry : stdfs::directory_iterator(songs_)) count += entry.path().filename().string()[0] != '.';
+        return count;
+    }
+
+    TempFolder folder_;
+    std::string songs_ = folder_.File("songs");
+};
+
+TEST_F(CliJobsTest, SongsSideBySideAndBadCountsRefused) {
+    const std::string chart = MusicUrl("/music/chart/");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {{"download", chart, "all", "--jobs", "x"}, 2},
+        {{"download", chart, "all", "--jobs", "2.5"}, 2},
+        {{"download", chart, "--jobs"}, 2},  // no count: taken as ROWS, which it is not
+        {{"download", chart, "1,2,3", "--jobs", "3"}, 0},
+        {{"download", chart, "all", "--jobs", "99"}, 0},  // eight at a time
+    };
+    for (const auto& c : cases) EXPECT_EQ(Run(c.args), c.status) << c.args.back();
+    EXPECT_EQ(Saved(), 10u);  // the chart page's ten songs, the first three twice over
+    std::size_t songs = 0;
+    for (const auto& request : Site().Requests()) songs += request.target.starts_with("/audio/");
+    EXPECT_EQ(songs, 13u);
+}
+
+}  // namespace
+}  // namespace tunewell::testing
