@@ -16,6 +16,10 @@ FolderFacts FactsOfFolder(const std::string& folder);
 // True when `path` is an existing file this user may write.
 bool IsWritableFile(const std::string& path);
 
+// True when this user may put a new file at `path` by a rename in its
+// folder: the folder can be written, and so can a file already there.
+bool MayReplaceFile(const std::string& path);
+
 // Creates `folder` and any missing parents, each new one with `mode` (less
 // the umask). True when the folder exists afterwards.
 bool MakeFolders(const std::string& folder, int mode);

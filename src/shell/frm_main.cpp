@@ -27,6 +27,7 @@
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
 #include "widgets/window_place.h"
+#include "trust/self_update.h"
 #include "update/ui/frm_up_date.h"
 #include "hosts/site_hosts.h"
 
@@ -120,8 +121,12 @@ void frmMain::FillServiceDefaults() {
         services_.openUpdater = [](frmMain& window) {
             // The updater window runs its download at once; on success the
             // program ends inside it, on failure it stays open on its own.
-            window.StayHiddenAfterLoad();
-            window.hide();
+            // Without self-update it only offers the manual download, beside
+            // the main window, which stays usable.
+            if (trust::kSelfUpdate) {
+                window.StayHiddenAfterLoad();
+                window.hide();
+            }
             auto* updater = new update::frmUpDate(window.Globals(), window.ProgramFolderPath());
             updater->setAttribute(Qt::WA_DeleteOnClose);
             updater->Form_Load();

@@ -18,6 +18,15 @@ bool IsWritableFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), W_OK) == 0;
 }
 
+bool MayReplaceFile(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    if (!FactsOfFolder(folder).writable) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    return IsWritableFile(path);
+}
+
 bool MakeFolders(const std::string& folder, int mode) {
     if (folder.empty()) return false;
     struct stat info {};

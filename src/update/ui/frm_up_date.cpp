@@ -11,6 +11,7 @@
 
 #include "chrome/skin.h"
 #include "chrome/window_top_alpha.h"
+#include "trust/self_update.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
 
@@ -100,7 +101,9 @@ void frmUpDate::ProcessPending() { QCoreApplication::processEvents(); }
 void frmUpDate::closeEvent(QCloseEvent* event) {
     if (m_oFileDownload) m_oFileDownload->AbortDownloading();
     event->accept();
-    if (endProgram) endProgram();
+    // Without self-update the main window never went away: closing this
+    // window leaves the program running.
+    if (trust::kSelfUpdate && endProgram) endProgram();
 }
 
 bool frmUpDate::eventFilter(QObject* watched, QEvent* event) {

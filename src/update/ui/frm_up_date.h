@@ -25,7 +25,9 @@ namespace tunewell::update {
 // The in-program updater window. Loading it starts the download of the new
 // program at once; success hands over to the companion script and ends the
 // program, failure shows the manual download link. Closing it ends the
-// program (the main window is hidden by then). The window carries the
+// program (the main window is hidden by then). A build without self-update
+// shows only the manual download link, and closing the window only closes
+// it. The window carries the
 // skinned frame `skin1` with the caption "自动升级程序" and a close button.
 class frmUpDate : public QWidget, public ports::ProgressBar, public ports::EventPump {
     Q_OBJECT
