@@ -3,12 +3,21 @@
 // should stay within a few times the body's size.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
 
+#include "catalogue/catalogue_state.h"
+#include "catalogue/song_catalogue.h"
 #include "catalogue/song_parser.h"
+#include "demo_site/demo_site.h"
+#include "hosts/site_hosts.h"
+#include "ports/memory_song_list.h"
+#include "ports/ui_ports.h"
+#include "settings/config.h"
 #include "web/charset.h"
 #include "web/text_utils.h"
 
@@ -88,8 +97,60 @@ void BM_DecodePage(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<long long>(bytes.size()));
 }
 
+// The whole list step on the demo site's page of one entry followed by
+// "msl(" over and over (60 MB: 15 million bare entries, each repeating the
+// song before it): fetch, decode, normalise, cut, parse and fill the list.
+// The rows stop at their bound; the heap's peak (and the process's largest
+// resident size so far) must stay under 512 MB.
+struct QuietUi : tunewell::ports::StatusLine, tunewell::ports::MessageBox, tunewell::ports::EventPump,
+                 tunewell::ports::WindowSwitcher {
+    void SetText(const std::string& text) override { last = text; }
+    std::string Text() const override { return last; }
+    void SetColour(std::uint32_t) override {}
+    void Show(const std::string& text) override { last = text; }
+    void ProcessPending() override {}
+    void ShowSettingsHideMain() override {}
+    std::string last;
+};
+
+void BM_RepeatedEntryPage(benchmark::State& state) {
+    tunewell::demo::DemoSite site;
+    if (site.Start(0) <= 0) {
+        state.SkipWithError("the demo site could not listen");
+        return;
+    }
+    ::setenv("http_proxy", site.ProxyUrl().c_str(), 1);
+    ::unsetenv("no_proxy");
+    const std::string address = std::string("http://") + tunewell::hosts::kMusicHost +
+                                "/hostile/repeated?size=" + std::to_string(state.range(0) * 1024 * 1024);
+    long long peakAdded = 0;
+    int rows = 0;
+    for (auto _ : state) {
+        QuietUi ui;
+        tunewell::ports::MemorySongList songs;
+        tunewell::ports::UiPorts ports{ui, ui, songs, ui, ui};
+        tunewell::settings::Config config;
+        config.GetPage = 1;
+        tunewell::catalogue::CatalogueState catalogueState;
+        tunewell::catalogue::SongCatalogue catalogue(ports, config, catalogueState);
+        const long long before = g_live.load();
+        g_peak = before;
+        catalogue.FetchSongList(address);
+        peakAdded = g_peak.load() - before;
+        rows = songs.RowCount();
+    }
+    site.Stop();
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["page_MB"] = static_cast<double>(state.range(0));
+    state.counters["rows"] = rows;
+    state.counters["heap_peak_MB"] = static_cast<double>(peakAdded) / (1024.0 * 1024.0);
+    state.counters["max_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
 }  // namespace
 
+BENCHMARK(BM_RepeatedEntryPage)->Arg(60)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodePage)->Arg(8)->Arg(60)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseSongs)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -9,6 +9,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeView>
@@ -23,6 +25,9 @@
 #include <string>
 
 #include "chrome/skin.h"
+#include "chrome/text_box.h"
+#include "widgets/message_dialog.h"
+#include "widgets/skin_button.h"
 #include "demo_site/demo_site.h"
 #include "hosts/site_hosts.h"
 #include "net/wait_pump.h"
@@ -239,6 +244,47 @@ void BM_StartToFirstPaintWithHangingVersionServer(benchmark::State& state) {
     site.Stop();
 }
 
+// 获取歌曲列表 on a 100 KB address on the music host (the demo site refuses
+// it): the window's click, its field holding the address, and the core's
+// list step on the same address with no window.
+void BM_HugeAddressFails(benchmark::State& state) {
+    tunewell::demo::DemoSite site;
+    site.Start(0);
+    setenv("http_proxy", site.ProxyUrl().c_str(), 1);
+    const std::string address = MusicPage("/music/" + std::string(100 * 1024, 'a'));
+    BenchWindow bench;
+    bench.window->Form_Load();
+    while (!bench.window->StartUpDone()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    bench.window->SavePath->SetText(QString::fromStdString(bench.folder.string()));
+    bench.window->ListUrl->SetText(QString());
+    const auto pasteStart = Clock::now();
+    QApplication::clipboard()->setText(QString::fromStdString(address));
+    bench.window->ListUrl->Field()->setFocus();
+    bench.window->ListUrl->Field()->paste();
+    QCoreApplication::processEvents();
+    const double pasteMs = std::chrono::duration<double, std::milli>(Clock::now() - pasteStart).count();
+    double windowMs = 0;
+    double coreMs = 0;
+    std::string message;
+    const auto previous = tunewell::widgets::SetMessageHandler(
+        [&](QWidget*, const std::string& text) { message = text; });
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        bench.window->cmdList->click();
+        windowMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const auto coreStart = Clock::now();
+        tunewell::web::GetHttpPage(address, "gb2312");
+        coreMs = std::chrono::duration<double, std::milli>(Clock::now() - coreStart).count();
+    }
+    tunewell::widgets::SetMessageHandler(previous);
+    if (message != "获取歌曲列表失败，请检查网络连接！") state.SkipWithError(("the fetch did not fail: " + message + " / " + bench.window->StatusText() + " / " + std::to_string(bench.window->ListUrl->Text().size())).c_str());
+    state.counters["paste_ms"] = pasteMs;
+    state.counters["window_ms"] = windowMs;
+    state.counters["request_ms"] = coreMs;
+    unsetenv("http_proxy");
+    site.Stop();
+}
+
 }  // namespace
 
 BENCHMARK(BM_FillList)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -248,6 +294,7 @@ BENCHMARK(BM_Remove100Ids)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_WindowTransferVsCurl)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_PageStallEventGap)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_StartToFirstPaintWithHangingVersionServer)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_HugeAddressFails)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -3,6 +3,7 @@
 
 #include "catalogue/catalogue_state.h"
 #include "catalogue/site_sign_in.h"
+#include "catalogue/song_parser.h"
 #include "settings/config.h"
 #include "ports/ui_ports.h"
 
@@ -25,6 +26,10 @@ public:
 
     SiteSignIn& SignIn() { return signIn_; }
 
+    // The most rows a list gets (kMaxSongRows; tests use fewer). Beyond it
+    // the list step adds no rows and says so in the status line.
+    void SetRowLimit(std::size_t maxRows) { maxRows_ = maxRows; }
+
 private:
     std::string FetchNormalised(const std::string& address);
     void FillList(const std::string& body, const std::string& delimiter);
@@ -33,6 +38,7 @@ private:
     const settings::Config& config_;
     CatalogueState& state_;
     SiteSignIn signIn_;
+    std::size_t maxRows_ = kMaxSongRows;
 };
 
 }  // namespace tunewell::catalogue

@@ -100,8 +100,10 @@ EntryRule ChooseEntryRule(const std::string& body) {
     return EntryRule::None;
 }
 
-std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& delimiter) {
+std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& delimiter,
+                                   std::size_t maxRows, bool* cut) {
     std::vector<ParsedSong> songs;
+    if (cut != nullptr) *cut = false;
     if (delimiter.empty()) return songs;
     const EntryRule rule = ChooseEntryRule(body);
     std::vector<std::string> fields;  // kept from entry to entry
@@ -109,12 +111,16 @@ std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& d
     // One allocation of the right size: a growing vector would hold up to
     // twice the rows, and three times while it moves them.
     std::size_t entries = 0;
-    for (std::size_t at = body.find(delimiter); at != std::string::npos;
+    for (std::size_t at = body.find(delimiter); at != std::string::npos && entries < maxRows;
          at = body.find(delimiter, at + delimiter.size()))
         ++entries;
     songs.reserve(entries);
     std::size_t at = body.find(delimiter);
     while (at != std::string::npos) {
+        if (songs.size() == maxRows) {
+            if (cut != nullptr) *cut = true;
+            break;
+        }
         const std::size_t start = at + delimiter.size();
         at = body.find(delimiter, start);
         std::string entry = web::ReplaceAll(

@@ -27,9 +27,16 @@ std::string BuildFollowingBody(const std::string& page, const PageKind& kind);
 
 EntryRule ChooseEntryRule(const std::string& body);
 
+// The most rows one list gets: a page of bare repeated entries (each one
+// repeats the song before it) would otherwise make millions of rows.
+inline constexpr std::size_t kMaxSongRows = 100000;
+
 // Splits the body at `delimiter` and cuts one song per entry (the text before
 // the first delimiter is not an entry). Entries that lack the fields their
-// rule needs are skipped. Pure: no I/O, no state between calls.
-std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& delimiter);
+// rule needs are skipped. At most `maxRows` songs: the parse stops there,
+// and `cut`, when given, tells whether songs were left out. Pure: no I/O,
+// no state between calls.
+std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& delimiter,
+                                   std::size_t maxRows = kMaxSongRows, bool* cut = nullptr);
 
 }  // namespace tunewell::catalogue

@@ -55,6 +55,10 @@ std::int16_t ToInt16(int value) {
 TextBox::TextBox(QWidget* parent) : QWidget(parent), field_(new QLineEdit(this)) {
     field_->setFrame(false);
     field_->setTextMargins(0, 0, 0, 0);
+    // A field holds what it is given: the line edit would cut anything past
+    // 32767 characters, and the program would fetch and save another
+    // address than the one pasted.
+    field_->setMaxLength(std::numeric_limits<int>::max());
     QPalette palette = field_->palette();
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);

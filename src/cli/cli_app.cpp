@@ -13,6 +13,7 @@
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
 #include "cli/interrupt.h"
+#include "cli/printable_text.h"
 #include "net/wait_pump.h"
 #include "ports/memory_song_list.h"
 #include "web/text_utils.h"
@@ -64,7 +65,7 @@ struct Session {
 
 void PrintRows(const ports::MemorySongList& songs) {
     for (const ports::MemorySongList::Row& row : songs.Rows()) {
-        std::printf("%s\t%s\n", row.idText.c_str(), row.name.c_str());
+        std::printf("%s\t%s\n", PrintableText(row.idText).c_str(), PrintableText(row.name).c_str());
     }
     std::fflush(stdout);
 }

@@ -1,10 +1,16 @@
 #include "cli/console_controls.h"
 
+#include "cli/printable_text.h"
+
 namespace tunewell::cli {
 
 void ConsoleControls::RunEnded() { EndLine(); }
 
-void ConsoleControls::SongProgress(long long bytes, long long total, int speedKb) {
+void ConsoleControls::SongProgress(long long bytes, long long total, int reportedSpeedKb) {
+    // A song's first report is measured against the previous song's last
+    // one: its speed means nothing (it can even be negative).
+    const int speedKb = speedKnown_ && reportedSpeedKb > 0 ? reportedSpeedKb : 0;
+    speedKnown_ = true;
     // One line per percent (or per 256 KiB without a length) is plenty.
     const long long step = total > 0 ? bytes * 100 / total : bytes >> 18;
     if (lineOpen_ && step == lastStep_) return;
@@ -18,11 +24,17 @@ void ConsoleControls::SongProgress(long long bytes, long long total, int speedKb
     lineOpen_ = true;
 }
 
+void ConsoleControls::SongFailed(int, const std::string&, const std::string& reason) { reason_ = reason; }
+
 void ConsoleControls::SongEnded(int position, const std::string& fileName, SongOutcome outcome) {
-    const char* said = outcome == SongOutcome::Saved       ? "下载完毕"
+    std::string said = outcome == SongOutcome::Saved       ? "下载完毕"
                        : outcome == SongOutcome::HandedOff ? "已交给aria2"
                                                            : "下载失败";
-    std::fprintf(out_, "%s%d. %s: %s\n", lineOpen_ ? "\r" : "", position, fileName.c_str(), said);
+    if (outcome == SongOutcome::Failed && !reason_.empty()) said += " (" + reason_ + ")";
+    reason_.clear();
+    speedKnown_ = false;
+    std::fprintf(out_, "%s%d. %s: %s\n", lineOpen_ ? "\r" : "", position, PrintableText(fileName).c_str(),
+                 said.c_str());
     lineOpen_ = false;
 }
 

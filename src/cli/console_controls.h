@@ -9,7 +9,9 @@ namespace tunewell::cli {
 
 // The tick box and save folder of the command-line front end (fixed choices
 // from the command line) and what it shows of a run: progress on one
-// rewritten line of the error stream, then one line per song's outcome.
+// rewritten line of the error stream (speed 0 until a song's second report
+// measures it, never negative), then one line per song's outcome, with the
+// reason of a failure.
 class ConsoleControls : public ports::DownloadControls, public ports::RunObserver {
 public:
     ConsoleControls(std::string savePath, bool useManager, std::FILE* out = stderr)
@@ -22,6 +24,7 @@ public:
     void RunPaused() override {}
     void RunEnded() override;
     void SongProgress(long long bytes, long long total, int speedKb) override;
+    void SongFailed(int position, const std::string& fileName, const std::string& reason) override;
     void SongEnded(int position, const std::string& fileName, SongOutcome outcome) override;
 
 private:
@@ -31,6 +34,8 @@ private:
     bool useManager_;
     std::FILE* out_;
     bool lineOpen_ = false;
+    std::string reason_;  // of the song that just failed
+    bool speedKnown_ = false;  // the song under way has had a report
     long long lastStep_ = -1;
 };
 

@@ -3,18 +3,19 @@
 #include <cstdlib>
 
 #include "cli/interrupt.h"
+#include "cli/printable_text.h"
 
 namespace tunewell::cli {
 
 void ConsoleUi::SetText(const std::string& text) {
     if (text == text_) return;
     text_ = text;
-    std::fprintf(out_, "[%s]\n", text.c_str());
+    std::fprintf(out_, "[%s]\n", PrintableText(text).c_str());
 }
 
 void ConsoleUi::Show(const std::string& text) {
     ++messages_;
-    std::fprintf(out_, "%s: %s\n", ports::kMessageCaption, text.c_str());
+    std::fprintf(out_, "%s: %s\n", ports::kMessageCaption, PrintableText(text).c_str());
 }
 
 void ConsoleUi::ProcessPending() {

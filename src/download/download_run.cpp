@@ -3,9 +3,11 @@
 #include <filesystem>
 
 #include "base/text.h"
+#include "download/failure_text.h"
 #include "download/file_host.h"
 #include "download/file_naming.h"
 #include "download/play_entries.h"
+#include "platform/file_info.h"
 #include "platform/process_list.h"
 #include "transfer/partial_files.h"
 #include "web/get_body.h"
@@ -20,6 +22,11 @@ bool SavePathExists(const std::string& path) {
     return !path.empty() && std::filesystem::exists(path, error);
 }
 
+bool IsFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
 }  // namespace
 
 DownloadRun::DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls,
@@ -32,19 +39,20 @@ DownloadRun::DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls,
             return platform::IsProcessRunning(name, id);
         };
     }
+    if (!services_.isWritableFolder) services_.isWritableFolder = &platform::IsWritableFolder;
 }
 
 void DownloadRun::cmdDown_Click() {
-    std::string idList, nameList;
-    if (!CheckPreconditions(idList, nameList)) return;
+    Ticked ticked;
+    if (!CheckPreconditions(ticked)) return;
     if (state_ == State::Idle) {
-        Run(idList, nameList);
+        Run(ticked);
     } else {
         Pause();
     }
 }
 
-bool DownloadRun::CheckPreconditions(std::string& idList, std::string& nameList) {
+bool DownloadRun::CheckPreconditions(Ticked& ticked) {
     if (controls_.UseDownloadManager()) {
         bool running = false;
         for (const std::string& name : DownloadManagerProcessNames()) {
@@ -55,60 +63,69 @@ bool DownloadRun::CheckPreconditions(std::string& idList, std::string& nameList)
             return false;
         }
     }
-    if (!SavePathExists(controls_.SavePathText())) {
+    const std::string folder = controls_.SavePathText();
+    if (!SavePathExists(folder)) {
         ui_.message.Show("保存地址路径不存在,请重新选择");
         return false;
     }
+    // Every song would fail on a folder that takes no files (a file named
+    // as the folder fails song by song instead, each with its reason).
+    if (state_ == State::Idle && IsFolder(folder) && !services_.isWritableFolder(folder)) {
+        ui_.message.Show("保存文件夹不可写，请重新选择");
+        return false;
+    }
     ui_.status.SetText("正在准备下载......");
-    transfer::RemoveStalePartials(controls_.SavePathText());
+    transfer::RemoveStalePartials(folder);
     if (ui_.songs.RowCount() == 0) {
         ui_.message.Show("请点击获取歌曲列表！");
         return false;
     }
     for (int row = 1; row <= ui_.songs.RowCount(); ++row) {
         if (!ui_.songs.IsChecked(row)) continue;
-        idList += web::Number{web::Number::Kind::Double, ui_.songs.Tag(row)}.ToText() + ",";
-        nameList += ui_.songs.Name(row) + "@";
+        ticked.ids.push_back(web::Number{web::Number::Kind::Double, ui_.songs.Tag(row)}.ToText());
+        ticked.names.push_back(ui_.songs.Name(row));
     }
-    if (idList.empty()) {
+    if (ticked.ids.empty()) {
         ui_.message.Show("您还没有选择歌曲！");
         return false;
     }
     return true;
 }
 
-void DownloadRun::Run(const std::string& idList, const std::string& nameList) {
+void DownloadRun::Run(const Ticked& ticked) {
     state_ = State::Running;
     observer_.RunStarted();
     succeeded_ = failed_ = 0;
-    const std::string ids = idList.substr(0, idList.size() - 1);
-    const std::string names = nameList.substr(0, nameList.size() - 1);
+    std::string ids;
+    for (const std::string& id : ticked.ids) ids += (ids.empty() ? "" : ",") + id;
 
     const PlayEntries play = FetchPlayEntries(ui_, ids);
-    const std::vector<std::string> idParts = base::SplitAll(ids, ",");
-    const std::vector<std::string> nameParts = base::SplitAll(names, "@");
+    NameAllocator names;
     stopRequested_ = false;
     for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
-        DownloadEntry(static_cast<int>(k), play.entries[k - 1], idParts, nameParts, play.address);
+        DownloadEntry(static_cast<int>(k), play.entries[k - 1], ticked, play.address, names);
     }
     EndRun();
 }
 
-void DownloadRun::DownloadEntry(int k, const std::string& entry, const std::vector<std::string>& ids,
-                                const std::vector<std::string>& names, const std::string& playAddress) {
+void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
+                                const std::string& playAddress, NameAllocator& names) {
     ui_.events.ProcessPending();
     const std::optional<PlayEntry> parsed = ParsePlayEntry(entry);
     // An entry without an address, or one the ticked rows do not account
     // for, has no song of its own to save or row to remove.
-    if (!parsed || static_cast<std::size_t>(k) > ids.size()) return;
+    const std::size_t index = static_cast<std::size_t>(k - 1);
+    if (!parsed || index >= ticked.ids.size()) return;
 
+    const std::string& rowName = ticked.names[index];
     std::string name = parsed->title;
     if (web::CharacterCount(parsed->title) < 3) {
-        name = names[static_cast<std::size_t>(k - 1)];
+        name = rowName;
     } else if (!parsed->performer.empty()) {
         name += " - " + parsed->performer;
     }
-    const std::string fileName = BuildFileName(name, parsed->address, config_.AddID == 1, k);
+    const std::string fileName =
+        names.Allocate(BuildFileName(name, parsed->address, config_.AddID == 1, k, rowName));
     const std::string& source = parsed->address;
     if (!source.empty() && source != web::kFalse && source.find("http") != std::string::npos) {
         ui_.status.SetText("准备下载" + CutToWidth(fileName, 40) + "...");
@@ -123,30 +140,51 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const std::vect
     }
 
     const std::string folder = controls_.SavePathText();
+    const double tag = web::ToNumber(ticked.ids[index]).value;
     using Outcome = ports::RunObserver::SongOutcome;
     Outcome outcome = Outcome::Failed;
     if (controls_.UseDownloadManager()) {
-        if (HandOff(source, fileName, folder, playAddress)) outcome = Outcome::HandedOff;
+        std::string reason;
+        if (HandOff(source, fileName, folder, playAddress, reason)) {
+            outcome = Outcome::HandedOff;
+        } else {
+            SongFailed(k, fileName, tag, reason);
+        }
         observer_.SongEnded(k, fileName, outcome);
     } else {
-        if (services_.transfer.StartDownloading(source, folder + "/" + fileName)) outcome = Outcome::Saved;
-        observer_.SongEnded(k, fileName, outcome);
-        if (outcome == Outcome::Saved) {
-            ui_.songs.RemoveByTag(web::ToNumber(ids[static_cast<std::size_t>(k - 1)]).value);
+        if (services_.transfer.StartDownloading(source, folder + "/" + fileName)) {
+            outcome = Outcome::Saved;
+        } else {
+            const std::string reason = services_.transfer.FailureReason();
+            SongFailed(k, fileName, tag, reason.empty() ? "下载失败" : reason);
         }
+        observer_.SongEnded(k, fileName, outcome);
+        if (outcome == Outcome::Saved) ui_.songs.RemoveByTag(tag);
         ui_.events.ProcessPending();
     }
     ++(outcome == Outcome::Failed ? failed_ : succeeded_);
 }
 
+void DownloadRun::SongFailed(int k, const std::string& fileName, double tag, const std::string& reason) {
+    // A song the user paused has not failed: its row loses an older mark
+    // rather than gaining one.
+    ui_.songs.MarkFailed(tag, state_ == State::Running ? reason : std::string());
+    observer_.SongFailed(k, fileName, reason);
+}
+
 bool DownloadRun::HandOff(const std::string& source, const std::string& fileName,
-                          const std::string& folder, const std::string& playAddress) {
+                          const std::string& folder, const std::string& playAddress, std::string& reason) {
     // The manager could only fail later, out of sight, on an address the
     // program itself would refuse: such a song fails here, as a transfer would.
-    if (!IsHandOffAddress(source)) return false;
+    if (!IsHandOffAddress(source)) {
+        reason = kBadAddressText;
+        return false;
+    }
     const AgentFactory agents =
         services_.agents ? services_.agents : DefaultAgentFactory(config_.Aria2Secret, services_.managerEndpoint);
-    return AddThunderTask(agents, source, fileName, folder, "", playAddress, 1, 0, -1);
+    if (AddThunderTask(agents, source, fileName, folder, "", playAddress, 1, 0, -1)) return true;
+    reason = kManagerRefusedText;
+    return false;
 }
 
 void DownloadRun::Pause() {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "download/name_allocator.h"
 #include "download/song_transfer.h"
 #include "download/thunder_hand_off.h"
 #include "ports/download_controls.h"
@@ -32,6 +33,9 @@ public:
         std::function<bool(const std::string&)> isRunning = {};
         // aria2's JSON-RPC address; empty: its usual loopback address.
         std::string managerEndpoint = {};
+        // Whether a folder can take new files (seam for tests; a privileged
+        // user writes into read-only folders).
+        std::function<bool(const std::string&)> isWritableFolder = {};
     };
 
     DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls, ports::RunObserver& observer,
@@ -52,12 +56,22 @@ public:
     int Failed() const { return failed_; }
 
 private:
-    bool CheckPreconditions(std::string& idList, std::string& nameList);
-    void Run(const std::string& idList, const std::string& nameList);
-    void DownloadEntry(int k, const std::string& entry, const std::vector<std::string>& ids,
-                       const std::vector<std::string>& names, const std::string& playAddress);
+    // The ticked rows, top to bottom: the id texts the play page is asked
+    // for and each row's own display name, kept apart so that no character
+    // of a name can shift the others.
+    struct Ticked {
+        std::vector<std::string> ids;
+        std::vector<std::string> names;
+    };
+
+    bool CheckPreconditions(Ticked& ticked);
+    void Run(const Ticked& ticked);
+    void DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
+                       const std::string& playAddress, NameAllocator& names);
+    void SongFailed(int k, const std::string& fileName, double tag, const std::string& reason);
+    // False with the reason when the manager did not take the song.
     bool HandOff(const std::string& source, const std::string& fileName, const std::string& folder,
-                 const std::string& playAddress);
+                 const std::string& playAddress, std::string& reason);
     void Pause();
     void EndRun();
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "download/failure_text.h"
 #include "download/song_transfer.h"
 #include "transfer/file_download.h"
 
@@ -13,6 +14,7 @@ public:
         return download_.StartDownloading(source, destination);
     }
     void AbortDownloading() override { download_.AbortDownloading(); }
+    std::string FailureReason() const override { return FailureText(download_.LastFailure()); }
 
 private:
     transfer::CFileDownload& download_;

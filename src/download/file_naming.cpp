@@ -37,17 +37,27 @@ std::size_t Utf8PrefixLength(const std::string& text, std::size_t maxBytes) {
 std::string ExtensionFor(const std::string& address) {
     if (address.find('.') == std::string::npos) return ".mp3";
     const std::string raw = web::SplitPart(address, ".", 2);
-    if (raw.size() > kMaxExtensionBytes) return ".mp3";
+    if (raw.size() + 1 > kMaxFileNameBytes) return ".mp3";
     const std::string tail = web::RemoveControlCharacters(web::LowerCaseLetters(raw));
     if (tail.find('/') != std::string::npos || tail.find('\\') != std::string::npos) return ".mp3";
     return "." + tail;
 }
 
-std::string BuildFileName(const std::string& name, const std::string& address, bool numbered,
-                          int position) {
+namespace {
+
+std::string CleanedName(const std::string& name) {
     std::string cleaned = name;
     web::CleanFileName(cleaned);
-    cleaned = DropUnsafe(web::ReplaceAll(cleaned, ".", ""));
+    return DropUnsafe(web::ReplaceAll(cleaned, ".", ""));
+}
+
+}  // namespace
+
+std::string BuildFileName(const std::string& name, const std::string& address, bool numbered,
+                          int position, const std::string& fallbackName) {
+    std::string cleaned = CleanedName(name);
+    // A title of dots would leave the extension alone: a hidden file.
+    if (cleaned.empty() && !numbered) cleaned = CleanedName(fallbackName);
 
     std::string number;
     if (numbered) {

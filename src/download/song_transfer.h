@@ -11,6 +11,9 @@ public:
     // True when the whole file arrived under `destination`.
     virtual bool StartDownloading(const std::string& source, const std::string& destination) = 0;
     virtual void AbortDownloading() = 0;
+    // Why the last StartDownloading failed, in words for the user; empty
+    // when the transfer cannot tell.
+    virtual std::string FailureReason() const { return {}; }
 };
 
 }  // namespace tunewell::download

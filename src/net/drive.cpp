@@ -58,6 +58,7 @@ DriveResult Drive(CURL* easy, const RequestPolicy& policy,
     }
     StallWatch stall(policy.stall, policy.stallBytes);
     Clock::time_point stepLeft = Clock::now();
+    Clock::duration waited{};  // outside `step`, for the overall limit
     for (;;) {
         int running = 0;
         const CURLMcode performed = curl_multi_perform(multi.get(), &running);
@@ -69,6 +70,11 @@ DriveResult Drive(CURL* easy, const RequestPolicy& policy,
         const Clock::time_point now = Clock::now();
         if (stall.Update(now - stepLeft, received())) {
             result.stalled = true;
+            return result;
+        }
+        waited += now - stepLeft;
+        if (policy.total.count() > 0 && waited >= policy.total) {
+            result.timedOut = true;
             return result;
         }
         const bool go = step();

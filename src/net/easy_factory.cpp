@@ -22,8 +22,8 @@ CurlEasy NewEasy(const std::string& url, const RequestPolicy& policy) {
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(policy.connect.count()));
-    if (policy.total.count() > 0)
-        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(policy.total.count()));
+    // The overall limit is kept by Drive, which leaves out the time the
+    // caller's wait step takes.
     if (!policy.proxyFromEnvironment) curl_easy_setopt(handle, CURLOPT_PROXY, "");
     if (policy.followRedirects) {
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);

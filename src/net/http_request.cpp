@@ -102,6 +102,8 @@ HttpResponse Perform(const HttpRequest& request) {
         });
     if (driven.stalled) {
         response.failure = Failure::kStall;
+    } else if (driven.timedOut) {
+        response.failure = Failure::kTimeout;
     } else if (driven.stopped) {
         response.failure = Failure::kAborted;
     } else {

@@ -74,6 +74,7 @@ Failure StreamRequest::Run(StreamReceiver& receiver) {
         return go;
     });
     if (driven.stalled) return Failure::kStall;
+    if (driven.timedOut) return Failure::kTimeout;
     if (driven.stopped || refused_) return Failure::kAborted;
     switch (driven.code) {
         case CURLE_OK: return Failure::kNone;

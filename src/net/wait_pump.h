@@ -10,8 +10,10 @@ enum class WaitKind { kPage, kTransfer };
 
 // The step a front end runs while a request waits: process the window's
 // pending events. Page waits call it at least every 50 ms until the reply
-// is complete, whether or not bytes arrive. It must not start another page
-// request itself (a window drops clicks and keys during a page wait).
+// is complete, whether or not bytes arrive. A handler it runs may make a
+// request of its own (a list fetch during the run's play page): each request
+// drives its own handle, and time spent in the pump does not count towards
+// the waiting request's stall rule.
 using WaitPump = std::function<void(WaitKind)>;
 
 // Installs the process-wide pump (empty: waits process nothing). The

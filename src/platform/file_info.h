@@ -17,6 +17,10 @@ struct ItemTimes {
 // The times of a file or folder; false when it cannot be read (errno set).
 bool ReadItemTimes(const std::string& path, ItemTimes& times);
 
+// Whether `path` is a folder this process may create files in (on Windows:
+// a probe file). False for anything that is not a folder.
+bool IsWritableFolder(const std::string& path);
+
 // The mount point of the file system `fullPath` lies on: the nearest folder
 // above it on another device, or the root.
 std::string MountRootOf(const std::string& fullPath);

@@ -64,6 +64,14 @@ bool ReplaceFileContents(const std::string& targetPath, std::string_view content
 bool ReplaceFileFrom(const std::string& targetPath, const std::string& sourcePath,
                      const ReplaceTemp::Options& options);
 
+// Removes the temporaries that ReplaceFileContents and ReplaceFileFrom
+// leave beside `targetPath` when the writing process is killed: regular
+// files of this user named "." + the target's name + "." + six letters or
+// digits, nothing else. Another writer's temporary looks the same, so call
+// this only while holding the lock every writer of the target takes.
+// Returns how many went.
+int RemoveLeftoverTemps(const std::string& targetPath);
+
 // The mode a newly created program file gets: 0755 less the user's umask.
 int NewProgramFileMode();
 

@@ -12,7 +12,7 @@ void MemorySongList::Prepare() {
 void MemorySongList::AddRow(int position, double id, const std::string& idText,
                             const std::string& name) {
     const auto index = std::clamp<std::size_t>(position < 1 ? 0 : position - 1, 0, rows_.size());
-    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(index), Row{id, idText, name, false});
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(index), Row{id, idText, name, false, {}});
 }
 
 const MemorySongList::Row* MemorySongList::At(int position) const {
@@ -41,6 +41,17 @@ std::string MemorySongList::Name(int position) const {
 
 void MemorySongList::RemoveByTag(double tag) {
     std::erase_if(rows_, [tag](const Row& row) { return row.id == tag; });
+}
+
+void MemorySongList::MarkFailed(double tag, const std::string& reason) {
+    for (Row& row : rows_) {
+        if (row.id == tag) row.failure = reason;
+    }
+}
+
+std::string MemorySongList::FailureOf(int position) const {
+    const Row* row = At(position);
+    return row != nullptr ? row->failure : std::string();
 }
 
 }  // namespace tunewell::ports

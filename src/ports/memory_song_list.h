@@ -15,6 +15,7 @@ public:
         std::string idText;
         std::string name;
         bool checked = false;
+        std::string failure;  // the reason of a failed download; empty: none
     };
 
     void Prepare() override;
@@ -26,6 +27,8 @@ public:
     double Tag(int position) const override;
     std::string Name(int position) const override;
     void RemoveByTag(double tag) override;
+    void MarkFailed(double tag, const std::string& reason) override;
+    std::string FailureOf(int position) const override;
 
     const std::vector<Row>& Rows() const { return rows_; }
     int PrepareCount() const { return prepareCount_; }

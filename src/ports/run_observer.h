@@ -27,6 +27,10 @@ public:
     // A transfer report: bytes so far, the announced total (0 when
     // unknown) and the speed in KB/s.
     virtual void SongProgress(long long bytes, long long total, int speedKb) = 0;
+    // Song number `position` (1-based, in play-page order) failed, and
+    // why, in words for the user ("保存文件夹不可写", "服务器返回HTTP 404",
+    // ...). Its SongEnded with Failed follows.
+    virtual void SongFailed(int position, const std::string& fileName, const std::string& reason) = 0;
     // Song number `position` (1-based, in play-page order) is done.
     virtual void SongEnded(int position, const std::string& fileName, SongOutcome outcome) = 0;
 };

@@ -21,6 +21,12 @@ public:
     virtual std::string Name(int position) const = 0;
     // Removes every row whose tag equals `tag`.
     virtual void RemoveByTag(double tag) = 0;
+    // Marks every row whose tag equals `tag` as failed, with the reason
+    // shown to the user; its tick stays. An empty reason clears the mark.
+    // A new list (Prepare) has no marks.
+    virtual void MarkFailed(double tag, const std::string& reason) = 0;
+    // The reason a row was marked with; empty when it is not marked.
+    virtual std::string FailureOf(int position) const = 0;
 };
 
 }  // namespace tunewell::ports

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -19,8 +20,10 @@ namespace tunewell::settings {
 namespace {
 
 // A settings file is a few hundred bytes; anything beyond this is not one,
-// and is neither loaded into memory nor rewritten.
-constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
+// and is neither loaded into memory nor rewritten. A write that would take
+// the file past it is refused, or the next start would lose every key.
+constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 enum class ReadStatus { Ok, Missing, Failed };
 
@@ -118,21 +121,55 @@ std::string CutGbk(std::string_view gbk, std::size_t limit) {
     return std::string(gbk.substr(0, end));
 }
 
-// UTF-8 text cut so that its GBK form fits in `limit` bytes.
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+// The bytes a character takes in GBK; 2 for one that GBK lacks (it would
+// stand there as a double-byte character of the system's code page at best).
+std::size_t GbkWidth(std::string_view character) {
+    if (character.size() == 1) return 1;
+    const auto gbk = web::ToGbkExact(character);
+    return gbk ? gbk->size() : 2;
+}
+
+// UTF-8 text cut, at a character, so that its GBK form fits in `limit`
+// bytes. Characters outside GBK are kept as they are, never replaced.
 std::string CutUtf8(const std::string& text, std::size_t limit) {
     const std::string clean = web::BytesToBstr(text, "utf-8");
-    const std::string gbk = web::ToGbk(clean);
-    if (gbk.size() <= limit) return clean;
-    return web::FromGbk(CutGbk(gbk, limit));
+    std::size_t end = 0;
+    std::size_t width = 0;
+    while (end < clean.size()) {
+        const std::size_t length =
+            std::min(Utf8Length(static_cast<unsigned char>(clean[end])), clean.size() - end);
+        width += GbkWidth(std::string_view(clean).substr(end, length));
+        if (width > limit) break;
+        end += length;
+    }
+    return clean.substr(0, end);
 }
 
 // Text as it is stored in the document: GBK, or UTF-8 in a file that was
-// saved as UTF-8. No value when the conversion fails.
+// saved as UTF-8. No value when the text cannot be stored exactly (a
+// character GBK lacks, bytes that are not UTF-8).
 std::optional<std::string> ToFileBytes(const std::string& text, bool utf8) {
-    if (utf8) return web::BytesToBstr(text, "utf-8");
-    std::string gbk = web::ToGbk(text);
-    if (gbk.empty() && !text.empty()) return std::nullopt;
-    return gbk;
+    if (!utf8) return web::ToGbkExact(text);
+    if (web::BytesToBstr(text, "utf-8") != text) return std::nullopt;
+    return text;
+}
+
+// The document re-encoded as UTF-8 with a byte-order mark, for a value GBK
+// cannot hold: the whole file changes encoding, since a reader takes one
+// for all of it. No value when a byte of the file is not GBK, as that byte
+// could not be carried over unchanged.
+std::optional<IniDocument> AsUtf8(const IniDocument& document) {
+    const std::string gbk = document.Bytes();
+    const std::string utf8 = web::FromGbk(gbk);
+    if (web::ToGbk(utf8) != gbk) return std::nullopt;
+    return IniDocument(std::string(kUtf8Bom) + utf8);
 }
 
 std::string BeforeNul(std::string text) {
@@ -184,13 +221,27 @@ int WriteIni(const std::string& section, const std::string& key, const std::stri
     if (status == ReadStatus::Failed) return 0;
     if (status == ReadStatus::Ok && (info.st_mode & S_IWUSR) == 0) return 0;
     IniDocument document(bytes);
+    // Every value GBK holds stays GBK (other readers of the file expect it);
+    // one it cannot hold turns the whole file into UTF-8 rather than being
+    // stored as "?".
+    if (!document.IsUtf8() &&
+        !(ToFileBytes(section, false) && ToFileBytes(key, false) && ToFileBytes(value, false))) {
+        auto converted = AsUtf8(document);
+        if (!converted) return 0;
+        document = std::move(*converted);
+    }
     const bool utf8 = document.IsUtf8();
     const auto sectionBytes = ToFileBytes(section, utf8);
     const auto keyBytes = ToFileBytes(key, utf8);
     const auto valueBytes = ToFileBytes(value, utf8);
     if (!sectionBytes || !keyBytes || !valueBytes) return 0;
     if (!document.Set(*sectionBytes, *keyBytes, *valueBytes)) return 0;
-    return ReplaceFile(*target, document.Bytes()) ? 1 : 0;
+    const std::string contents = document.Bytes();
+    if (contents.size() > kMaxFileBytes) return 0;
+    // Copies a killed writer left hold the password too; while the lock is
+    // held no other writer has one open.
+    platform::RemoveLeftoverTemps(*target);
+    return ReplaceFile(*target, contents) ? 1 : 0;
 }
 
 }  // namespace tunewell::settings

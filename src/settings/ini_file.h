@@ -3,11 +3,12 @@
 
 namespace tunewell::settings {
 
-// Private-profile (INI) access on a GBK-encoded file. Section and key names
-// match regardless of ASCII case; blanks around a value are dropped and a
-// value in matching quotation marks loses them. Texts in and out are UTF-8.
+// Private-profile (INI) access on a GBK-encoded file, or a UTF-8 one that
+// starts with a byte-order mark. Section and key names match regardless of
+// ASCII case; blanks around a value are dropped and a value in matching
+// quotation marks loses them. Texts in and out are UTF-8.
 
-// Only ordinary files of at most 16 MiB are read; anything else (a pipe, a
+// Only ordinary files of at most 1 MiB are read; anything else (a pipe, a
 // device, a larger file) reads as missing and is never written.
 
 // The key's value, or `defaultValue` when the file, section or key is
@@ -18,7 +19,11 @@ std::string ReadIni(const std::string& section, const std::string& key,
 // Stores the key: rewritten in place when present, else appended at the end
 // of its section (the section is appended when missing, the file created
 // with owner-only permissions since it holds a password in clear text).
-// Other lines are kept as they are. Writers in every process are serialised
+// Other lines are kept as they are. A GBK file stays GBK while every text
+// has GBK bytes; a text GBK lacks turns the whole file into UTF-8 with a
+// byte-order mark, so that nothing is stored other than as given. A write
+// that would make the file larger than 1 MiB fails. The temporary copies a
+// killed writer left beside the file are removed. Writers in every process are serialised
 // by a lock file beside the file (".Config.ini.lock"). A symbolic link is
 // kept: the file it points to is replaced. A file without write permission
 // for its owner is left alone. Nonzero on success, 0 on failure.

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -27,7 +28,6 @@
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
 #include "widgets/window_place.h"
-#include "trust/self_update.h"
 #include "update/ui/frm_up_date.h"
 #include "hosts/site_hosts.h"
 
@@ -80,7 +80,7 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     };
     m_oFileDownload->SetEventPump([this] { ProcessPending(); });
     new widgets::WindowPlace(this);
-    pageWait_ = new PageWait([this](const QObject* receiver) { return KeepsInputDuringWait(receiver); }, this);
+    pageWait_ = new PageWait(this);
     InstallWaitPump();
 }
 
@@ -118,18 +118,23 @@ void frmMain::FillServiceDefaults() {
         };
     }
     if (!services_.openUpdater) {
-        services_.openUpdater = [](frmMain& window) {
-            // The updater window runs its download at once; on success the
-            // program ends inside it, on failure it stays open on its own.
-            // Without self-update it only offers the manual download, beside
-            // the main window, which stays usable.
-            if (trust::kSelfUpdate) {
-                window.StayHiddenAfterLoad();
-                window.hide();
-            }
-            auto* updater = new update::frmUpDate(window.Globals(), window.ProgramFolderPath());
+        services_.openUpdater = [this](frmMain& window) {
+            // The updater window runs its download at once, with this window
+            // hidden; on success the program ends inside it. On failure it
+            // stays open in front, and this window shows behind it so the
+            // user can go on: closing the updater then ends nothing.
+            window.StayHiddenAfterLoad();
+            window.hide();
+            QPointer<update::frmUpDate> updater =
+                new update::frmUpDate(window.Globals(), window.ProgramFolderPath());
             updater->setAttribute(Qt::WA_DeleteOnClose);
+            if (services_.endProgramAtOnce) updater->endProgram = services_.endProgramAtOnce;
             updater->Form_Load();
+            if (!updater || !updater->isVisible() || ending_) return;
+            window.ShowAfterFailedUpdate();
+            updater->SetMainWindowUsable(true);
+            updater->raise();
+            updater->activateWindow();
         };
     }
 }
@@ -174,16 +179,6 @@ void frmMain::Form_Load() {
     QTimer::singleShot(kFirstPaintWaitMs, this, &frmMain::RunStartUpCheck);
 }
 
-void frmMain::RunStartUpCheck() {
-    if (!startUpPending_) return;
-    startUpPending_ = false;
-    if (ending_) return;
-    CheckVersion();
-    if (ending_) return;
-    ucAniGIF1->LoadAnimatedGIF_Remote(updateGlobals_.AdPic);
-    if (stayHidden_) hide();
-}
-
 void frmMain::CheckVersion() {
     Step step(*this);
     update::VersionCheck check(statusPort_, pumpPort_, updateGlobals_, [this] {
@@ -191,6 +186,11 @@ void frmMain::CheckVersion() {
     });
     check.fetch = services_.fetchVersionReply;
     check.CheckVersion(services_.diskSerial());
+}
+
+void frmMain::ShowAfterFailedUpdate() {
+    stayHidden_ = false;
+    show();
 }
 
 void frmMain::Form_Unload() {
@@ -215,13 +215,26 @@ void frmMain::closeEvent(QCloseEvent* event) {
 // ---- Buttons ----
 
 void frmMain::cmdList_Click() {
+    if (!ListClickTaken()) return;
     Step step(*this);
+    OnStack busy(*this, listing_);
     catalogue::RunListCommand(ui_, catalogue_, ListUrl->Text().toStdString(),
                               SavePath->Text().toStdString(), settings::ConfigPath(programFolder_));
 }
 
 void frmMain::cmdDown_Click() {
+    if (!DownClickTaken()) return;
     Step step(*this);
+    if (run_->CurrentState() == download::DownloadRun::State::Running) {
+        // A pause, whatever the list holds now: the start's checks (a ticked
+        // row, the folder, the download manager) would otherwise refuse it
+        // once the user has unticked the rest or fetched a new list, and
+        // the run could not be stopped. It ends at its next step.
+        run_->Stop();
+        ShowGuardedButtons();
+        return;
+    }
+    OnStack busy(*this, running_);
     run_->cmdDown_Click();
 }
 
@@ -229,13 +242,16 @@ void frmMain::cmdSel_Click() {
     Menus().m_Show->popup(mapToGlobal(QPoint(cmdSel->x(), cmdSel->y() + cmdSel->height())));
 }
 
-void frmMain::cmdCon_Click() { ShowSettingsHideMain(); }
+void frmMain::cmdCon_Click() {
+    if (SettingsClickTaken()) ShowSettingsHideMain();
+}
 
 void frmMain::cmdHelp_Click() { services_.openUrl(std::string(hosts::kVersionServer) + "/log/tunewell/"); }
 
 void frmMain::cmdOpen_Click() { services_.openFolder(SavePath->Text().toStdString()); }
 
 void frmMain::cmdDir_Click() {
+    EndPageWait();  // the dialog takes the user's clicks: no busy cursor over it
     std::string folder = services_.browseForFolder(this, kFolderDialogTitle);
     if (folder.empty()) folder = settings::DefaultSaveFolder(programFolder_);
     SavePath->SetText(Q(folder));
@@ -285,7 +301,6 @@ void frmMain::Form_Resize() {
 
 bool frmMain::event(QEvent* event) {
     if (event->type() == widgets::TrayMessageEvent::EventType()) {
-        if (InPageWait()) return true;  // a tray click is input as well
         Form_MouseDown(static_cast<widgets::TrayMessageEvent*>(event)->Message());
         return true;
     }

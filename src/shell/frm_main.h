@@ -67,7 +67,12 @@ struct MainWindowServices {
     // (kFalse when unreachable), and opening the updater window.
     std::function<std::string()> diskSerial;
     std::function<std::string(const std::string& address)> fetchVersionReply;
+    // Opening the updater window; empty: the program's updater window,
+    // which ends the program through `endProgramAtOnce` (empty: at once,
+    // with no further events) after a hand-over, or when it is closed while
+    // the main window is hidden.
     std::function<void(frmMain& window)> openUpdater;
+    std::function<void()> endProgramAtOnce;
 };
 
 // The main window: the address and folder fields, the song list, the
@@ -78,11 +83,17 @@ struct MainWindowServices {
 // to the window. It owns its CFileDownload, the song list model and the
 // quick-links/tray menus for its whole life.
 //
-// While it lives it is the process's network wait pump: a page request
-// keeps the window painted, movable and closable but drops other input
-// (see PageWait); a transfer keeps it fully live, so the download button
-// pauses. Closing it while a page request waits ends that request (and any
-// later one) at its next wait step, so the step unwinds and the program ends.
+// While it lives it is the process's network wait pump: every wait step of
+// a page request or a transfer processes the window's events as they come
+// (see PageWait), so the user can tick, minimise, use the tray and pause
+// the download run while a request waits. The handlers that would give a
+// wrong result when entered again inside another step are ignored then,
+// with a busy cursor over their buttons: a second list fetch while one
+// runs; starting a run while a list is fetched or while a paused run is
+// still unwinding; the settings window while a list is fetched or a run is
+// under way. Closing it while a page request waits ends that request (and
+// any later one) at its next wait step, so the step unwinds and the program
+// ends.
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -103,6 +114,9 @@ public:
     // call StayHiddenAfterLoad().
     void CheckVersion();
     void StayHiddenAfterLoad() { stayHidden_ = true; }
+    // After a failed update: the window shows (behind the updater window,
+    // which stays on top) so the user can go on with the program.
+    void ShowAfterFailedUpdate();
 
     // Button, list and widget handlers.
     void cmdList_Click();
@@ -143,8 +157,11 @@ public:
     // IsXun, SavePath.
     bool UseDownloadManager() const;
     std::string SavePathText() const;
-    // Whether a page request is waiting now (input dropped, busy cursor).
+    // Whether a page request is waiting now (busy cursor).
     bool InPageWait() const;
+    // Whether a list fetch / a download run started here is on the stack.
+    bool ListFetchRunning() const { return listing_; }
+    bool DownloadRunOnStack() const { return running_; }
 
     // The settings globals and the advertisement/update globals of the run.
     settings::Config& Settings() { return config_; }
@@ -229,6 +246,25 @@ private:
     private:
         frmMain& window_;
     };
+    // Marks a list fetch or a download run as on the stack for its scope;
+    // the guarded buttons show whether they would take a click.
+    class OnStack {
+    public:
+        OnStack(frmMain& window, bool& flag) : window_(window), flag_(flag) {
+            flag_ = true;
+            window_.ShowGuardedButtons();
+        }
+        ~OnStack() {
+            flag_ = false;
+            window_.ShowGuardedButtons();
+        }
+        OnStack(const OnStack&) = delete;
+        OnStack& operator=(const OnStack&) = delete;
+
+    private:
+        frmMain& window_;
+        bool& flag_;
+    };
     // A handler that may wait on page requests: the wait ends with it.
     class Step {
     public:
@@ -245,7 +281,12 @@ private:
     void InstallWaitPump();
     void OnNetworkWait(net::WaitKind kind);
     void EndPageWait();
-    bool KeepsInputDuringWait(const QObject* receiver) const;
+    // Whether a click on the button would start a step now, and the
+    // busy cursor over those that would not.
+    bool ListClickTaken() const;
+    bool DownClickTaken() const;
+    bool SettingsClickTaken() const;
+    void ShowGuardedButtons();
     void RunStartUpCheck();
     void FillServiceDefaults();
     void CreateControls();
@@ -277,6 +318,8 @@ private:
     bool stayHidden_ = false;
     bool startUpPending_ = false;
     bool ending_ = false;
+    bool listing_ = false;  // cmdList's fetch is on the stack
+    bool running_ = false;  // a run cmdDown started is on the stack (also while it unwinds after a pause)
 };
 
 }  // namespace tunewell::shell

@@ -35,9 +35,11 @@ widgets::SkinButton* Button(QWidget* parent, const char* caption, int left, int 
 }
 
 // Labels keep their place and width but may grow downwards to fit the
-// font, so neither Latin nor Chinese text is clipped.
+// font, so neither Latin nor Chinese text is clipped. Their text is plain:
+// the status line shows names that come from the site's pages.
 QLabel* Label(QWidget* parent, const char* caption, int left, int top, int width, int height) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setTextFormat(Qt::PlainText);
     QRect box = widgets::TwipsRect(left, top, width, height);
     box.setHeight(std::max(box.height(), label->fontMetrics().height()));
     label->setGeometry(box);

@@ -21,6 +21,9 @@ public:
     void RunEnded() override;
     // Percentage and "已下载N% " when both counts are known; else nothing.
     void SongProgress(long long bytes, long long total, int speedKb) override;
+    // The reason goes on the song's row (the list marks it); the bar says
+    // "下载失败" as always.
+    void SongFailed(int, const std::string&, const std::string&) override {}
     // "下载完毕" or "下载失败" on the bar; a hand-off leaves the bar alone.
     void SongEnded(int position, const std::string& fileName, SongOutcome outcome) override;
 

@@ -1,9 +1,12 @@
 #include "shell/song_list_model.h"
 
+#include <QColor>
 #include <QSize>
 #include <QTimer>
 
 #include <algorithm>
+
+#include "widgets/plain_tool_tip.h"
 
 namespace tunewell::shell {
 
@@ -21,7 +24,7 @@ void SongListModel::Prepare() {
 void SongListModel::AddRow(int position, double id, const std::string& idText,
                            const std::string& name) {
     const int index = std::clamp(position - 1, 0, RowCount());
-    Row row{id, idText, name, false};
+    Row row{id, idText, name, false, {}};
     if (index >= shown_) {
         rows_.insert(rows_.begin() + index, std::move(row));
         ScheduleFlush();
@@ -87,6 +90,19 @@ void SongListModel::RemoveByTag(double tag) {
     }
 }
 
+void SongListModel::MarkFailed(double tag, const std::string& reason) {
+    for (int i = 0; i < RowCount(); ++i) {
+        if (rows_[i].id != tag || rows_[i].failure == reason) continue;
+        rows_[i].failure = reason;
+        if (i < shown_ && hasColumns_)
+            emit dataChanged(index(i, kIdColumn), index(i, kNameColumn), {Qt::ForegroundRole, Qt::ToolTipRole});
+    }
+}
+
+std::string SongListModel::FailureOf(int position) const {
+    return Valid(position) ? rows_[position - 1].failure : std::string();
+}
+
 void SongListModel::ToggleChecked(int position) {
     if (Valid(position)) SetChecked(position, !rows_[position - 1].checked);
 }
@@ -125,7 +141,10 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return QString::fromStdString(idColumn ? row.idText : row.name);
         case Qt::ToolTipRole:
-            return idColumn ? QVariant() : QVariant(QString::fromStdString(row.name));
+            if (!row.failure.empty()) return widgets::PlainToolTip(QString::fromStdString(row.failure));
+            return idColumn ? QVariant() : QVariant(widgets::PlainToolTip(QString::fromStdString(row.name)));
+        case Qt::ForegroundRole:
+            return row.failure.empty() ? QVariant() : QVariant(QColor(Qt::red));
         case Qt::CheckStateRole:
             return idColumn ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
         case Qt::SizeHintRole:

@@ -36,6 +36,9 @@ public:
     double Tag(int position) const override;
     std::string Name(int position) const override;
     void RemoveByTag(double tag) override;
+    // A failed row is drawn in red; its tooltip gives the reason.
+    void MarkFailed(double tag, const std::string& reason) override;
+    std::string FailureOf(int position) const override;
     std::string IdText(int position) const;
 
     // The selection controls: a row click, "tick all" and "invert".
@@ -63,6 +66,7 @@ private:
         std::string idText;
         std::string name;
         bool checked = false;
+        std::string failure;  // why its download failed; empty: it did not
     };
 
     bool Valid(int position) const { return position >= 1 && position <= RowCount(); }

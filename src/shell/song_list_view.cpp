@@ -27,6 +27,8 @@ SongListView::SongListView(QWidget* parent) : QTreeView(parent) {
 void SongListView::SetSongModel(SongListModel* model) {
     setModel(model);
     connect(model, &SongListModel::Prepared, this, &SongListView::ApplyColumnWidths);
+    // A new list starts at its first row, wherever the old one was scrolled.
+    connect(model, &SongListModel::Prepared, this, &QAbstractItemView::scrollToTop);
     ApplyColumnWidths();
 }
 

@@ -8,6 +8,7 @@ class SongListModel;
 // The song list view: report rows with a check box in the first column,
 // 18 pixels high. A click on a row (its box included) or Space on the
 // current row is reported as ItemClick with the row's 1-based position.
+// A list prepared afresh is shown from its top.
 class SongListView : public QTreeView {
     Q_OBJECT
 

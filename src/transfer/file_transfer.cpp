@@ -1,5 +1,6 @@
 #include "transfer/file_transfer.h"
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <string_view>
@@ -24,6 +25,18 @@ constexpr long kMaxRedirects = 10;
 constexpr std::chrono::milliseconds kStepInterval{15};
 
 using Clock = std::chrono::steady_clock;
+
+TransferFailure::Cause CauseOf(net::Failure failure, long status) {
+    using Cause = TransferFailure::Cause;
+    switch (failure) {
+        case net::Failure::kRefusedAddress: return Cause::kRefusedAddress;
+        case net::Failure::kHttpStatus: return Cause::kHttpStatus;
+        case net::Failure::kStall: return Cause::kStall;
+        case net::Failure::kTimeout: return Cause::kTimeout;
+        case net::Failure::kAborted: return Cause::kAborted;
+        default: return status >= 400 ? Cause::kHttpStatus : Cause::kNetwork;
+    }
+}
 
 }  // namespace
 
@@ -52,8 +65,19 @@ struct FileTransfer::Binding final : net::StreamReceiver {
     bool aborted = false;   // AbortDownloading, or the owner went away
     bool detached = false;  // the owner was destroyed: never touch it again
     bool failed = false;    // a write error or a handler error that fails
+    TransferFailure failure;  // why, once it failed
 
     bool Stopped() const { return aborted || detached || failed; }
+
+    void Fail(TransferFailure::Cause cause, long status = 0) {
+        if (failure.cause == TransferFailure::Cause::kNone) failure = {cause, status};
+    }
+    // A write or placing error of the file, by its errno.
+    void FailWriting() {
+        const int error = part->Error();
+        Fail(error == ENOSPC || error == EDQUOT ? TransferFailure::Cause::kDiskFull
+                                                : TransferFailure::Cause::kWrite);
+    }
 
     // Decides, before the body's first byte, whether it continues the
     // partial (a matching 206) or starts the file afresh.
@@ -72,6 +96,7 @@ struct FileTransfer::Binding final : net::StreamReceiver {
         written = 0;
         if (part->Begin(false, RecordOf(headers, source, targetName, request->ContentLength()))) return true;
         failed = true;
+        FailWriting();
         return false;
     }
 
@@ -82,6 +107,7 @@ struct FileTransfer::Binding final : net::StreamReceiver {
         if (!begun && !BeginBody()) return false;
         if (!part->Write(data, size)) {
             failed = true;
+            FailWriting();
             return false;
         }
         written += static_cast<std::int64_t>(size);
@@ -126,7 +152,10 @@ bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& 
     if (binding.detached) return false;  // destroyed during the transfer
     m_oBinding = binding.previous;
     m_bBusy = false;
-    return ok && !binding.Stopped();
+    const bool succeeded = ok && !binding.Stopped();
+    if (!succeeded) binding.Fail(TransferFailure::Cause::kAborted);  // when nothing else said why
+    lastFailure_ = succeeded ? TransferFailure{} : binding.failure;
+    return succeeded;
 }
 
 void FileTransfer::AbortDownloading() {
@@ -136,14 +165,22 @@ void FileTransfer::AbortDownloading() {
 
 bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std::string& sDest) {
     PartFile part(sDest, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
-    if (!part.IsOpen()) return false;
     binding.part = &part;
+    if (!part.IsOpen()) {
+        binding.Fail(part.Error() == ENOSPC || part.Error() == EDQUOT ? TransferFailure::Cause::kDiskFull
+                                                                      : TransferFailure::Cause::kFolder);
+        return false;
+    }
     binding.targetName = sDest.substr(sDest.rfind('/') + 1);
     binding.offered = binding.written = part.ResumableBytes(sSrc);
     for (;;) {
         const Attempt attempt = Fetch(binding, sSrc);
         if (attempt == Attempt::kFailed) return false;
-        if (attempt == Attempt::kDone) return part.Commit();
+        if (attempt == Attempt::kDone) {
+            if (part.Commit()) return true;
+            binding.FailWriting();
+            return false;
+        }
         // The server would not continue the partial: once more from byte 0.
         binding.offered = binding.base = binding.written = 0;
         binding.begun = binding.restart = false;
@@ -174,8 +211,15 @@ FileTransfer::Attempt FileTransfer::Fetch(Binding& binding, const std::string& s
     // A partial the server will not continue (another version, or no range
     // of it any more) is fetched afresh.
     if (binding.offered > 0 && (binding.restart || status == 416)) return Attempt::kAgain;
-    if (failure != net::Failure::kNone) return Attempt::kFailed;
-    if (status < 200 || status >= 300) return Attempt::kFailed;  // a redirect not followed
+    if (failure != net::Failure::kNone) {
+        const TransferFailure::Cause cause = CauseOf(failure, status);
+        binding.Fail(cause, cause == TransferFailure::Cause::kHttpStatus ? status : 0);
+        return Attempt::kFailed;
+    }
+    if (status < 200 || status >= 300) {  // a redirect not followed
+        binding.Fail(TransferFailure::Cause::kHttpStatus, status);
+        return Attempt::kFailed;
+    }
     if (!binding.begun && !binding.BeginBody()) return Attempt::kFailed;  // an empty body
     const std::int64_t length = request.ContentLength();
     if (!ReportAndPump(binding, length > 0 ? binding.base + length : 0, kStatusEndDownloadData))

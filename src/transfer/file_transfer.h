@@ -14,6 +14,25 @@ enum TransferStatus : std::int32_t {
     kStatusEndDownloadData = 6,
 };
 
+// Why the last transfer failed, for the user: what went wrong, and for an
+// HTTP error the final status.
+struct TransferFailure {
+    enum class Cause {
+        kNone,            // it succeeded (or none ran yet)
+        kAborted,         // AbortDownloading, or an owner's handler failed it
+        kRefusedAddress,  // not an http or https address: nothing was sent
+        kFolder,          // the target's folder cannot be written (missing, read-only, a file)
+        kDiskFull,        // no space (or quota) left for the bytes
+        kWrite,           // another error writing or placing the file
+        kHttpStatus,      // the server answered `status`
+        kNetwork,         // no connection, or it broke off
+        kTimeout,         // no connection within the connect limit
+        kStall,           // too few bytes within the stall limit
+    };
+    Cause cause = Cause::kNone;
+    long status = 0;
+};
+
 // Time limits of one transfer: a connection that is not made within
 // `connect`, or a transfer that receives fewer than `stallBytes` within
 // `stall`, fails. Time spent inside the owner's handlers does not count
@@ -66,6 +85,10 @@ public:
     // True from the start of a transfer until it ends or is aborted.
     bool IsBusy() const { return m_bBusy; }
 
+    // Why the last StartDownloading that ran returned false (kNone after a
+    // success). A call refused while busy leaves it alone.
+    const TransferFailure& LastFailure() const { return lastFailure_; }
+
     // The "process pending events" step run after every progress report
     // and at least every 50 ms while the transfer waits, bytes or not.
     void SetEventPump(std::function<void()> processPending);
@@ -104,6 +127,7 @@ private:
     bool resumes_;
     std::function<void()> processPending_;
     TransferLimits limits_;
+    TransferFailure lastFailure_;
 };
 
 }  // namespace tunewell::transfer

@@ -37,12 +37,16 @@ PartFile::PartFile(std::string targetPath, Mode mode) : targetPath_(std::move(ta
     }
     if (mode == Mode::kResumable && OpenPartial()) return;
     OpenTemp();
+    if (fd_ < 0) error_ = errno;
 }
 
 void PartFile::OpenDirect() {
     // Non-blocking open: a pipe nobody reads fails at once instead of hanging.
     fd_ = ::open(targetPath_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+        error_ = errno;
+        return;
+    }
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     direct_ = true;
     buffer_.resize(kBufferSize);
@@ -57,8 +61,26 @@ void PartFile::OpenTemp() {
 
 bool PartFile::OpenPartial() {
     const std::string path = PartialPathFor(targetPath_);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    // A file at the partial's name that is not ours (no record of this
+    // program beside it) is never used, truncated or removed.
+    // Nor is a foreign file at the record's name replaced.
+    const std::string record = PartialRecordPath(path);
+    const bool ownRecord = IsResumeRecordFile(record);
+    struct stat recordInfo {};
+    if (!ownRecord && ::lstat(record.c_str(), &recordInfo) == 0) return false;
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    const bool created = fd >= 0;
+    if (fd < 0 && errno == EEXIST && ownRecord)
+        fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
+    const std::string name = targetPath_.substr(targetPath_.rfind('/') + 1);
+    // A record from the start, so that a partial left by a crash before the
+    // reply came is still known as this program's own.
+    if (created && !WriteResumeRecord(record, ResumeRecord{"", name, "", "", -1})) {
+        ::unlink(path.c_str());
+        ::close(fd);
+        return false;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);  // not ours to use (another transfer holds it, or not a file)
@@ -67,8 +89,7 @@ bool PartFile::OpenPartial() {
     fd_ = fd;
     partialPath_ = path;
     existing_ = static_cast<std::int64_t>(info.st_size);
-    previous_ = ReadResumeRecord(PartialRecordPath(path));
-    const std::string name = targetPath_.substr(targetPath_.rfind('/') + 1);
+    previous_ = ReadResumeRecord(record);
     if (previous_ && previous_->target != name) previous_.reset();
     buffer_.resize(kBufferSize);
     return true;
@@ -101,9 +122,12 @@ bool PartFile::Begin(bool append, const ResumeRecord& fresh) {
     previous_.reset();
     if (hadBytes && ::ftruncate(fd_, 0) != 0) return false;
     if (::lseek(fd_, 0, SEEK_SET) != 0) return false;
+    // A record goes beside every partial, also one that cannot be resumed:
+    // it is what marks the partial as the program's own after a crash.
     const std::string record = PartialRecordPath(partialPath_);
-    keep_ = fresh.Usable() && WriteResumeRecord(record, fresh);
-    if (!keep_) ::unlink(record.c_str());
+    const bool recorded = WriteResumeRecord(record, fresh);
+    keep_ = fresh.Usable() && recorded;
+    if (!recorded) ::unlink(record.c_str());
     return true;
 }
 
@@ -118,7 +142,7 @@ void PartFile::LeavePartial() {
     ::close(fd_);
     if (!keep) {
         ::unlink(partialPath_.c_str());
-        if (begun_) ::unlink(PartialRecordPath(partialPath_).c_str());
+        ::unlink(PartialRecordPath(partialPath_).c_str());
     }
     partialPath_.clear();
 }
@@ -135,7 +159,9 @@ void PartFile::Discard() {
 }
 
 bool PartFile::WriteAll(const char* data, std::size_t size) {
-    return platform::WriteAllTo(fd_, std::string_view(data, size));
+    if (platform::WriteAllTo(fd_, std::string_view(data, size))) return true;
+    error_ = errno;
+    return false;
 }
 
 bool PartFile::Flush() {
@@ -167,9 +193,14 @@ bool PartFile::CommitPartial() {
     // The permissions of the file replaced (never of a link's target).
     struct stat existing {};
     if (::lstat(targetPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-        ::fchmod(fd_, existing.st_mode & 07777) != 0)
+        ::fchmod(fd_, existing.st_mode & 07777) != 0) {
+        error_ = errno;
         return false;
-    if (::rename(partialPath_.c_str(), targetPath_.c_str()) != 0) return false;
+    }
+    if (::rename(partialPath_.c_str(), targetPath_.c_str()) != 0) {
+        error_ = errno;
+        return false;
+    }
     ::unlink(PartialRecordPath(partialPath_).c_str());
     ::close(fd_);  // releases the lock
     fd_ = -1;
@@ -181,7 +212,10 @@ bool PartFile::Commit() {
     if (fd_ < 0) return false;
     bool ok = Flush();
     if (direct_) {
-        ok = (::close(fd_) == 0) && ok;
+        if (::close(fd_) != 0 && ok) {
+            error_ = errno;
+            ok = false;
+        }
         fd_ = -1;
         return ok;
     }
@@ -191,7 +225,9 @@ bool PartFile::Commit() {
         Discard();
         return false;
     }
-    return temp_->Commit(targetPath_, {});
+    if (temp_->Commit(targetPath_, {})) return true;
+    error_ = errno != 0 ? errno : EIO;
+    return false;
 }
 
 }  // namespace tunewell::transfer

@@ -23,7 +23,9 @@ namespace tunewell::transfer {
 // append). After a failure the partial and its record stay for the next
 // transfer when the reply had validators; otherwise they are removed. When
 // the partial cannot be used (locked by another transfer, a link or
-// something other than a file at its name) a kFresh temporary is used.
+// something other than a file at its name, or a file this program did not
+// make there or at its record's name: it has no record of this program) a
+// kFresh temporary is used, and those files are left alone.
 //
 // A target that is a device or a pipe (/dev/null) is opened and written
 // directly: nothing is created or renamed. A link at the target's name is
@@ -42,6 +44,9 @@ public:
     PartFile& operator=(const PartFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    // The errno of the last thing that failed (opening, writing, placing
+    // the file); 0 when nothing did.
+    int Error() const { return error_; }
     const std::string& TempPath() const;
 
     // The bytes an earlier transfer of `source` left that may be continued,
@@ -82,6 +87,7 @@ private:
     bool begun_ = false;
     bool keep_ = false;  // the partial may be resumed after a failure
     int fd_ = -1;
+    int error_ = 0;
     bool direct_ = false;  // writing straight into a device or pipe
     std::vector<char> buffer_;
     std::size_t used_ = 0;

@@ -6,8 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <ctime>
+#include <string_view>
 #include <memory>
+
+#include "transfer/resume_record.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -34,8 +38,29 @@ bool OlderThan(const struct stat& info, std::chrono::hours maxAge) {
     return now - info.st_mtime > static_cast<std::time_t>(maxAge.count()) * 3600;
 }
 
-// Removes one partial when it is old and no transfer holds its lock.
-bool RemoveIfStale(int folderFd, const std::string& name, std::chrono::hours maxAge) {
+// ".tw-" + six letters or digits + ".part": the temporaries of a fresh
+// transfer and of a record being written (platform::ReplaceTemp).
+bool IsOwnTemporaryName(const std::string& name) {
+    constexpr std::string_view kPrefix = ".tw-";
+    constexpr std::size_t kTag = 6;
+    if (name.size() != kPrefix.size() + kTag + 5 || name.compare(0, kPrefix.size(), kPrefix) != 0 ||
+        !EndsWith(name, kPartSuffix))
+        return false;
+    for (std::size_t i = kPrefix.size(); i < kPrefix.size() + kTag; ++i) {
+        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) return false;
+    }
+    return true;
+}
+
+// Whether `name` in the folder is a record this program wrote.
+bool IsOwnRecord(const std::string& folder, const std::string& name) {
+    return IsResumeRecordFile(folder + "/" + name);
+}
+
+// Removes one file (and, for a partial, its record) when it is old and no
+// transfer holds its lock.
+bool RemoveIfStale(int folderFd, const std::string& name, const std::string& record,
+                   std::chrono::hours maxAge) {
     const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat info {};
@@ -43,7 +68,7 @@ bool RemoveIfStale(int folderFd, const std::string& name, std::chrono::hours max
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && OlderThan(info, maxAge) &&
         ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         removed = ::unlinkat(folderFd, name.c_str(), 0) == 0;
-        ::unlinkat(folderFd, (name + kRecordSuffix).c_str(), 0);
+        if (!record.empty()) ::unlinkat(folderFd, record.c_str(), 0);
     }
     ::close(fd);
     return removed;
@@ -70,15 +95,20 @@ int RemoveStalePartials(const std::string& folder, std::chrono::hours maxAge) {
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
         if (name.size() < 2 || name[0] != '.') continue;
-        if (EndsWith(name, kPartSuffix)) {
-            removed += RemoveIfStale(folderFd, name, maxAge) ? 1 : 0;
+        const std::string record = name + kRecordSuffix;
+        if (IsOwnTemporaryName(name)) {
+            removed += RemoveIfStale(folderFd, name, "", maxAge) ? 1 : 0;
+        } else if (EndsWith(name, kPartSuffix)) {
+            // Only a partial whose record this program wrote is known to be
+            // its own; any other file of that form is the user's.
+            if (IsOwnRecord(folder, record)) removed += RemoveIfStale(folderFd, name, record, maxAge) ? 1 : 0;
         } else if (EndsWith(name, std::string(kPartSuffix) + kRecordSuffix)) {
             // A record whose partial is gone (a crash between the two removals).
             const std::string partial = name.substr(0, name.size() - std::char_traits<char>::length(kRecordSuffix));
             struct stat info {};
             if (::fstatat(folderFd, partial.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-                ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && OlderThan(info, maxAge))
-                removed += ::unlinkat(folderFd, name.c_str(), 0) == 0 ? 1 : 0;
+                IsOwnRecord(folder, name))
+                removed += RemoveIfStale(folderFd, name, "", maxAge) ? 1 : 0;
         }
     }
     return removed;

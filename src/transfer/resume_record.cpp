@@ -22,7 +22,12 @@ std::string OneLine(const std::string& value) {
     return line;
 }
 
+// A whole number of bytes, or -1 (unknown).
 bool ParseCount(const std::string& text, std::int64_t& value) {
+    if (text == "-1") {
+        value = -1;
+        return true;
+    }
     if (text.empty() || text.size() > 18) return false;
     value = 0;
     for (const char c : text) {
@@ -32,16 +37,8 @@ bool ParseCount(const std::string& text, std::int64_t& value) {
     return true;
 }
 
-}  // namespace
-
-std::string FormatResumeRecord(const ResumeRecord& record) {
-    return std::string(kFormatLine) + "\nsource=" + OneLine(record.source) +
-           "\ntarget=" + OneLine(record.target) + "\netag=" + OneLine(record.etag) +
-           "\nlast-modified=" + OneLine(record.lastModified) +
-           "\ntotal=" + std::to_string(record.total) + "\n";
-}
-
-std::optional<ResumeRecord> ParseResumeRecord(const std::string& text) {
+// The record's fields, whether or not it can be used for resuming.
+std::optional<ResumeRecord> ParseRecordFields(const std::string& text) {
     const std::string keys[] = {"source=", "target=", "etag=", "last-modified=", "total="};
     std::string values[5];
     std::size_t at = text.find('\n');
@@ -55,12 +52,12 @@ std::optional<ResumeRecord> ParseResumeRecord(const std::string& text) {
     }
     if (at + 1 != text.size()) return std::nullopt;
     ResumeRecord record{values[0], values[1], values[2], values[3], -1};
-    if (!ParseCount(values[4], record.total) || !record.Usable() || record.source.empty())
-        return std::nullopt;
+    if (!ParseCount(values[4], record.total)) return std::nullopt;
     return record;
 }
 
-std::optional<ResumeRecord> ReadResumeRecord(const std::string& path) {
+// The file's text when it is a small regular file (never through a link).
+std::optional<std::string> ReadSmallFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     std::string text(kLongestRecord + 1, '\0');
@@ -75,7 +72,32 @@ std::optional<ResumeRecord> ReadResumeRecord(const std::string& path) {
     ::close(fd);
     if (used > kLongestRecord) return std::nullopt;
     text.resize(used);
-    return ParseResumeRecord(text);
+    return text;
+}
+
+}  // namespace
+
+std::string FormatResumeRecord(const ResumeRecord& record) {
+    return std::string(kFormatLine) + "\nsource=" + OneLine(record.source) +
+           "\ntarget=" + OneLine(record.target) + "\netag=" + OneLine(record.etag) +
+           "\nlast-modified=" + OneLine(record.lastModified) +
+           "\ntotal=" + std::to_string(record.total) + "\n";
+}
+
+std::optional<ResumeRecord> ParseResumeRecord(const std::string& text) {
+    std::optional<ResumeRecord> record = ParseRecordFields(text);
+    if (!record || !record->Usable() || record->source.empty()) return std::nullopt;
+    return record;
+}
+
+std::optional<ResumeRecord> ReadResumeRecord(const std::string& path) {
+    const std::optional<std::string> text = ReadSmallFile(path);
+    return text ? ParseResumeRecord(*text) : std::nullopt;
+}
+
+bool IsResumeRecordFile(const std::string& path) {
+    const std::optional<std::string> text = ReadSmallFile(path);
+    return text && ParseRecordFields(*text).has_value();
 }
 
 bool WriteResumeRecord(const std::string& path, const ResumeRecord& record) {

@@ -29,6 +29,10 @@ std::optional<ResumeRecord> ParseResumeRecord(const std::string& text);
 
 // Reads and parses the record file (refusing links and anything large).
 std::optional<ResumeRecord> ReadResumeRecord(const std::string& path);
+// Whether the file is a record this program wrote, usable for resuming or
+// not (a partial of a reply without validators has one too, so that the
+// partial is known as the program's own after a crash).
+bool IsResumeRecordFile(const std::string& path);
 // Replaces the record file in one rename. False on failure.
 bool WriteResumeRecord(const std::string& path, const ResumeRecord& record);
 

@@ -34,6 +34,7 @@ upMain::upMain(QWidget* parent) : QWidget(parent) {
     pb_->setRange(0, 100);
     pb_->setTextVisible(false);
     lblProgress_->setGeometry(24, 116, 276, 20);
+    lblProgress_->setTextFormat(Qt::PlainText);
     chinese0_->setChecked(true);
     connect(cmdStart_, &QPushButton::clicked, this, &upMain::cmdStart_Click);
 
@@ -41,6 +42,7 @@ upMain::upMain(QWidget* parent) : QWidget(parent) {
     showMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
                         this);
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     };
     startProgram = [](const QString& path) {

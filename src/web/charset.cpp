@@ -165,4 +165,12 @@ std::string ToGbk(std::string_view utf8) {
 
 std::string FromGbk(std::string_view gbk) { return BytesToBstr(gbk, "gbk"); }
 
+std::optional<std::string> ToGbkExact(std::string_view utf8) {
+    std::string gbk = ToGbk(utf8);
+    // The converter also knows one-way fallbacks; only a round trip proves
+    // that the bytes stand for this very text.
+    if (FromGbk(gbk) != utf8) return std::nullopt;
+    return gbk;
+}
+
 }  // namespace tunewell::web

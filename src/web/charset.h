@@ -19,4 +19,9 @@ std::string ToGbk(std::string_view utf8);
 // GBK bytes to UTF-8 text.
 std::string FromGbk(std::string_view gbk);
 
+// The GBK bytes of `utf8` only when every character has them and they read
+// back as exactly the same text; no value otherwise (Björk, 🎵, or bytes
+// that are not UTF-8), so that a caller never stores a "?" in their place.
+std::optional<std::string> ToGbkExact(std::string_view utf8);
+
 }  // namespace tunewell::web

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "net/http_request.h"
+#include "net/url_origin.h"
 #include "web/charset.h"
 #include "web/text_utils.h"
 
@@ -33,6 +34,7 @@ net::HttpRequest PageRequest(const std::string& url) {
     request.policy.connect = std::chrono::seconds(limits.connectSeconds);
     request.policy.stall = std::chrono::seconds(limits.stallSeconds);
     request.policy.stallBytes = limits.stallBytes;
+    request.policy.total = std::chrono::seconds(limits.totalSeconds);
     request.pump = net::WaitKind::kPage;
     return request;
 }
@@ -105,6 +107,9 @@ std::string PostHttpPage(const std::string& refererUrl, const std::string& postU
          ++hop) {
         if (hop == kMaxPostHops) return kFalse;
         if (KeepsMethod(response.status)) {
+            // The form holds the password: it goes to no other server than
+            // the one it was meant for.
+            if (!net::SameServer(request.url, response.redirectUrl)) return kFalse;
             request.url = response.redirectUrl;
             response = net::Perform(request);
         } else {

@@ -22,18 +22,22 @@ std::string GetHttpPage(const std::string& httpUrl, const std::string& charset);
 
 // Form POST with Content-Length, Content-Type, User-Agent and Referer, in that
 // order. Redirects are followed as a browser does (a GET after 301, 302 and
-// 303; the form again after 307 and 308). The decoded final reply whatever
-// its status; kFalse when sending or a redirect's request failed.
+// 303; the form again after 307 and 308, but only to the same server: see
+// net::SameServer). The decoded final reply whatever its status; kFalse
+// when sending or a redirect's request failed, or a 307 or 308 led to
+// another server.
 std::string PostHttpPage(const std::string& refererUrl, const std::string& postUrl,
                          const std::string& postData, const std::string& charset);
 
-// Time limits: a connection attempt, and a request that receives fewer
-// than `stallBytes` within `stallSeconds`. Without them a server that
-// accepts and never answers (or drips a byte a minute) freezes the window.
+// Time limits: a connection attempt, a request that receives fewer than
+// `stallBytes` within `stallSeconds`, and a whole request (0: none).
+// Without them a server that accepts and never answers, or drips just
+// enough to pass the stall rule, holds the list step forever.
 struct HttpLimits {
     long connectSeconds = 30;
     long stallSeconds = 60;
     long stallBytes = 1024;
+    long totalSeconds = 120;
 };
 HttpLimits GetHttpLimits();
 // Test seam: shorter limits make stalled-server tests fast.

@@ -16,6 +16,9 @@ MessageHandler& InstalledHandler() {
 void ShowDialog(QWidget* owner, const std::string& text) {
     QMessageBox box(QMessageBox::Warning, QString::fromUtf8(ports::kMessageCaption),
                     QString::fromStdString(text), QMessageBox::Ok, owner);
+    // Messages may carry a page's text (the sign-in error): shown as it is,
+    // never as mark-up with links and pictures.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

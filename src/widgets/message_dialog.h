@@ -8,7 +8,8 @@ namespace tunewell::widgets {
 
 // The one way the program shows a message: a modal box with the caption
 // kMessageCaption, a warning icon and one OK button, owned by `owner`
-// (may be null). Returns when the user has dismissed it.
+// (may be null), showing `text` as plain text (never as mark-up). Returns
+// when the user has dismissed it.
 void ShowMessage(QWidget* owner, const std::string& text);
 
 // Replaces what ShowMessage does (tests record the texts instead of

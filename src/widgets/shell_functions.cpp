@@ -127,7 +127,12 @@ void OpenFile(const std::string& path) {
 }
 
 void OpenFolder(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    // Whatever the field holds goes to the file manager, which shows what it
+    // can (an error for a missing folder): an empty field opens where the
+    // file manager starts by itself, the home folder, and a relative path is
+    // taken from the program's working folder, as a started command would.
+    const QString folder = path.empty() ? QDir::homePath() : QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 }  // namespace tunewell::widgets

@@ -55,7 +55,9 @@ QIcon ProgramIcon();
 void OpenUrl(const std::string& address);
 // Opens a file with its application; an executable file is started.
 void OpenFile(const std::string& path);
-// Opens a folder in the desktop's file manager.
+// Opens a folder in the desktop's file manager, whatever `path` holds: a
+// missing folder is the file manager's to report, an empty path opens the
+// home folder, a relative one is taken from the working folder.
 void OpenFolder(const std::string& path);
 
 }  // namespace tunewell::widgets

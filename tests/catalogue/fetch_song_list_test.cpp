@@ -88,6 +88,15 @@ TEST_F(FetchSongList, FollowingPagesAreFetchedInOrderUpToTheSetting) {
     Fetch("/group/190/fav");
     EXPECT_EQ(Targets().size(), 3u);
     EXPECT_EQ(ui_.songs.RowCount(), 18);
+
+    // Once the rows are past their bound no further page is asked for.
+    config_.GetPage = 3;
+    catalogue_.SetRowLimit(15);
+    Site().ClearRequests();
+    Fetch("/music/chart/");
+    EXPECT_EQ(Targets(), (std::vector<std::string>{"/music/chart/", "/music/chart/2"}));
+    EXPECT_EQ(ui_.songs.RowCount(), 15);
+    EXPECT_EQ(ui_.status.Text(), "歌曲太多，只列出前15首");
 }
 
 TEST_F(FetchSongList, SignInWithConfiguredLoginThenPagesByCurpage) {
@@ -172,6 +181,20 @@ TEST_F(FetchSongList, HugePageIsHandled) {
     Fetch("/hostile/huge");
     EXPECT_TRUE(ui_.messages.shown.empty());
     EXPECT_GT(ui_.songs.RowCount(), 0);
+}
+
+// A page of one entry and then bare repeated calls: the rows stop at the
+// bound and the status line says so.
+TEST_F(FetchSongList, RepeatedEntriesStopAtTheRowBound) {
+    catalogue_.SetRowLimit(1000);
+    Fetch("/hostile/repeated?size=200000");
+    EXPECT_TRUE(ui_.messages.shown.empty());
+    EXPECT_EQ(ui_.songs.RowCount(), 1000);
+    EXPECT_EQ(ui_.status.Text(), "歌曲太多，只列出前1000首");
+    catalogue_.SetRowLimit(kMaxSongRows);
+    Fetch("/hostile/repeated?size=200000");
+    EXPECT_LT(ui_.songs.RowCount(), 60000);
+    EXPECT_EQ(ui_.status.Text(), "获取歌曲列表成功,请单击选择您想下载的歌曲");
 }
 
 TEST_F(FetchSongList, StalledServerGivesUpWithTheNetworkMessage) {

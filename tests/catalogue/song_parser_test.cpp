@@ -74,6 +74,21 @@ TEST(SongParser, EntryWithoutSeparatorRepeatsThePreviousSong) {
     EXPECT_EQ(Songs(body, "msl("), (Rows{{1, "a"}, {1, "a"}, {2, "b"}}));
 }
 
+// Bare repeated entries each repeat the song before them; the list stops at
+// its bound and says that it did.
+TEST(SongParser, RowsStopAtTheBound) {
+    std::string body = "<script>msl(\"a\",\"1\")";
+    for (int i = 0; i < 50; ++i) body += "msl(";
+    bool cut = false;
+    EXPECT_EQ(ParseSongs(body, "msl(", 10, &cut).size(), 10u);
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(ParseSongs(body, "msl(", 51, &cut).size(), 51u);
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(ParseSongs(body, "msl(", 1000, &cut).size(), 51u);
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(ParseSongs(body, "msl(").size(), 51u);  // the default bound
+}
+
 TEST(SongParser, EntriesLackingFieldsAreSkippedNotCrashed) {
     // The first entry has no separator, the second too few fields for W.
     const std::string body = "wl(nothing)wl(\"1\",\"2\")wl(\"7\",\"9\",\"ok\",\"x\");wl(tail)";

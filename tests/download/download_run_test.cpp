@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include <signal.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +108,81 @@ TEST_F(DownloadRunTest, FailedSongKeepsItsRowAndAnOlderFileIsUntouched) {
     EXPECT_EQ(Files().size(), 2u);  // no temporary left behind
 }
 
+// Each song keeps its own display name whatever it holds: an "@" in the
+// first row's extra does not shift the name the second (short) title takes.
+TEST_F(DownloadRunTest, DisplayNamesStayWithTheirRows) {
+    AddRows({{1001, "song-A@B"}, {1003, "行名"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{"山间小路 - 林小溪.mp3", "行名.mp3"}));
+}
+
+// Two songs of one run that come to the same name: the second is saved
+// beside the first, never over it.
+TEST_F(DownloadRunTest, ASecondSongOfTheSameNameIsSavedBesideTheFirst) {
+    AddRows({{1003, "同名"}, {71799, "x"}, {1003, "同名"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{"卡农 (D大调) - 帕赫贝尔.mp3", "同名 (2).mp3", "同名.mp3"}));
+    EXPECT_EQ(ReadAll(folder_ / "同名 (2).mp3"), demo::AudioContent(1003));
+}
+
+// Titles and addresses that would make a hidden file or the settings file:
+// the songs are saved under other names, and the real Config.ini stays.
+TEST_F(DownloadRunTest, PagesCannotNameHiddenFilesOrTheProgramsOwn) {
+    testing::WriteBytes((folder_ / "Config.ini").string(), "[Config]\r\n");
+    AddRows({{demo::kSongDotTitle, "..."}, {demo::kSongSettingsName, "x"}, {demo::kSongDotTitle, "歌名"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{"Config (2).ini", "Config.ini", "song.bashrc", "歌名.bashrc"}));
+    EXPECT_EQ(ReadAll(folder_ / "Config.ini"), "[Config]\r\n");
+    EXPECT_EQ(ReadAll(folder_ / "song.bashrc"), demo::AudioContent(demo::kSongDotTitle));
+}
+
+// The clean-up of old partials at the start of a run takes only the
+// program's own: a hidden file of the user's that looks like one stays.
+TEST_F(DownloadRunTest, TheUsersHiddenPartFilesSurviveARun) {
+    for (const char* name : {".x.part", ".song.mp3.part", ".song.mp3.part.info"}) {
+        const std::string path = (folder_ / name).string();
+        testing::WriteBytes(path, "the user's");
+        const timeval old[2] = {{std::time(nullptr) - 30 * 24 * 3600, 0}, {std::time(nullptr) - 30 * 24 * 3600, 0}};
+        ::utimes(path.c_str(), old);
+    }
+    AddRows({{1001, "a"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(Files(), (std::vector<std::string>{".song.mp3.part", ".song.mp3.part.info", ".x.part",
+                                                 "山间小路 - 林小溪.mp3"}));
+}
+
+// A failed song says why, on its row (which stays ticked) and to the
+// observer; a folder that takes no files stops the run before it starts.
+TEST_F(DownloadRunTest, FailuresCarryTheirReason) {
+    AddRows({{1009, "missing"}, {1001, "ok"}});
+    run_.cmdDown_Click();
+    EXPECT_EQ(controls_.reasons, std::vector<std::string>{"1 服务器返回HTTP 404"});
+    ASSERT_EQ(ui_.songs.RowCount(), 1);
+    EXPECT_TRUE(ui_.songs.IsChecked(1));
+    EXPECT_EQ(ui_.songs.FailureOf(1), "服务器返回HTTP 404");
+
+    controls_.manager = true;
+    DownloadRun refusing(ui_.ports, controls_, controls_, config_,
+                         DownloadRun::Services{transfer_,
+                                               [] { return std::make_unique<Aria2Agent>("http://127.0.0.1:1/jsonrpc"); },
+                                               [](const std::string&) { return true; }});
+    controls_.reasons.clear();
+    refusing.cmdDown_Click();
+    EXPECT_EQ(controls_.reasons, std::vector<std::string>{"1 下载管理器拒绝了任务"});
+    EXPECT_EQ(ui_.songs.FailureOf(1), "下载管理器拒绝了任务");
+    controls_.manager = false;
+
+    DownloadRun readOnly(ui_.ports, controls_, controls_, config_,
+                         DownloadRun::Services{transfer_, nullptr, nullptr, {},
+                                               [](const std::string&) { return false; }});
+    Site().ClearRequests();
+    controls_.events.clear();
+    readOnly.cmdDown_Click();
+    EXPECT_EQ(ui_.messages.shown, std::vector<std::string>{"保存文件夹不可写，请重新选择"});
+    EXPECT_TRUE(controls_.events.empty());
+    EXPECT_TRUE(Site().Requests().empty());
+}
+
 TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
     Options().slowChunkDelayMs = 20;
     AddRows({{1001, "1"}, {1003, "2"}, {1007, "3"}, {1008, "4"}, {1010, "5"}});
@@ -129,6 +206,8 @@ TEST_F(DownloadRunTest, PauseDuringTheThirdTransferAndResume) {
                                                  "2.mp3", "山间小路 - 林小溪.mp3"}));
     EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "saved 2", "paused",
                                                           "failed 3", "ended"}));
+    EXPECT_EQ(controls_.reasons, std::vector<std::string>{"3 下载已中止"});
+    EXPECT_EQ(ui_.songs.FailureOf(1), "");  // paused, not failed: no mark
     controls_.events.clear();
 
     ui_.pump.onPump = nullptr;

@@ -21,8 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "download/failure_text.h"
 #include "transfer/file_download.h"
 #include "transfer/partial_files.h"
+#include "transfer/resume_record.h"
 #include "transfer/updater_file_download.h"
 #include "net/cookie_store.h"
 
@@ -120,13 +122,28 @@ public:
         // `ranges` says (see RangeMode); the last Range asked for is kept.
         http_.Get("/ranged", [&](const httplib::Request& req, httplib::Response& res) {
             const RangeMode mode = ranges;
-            const std::string etag = mode == RangeMode::kHonour || mode == RangeMode::kIgnore ? "\"v1\"" : "\"v2\"";
+            const std::string etag = mode == RangeMode::kChanged || mode == RangeMode::kLying ? "\"v2\"" : "\"v1\"";
             const std::string range = req.get_header_value("Range");
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 lastRange_ = range;
             }
             res.set_header("ETag", etag);
+            if (!range.empty() && mode == RangeMode::kUnsatisfiable) {
+                res.status = 416;
+                return;
+            }
+            if (!range.empty() && mode == RangeMode::kWrongOffset) {
+                // The same version, but from byte 0 instead of where asked.
+                res.status = 206;
+                res.set_header("Content-Range", "bytes 0-" + std::to_string(body.size() - 1) + "/" +
+                                                    std::to_string(body.size()));
+                res.set_chunked_content_provider("audio/mpeg", [&](std::size_t off, httplib::DataSink& sink) {
+                    if (off >= body.size()) return sink.done(), true;
+                    return sink.write(body.data() + off, std::min(kPiece, body.size() - off));
+                });
+                return;
+            }
             // The library cuts the range itself when the status is left to it.
             const bool sameVersion = !req.has_header("If-Range") || req.get_header_value("If-Range") == etag;
             if (!range.empty() && (mode == RangeMode::kIgnore || (!sameVersion && mode != RangeMode::kLying))) {
@@ -161,9 +178,10 @@ public:
 
     std::atomic<int> pumped{0};  // counted by the tests' event pumps
     // How /ranged answers a range: continues the same version, ignores
-    // ranges, has a new version (and honours If-Range), or continues a
-    // new version whatever If-Range says.
-    enum class RangeMode { kHonour, kIgnore, kChanged, kLying };
+    // ranges, has a new version (and honours If-Range), continues a new
+    // version whatever If-Range says, answers 416, or sends a 206 of the
+    // same version from another byte than asked.
+    enum class RangeMode { kHonour, kIgnore, kChanged, kLying, kUnsatisfiable, kWrongOffset };
     std::atomic<RangeMode> ranges{RangeMode::kHonour};
     std::string LastRange() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -361,6 +379,40 @@ TEST_F(FileDownloadTest, DestroyingTheObjectInsideItsEventsAbortsSafely) {
     owned->SetEventPump([&] { owned.reset(); });  // the window closes during the transfer
     EXPECT_FALSE(raw->StartDownloading(Url("/chunked"), Target()));
     EXPECT_TRUE(FolderEntries().empty());
+}
+
+// Every failure says why, so the user can be told; a success clears it.
+TEST_F(FileDownloadTest, FailuresSayWhy) {
+    using Cause = transfer::TransferFailure::Cause;
+    download_.SetTimeLimits({milliseconds(2000), std::chrono::seconds(1)});
+    const struct {
+        std::string source;
+        std::string target;
+        Cause cause;
+        long status;
+        const char* text;
+    } cases[] = {
+        {Url("/status/404"), Target(), Cause::kHttpStatus, 404, "服务器返回HTTP 404"},
+        {Url("/status/503"), Target(), Cause::kHttpStatus, 503, "服务器返回HTTP 503"},
+        {Url("/len"), (folder_ / "missing" / "a.mp3").string(), Cause::kFolder, 0, "保存文件夹不可写"},
+        {Url("/len"), "/dev/full", Cause::kDiskFull, 0, "磁盘空间不足"},
+        {Url("/stall"), Target(), Cause::kStall, 0, "网络传输停滞"},
+        {"http://127.0.0.1:1/refused.mp3", Target(), Cause::kNetwork, 0, "网络连接失败"},
+        {"file:///etc/hostname", Target(), Cause::kRefusedAddress, 0, "歌曲地址无效"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source + " -> " + c.target);
+        EXPECT_FALSE(download_.StartDownloading(c.source, c.target));
+        EXPECT_EQ(download_.LastFailure().cause, c.cause);
+        EXPECT_EQ(download_.LastFailure().status, c.status);
+        EXPECT_EQ(FailureText(download_.LastFailure()), c.text);
+    }
+    download_.SetEventPump([this] { download_.AbortDownloading(); });
+    EXPECT_FALSE(download_.StartDownloading(Url("/chunked"), Target()));
+    EXPECT_EQ(download_.LastFailure().cause, Cause::kAborted);
+    download_.SetEventPump(nullptr);
+    EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
+    EXPECT_EQ(download_.LastFailure().cause, Cause::kNone);
 }
 
 TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
@@ -563,6 +615,8 @@ TEST_F(FileDownloadTest, APartialThatCannotBeContinuedStartsOver) {
     } cases[] = {{"ranges ignored", Mode::kIgnore, false},
                  {"new version", Mode::kChanged, false},
                  {"206 of a new version", Mode::kLying, false},
+                 {"416: the range is gone", Mode::kUnsatisfiable, false},
+                 {"206 from another byte than asked", Mode::kWrongOffset, false},
                  {"unreadable record", Mode::kHonour, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -575,39 +629,87 @@ TEST_F(FileDownloadTest, APartialThatCannotBeContinuedStartsOver) {
         WriteFile(Target(), "old song");
         ASSERT_FALSE(download_.StartDownloading(Url("/ranged"), Target()));
         EXPECT_EQ(ReadFile(Target()), "old song");
-        if (c.garbageRecord) WriteFile(transfer::PartialRecordPath(transfer::PartialPathFor(Target())), "x\n\0y");
+        const std::string partial = transfer::PartialPathFor(Target());
+        if (c.garbageRecord) WriteFile(transfer::PartialRecordPath(partial), "x\n\0y");
         server_->ranges = c.mode;
         download_.SetEventPump(nullptr);
         ASSERT_TRUE(download_.StartDownloading(Url("/ranged"), Target()));
         EXPECT_TRUE(ReadFile(Target()) == Body());
+        if (c.garbageRecord) {
+            // Without a record of the program's own the partial is not
+            // known as its own: it is left as it is.
+            EXPECT_EQ(FolderEntries().size(), 3u);
+            fs::remove(partial);
+            fs::remove(transfer::PartialRecordPath(partial));
+        }
         EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mp3"});
         fs::remove(Target());
     }
     server_->ranges = Mode::kHonour;
 }
 
-TEST_F(FileDownloadTest, StalePartialsGoUnlessHeldOrRecent) {
-    const auto make = [&](const std::string& name, bool old) {
-        WriteFile(folder_ / name, "bytes");
+// Only what the program itself left goes: partials beside one of its
+// records, records alone and its own temporaries. A file of the user's that
+// merely looks like a partial stays, however old.
+TEST_F(FileDownloadTest, StalePartialsGoOnlyWhenTheProgramMadeThemAndNoneHoldsThem) {
+    const std::string record = transfer::FormatResumeRecord({"http://a/b.mp3", "x.mp3", "\"v\"", "", 5});
+    const auto make = [&](const std::string& name, bool old, const std::string& text = "bytes") {
+        WriteFile(folder_ / name, text);
         if (!old) return;
         timeval times[2] = {{std::time(nullptr) - 8 * 24 * 3600, 0}, {std::time(nullptr) - 8 * 24 * 3600, 0}};
         ::utimes((folder_ / name).c_str(), times);
     };
     make(".old.mp3.part", true);
-    make(".old.mp3.part.info", true);
+    make(".old.mp3.part.info", true, record);
     make(".tw-a1b2c3.part", true);
-    make(".orphan.mp3.part.info", true);
+    make(".orphan.mp3.part.info", true, record);
     make(".recent.mp3.part", false);
+    make(".recent.mp3.part.info", false, record);
     make(".held.mp3.part", true);
+    make(".held.mp3.part.info", true, record);
     make("song.mp3", true);
     make(".old.mp3.part.txt", true);
+    // The user's own: no record of the program beside them, or not its names.
+    make(".x.part", true);
+    make(".notes.part", true);
+    make(".notes.part.info", true, "my notes");
+    make(".lonely.part.info", true, "mine too");
+    make(".tw-abc.part", true);
+    make(".tw-a1b2c3d4.part", true);
     const int held = ::open((folder_ / ".held.mp3.part").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);  // a transfer of another program instance
     EXPECT_EQ(transfer::RemoveStalePartials(folder_.string()), 3);
     ::close(held);
     auto entries = FolderEntries();
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{".held.mp3.part", ".old.mp3.part.txt", ".recent.mp3.part", "song.mp3"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{".held.mp3.part", ".held.mp3.part.info", ".lonely.part.info",
+                                                 ".notes.part", ".notes.part.info", ".old.mp3.part.txt",
+                                                 ".recent.mp3.part", ".recent.mp3.part.info", ".tw-a1b2c3d4.part",
+                                                 ".tw-abc.part", ".x.part", "song.mp3"}));
+}
+
+// A file at a partial's name that the program did not make is neither
+// continued nor removed: the song comes through a temporary instead.
+TEST_F(FileDownloadTest, AForeignFileAtThePartialsNameIsLeftAlone) {
+    server_->ranges = Server::RangeMode::kHonour;
+    const std::string partial = transfer::PartialPathFor(Target());
+    const std::string record = transfer::PartialRecordPath(partial);
+    for (const bool withRecordName : {false, true}) {
+        SCOPED_TRACE(withRecordName ? "foreign record" : "foreign partial");
+        WriteFile(withRecordName ? record : partial, "the user's file");
+        ASSERT_TRUE(download_.StartDownloading(Url("/ranged"), Target()));
+        EXPECT_TRUE(ReadFile(Target()) == Body());
+        EXPECT_EQ(ReadFile(withRecordName ? record : partial), "the user's file");
+        EXPECT_EQ(FolderEntries().size(), 2u);
+        fs::remove(withRecordName ? record : partial);
+        fs::remove(Target());
+        // A failed transfer leaves it too.
+        WriteFile(withRecordName ? record : partial, "the user's file");
+        EXPECT_FALSE(download_.StartDownloading(Url("/status/404"), Target()));
+        EXPECT_EQ(ReadFile(withRecordName ? record : partial), "the user's file");
+        EXPECT_EQ(FolderEntries().size(), 1u);
+        fs::remove(withRecordName ? record : partial);
+    }
 }
 
 }  // namespace

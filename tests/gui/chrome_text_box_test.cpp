@@ -54,6 +54,18 @@ TEST(ChromeTextBox, TextRoundTripsAndChangeFiresOncePerChange) {
     EXPECT_EQ(change.count(), 1);
 }
 
+// A pasted address of 100 KB stays whole: the window fetches and saves what
+// the user gave, as the command line does.
+TEST(ChromeTextBox, HoldsAHundredKilobyteTextWhole) {
+    TextBox box;
+    const QString address = QStringLiteral("http://host/music/") + QString(100 * 1024, QLatin1Char('a'));
+    box.SetText(address);
+    EXPECT_EQ(box.Text(), address);
+    box.SetText(QString());
+    box.Field()->insert(address);
+    EXPECT_EQ(box.Text().size(), address.size());
+}
+
 TEST(ChromeTopAlpha, ClampsAlphaAndSetsTheWindowFlags) {
     struct { std::int32_t alpha, expected; bool topmost, clickThrough; } cases[] = {
         {300, 255, true, false}, {-5, 0, false, true}, {128, 128, true, true}};

@@ -82,10 +82,13 @@ protected:
             if (duringVersionRequest) duringVersionRequest();
             return versionReply;
         };
-        services.openUpdater = [this](shell::frmMain& window) {
-            ++updaterOpened;
-            window.StayHiddenAfterLoad();
-        };
+        if (!realUpdater) {
+            services.openUpdater = [this](shell::frmMain& window) {
+                ++updaterOpened;
+                window.StayHiddenAfterLoad();
+            };
+        }
+        services.endProgramAtOnce = [this] { ++endAtOnceCalls; };
         window_ = std::make_unique<shell::frmMain>(std::move(services));
         return *window_;
     }
@@ -119,6 +122,10 @@ protected:
     // Runs inside the version request, as the request's wait would.
     std::function<void()> duringVersionRequest;
     int updaterOpened = 0;
+    // The program's own updater window instead of the recorder above; its
+    // immediate end is recorded in endAtOnceCalls.
+    bool realUpdater = false;
+    int endAtOnceCalls = 0;
     std::vector<std::string> openedUrls;
     std::vector<std::string> openedFolders;
     std::vector<std::string> dialogTitles;

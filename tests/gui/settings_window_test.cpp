@@ -18,6 +18,7 @@
 #include "chrome/text_box.h"
 #include "settings/ui/frm_seting.h"
 #include "widgets/message_dialog.h"
+#include "widgets/shell_functions.h"
 #include "settings/ui/settings_window_launcher.h"
 
 namespace tunewell::settings {
@@ -89,6 +90,7 @@ TEST_F(SettingsWindowTest, FrameShowsCaptionWithMinimiseAndCloseOnly) {
     ASSERT_NE(skin, nullptr);
     EXPECT_EQ(skin->geometry(), window.rect());
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window.windowType(), Qt::Tool);  // no button of its own in the taskbar
     EXPECT_TRUE(skin->CloseButton()->isVisible());
     EXPECT_TRUE(skin->MinButton()->isVisible());
     EXPECT_FALSE(skin->MaxButton()->isVisible());
@@ -188,15 +190,24 @@ TEST_F(SettingsWindowTest, SaveWritesGbkKeysInOrderReloadsAndHides) {
     EXPECT_EQ(config.GetPage, 1);
 }
 
-TEST_F(SettingsWindowTest, EmptyFolderIsRefusedInRedEvenAfterASave) {
+// The refusal keeps the line's colour of the moment: red before any save,
+// still green after one while the window stays loaded.
+TEST_F(SettingsWindowTest, EmptyFolderIsRefusedInTheColourTheLineHasNow) {
     frmSeting window(&mainWindow, config, folder());
+    window.show();
+    Edit(window, "cPath", "");
+    Save(window);
+    EXPECT_EQ(Tip(window)->text(), Q("请输入音乐保存地址！"));
+    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+
+    Edit(window, "cPath", "/songs");
     Save(window);
     std::remove(ConfigPath(folder()).c_str());
     window.show();
     Edit(window, "cPath", "");
     Save(window);
     EXPECT_EQ(Tip(window)->text(), Q("请输入音乐保存地址！"));
-    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+    EXPECT_EQ(Tip(window)->palette().color(QPalette::WindowText), QColor(0x00, 0x80, 0x00));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(FileBytes(), "");
 }
@@ -224,6 +235,33 @@ TEST_F(SettingsWindowTest, BrowseFallsBackToTheProgramFolder) {
     answer.clear();
     Child<QPushButton>(window, "cmdDir")->click();
     EXPECT_EQ(Text(window, "cPath"), dir.path());
+}
+
+// No taskbar button: minimised, the window goes to the tray and its icon
+// brings it back; without a tray it becomes a window the taskbar shows.
+TEST_F(SettingsWindowTest, MinimisingGoesToTheTrayOrWithoutOneToTheTaskbar) {
+    for (const bool tray : {true, false}) {
+        frmSeting window(&mainWindow, config, folder());
+        window.trayAvailable = [tray] { return tray; };
+        window.show();
+        ASSERT_EQ(window.windowType(), Qt::Tool);
+        window.showMinimized();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        if (tray) {
+            EXPECT_FALSE(window.isVisible());
+            EXPECT_TRUE(widgets::HasTrayIcon(&window, 0));
+            QCoreApplication::postEvent(&window, new widgets::TrayMessageEvent(widgets::kTrayLeftButtonDown));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_FALSE(window.isMinimized());
+            EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
+        } else {
+            EXPECT_EQ(window.windowType(), Qt::Window);
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        }
+    }
 }
 
 frmSeting* VisibleSettingsWindow() {

@@ -1,8 +1,11 @@
 #include <QAbstractItemModelTester>
+#include <QColor>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,9 @@ void Fill(SongListModel& model, const std::vector<std::pair<double, bool>>& rows
         model.SetChecked(position, rows[i].second);
     }
 }
+
+// What a tool tip reads as, once Qt has taken it for mark-up.
+QString TipText(const QVariant& tip) { return QTextDocumentFragment::fromHtml(tip.toString()).toPlainText(); }
 
 std::vector<bool> Ticks(const SongListModel& model) {
     std::vector<bool> ticks;
@@ -97,6 +103,32 @@ TEST(SongListModelTest, RemoveByTagTakesEveryMatchingRowAndKeepsTheOthersInOrder
 }
 
 // Rows reach the view in one batch, so a long list fills quickly.
+// A failed row stays ticked and is drawn red, its tooltip the reason; a new
+// list starts without marks.
+TEST(SongListModelTest, FailedRowsAreMarkedWithTheirReason) {
+    SongListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    Fill(model, {{7, true}, {8, true}, {7, false}});
+    model.Flush();
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.MarkFailed(7, "服务器返回HTTP 404");
+    EXPECT_EQ(changed.count(), 2);
+    for (int row : {0, 2}) {
+        for (int column : {0, 1}) {
+            EXPECT_EQ(model.data(model.index(row, column), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+            EXPECT_EQ(TipText(model.data(model.index(row, column), Qt::ToolTipRole)),
+                      QStringLiteral("服务器返回HTTP 404"));
+        }
+    }
+    EXPECT_EQ(Ticks(model), (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(model.data(model.index(1, 1), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(TipText(model.data(model.index(1, 1), Qt::ToolTipRole)), QStringLiteral("song2"));
+    EXPECT_EQ(model.FailureOf(1), "服务器返回HTTP 404");
+    model.Prepare();
+    model.AddRow(1, 7, "7", "again");
+    EXPECT_EQ(model.FailureOf(1), "");
+}
+
 TEST(SongListModelTest, AHundredThousandRowsFillQuicklyInAShownView) {
     SongListModel model;
     SongListView view;
@@ -138,6 +170,33 @@ TEST(SongListViewTest, ClickingARowOrItsBoxTogglesTheTickOnce) {
     view.setCurrentIndex(model.index(0, 1));
     QTest::keyClick(&view, Qt::Key_Space);
     EXPECT_EQ(Ticks(model), (std::vector<bool>{false, true}));
+}
+
+// A new list shows its first rows, however far the old one was scrolled.
+TEST(SongListViewTest, ANewListStartsAtItsTop) {
+    SongListModel model;
+    SongListView view;
+    view.SetSongModel(&model);
+    view.resize(361, 243);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const auto fill = [&](int rows) {
+        model.Prepare();
+        for (int i = 1; i <= rows; ++i) model.AddRow(i, i, std::to_string(i), "song" + std::to_string(i));
+    };
+    fill(200);
+    QCoreApplication::processEvents();
+    view.scrollToBottom();
+    QCoreApplication::processEvents();
+    ASSERT_GT(view.verticalScrollBar()->value(), 0);
+    for (const int rows : {200, 40}) {
+        fill(rows);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view.verticalScrollBar()->value(), 0) << rows;
+        EXPECT_EQ(view.indexAt(QPoint(5, 5)).row(), 0) << rows;
+        view.scrollToBottom();
+        QCoreApplication::processEvents();
+    }
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include <QLabel>
 #include <QPainter>
+#include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,14 +123,58 @@ TEST_F(UpdaterWindowTest, BarWearsTheFrameLookWithItsTextCentred) {
               expected.toImage().convertToFormat(QImage::Format_RGB32));
 }
 
-TEST_F(UpdaterWindowTest, ClosingTheWindowEndsTheProgram) {
-    LoadExpectingFailure();
-    ASSERT_EQ(ends, 0);
-    // Through the frame's close button, as the user closes it.
-    auto* close = window->skin1->CloseButton();
-    QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
+TEST_F(UpdaterWindowTest, ClosingTheWindowEndsTheProgramOnlyWhileTheMainWindowIsHidden) {
+    for (const bool mainWindowUsable : {false, true}) {
+        window = std::make_unique<frmUpDate>(globals, dir.path().toStdString());
+        window->endProgram = [this] { ++ends; };
+        ends = 0;
+        LoadExpectingFailure();
+        ASSERT_EQ(ends, 0);
+        window->SetMainWindowUsable(mainWindowUsable);
+        // Through the frame's close button, as the user closes it.
+        auto* close = window->skin1->CloseButton();
+        QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
+        EXPECT_EQ(ends, mainWindowUsable ? 0 : 1) << mainWindowUsable;
+        EXPECT_FALSE(window->isVisible());
+    }
+}
+
+// Closed while the new program is still arriving: the transfer is aborted
+// and the private download folder is gone before the program ends.
+TEST_F(UpdaterWindowTest, ClosingDuringTheDownloadRemovesItsFolderBeforeTheProgramEnds) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const char* oldTemp = std::getenv("TMPDIR");
+    const std::optional<std::string> saved = oldTemp ? std::optional<std::string>(oldTemp) : std::nullopt;
+    setenv("TMPDIR", temp.path().toUtf8().constData(), 1);
+    // Not a program, so even a download that completes is never installed.
+    Options().programStatus = 200;
+    Options().programBytes = std::string(48u << 20, 'x');
+    const auto folders = [&] { return QDir(temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+    bool closedInDownload = false;
+    qsizetype foldersAtEnd = -1;
+    window->endProgram = [&] {
+        ++ends;
+        foldersAtEnd = folders();
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (closedInDownload || folders() == 0) return;
+        closedInDownload = true;
+        window->close();
+    });
+    poll.start(0);
+    window->Form_Load();
+    poll.stop();
+    if (saved) {
+        setenv("TMPDIR", saved->c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
+    EXPECT_TRUE(closedInDownload);
     EXPECT_EQ(ends, 1);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(foldersAtEnd, 0);
+    EXPECT_EQ(folders(), 0);
 }
 
 }  // namespace

@@ -115,8 +115,8 @@ TEST_F(ReadIniTest, HostileFilesGiveDefaultsOrTheirValues) {
         {"[Config]\r\n=value\r\nKey=ok\r\n", "ok"},
         {"[Config\r\nKey=unclosed header\r\n", "unclosed header"},
         {std::string("[Config]\r\nKey=a\0b\r\n", 19), "a"},
-        {"[Config]\r\nKey=" + std::string(1 << 20, 'x') + "\r\n", std::string(255, 'x')},
-        {"[Config]\r\nJunk" + std::string(1 << 20, 'x') + "\r\nKey=after\r\n", "after"},
+        {"[Config]\r\nKey=" + std::string(1 << 19, 'x') + "\r\n", std::string(255, 'x')},
+        {"[Config]\r\nJunk" + std::string(1 << 19, 'x') + "\r\nKey=after\r\n", "after"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         Store(cases[i].line);

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -236,14 +237,66 @@ TEST_F(WriteIniTest, SpecialFilesAreReadSafelyAndNeverReplaced) {
     EXPECT_EQ(ModeOf(file_), 0444u);
     ::chmod(file_.c_str(), 0600);
 
-    // Beyond 16 MiB: read as missing and never overwritten.
-    const std::string huge = before + std::string(16 * 1024 * 1024, '#');
+    // Beyond 1 MiB: read as missing and never overwritten.
+    const std::string huge = before + std::string(1024 * 1024, '#');
     WriteBytes(file_, huge);
     EXPECT_EQ(Read("A"), "<none>");
     EXPECT_EQ(Write("A", "2"), 0);
     EXPECT_EQ(std::filesystem::file_size(file_), huge.size());
     std::filesystem::remove_all(folder_.File("elsewhere"));
     EXPECT_TRUE(Strays().empty());
+}
+
+// Values GBK cannot hold: stored exactly, the file as a whole turning to
+// UTF-8 with a byte-order mark, every earlier value carried over.
+TEST_F(WriteIniTest, ValueOutsideGbkTurnsTheFileIntoUtf8AndReadsBackExactly) {
+    const std::string bjork = "/music/Bj\xC3\xB6rk";          // ö
+    const std::string note = "/music/\xF0\x9F\x8E\xB5 " + kZhongWen;  // 🎵 中文
+    EXPECT_NE(Write("ListUrl", "http://a/" + kZhongWen), 0);
+    EXPECT_EQ(OnDisk().substr(0, 3), "[Co");  // still GBK
+    EXPECT_NE(Write("SavePath", bjork), 0);
+    EXPECT_EQ(OnDisk(), "\xEF\xBB\xBF[Config]\r\nListUrl=http://a/" + kZhongWen + "\r\nSavePath=" + bjork + "\r\n");
+    EXPECT_EQ(Read("SavePath"), bjork);
+    EXPECT_EQ(Read("ListUrl"), "http://a/" + kZhongWen);
+    EXPECT_NE(Write("LoginPass", note), 0);
+    EXPECT_EQ(Read("LoginPass"), note);
+    EXPECT_EQ(Read("SavePath"), bjork);
+    // The limit counts GBK bytes and never puts a "?" in a character's place.
+    EXPECT_EQ(ReadIni("Config", "SavePath", "", 10, file_), "/music/Bj");
+    EXPECT_EQ(ReadIni("Config", "LoginPass", "", 9, file_), "/music/\xF0\x9F\x8E\xB5");
+    EXPECT_TRUE(Strays().empty());
+}
+
+TEST_F(WriteIniTest, WhatCannotBeStoredExactlyFailsAndChangesNothing) {
+    // A byte that is not GBK could not be carried over into UTF-8 unchanged.
+    const std::string before = "[Config]\r\nA=\x81\x7F\r\n";
+    WriteBytes(file_, before);
+    EXPECT_EQ(Write("B", "Bj\xC3\xB6rk"), 0);
+    EXPECT_EQ(OnDisk(), before);
+    // Bytes that are not UTF-8 are not turned into something else.
+    EXPECT_EQ(Write("B", "bad \xFF byte"), 0);
+    EXPECT_EQ(OnDisk(), before);
+    // A write that would take the file past 1 MiB: the next start would
+    // read nothing at all.
+    EXPECT_EQ(Write("C", std::string(1024 * 1024, 'x')), 0);
+    EXPECT_EQ(OnDisk(), before);
+}
+
+TEST_F(WriteIniTest, TemporaryCopiesAKilledWriterLeftAreRemovedByTheNextWrite) {
+    const std::vector<std::string> leftovers = {".Config.ini.a1B2c3", ".Config.ini.zzzzzz"};
+    const std::vector<std::string> others = {".Config.ini.bak", ".Config.ini.a1B2c3d",
+                                             ".Config.ini.a1-2c3", "Config.ini.a1B2c3",
+                                             ".Other.ini.a1B2c3", ".tw-a1B2c3.part"};
+    for (const auto& name : leftovers) WriteBytes(folder_.File(name), "[Config]\r\nLoginPass=pw\r\n");
+    for (const auto& name : others) WriteBytes(folder_.File(name), "user's");
+    std::filesystem::create_directory(folder_.File(".Config.ini.folder"));
+    EXPECT_NE(Write("A", "1"), 0);
+    std::vector<std::string> expected = others;
+    expected.push_back(".Config.ini.folder");
+    std::vector<std::string> strays = Strays();
+    std::sort(strays.begin(), strays.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(strays, expected);
 }
 
 }  // namespace

@@ -68,6 +68,9 @@ public:
     void SongProgress(long long bytes, long long total, int) override {
         if (total > 0) percent = static_cast<int>(bytes * 100 / total);
     }
+    void SongFailed(int position, const std::string&, const std::string& reason) override {
+        reasons.push_back(std::to_string(position) + " " + reason);
+    }
     void SongEnded(int position, const std::string&, SongOutcome outcome) override {
         const char* word = outcome == SongOutcome::Saved    ? "saved "
                            : outcome == SongOutcome::Failed ? "failed "
@@ -83,6 +86,7 @@ public:
     bool manager = false;
     int percent = 0;
     std::vector<std::string> events;
+    std::vector<std::string> reasons;  // "2 服务器返回HTTP 404", ...
 };
 
 }  // namespace tunewell::testing

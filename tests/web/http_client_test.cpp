@@ -150,6 +150,11 @@ protected:
         server_.Post("/method", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content("POST " + req.body, "text/plain");
         });
+        // A form redirected to the server the test names in away_.
+        server_.Post("/away", [this](const httplib::Request& req, httplib::Response& res) {
+            res.status = std::stoi(req.get_param_value("status"));
+            res.set_header("Location", away_);
+        });
         server_.set_logger([this](const httplib::Request&, const httplib::Response&) { ++hits_; });
     }
 
@@ -159,6 +164,7 @@ protected:
     std::atomic<int> hits_{0};
     std::atomic<int> pumped_{0};
     HttpLimits limits_;
+    std::string away_;
 };
 
 TEST_F(HttpClientTest, GetDecodesTheBodyInTheNamedCharset) {
@@ -270,6 +276,33 @@ TEST_F(HttpClientTest, PostFollowsRedirectsAsABrowserDoes) {
                   c.reply)
             << c.status;
     }
+}
+
+// A drip fast enough for the stall rule still ends at the overall limit.
+TEST_F(HttpClientTest, RequestsEndAtTheOverallLimit) {
+    SetHttpLimits({2, 60, 1, 1});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetHttpPage(Url("/drip"), "gb2312"), kFalse);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);  // the drip itself takes 10 s
+}
+
+// The form is sent again after a 307 or 308 only to the server it was
+// meant for; another port of the same address is another server.
+TEST_F(HttpClientTest, FormIsNeverRepostedToAnotherServer) {
+    testing::RawHttpServer other("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+    const std::string elsewhere = "http://127.0.0.1:" + std::to_string(other.Port()) + "/steal";
+    away_ = elsewhere;
+    for (const char* status : {"307", "308"}) {
+        EXPECT_EQ(PostHttpPage(Url("/"), Url("/away"), std::string("status=") + status + "&pass=pw",
+                               "gb2312"),
+                  kFalse)
+            << status;
+    }
+    EXPECT_TRUE(other.Requests().empty());
+    // A 303 to it is an ordinary GET without the form.
+    EXPECT_EQ(PostHttpPage(Url("/"), Url("/away"), "status=303&pass=pw", "gb2312"), "ok");
+    ASSERT_EQ(other.Requests().size(), 1u);
+    EXPECT_EQ(other.Requests()[0].find("pass"), std::string::npos);
 }
 
 TEST_F(HttpClientTest, RefusedConnectionEndsInFailure) {

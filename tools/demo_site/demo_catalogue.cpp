@@ -46,6 +46,14 @@ const std::array<FeaturedSong, 11>& FeaturedSongs() {
     return songs;
 }
 
+const std::array<FeaturedSong, 2>& NameTrapSongs() {
+    static const std::array<FeaturedSong, 2> songs = {{
+        {kSongDotTitle, "...", "", "", "/audio/1016.bashrc", 10 * KiB},
+        {kSongSettingsName, "Config", "", "", "/audio/1017.ini", 10 * KiB},
+    }};
+    return songs;
+}
+
 std::string FeaturedAddress(const FeaturedSong& song) {
     const std::string host = song.host;
     if (host.rfind("file:", 0) == 0) return FileHostAddress(song.path, host.substr(5));
@@ -54,6 +62,9 @@ std::string FeaturedAddress(const FeaturedSong& song) {
 
 const FeaturedSong* FindFeatured(int id) {
     for (const auto& song : FeaturedSongs()) {
+        if (song.id == id) return &song;
+    }
+    for (const auto& song : NameTrapSongs()) {
         if (song.id == id) return &song;
     }
     return nullptr;

@@ -17,6 +17,10 @@ inline constexpr int kSongSlow = 1007;            // trickles in small chunks
 inline constexpr int kSongHostDotOnly = 1008;     // address whose only dots are in its host
 inline constexpr int kSongMissing = 1009;         // answers 404
 inline constexpr int kSongUpperExtension = 1010;  // address ending in .MP3?x=1
+// Songs whose title and address would name a hidden file or the program's
+// settings file; answered by the play page, listed on no page.
+inline constexpr int kSongDotTitle = 1016;      // title "...", address ending in .bashrc
+inline constexpr int kSongSettingsName = 1017;  // title "Config", address ending in .ini
 // The single-song quick link /song/71799/.
 inline constexpr int kSongCanon = 71799;
 

@@ -53,6 +53,10 @@ struct DemoOptions {
     bool requireSignIn = true;
     // Status of the play page (anything but 200 makes the program's fetch fail).
     int playStatus = 200;
+    // How long the play page and the list pages wait before they answer
+    // (a slow site: the program's window stays in its wait meanwhile).
+    int playDelayMs = 0;
+    int listDelayMs = 0;
 
     // Slow audio file: chunk size and pause between chunks.
     int slowChunkBytes = 4096;

@@ -18,16 +18,15 @@ std::string OpenScriptList() {
     return SitePageHead("一周排行") + "<DIV class=box>\r\n<H2>一周排行</H2>\r\n<UL class=songs>\r\n" + list;
 }
 
-// A page of `total` bytes: a complete kind-1 list, then ASCII filler
-// comments, then the page end. Streamed, never held whole.
-void HugePage(HttpResponse& response, std::uint64_t total) {
-    const std::string prefix = web::ToGbk(OpenScriptList() + "</SCRIPT>\r\n</UL></DIV>\r\n");
-    const std::string suffix = web::ToGbk(SitePageFoot());
+// Streams a GBK page of `total` bytes (at least prefix and suffix):
+// `prefix`, then `unit` repeated (the last copy cut to fit), then `suffix`.
+// Never holds the page whole.
+void StreamFilled(HttpResponse& response, const std::string& prefix, const std::string& unit,
+                  const std::string& suffix, std::uint64_t total) {
     const std::uint64_t fixed = prefix.size() + suffix.size();
     total = std::max(total, fixed);
     std::string block;
-    const std::string line = "<!-- padding: the quick brown fox jumps over the lazy dog 0123456789 -->\r\n";
-    while (block.size() < 64 * 1024) block += line;
+    while (block.size() < 64 * 1024) block += unit;
     response.SetHeader("Content-Type", "text/html; charset=gb2312");
     response.streamLength = static_cast<std::int64_t>(total);
     response.stream = [prefix, suffix, block, filler = total - fixed](BodySink& sink) {
@@ -39,6 +38,24 @@ void HugePage(HttpResponse& response, std::uint64_t total) {
         }
         return sink.Write(suffix);
     };
+}
+
+// A page of `total` bytes: a complete kind-1 list, then ASCII filler
+// comments, then the page end. Streamed, never held whole.
+void HugePage(HttpResponse& response, std::uint64_t total) {
+    const std::string prefix = web::ToGbk(OpenScriptList() + "</SCRIPT>\r\n</UL></DIV>\r\n");
+    const std::string suffix = web::ToGbk(SitePageFoot());
+    StreamFilled(response, prefix, "<!-- padding: the quick brown fox jumps over the lazy dog 0123456789 -->\r\n",
+                 suffix, total);
+}
+
+// A kind-1 list of `total` bytes whose first entry is whole and whose rest
+// is "msl(" over and over: every bare call repeats the entry before it, so
+// a parser without a row bound makes millions of rows. Streamed.
+void RepeatedEntryPage(HttpResponse& response, std::uint64_t total) {
+    const std::string prefix = web::ToGbk(OpenScriptList());
+    const std::string suffix = web::ToGbk("</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
+    StreamFilled(response, prefix, "msl(", suffix, total);
 }
 
 // Declares more bytes than it sends, then closes the connection.
@@ -72,6 +89,9 @@ bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& r
     if (name == "huge") {
         const long long size = ParseDigits(request.QueryValue("size"));
         HugePage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);
+    } else if (name == "repeated") {
+        const long long size = ParseDigits(request.QueryValue("size"));
+        RepeatedEntryPage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);
     } else if (name == "truncated") {
         // The list's start marker without its end marker, in a complete reply.
         SendGbkPage(response, OpenScriptList());

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/list_markup.h"
@@ -129,6 +130,10 @@ bool GroupPage(DemoState& state, std::string_view rest, HttpResponse& response) 
 bool HandleListPages(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     const std::string& path = request.path;
     const auto& options = state.Options();
+    if (!state.SleepUnlessStopping(std::chrono::milliseconds(options.listDelayMs))) {
+        response.dropConnection = true;
+        return true;
+    }
     if (path == "/" || path == "/index.php") {
         HomePage(response);
         return true;

@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/routes.h"
 
@@ -27,6 +29,10 @@ std::string SongLine(const DemoSong& song, int index) {
 }
 
 void PlayPage(DemoState& state, const HttpRequest& request, HttpResponse& response) {
+    if (!state.SleepUnlessStopping(std::chrono::milliseconds(state.Options().playDelayMs))) {
+        response.dropConnection = true;
+        return;
+    }
     std::string lines;
     int index = 0;
     for (const int id : IdList(request.QueryValue("song_id"))) lines += SongLine(FindSong(id), index++);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -25,6 +26,14 @@ bool ReadItemTimes(const std::string& path, ItemTimes& times) {
     times.modified = ToTime(info.stx_mtime);
     times.created = (info.stx_mask & STATX_BTIME) ? ToTime(info.stx_btime) : times.modified;
     return true;
+}
+
+bool IsWritableFolder(const std::string& path) {
+    struct stat info {};
+    // access() also knows read-only mounts, and uses the real user as the
+    // transfer's file creation would not: both are this program's user.
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
 std::string MountRootOf(const std::string& fullPath) {

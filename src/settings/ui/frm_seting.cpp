@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <iterator>
 #include <utility>
 
@@ -47,6 +49,7 @@ Widget* Put(Widget* widget, const char* name, const Place& place) {
 
 QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const Place& place) {
     auto* label = Put(new QLabel(Utf8(caption), parent), name, place);
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
@@ -62,11 +65,13 @@ std::string TextOf(const chrome::TextBox* box) { return box->Text().toStdString(
 
 frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFolder,
                      QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    // A tool window: it has no button of its own in the taskbar.
+    : QWidget(parent, Qt::Tool | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       mainWindow_(mainWindow),
       config_(config),
       programFolder_(std::move(programFolder)),
       chooseFolder_(ChooseFolderWithDialog) {
+    trayAvailable = QSystemTrayIcon::isSystemTrayAvailable;
     setObjectName(QStringLiteral("frmSeting"));
     setWindowTitle(Utf8("Tunewell音乐下载设置"));
     QFont font(QStringLiteral("Tahoma"));
@@ -107,6 +112,7 @@ void frmSeting::CreateControls() {
     cID->setAutoFillBackground(true);
     cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {272, 152, 81, 24});
     LabTip = Put(new QLabel(this), "LabTip", kTipPlace);
+    LabTip->setTextFormat(Qt::PlainText);
     SetTipColour(kTipRed);
 
     connect(cmdDir, &widgets::SkinButton::clicked, this, &frmSeting::cmdDir_Click);
@@ -149,7 +155,7 @@ void frmSeting::cmdSave_Click() {
     // A fraction keeps its fraction; text that is not a number becomes "0".
     const std::string page = web::ToNumber(TextOf(cPage)).ToText();
     if (path.empty()) {
-        SetTipColour(kTipRed);
+        // In the colour the line has now: red at first, green after a save.
         SetTip(Utf8("请输入音乐保存地址！"));
         return;
     }
@@ -173,10 +179,44 @@ bool frmSeting::WriteSettings(const std::string& path, const std::string& page) 
 }
 
 void frmSeting::closeEvent(QCloseEvent* event) {
+    widgets::RemoveTrayIcon(this, 0);
     hide();
     ShowMainWindow();
     SetTip(QString());
     event->accept();
+}
+
+void frmSeting::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        // After the state change has run its course.
+        QTimer::singleShot(0, this, &frmSeting::Minimised);
+    }
+}
+
+void frmSeting::Minimised() {
+    if (!isMinimized()) return;
+    if (trayAvailable && trayAvailable()) {
+        hide();
+        widgets::AddTrayIcon(this, windowTitle().toStdString(), 0);
+    } else if (windowType() == Qt::Tool) {
+        // Changing the type re-creates the window, which shows it anew.
+        setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+        showMinimized();
+    }
+}
+
+bool frmSeting::event(QEvent* event) {
+    if (event->type() == widgets::TrayMessageEvent::EventType()) {
+        if (static_cast<widgets::TrayMessageEvent*>(event)->Message() == widgets::kTrayLeftButtonDown) {
+            widgets::RemoveTrayIcon(this, 0);
+            showNormal();
+            raise();
+            activateWindow();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void frmSeting::SetTip(const QString& text) {

@@ -29,6 +29,10 @@ namespace tunewell::settings {
 // outlive it. The main window may go away first (it is then not shown).
 // Its frame is the skinned frame `skin1` (caption, minimise and close);
 // closing through the frame closes the window like any other close.
+// It has no taskbar button of its own, so minimising it sends it to the
+// tray, where a click on the icon brings it back; a desktop without a tray
+// gets it as an ordinary window with a taskbar button instead, so it can
+// always be found again (the main window is hidden meanwhile).
 class frmSeting : public QWidget {
     Q_OBJECT
 
@@ -45,8 +49,13 @@ public:
     // Replaces the folder dialog that the browse button opens.
     void setFolderChooser(FolderChooser chooser);
 
+    // Whether the desktop shows tray icons; tests replace it.
+    std::function<bool()> trayAvailable;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private slots:
     void cmdDir_Click();
@@ -61,6 +70,7 @@ private:
     void SetTipColour(const QColor& colour);
     bool WriteSettings(const std::string& path, const std::string& page);
     void ShowMainWindow();
+    void Minimised();
 
     QPointer<QWidget> mainWindow_;
     Config& config_;

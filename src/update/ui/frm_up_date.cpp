@@ -11,7 +11,6 @@
 
 #include "chrome/skin.h"
 #include "chrome/window_top_alpha.h"
-#include "trust/self_update.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
 
@@ -32,6 +31,10 @@ frmUpDate::frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget*
       globals_(globals),
       programFolder_(std::move(programFolder)) {
     setObjectName(QStringLiteral("frmUpDate"));
+    // Whether closing ends the program is this window's decision (not while
+    // the main window can be used, say from the tray), not Qt's rule of the
+    // last visible window.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("自动升级程序"));
     setFixedSize(kWindowSize);
     // The frame first, so that it lies behind the label and the bar. The
@@ -40,6 +43,7 @@ frmUpDate::frmUpDate(UpdateGlobals& globals, std::string programFolder, QWidget*
     skin1->setObjectName(QStringLiteral("skin1"));
     labTip_ = new QLabel(QStringLiteral("自动升级中,升级完毕后请运行新的版本"), this);
     labTip_->setObjectName(QStringLiteral("LabTip"));
+    labTip_->setTextFormat(Qt::PlainText);
     labTip_->setGeometry(kTipPlace);
     labTip_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     labTip_->installEventFilter(this);
@@ -79,7 +83,10 @@ void frmUpDate::Form_Load() {
     };
     SetText("下载进度0%");
     show();
+    updating_ = true;
     updater_->StartUpdate();
+    updating_ = false;
+    if (closed_) EndUnlessMainWindowUsable();
 }
 
 void frmUpDate::ShowFailure(const std::string& text) {
@@ -101,9 +108,17 @@ void frmUpDate::ProcessPending() { QCoreApplication::processEvents(); }
 void frmUpDate::closeEvent(QCloseEvent* event) {
     if (m_oFileDownload) m_oFileDownload->AbortDownloading();
     event->accept();
-    // Without self-update the main window never went away: closing this
-    // window leaves the program running.
-    if (trust::kSelfUpdate && endProgram) endProgram();
+    if (updating_) {
+        // Ending here would leave the private download folder behind: the
+        // update removes it as the aborted transfer returns.
+        closed_ = true;
+        return;
+    }
+    EndUnlessMainWindowUsable();
+}
+
+void frmUpDate::EndUnlessMainWindowUsable() {
+    if (!mainWindowUsable_ && endProgram) endProgram();
 }
 
 bool frmUpDate::eventFilter(QObject* watched, QEvent* event) {

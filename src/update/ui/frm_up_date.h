@@ -25,10 +25,12 @@ namespace tunewell::update {
 // The in-program updater window. Loading it starts the download of the new
 // program at once; success hands over to the companion script and ends the
 // program, failure shows the manual download link. Closing it ends the
-// program (the main window is hidden by then). A build without self-update
-// shows only the manual download link, and closing the window only closes
-// it. The window carries the
-// skinned frame `skin1` with the caption "自动升级程序" and a close button.
+// program while the main window is hidden (during the download, or when
+// the opener never shows it again); once the opener has made the main
+// window usable again it only closes this window. Closed during the
+// download, it first aborts the transfer and lets the update remove its
+// private folder, then ends the program. The window carries the skinned
+// frame `skin1` with the caption "自动升级程序" and a close button.
 class frmUpDate : public QWidget, public ports::ProgressBar, public ports::EventPump {
     Q_OBJECT
 public:
@@ -37,6 +39,9 @@ public:
 
     // Shows the window and runs the update (blocking, events processed).
     void Form_Load();
+    // The main window can be used again (shown after a failed update):
+    // closing this window no longer ends the program.
+    void SetMainWindowUsable(bool usable) { mainWindowUsable_ = usable; }
     // Opens the manual download address (through openUrl) once a failed
     // update has set it; does nothing before.
     void LabTip_Click();
@@ -66,6 +71,7 @@ protected:
 private:
     void CentreOnScreen();
     void ShowFailure(const std::string& text);
+    void EndUnlessMainWindowUsable();
 
     UpdateGlobals& globals_;
     std::string programFolder_;
@@ -74,6 +80,9 @@ private:
     std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
     std::unique_ptr<download::FileDownloadTransfer> transfer_;
     std::unique_ptr<ProgramUpdater> updater_;
+    bool updating_ = false;  // inside StartUpdate
+    bool closed_ = false;    // closed while updating: ends once the update has unwound
+    bool mainWindowUsable_ = false;
 };
 
 }  // namespace tunewell::update

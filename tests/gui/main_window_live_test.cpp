@@ -1,0 +1,280 @@
+// The main window stays live while a real page request waits on the demo
+// site: clicks made during the wait act at once (ticks, the tray, a pause of
+// the run), while the clicks that would start a second step are ignored.
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "chrome/caption_button.h"
+#include "chrome/skin.h"
+#include "chrome/text_box.h"
+#include "demo_site/demo_catalogue.h"
+#include "main_window_fixture.h"
+#include "shell/song_list_model.h"
+#include "shell/song_list_view.h"
+#include "support/demo_site_fixture.h"
+#include "support/site_urls.h"
+#include "update/ui/frm_up_date.h"
+#include "widgets/progress_bar_widget.h"
+#include "widgets/shell_functions.h"
+#include "widgets/skin_button.h"
+
+namespace tunewell::testing {
+namespace {
+
+using shell::frmMain;
+
+// A click left in the queue at `local`, as the window system delivers it.
+void PostClickAt(QWidget* target, QPoint local) {
+    const QPointF global = target->mapToGlobal(QPointF(local));
+    QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonPress, QPointF(local), global,
+                                                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(local), global,
+                                                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+}
+
+void PostClick(QWidget* target) { PostClickAt(target, target->rect().center()); }
+
+// Steps run one after another from a timer; each notes whether it ran while
+// the window waited for a page.
+class WaitScript {
+public:
+    explicit WaitScript(const frmMain& window) : window_(window) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Next(); });
+    }
+    void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    void Start(int intervalMs) { timer_.start(intervalMs); }
+    bool AllRanInAWait() const { return ran_ == steps_.size() && inWait_ == steps_.size(); }
+
+private:
+    void Next() {
+        if (ran_ == steps_.size()) {
+            timer_.stop();
+            return;
+        }
+        if (window_.InPageWait()) ++inWait_;
+        steps_[ran_++]();
+    }
+
+    const frmMain& window_;
+    QTimer timer_;
+    std::vector<std::function<void()>> steps_;
+    std::size_t ran_ = 0;
+    std::size_t inWait_ = 0;
+};
+
+class LiveWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        demo_.emplace();
+        ASSERT_TRUE(demo_->Running());
+    }
+    void TearDown() override {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<update::frmUpDate*>(window) != nullptr) delete window;
+        }
+        MainWindowTest::TearDown();
+        demo_.reset();
+    }
+
+    demo::DemoSite& Site() { return demo_->Site(); }
+
+    frmMain& WindowWithList(const std::string& address, download::SongTransfer* transfer = nullptr) {
+        frmMain& window = LoadedWindow(transfer);
+        window.ListUrl->SetText(QString::fromStdString(address));
+        window.SavePath->SetText(QString::fromStdString(Folder()));
+        window.cmdList->click();
+        Pump();
+        return window;
+    }
+
+    int RequestsTo(const std::string& pathStart) {
+        int count = 0;
+        for (const auto& request : Site().Requests()) count += request.target.rfind(pathStart, 0) == 0 ? 1 : 0;
+        return count;
+    }
+
+    int SavedSongs() {
+        int files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+            files += entry.path().extension() == ".mp3" ? 1 : 0;
+        }
+        return files;
+    }
+
+    static std::vector<bool> Ticks(const shell::SongListModel& songs) {
+        std::vector<bool> ticks;
+        for (int row = 1; row <= songs.RowCount(); ++row) ticks.push_back(songs.IsChecked(row));
+        return ticks;
+    }
+
+    std::optional<ScopedDemoSite> demo_;
+};
+
+// The click on "暂停下载" arrives while the play page is still on its way:
+// the run prepares its first entry and ends before starting it.
+TEST_F(LiveWindowTest, APauseClickWhileThePlayPageWaitsSavesNoSong) {
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"));
+    shell::SongListModel& songs = window.Songs();
+    ASSERT_GE(songs.RowCount(), 3);
+    window.selAll->click();
+    const int rows = songs.RowCount();
+    Site().Options().playDelayMs = 700;
+    Site().ClearRequests();
+    bool pressedInWait = false;
+    QObject::connect(window.cmdDown, &QPushButton::pressed, [&] { pressedInWait = window.InPageWait(); });
+    QString captionAtClick;
+    QTimer::singleShot(150, [&] {
+        captionAtClick = window.cmdDown->Caption();
+        PostClick(window.cmdDown);
+    });
+    window.cmdDown->click();
+    EXPECT_TRUE(pressedInWait);
+    EXPECT_EQ(captionAtClick, QStringLiteral("暂停下载"));
+    EXPECT_EQ(RequestsTo("/play.php"), 1);
+    EXPECT_EQ(RequestsTo("/audio/"), 0);
+    EXPECT_EQ(SavedSongs(), 0);
+    EXPECT_EQ(songs.RowCount(), rows);
+    EXPECT_EQ(window.cmdDown->Caption(), QStringLiteral("开始下载"));
+    EXPECT_EQ(window.LabTip->text(), QStringLiteral("下载空闲中......"));
+    EXPECT_TRUE(messages.empty());
+}
+
+// While a list is fetched the user ticks rows, uses 全选 and 反选, minimises
+// to the tray and comes back; a second list click, a start of the run and
+// the settings button are ignored.
+TEST_F(LiveWindowTest, DuringAListFetchTicksAndTheTrayActButOtherStepsAreIgnored) {
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"));
+    shell::SongListModel& songs = window.Songs();
+    const int oldRows = songs.RowCount();
+    ASSERT_GE(oldRows, 3);
+    trayAvailable = true;
+    Site().Options().listDelayMs = 1500;
+    Site().ClearRequests();
+    window.ListUrl->SetText(QString::fromStdString(MusicUrl("/music/chart/")));
+
+    std::vector<bool> allButFirst(static_cast<std::size_t>(oldRows), true);
+    allButFirst[0] = false;
+    WaitScript script(window);
+    QWidget* rows = window.ListMusic->viewport();
+    script.Add([&] { PostClickAt(rows, window.ListMusic->visualRect(songs.index(0, 0)).center()); });
+    script.Add([&] {
+        EXPECT_TRUE(songs.IsChecked(1));
+        PostClick(window.selBack);
+    });
+    script.Add([&] {
+        EXPECT_EQ(Ticks(songs), allButFirst);
+        PostClick(window.selAll);
+    });
+    script.Add([&] {
+        EXPECT_EQ(Ticks(songs), std::vector<bool>(static_cast<std::size_t>(oldRows), true));
+        EXPECT_EQ(window.cmdList->cursor().shape(), Qt::BusyCursor);
+        EXPECT_EQ(window.cmdCon->cursor().shape(), Qt::BusyCursor);
+        PostClick(window.cmdList);
+        PostClick(window.cmdDown);
+        PostClick(window.cmdCon);
+    });
+    script.Add([&] { window.showMinimized(); });
+    script.Add([&] {
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(widgets::HasTrayIcon(&window, 0));
+        QCoreApplication::postEvent(&window, new widgets::TrayMessageEvent(widgets::kTrayLeftButtonDown));
+    });
+    script.Add([&] {
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(widgets::HasTrayIcon(&window, 0));
+    });
+    script.Start(60);
+    window.cmdList->click();
+
+    EXPECT_TRUE(script.AllRanInAWait());
+    EXPECT_EQ(RequestsTo("/music/chart/"), 1);
+    EXPECT_EQ(RequestsTo("/play.php"), 0);
+    EXPECT_EQ(songs.RowCount(), 10);  // one list, not two
+    EXPECT_EQ(settingsShown, 0);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(window.LabTip->text(), QStringLiteral("获取歌曲列表成功,请单击选择您想下载的歌曲"));
+    EXPECT_EQ(window.cmdList->cursor().shape(), Qt::PointingHandCursor);
+}
+
+// During a run the settings button is ignored and a list fetch goes ahead;
+// the pause still works on the new, unticked list, and a start clicked
+// while the paused run is still unwinding is ignored, so no second run
+// shares the transfer.
+TEST_F(LiveWindowTest, DuringARunSettingsAndARestartAreIgnoredButAListFetchRuns) {
+    ScriptedTransfer transfer;
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"), &transfer);
+    transfer.window = &window;
+    window.selAll->click();
+    bool settingsBusy = false;
+    bool restartBusy = false;
+    int rowsAfterFetch = 0;
+    transfer.duringTransfer = [&](int song) {
+        if (song != 1) return;
+        settingsBusy = window.cmdCon->cursor().shape() == Qt::BusyCursor;
+        window.cmdCon->click();
+        window.ListUrl->SetText(QString::fromStdString(MusicUrl("/music/chart/")));
+        window.cmdList->click();
+        rowsAfterFetch = window.Songs().RowCount();
+        window.cmdDown->click();  // pauses
+        restartBusy = window.cmdDown->cursor().shape() == Qt::BusyCursor;
+        window.cmdDown->click();  // would start a second run inside the first
+    };
+    window.cmdDown->click();
+    EXPECT_TRUE(settingsBusy);
+    EXPECT_EQ(settingsShown, 0);
+    EXPECT_EQ(rowsAfterFetch, 10);
+    EXPECT_TRUE(restartBusy);
+    EXPECT_EQ(transfer.started.size(), 1u);
+    EXPECT_EQ(transfer.abortCalls, 1);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(window.cmdDown->Caption(), QStringLiteral("开始下载"));
+    EXPECT_EQ(window.cmdDown->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(window.cmdCon->cursor().shape(), Qt::PointingHandCursor);
+    window.cmdCon->click();
+    EXPECT_EQ(settingsShown, 1);
+}
+
+update::frmUpDate* OpenUpdater() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* updater = qobject_cast<update::frmUpDate*>(window); updater && updater->isVisible()) return updater;
+    }
+    return nullptr;
+}
+
+// A failed update leaves the user the main window, shown behind the
+// updater; closing the updater then ends nothing.
+TEST_F(LiveWindowTest, AFailedUpdateShowsTheMainWindowAndClosingTheUpdaterEndsNothing) {
+    versionReply = "{TunewellVerSion}2.6{/TunewellVerSion}";
+    realUpdater = true;
+    Site().Options().programStatus = 500;
+    frmMain& window = LoadedWindow();
+    update::frmUpDate* updater = OpenUpdater();
+    ASSERT_NE(updater, nullptr);
+    EXPECT_EQ(updater->PB()->Text(), QStringLiteral("升级失败"));
+    EXPECT_TRUE(updater->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(updater->testAttribute(Qt::WA_QuitOnClose));  // not even with the main window in the tray
+    EXPECT_TRUE(window.isVisible());
+    Pump();
+    EXPECT_TRUE(window.isVisible());
+
+    auto* close = updater->skin1->CloseButton();
+    QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
+    EXPECT_EQ(endAtOnceCalls, 0);
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_EQ(OpenUpdater(), nullptr);
+    EXPECT_TRUE(window.isVisible());
+    window.cmdHelp->click();  // the window still answers
+    EXPECT_EQ(openedUrls.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tunewell::testing
