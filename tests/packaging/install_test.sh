@@ -87,6 +87,7 @@ check_completion "download " tunewell-cli d
 check_completion "--help --output --version -V -h -o download list " tunewell-cli ""
 check_completion "--save " tunewell-cli list http://x --s
 check_completion "--thunder " tunewell-cli -o /tmp download http://x --t
+check_completion "--save " tunewell-cli download http://x --s
 check_completion "DIRS " tunewell-cli download http://x -o ""
 
 [ "$failures" = 0 ] || exit 1
