@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Makes an Ed25519 key pair for signing program updates.
+# Makes an Ed25519 key pair for signing program updates (a release key; a
+# build without one makes its own in the build folder).
 #   tools/make_update_key.sh [PRIVATE_KEY_FILE]   (default: update-key.pem)
 # Writes the private key (PEM, mode 0600) and prints the public key as the
 # 64 hex digits the build takes:
 #   cmake -DTUNEWELL_UPDATE_PUBLIC_KEY=<hex> ...
-# Sign a program for the version server with
-#   openssl pkeyutl -sign -inkey update-key.pem -rawin -in Tunewell -out Tunewell.sig
+# Sign each published program, as the version the server announces, with
+#   tools/sign_update.sh update-key.pem Tunewell 2.6      (writes Tunewell.sig)
 # or let the demo site sign what it serves: tunewell-demo-site --sign-key update-key.pem
 set -euo pipefail
 key_file=${1:-update-key.pem}

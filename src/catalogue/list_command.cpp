@@ -6,7 +6,7 @@
 namespace tunewell::catalogue {
 
 bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
-                    const std::string& savePath, const std::string& configPath) {
+                    const std::string& savePath, const std::optional<std::string>& configPath) {
     ui.events.ProcessPending();
     if (listUrl.empty()) {
         ui.message.Show("请输入音乐列表地址！");
@@ -16,7 +16,7 @@ bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::str
         ui.message.Show("请输入音乐保保存地址！");
         return true;
     }
-    const bool saved = settings::SaveListFields(configPath, listUrl, savePath);
+    const bool saved = !configPath || settings::SaveListFields(*configPath, listUrl, savePath);
     if (listUrl.find(hosts::kMusicHost) == std::string::npos) {
         ui.message.Show(std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！");
         return saved;

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "catalogue/song_catalogue.h"
@@ -7,11 +8,12 @@
 namespace tunewell::catalogue {
 
 // What the list button does with the two fields: checks them, saves both to
-// Config.ini at `configPath` (the settings globals are not reloaded), and
-// fetches the list when the address is on the music site. Messages go
-// through the UI ports. False when the fields could not be saved (the list
-// is fetched all the same); true otherwise.
+// Config.ini at `configPath` (the settings globals are not reloaded; no
+// `configPath`: nothing is stored, as for the command line without
+// --save), and fetches the list when the address is on the music site.
+// Messages go through the UI ports. False when the fields could not be
+// saved (the list is fetched all the same); true otherwise.
 bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
-                    const std::string& savePath, const std::string& configPath);
+                    const std::string& savePath, const std::optional<std::string>& configPath);
 
 }  // namespace tunewell::catalogue

@@ -1,10 +1,14 @@
 #include "cli/cli_app.h"
 
+#include "platform/utf8_path.h"
+
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <set>
 
+#include "base/program_version.h"
 #include "catalogue/catalogue_state.h"
 #include "catalogue/list_command.h"
 #include "catalogue/song_catalogue.h"
@@ -12,46 +16,53 @@
 #include "download/file_download_transfer.h"
 #include "transfer/file_download.h"
 #include "settings/config.h"
+#include "cli/command_line.h"
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
 #include "cli/interrupt.h"
 #include "cli/printable_text.h"
 #include "net/wait_pump.h"
+#include "platform/folder_facts.h"
 #include "ports/memory_song_list.h"
 #include "web/text_utils.h"
 
 namespace tunewell::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: tunewell-cli list [ADDRESS]\n"
-    "       tunewell-cli download ADDRESS [ROWS] [--thunder] [--jobs N]\n"
-    "  list      fetch a list page of the music site and print its song rows\n"
-    "            (ADDRESS defaults to ListUrl in Config.ini)\n"
-    "  download  fetch the list, tick ROWS (all, the default, or positions\n"
-    "            such as 1,3,5) and download them into SavePath of Config.ini;\n"
-    "            --thunder hands them to a running aria2c instead; --jobs N\n"
-    "            downloads up to N (1 to 8) songs at a time (default: Jobs\n"
-    "            of Config.ini, else 1)\n";
+// The folder of -o: absolute (it may be stored with --save, and the
+// window has another working folder), and made when missing, as wget and
+// aria2 do. A folder that cannot be made is reported by the run.
+std::string OutputFolder(const std::string& given) {
+    std::error_code error;
+    std::string folder = platform::Utf8String(std::filesystem::absolute(platform::Utf8Path(given), error).lexically_normal());
+    if (error) folder = given;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    platform::MakeFolders(folder, 0755);
+    return folder;
+}
 
 // One list step, shared by both commands: Config.ini, the console ports and
 // the in-memory rows.
 struct Session {
-    explicit Session(const std::string& folder) : programFolder(folder) {
+    Session(const std::string& folder, const CommandLine& line) : programFolder(folder), save(line.save) {
         settings::LoadConfig(config, programFolder);
+        if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
+        if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
     }
-    // True when a list was shown (the rows may still be none).
+    // True when a list was shown (the rows may still be none). Config.ini
+    // changes only with --save.
     bool FetchList(const std::string& address) {
         catalogue::SongCatalogue songCatalogue(ui, config, state);
-        if (!catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath,
-                                       settings::ConfigPath(programFolder))) {
-            std::fprintf(stderr, "warning: could not save ListUrl and SavePath to %s\n",
-                         settings::ConfigPath(programFolder).c_str());
+        const std::optional<std::string> configPath =
+            save ? std::optional<std::string>(settings::ConfigPath(programFolder)) : std::nullopt;
+        if (!catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath, configPath)) {
+            std::fprintf(stderr, "无法把列表地址和保存文件夹存入 %s\n", PrintableText(configPath.value_or("")).c_str());
         }
         return songs.PrepareCount() > 0;
     }
 
     std::string programFolder;
+    bool save;
     settings::Config config;
     // Page waits notice an interrupt too.
     struct PumpInstaller {
@@ -74,13 +85,13 @@ void PrintRows(const ports::MemorySongList& songs) {
     std::fflush(stdout);
 }
 
-int RunList(const std::vector<std::string>& args, const std::string& programFolder) {
-    Session session(programFolder);
-    const std::string address = args.size() > 1 ? args[1] : session.config.ListUrl;
+int RunList(const CommandLine& line, const std::string& programFolder) {
+    Session session(programFolder, line);
+    const std::string address = line.address.empty() ? session.config.ListUrl : line.address;
     if (!session.FetchList(address)) return 1;
     if (InterruptSignal() != 0) return InterruptExitStatus();
     PrintRows(session.songs);
-    std::fprintf(stderr, "%d songs\n", session.songs.RowCount());
+    std::fprintf(stderr, "共%d首歌曲\n", session.songs.RowCount());
     return 0;
 }
 
@@ -107,36 +118,14 @@ bool TickRows(ports::MemorySongList& songs, const std::string& rows) {
     return !positions.empty();
 }
 
-int RunDownload(const std::vector<std::string>& args, const std::string& programFolder) {
-    std::vector<std::string> plain;
-    bool thunder = false;
-    std::optional<double> jobs;
-    bool usage = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--thunder") {
-            thunder = true;
-        } else if (args[i] == "--jobs" && i + 1 < args.size()) {
-            // A whole number; one outside 1..8 is brought within.
-            const std::string& text = args[++i];
-            long long value = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-            usage = usage || text.empty() || error != std::errc() || end != text.data() + text.size();
-            jobs = static_cast<double>(value);
-        } else {
-            plain.push_back(args[i]);
-        }
-    }
-    if (usage || plain.empty() || plain.size() > 2) {
-        std::fputs(kUsage, stderr);
+int RunDownload(const CommandLine& line, const std::string& programFolder) {
+    Session session(programFolder, line);
+    if (!session.FetchList(line.address)) return 1;
+    if (!TickRows(session.songs, line.rows)) {
+        std::fprintf(stderr, "歌曲序号应为 all，或 1 到 %d 之间以逗号分隔的数字\n", session.songs.RowCount());
         return 2;
     }
-    Session session(programFolder);
-    if (jobs) session.config.Jobs = settings::JobsWithinLimits(*jobs);
-    if (!session.FetchList(plain[0])) return 1;
-    if (!TickRows(session.songs, plain.size() > 1 ? plain[1] : "all")) {
-        std::fprintf(stderr, "ROWS must be \"all\" or positions from 1 to %d\n", session.songs.RowCount());
-        return 2;
-    }
+    const bool thunder = line.thunder;
     int ticked = 0;
     for (int row = 1; row <= session.songs.RowCount(); ++row) ticked += session.songs.IsChecked(row);
 
@@ -154,24 +143,37 @@ int RunDownload(const std::vector<std::string>& args, const std::string& program
     run.cmdDown_Click();
     session.console.SetStopAction(nullptr);
     fileDownload.SetEventPump(nullptr);
+    const char* done = thunder ? "已交给aria2" : "已下载";
     if (InterruptSignal() != 0) {
-        std::fprintf(stderr, "interrupted: %d of %d songs %s\n", run.Succeeded(), ticked,
-                     thunder ? "handed to aria2" : "downloaded");
+        std::fprintf(stderr, "已中断：%s%d首，共%d首\n", done, run.Succeeded(), ticked);
         return InterruptExitStatus();
     }
-    std::fprintf(stderr, "%d of %d songs %s\n", run.Succeeded(), ticked,
-                 thunder ? "handed to aria2" : "downloaded");
+    std::fprintf(stderr, "%s%d首，共%d首\n", done, run.Succeeded(), ticked);
     return run.Succeeded() == ticked ? 0 : 1;
 }
 
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder) {
+    const CommandLine line = ParseCommandLine(args);
+    switch (line.action) {
+        case CommandLine::Action::kHelp:
+            std::fputs(HelpText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::kVersion:
+            std::printf("tunewell-cli %s\n", base::kProgramVersion);
+            return 0;
+        case CommandLine::Action::kWrong:
+            std::fprintf(stderr, "tunewell-cli：%s\n用 tunewell-cli --help 查看用法。\n",
+                         PrintableText(line.problem).c_str());
+            return 2;
+        case CommandLine::Action::kList:
+        case CommandLine::Action::kDownload:
+            break;
+    }
     InstallInterruptHandlers();
-    if (!args.empty() && args[0] == "list") return RunList(args, programFolder);
-    if (!args.empty() && args[0] == "download") return RunDownload(args, programFolder);
-    std::fputs(kUsage, stderr);
-    return 2;
+    return line.action == CommandLine::Action::kList ? RunList(line, programFolder)
+                                                     : RunDownload(line, programFolder);
 }
 
 }  // namespace tunewell::cli

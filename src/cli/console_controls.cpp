@@ -11,23 +11,24 @@ void ConsoleControls::SongProgress(long long bytes, long long total, int reporte
     // one: its speed means nothing (it can even be negative).
     const int speedKb = speedKnown_ && reportedSpeedKb > 0 ? reportedSpeedKb : 0;
     speedKnown_ = true;
+    if (!liveProgress_) return;
     // One line per percent (or per 256 KiB without a length) is plenty.
     const long long step = total > 0 ? bytes * 100 / total : bytes >> 18;
     if (lineOpen_ && step == lastStep_) return;
     lastStep_ = step;
     if (total > 0) {
-        std::fprintf(out_, "\r%3lld%% %lld/%lld bytes %d KB/s   ", bytes * 100 / total, bytes, total, speedKb);
+        std::fprintf(out_, "\r已下载%3lld%% %lld/%lld字节 %dKB/S   ", bytes * 100 / total, bytes, total, speedKb);
     } else {
-        std::fprintf(out_, "\r%lld bytes %d KB/s   ", bytes, speedKb);
+        std::fprintf(out_, "\r已下载%lld字节 %dKB/S   ", bytes, speedKb);
     }
     std::fflush(out_);
     lineOpen_ = true;
 }
 
 void ConsoleControls::CombinedProgress(int percent, int speedKb) {
-    if (lineOpen_ && percent == lastStep_) return;
+    if (!liveProgress_ || (lineOpen_ && percent == lastStep_)) return;
     lastStep_ = percent;
-    std::fprintf(out_, "\r%3d%% of the run %d KB/s   ", percent, speedKb > 0 ? speedKb : 0);
+    std::fprintf(out_, "\r全部已下载%3d%% %dKB/S   ", percent, speedKb > 0 ? speedKb : 0);
     std::fflush(out_);
     lineOpen_ = true;
 }

@@ -2,20 +2,25 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/terminal.h"
 #include "ports/download_controls.h"
 #include "ports/run_observer.h"
 
 namespace tunewell::cli {
 
 // The tick box and save folder of the command-line front end (fixed choices
-// from the command line) and what it shows of a run: progress on one
-// rewritten line of the error stream (speed 0 until a song's second report
-// measures it, never negative), then one line per song's outcome, with the
-// reason of a failure.
+// from the command line) and what it shows of a run: with `liveProgress`
+// (by default when the stream is a terminal) the progress of the song under
+// way on one line rewritten with carriage returns (speed 0 until a song's
+// second report measures it, never negative); in any case one line per
+// song's outcome, with the reason of a failure. A file or a pipe thus gets
+// only whole lines.
 class ConsoleControls : public ports::DownloadControls, public ports::RunObserver {
 public:
     ConsoleControls(std::string savePath, bool useManager, std::FILE* out = stderr)
-        : savePath_(std::move(savePath)), useManager_(useManager), out_(out) {}
+        : ConsoleControls(std::move(savePath), useManager, out, platform::IsTerminal(out)) {}
+    ConsoleControls(std::string savePath, bool useManager, std::FILE* out, bool liveProgress)
+        : savePath_(std::move(savePath)), useManager_(useManager), out_(out), liveProgress_(liveProgress) {}
 
     bool UseDownloadManager() const override { return useManager_; }
     std::string SavePathText() const override { return savePath_; }
@@ -34,6 +39,7 @@ private:
     std::string savePath_;
     bool useManager_;
     std::FILE* out_;
+    bool liveProgress_;
     bool lineOpen_ = false;
     std::string reason_;  // of the song that just failed
     bool speedKnown_ = false;  // the song under way has had a report

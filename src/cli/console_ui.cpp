@@ -29,7 +29,9 @@ void ConsoleUi::ProcessPending() {
 }
 
 void ConsoleUi::ShowSettingsHideMain() {
-    std::fprintf(out_, "(设置) LoginName, LoginPass ... -> Config.ini\n");
+    // The window would open its settings here: the command line can only
+    // say where they are kept.
+    std::fprintf(out_, "请先在设置中填写用户名和密码（Config.ini 中的 LoginName 和 LoginPass）\n");
 }
 
 }  // namespace tunewell::cli

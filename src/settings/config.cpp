@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/settings_folder.h"
 #include "settings/ini_file.h"
+#include "settings/program_places.h"
 #include "web/text_utils.h"
 
 namespace tunewell::settings {
@@ -54,7 +54,8 @@ std::int16_t JobsWithinLimits(double value) {
 }
 
 std::string ConfigPath(const std::string& programFolder) {
-    return platform::SettingsFolder(programFolder) + "/" + kConfigFileName;
+    const std::string folder = SettingsFolder(programFolder);
+    return folder.empty() ? std::string() : folder + "/" + kConfigFileName;
 }
 
 void LoadConfig(Config& config, const std::string& programFolder) {
@@ -70,7 +71,7 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.AddID = ToInt16(read(kAddIdKey, kValueLimit)).value_or(0);
     config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
     config.Jobs = JobsWithinLimits(web::ToNumber(read(kJobsKey, kValueLimit)).value);
-    if (config.SavePath.empty()) config.SavePath = programFolder;
+    if (config.SavePath.empty()) config.SavePath = DefaultSaveFolder(programFolder);
     if (config.GetPage == 0) config.GetPage = 1;
 }
 

@@ -30,9 +30,10 @@ inline constexpr int kMaxJobs = 8;
 // the even neighbour); 1 for a value that is no number.
 std::int16_t JobsWithinLimits(double value);
 
-// The path of Config.ini for a program in `programFolder`: inside it, or in
-// the user's settings folder when the program folder is not writable
-// (platform::SettingsFolder).
+// The path of Config.ini for a program in `programFolder`: inside it for a
+// copy the user keeps, in the user's settings folder for an installed one
+// (settings/program_places.h). Empty when there is no place for it; reads
+// then give the defaults and writes fail.
 std::string ConfigPath(const std::string& programFolder);
 
 // This file is the only place that knows the keys of Config.ini: every
@@ -54,7 +55,8 @@ struct SettingsFields {
 bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fields);
 
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
-// or unreadable file gives the defaults: SavePath the program folder,
+// or unreadable file gives the defaults: SavePath DefaultSaveFolder (the
+// program folder, or the user's music folder for an installed copy),
 // GetPage 1 (also for a stored 0), Jobs 1 (a stored value outside 1..8 is
 // brought to the nearer end), the rest empty or 0. Numbers outside the
 // 16-bit range count as missing.

@@ -186,6 +186,9 @@ std::string ReadIni(const std::string& section, const std::string& key,
 
 int WriteIni(const std::string& section, const std::string& key, const std::string& value,
              const std::string& file) {
+    // No place for the file (an installed copy without a home folder): the
+    // lock must not land in the current folder.
+    if (file.empty()) return 0;
     const std::optional<std::string> target = WriteTarget(file);
     if (!target) return 0;
     // Not even a lock file goes beside something that is not a settings file

@@ -16,6 +16,7 @@
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "platform/program_folder.h"
+#include "settings/program_places.h"
 #include "shell/frm_menu.h"
 #include "shell/run_view.h"
 #include "widgets/message_dialog.h"
@@ -252,7 +253,7 @@ void frmMain::cmdOpen_Click() { services_.openFolder(SavePath->Text().toStdStrin
 void frmMain::cmdDir_Click() {
     EndPageWait();  // the dialog takes the user's clicks: no busy cursor over it
     std::string folder = services_.browseForFolder(this, kFolderDialogTitle);
-    if (folder.empty()) folder = programFolder_;
+    if (folder.empty()) folder = settings::DefaultSaveFolder(programFolder_);
     SavePath->SetText(Q(folder));
 }
 

@@ -7,6 +7,7 @@
 #include "platform/executable_check.h"
 #include "platform/utf8_path.h"
 #include "trust/signature_check.h"
+#include "trust/update_signature.h"
 
 namespace tunewell::trust {
 namespace {
@@ -22,12 +23,8 @@ std::optional<std::string> ReadWhole(const std::string& path) {
 
 }  // namespace
 
-bool SignatureRequired(std::string_view keyText) {
-    return keyText.find_first_not_of(" \t\r\n") != std::string_view::npos;
-}
-
-Verdict VetProgram(const std::string& path, std::int64_t announcedLength, std::string_view keyText,
-                   const std::optional<std::string>& signature) {
+Verdict VetProgram(const std::string& path, std::int64_t announcedLength, const std::optional<std::string>& signatureFile,
+                   const VersionRule& versions, std::string_view keyText) {
     const std::optional<std::string> program = ReadWhole(path);
     if (!program) return Verdict::kMissing;
     if (announcedLength > 0 && static_cast<std::int64_t>(program->size()) != announcedLength) {
@@ -35,25 +32,29 @@ Verdict VetProgram(const std::string& path, std::int64_t announcedLength, std::s
     }
     if (program->empty()) return Verdict::kEmpty;
     if (!platform::LooksStartable(*program)) return Verdict::kNotStartable;
-    if (!SignatureRequired(keyText)) return Verdict::kAccepted;
     const std::optional<std::string> key = DecodePublicKey(keyText);
     if (!key) return Verdict::kBadKey;
-    if (!signature || signature->size() != 64) return Verdict::kNoSignature;
-    return VerifyEd25519(*key, *program, *signature) ? Verdict::kAccepted : Verdict::kBadSignature;
+    const std::optional<SignatureFile> signature =
+        signatureFile ? ParseSignatureFile(*signatureFile) : std::nullopt;
+    if (!signature) return Verdict::kNoSignature;
+    // The signature first: a version is only worth judging once it is known
+    // to be the publisher's.
+    if (!VerifyEd25519(*key, SignedMessage(signature->version, Sha256Hex(*program)), signature->signature)) {
+        return Verdict::kBadSignature;
+    }
+    return versions.Accepts(signature->version) ? Verdict::kAccepted : Verdict::kWrongVersion;
 }
 
 Verdict FetchProgram(const DownloadStep& download, const std::string& address, const std::string& target,
-                     std::string_view keyText) {
+                     const VersionRule& versions, std::string_view keyText) {
     std::int64_t announced = 0;
     if (!download(address, target, announced)) return Verdict::kMissing;
+    const std::string signatureFile = target + ".sig";
     std::optional<std::string> signature;
-    if (SignatureRequired(keyText)) {
-        const std::string signatureFile = target + ".sig";
-        std::int64_t ignored = 0;
-        if (download(address + ".sig", signatureFile, ignored)) signature = ReadWhole(signatureFile);
-        std::remove(signatureFile.c_str());
-    }
-    return VetProgram(target, announced, keyText, signature);
+    std::int64_t ignored = 0;
+    if (download(address + ".sig", signatureFile, ignored)) signature = ReadWhole(signatureFile);
+    std::remove(signatureFile.c_str());
+    return VetProgram(target, announced, signature, versions, keyText);
 }
 
 }  // namespace tunewell::trust

@@ -22,6 +22,15 @@ std::string ProgramUpdater::DownloadAddress() {
 void ProgramUpdater::StartUpdate() {
     const std::string address = DownloadAddress();
     window_.events.ProcessPending();
+    if (!selfUpdate_) {
+        // The system's package manager owns the program file: tell of the
+        // new version and leave the download to the user.
+        window_.bar.SetText("请手动下载升级");
+        if (window_.showFailure) window_.showFailure(kManualOnlyText);
+        globals_.UpdateLink = address;
+        window_.events.ProcessPending();
+        return;
+    }
     if (DownloadAndHandOver(address)) {
         window_.bar.SetText("升级完毕");
         if (window_.endProgram) window_.endProgram();
@@ -41,7 +50,9 @@ bool ProgramUpdater::DownloadAndHandOver(const std::string& address) {
         return ok;
     };
     const std::string target = folder + "/" + kDownloadName;
-    if (trust::FetchProgram(download, address, target) == trust::Verdict::kAccepted && RunUpdate(target)) {
+    const trust::VersionRule announced = trust::VersionRule::Exactly(globals_.OfferedVersion);
+    if (trust::FetchProgram(download, address, target, announced, updateKey_) == trust::Verdict::kAccepted &&
+        RunUpdate(target)) {
         return true;  // the companion script removes the folder once it has copied the file
     }
     platform::RemovePrivateFolder(folder);

@@ -5,18 +5,22 @@
 #include "download/song_transfer.h"
 #include "ports/event_pump.h"
 #include "ports/progress_bar.h"
+#include "trust/self_update.h"
+#include "trust/update_key.h"
 #include "update/version_check.h"
 
 namespace tunewell::update {
 
 // The in-program updater: downloads the new main program into a private
 // folder of this user under the temporary folder, makes sure it is a
-// complete program this platform can start (and signed, when the build
-// carries an update key), writes the companion script that swaps it in and
-// starts it detached, then asks the window to end the program. When any of
-// that fails (the download, the check, writing or starting the script) the
-// old program stays in place, the program keeps running and the window
-// offers the manual download address.
+// complete program this platform can start, signed by the update key as
+// the version the server announced (UpdateGlobals::OfferedVersion), writes
+// the companion script that swaps it in and starts it detached, then asks
+// the window to end the program. When any of that fails (the download, the
+// check, writing or starting the script) the old program stays in place,
+// the program keeps running and the window offers the manual download
+// address. A build without self-update (trust::kSelfUpdate false) offers
+// that address at once and downloads nothing.
 class ProgramUpdater {
 public:
     struct Window {
@@ -35,6 +39,13 @@ public:
 
     static std::string DownloadAddress();
 
+    // The key downloads must be signed with; the build's key unless a test
+    // sets its own.
+    void SetUpdateKey(std::string key) { updateKey_ = std::move(key); }
+    // Whether this program replaces itself; trust::kSelfUpdate unless a
+    // test decides.
+    void SetSelfUpdate(bool allowed) { selfUpdate_ = allowed; }
+
     void StartUpdate();
     // Writes UpDate.sh for the downloaded `saveName` and starts it; false
     // when the script could not be written or started.
@@ -47,6 +58,8 @@ public:
     static constexpr const char* kDownloadName = "Tunewell.exe";
     // Prefix of the private folder's name.
     static constexpr const char* kFolderPrefix = "tunewell-update-";
+    // What the label says in a build without self-update.
+    static constexpr const char* kManualOnlyText = "发现新的版本,请点击这里手动下载升级！";
 
 private:
     Window window_;
@@ -55,6 +68,8 @@ private:
     std::string programFolder_;
     std::string exeName_;
     long long announced_ = 0;
+    std::string updateKey_ = trust::kUpdatePublicKey;
+    bool selfUpdate_ = trust::kSelfUpdate;
 
     bool DownloadAndHandOver(const std::string& address);
     void ShowFailure(const std::string& address);

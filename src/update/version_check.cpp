@@ -71,6 +71,7 @@ void VersionCheck::ApplyReply(const std::string& reply) {
         globals_.AdLink = rest.substr(0, rest.find("||"));
     }
     if (newest.value > own.value) {
+        globals_.OfferedVersion = fields.version;
         status_.SetColour(ports::StatusLine::kRed);
         status_.SetText("发现新的版本Ver" + newest.ToText());
         if (openUpdater_) openUpdater_();

@@ -2,20 +2,25 @@
 #include <functional>
 #include <string>
 
+#include "base/program_version.h"
 #include "ports/event_pump.h"
 #include "ports/status_line.h"
 
 namespace tunewell::update {
 
 // The program's own version, compared against the version server's.
-inline constexpr int kVersionMajor = 2;
-inline constexpr int kVersionMinor = 5;
+inline constexpr int kVersionMajor = base::kVersionMajor;
+inline constexpr int kVersionMinor = base::kVersionMinor;
 
 // The advertisement and update globals; empty until the check fills them.
 struct UpdateGlobals {
     std::string AdPic;
     std::string AdLink;
     std::string UpdateLink;
+    // The newest version as the version server announced it (the text of
+    // its version tag), set before the updater opens; the in-program
+    // updater installs only a program signed as this version.
+    std::string OfferedVersion;
 };
 
 // The two tagged fields of a version reply (empty when a tag is missing).

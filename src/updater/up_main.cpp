@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "base/program_version.h"
 #include "hosts/site_hosts.h"
+#include "platform/folder_facts.h"
 #include "platform/detached_start.h"
 #include "platform/file_replace.h"
 #include "platform/temp_folder.h"
@@ -47,6 +49,7 @@ upMain::upMain(QWidget* parent) : QWidget(parent) {
         platform::StartDetachedProgram(path.toStdString(), QCoreApplication::applicationDirPath().toStdString());
     };
     endUpdater = [] { QCoreApplication::quit(); };
+    mayReplace = platform::MayReplaceFile;
     Form_Load();
 }
 
@@ -68,8 +71,26 @@ QString upMain::EditionAddress() const {
 
 QString upMain::TargetPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Tunewell"); }
 
+QString upMain::RefusalFor(const QString& target) const {
+    if (!selfUpdate_) {
+        return QStringLiteral("本程序由系统的软件包管理，请用软件包管理器升级，升级程序不会替换它。");
+    }
+    if (mayReplace && mayReplace(target.toStdString())) return {};
+    return QStringLiteral("无法写入程序文件 %1，升级已取消。请用对该文件有写入权限的帐户运行升级程序。")
+        .arg(target);
+}
+
 void upMain::cmdStart_Click() {
     const QString target = TargetPath();
+    // Checked before anything happens: a program that cannot be replaced
+    // must not be ended either.
+    const QString refusal = RefusalFor(target);
+    if (!refusal.isEmpty()) {
+        lblProgress_->setText(QStringLiteral("升级失败"));
+        showMessage(refusal);
+        endUpdater();
+        return;
+    }
     ended_ = DelTunewell(*processTable_, target.toStdString());
     const QString address = EditionAddress();
     pb_->setValue(0);
@@ -98,7 +119,11 @@ bool upMain::DownloadAndReplace(const QString& address, const QString& target) {
     const std::string downloaded = folder + "/Tunewell";
     platform::ReplaceTemp::Options options;
     options.newFileMode = platform::NewProgramFileMode();
-    const bool ok = trust::FetchProgram(download, address.toStdString(), downloaded) == trust::Verdict::kAccepted &&
+    // Told no version, it accepts none older than itself, so an older
+    // signed program cannot be put back.
+    const trust::VersionRule notOlder = trust::VersionRule::AtLeast(base::kProgramVersion);
+    const bool ok = trust::FetchProgram(download, address.toStdString(), downloaded, notOlder, updateKey_) ==
+                        trust::Verdict::kAccepted &&
                     platform::ReplaceFileFrom(target.toStdString(), downloaded, options);
     platform::RemovePrivateFolder(folder);
     return ok;

@@ -1,9 +1,13 @@
 #pragma once
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/process_list.h"
 #include "transfer/updater_file_download.h"
+#include "trust/self_update.h"
+#include "trust/update_key.h"
 #include "updater/del_tunewell.h"
 
 class QLabel;
@@ -17,9 +21,12 @@ namespace tunewell::updater {
 // running main program (only the one started from the file it replaces),
 // downloads the edition into a private temporary folder, and replaces the
 // main program's file with it in one rename only when the download is a
-// complete program this platform can start (and, with an update key in the
-// build, correctly signed). It reports, starts the main program again and
-// closes. Any failure leaves the old program byte for byte as it was.
+// complete program this platform can start, signed by the update key as a
+// version not older than this build. It reports, starts the main program
+// again and closes. Any failure leaves the old program byte for byte as it
+// was. When it may not replace the program (a build without self-update, or
+// a program file or folder this user cannot write) it says why and ends,
+// downloads and starts nothing.
 class upMain : public QWidget {
     Q_OBJECT
 public:
@@ -42,10 +49,23 @@ public:
     // their own. Not owned; must outlive the window.
     void SetProcessTable(platform::ProcessTable& table) { processTable_ = &table; }
 
+    // The key downloads must be signed with; the build's key unless a test
+    // sets its own.
+    void SetUpdateKey(std::string key) { updateKey_ = std::move(key); }
+    // Whether this build replaces the program; trust::kSelfUpdate unless a
+    // test decides.
+    void SetSelfUpdate(bool allowed) { selfUpdate_ = allowed; }
+    // Why the program at `target` may not be replaced here; empty when it
+    // may.
+    QString RefusalFor(const QString& target) const;
+
     // Seams for tests: the final message and the program start.
     std::function<void(const QString&)> showMessage;
     std::function<void(const QString&)> startProgram;
     std::function<void()> endUpdater;
+    // Whether this user may replace the program file (platform::
+    // MayReplaceFile); tests replace it.
+    std::function<bool(const std::string& path)> mayReplace;
 
 public slots:
     void cmdStart_Click();
@@ -67,6 +87,8 @@ private:
     platform::ProcessTable* processTable_ = &systemTable_;
     EndedProcess ended_;
     std::int64_t announced_ = 0;
+    std::string updateKey_ = trust::kUpdatePublicKey;
+    bool selfUpdate_ = trust::kSelfUpdate;
 
     std::unique_ptr<transfer::CUpdaterFileDownload> m_oFileDownload;
     QRadioButton* chinese0_;

@@ -255,7 +255,9 @@ TEST_F(DemoSiteServer, VersionReplyFollowsTheOptions) {
     EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell2.exe")).body, demo::DefaultProgramBytes(2));
     // Once a program has been served, the reply offers the served version.
     Options().programBytes.clear();
-    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body.substr(0, 10), "#!/bin/sh\n");
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body.substr(0, 4), "\x7f" "ELF");  // the stand-in program
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe.sig")).body.substr(0, 14), "version=2.6.9\n");
+    Options().signingKeyPem.clear();
     EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe.sig")).status, 404);  // no signing key
     EXPECT_EQ(Fetch(VersionUrl("/tunewell.asp?SN=&Rand=10000")).body, "{TunewellVerSion}2.5{/TunewellVerSion}\r\n");
     Options().programStatus = 404;

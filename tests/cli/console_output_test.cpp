@@ -50,7 +50,7 @@ TEST(ConsoleOutput, PageTextLosesControlCharacters) {
 
 TEST(ConsoleOutput, FailedSongsSayWhyAndSpeedIsNeverNegative) {
     Captured out;
-    ConsoleControls controls("/music", false, out.Stream());
+    ConsoleControls controls("/music", false, out.Stream(), true);
     using Outcome = ports::RunObserver::SongOutcome;
     controls.SongProgress(0, 100, -4000);  // measured against the song before
     controls.SongProgress(50, 100, 12);
@@ -61,9 +61,9 @@ TEST(ConsoleOutput, FailedSongsSayWhyAndSpeedIsNeverNegative) {
     controls.SongEnded(2, "b.mp3", Outcome::Failed);
     const std::string text = out.Text();
     EXPECT_EQ(text.find("-"), std::string::npos) << text;
-    EXPECT_NE(text.find("  0% 0/100 bytes 0 KB/s"), std::string::npos) << text;
-    EXPECT_NE(text.find(" 50% 50/100 bytes 12 KB/s"), std::string::npos) << text;
-    EXPECT_EQ(text.find("900 KB/s"), std::string::npos) << text;
+    EXPECT_NE(text.find("已下载  0% 0/100字节 0KB/S"), std::string::npos) << text;
+    EXPECT_NE(text.find("已下载 50% 50/100字节 12KB/S"), std::string::npos) << text;
+    EXPECT_EQ(text.find("900KB/S"), std::string::npos) << text;
     EXPECT_NE(text.find("1. a.mp3: 下载失败 (服务器返回HTTP 404)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("2. b.mp3: 下载失败\n"), std::string::npos) << text;
 }
@@ -71,12 +71,25 @@ TEST(ConsoleOutput, FailedSongsSayWhyAndSpeedIsNeverNegative) {
 // Songs side by side: one line for the whole run, rewritten per percent.
 TEST(ConsoleOutput, SongsSideBySideShowTheRunsPercent) {
     Captured out;
-    ConsoleControls controls("/music", false, out.Stream());
+    ConsoleControls controls("/music", false, out.Stream(), true);
     controls.CombinedProgress(37, 2048);
     controls.CombinedProgress(37, 10);  // the same percent: nothing new
     controls.CombinedProgress(40, -5);
     controls.SongEnded(3, "c.mp3", ports::RunObserver::SongOutcome::Saved);
-    EXPECT_EQ(out.Text(), "\r 37% of the run 2048 KB/s   \r 40% of the run 0 KB/s   \r3. c.mp3: 下载完毕\n");
+    EXPECT_EQ(out.Text(), "\r全部已下载 37% 2048KB/S   \r全部已下载 40% 0KB/S   \r3. c.mp3: 下载完毕\n");
+}
+
+// Into a file or a pipe: no progress at all, only whole lines per song.
+TEST(ConsoleOutput, NoCarriageReturnsOutsideATerminal) {
+    Captured out;
+    ConsoleControls controls("/music", false, out.Stream());  // a memory stream is no terminal
+    using Outcome = ports::RunObserver::SongOutcome;
+    for (int bytes = 0; bytes <= 100; bytes += 10) controls.SongProgress(bytes, 100, 50);
+    controls.SongEnded(1, "a.mp3", Outcome::Saved);
+    controls.SongProgress(5, 0, 50);
+    controls.SongEnded(2, "b.mp3", Outcome::HandedOff);
+    controls.RunEnded();
+    EXPECT_EQ(out.Text(), "1. a.mp3: 下载完毕\n2. b.mp3: 已交给aria2\n");
 }
 
 }  // namespace

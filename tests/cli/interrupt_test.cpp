@@ -35,7 +35,7 @@ protected:
     }
 
     // Starts the download of the slow song, waits until its bytes are
-    // arriving (the progress line), sends `signal` and returns the status.
+    // arriving, sends `signal` and returns the status.
     int DownloadAndSignal(int signal) {
         const auto ids = demo::FeaturedSongIds();
         const auto row = std::find(ids.begin(), ids.end(), demo::kSongSlow) - ids.begin() + 1;
@@ -51,19 +51,18 @@ protected:
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+        const std::size_t before = SlowSongRequests();
         pid_t pid = -1;
         const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipeFds[1]);
         if (spawned != 0) return -1;
-        // Progress lines carry "bytes"; wait for the first one.
-        std::string said;
+        // Standard error is a pipe, so no progress is written: the transfer
+        // is under way once the site has the request for the song's file
+        // (the reply then trickles for half a minute).
+        for (int wait = 0; wait < 600 && SlowSongRequests() <= before; ++wait) ::usleep(50000);
+        ::usleep(200000);
         char buffer[512];
-        while (said.find("bytes") == std::string::npos) {
-            const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
-            if (got <= 0) break;
-            said.append(buffer, static_cast<std::size_t>(got));
-        }
         ::kill(pid, signal);
         while (::read(pipeFds[0], buffer, sizeof buffer) > 0) {
         }
@@ -71,6 +70,13 @@ protected:
         int status = 0;
         ::waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // How often the site was asked for the slow song's file.
+    std::size_t SlowSongRequests() {
+        std::size_t count = 0;
+        for (const auto& request : Site().Requests()) count += request.target.find("/audio/slow/") != std::string::npos;
+        return count;
     }
 
     TempFolder folder_;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "support/update_signing.h"
+
 namespace tunewell::testing {
 
 ScopedDemoSite::ScopedDemoSite(demo::DemoOptions options, const demo::LinkShape& link) : site_(std::move(options)) {
@@ -37,7 +39,10 @@ void ScopedDemoSite::SetVariable(const char* name, const char* value) {
 }
 
 void DemoSiteTest::SetUp() {
-    demo_.emplace(demo::DemoOptions{}, Link());
+    demo::DemoOptions options;
+    // Program downloads come signed, as the version server's do.
+    options.signingKeyPem = TestUpdateKey().privatePem;
+    demo_.emplace(std::move(options), Link());
     ASSERT_TRUE(demo_->Running()) << "the demo site could not listen on 127.0.0.1";
 }
 

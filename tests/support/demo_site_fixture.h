@@ -35,7 +35,8 @@ private:
 };
 
 // Fixture for tests that talk to the demo site through the program's HTTP
-// code. The site starts before each test and stops after it.
+// code. The site starts before each test and stops after it, and signs the
+// program downloads with TestUpdateKey() (support/update_signing.h).
 class DemoSiteTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -19,6 +19,7 @@
 #include "support/process_tables.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
+#include "support/update_signing.h"
 
 namespace tunewell::update {
 namespace {
@@ -118,6 +119,7 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     ProgramUpdater updater({bar, pump, [&](const std::string& text) { failure = text; },
                             [&] { ended = true; }},
                            transfer, globals, "/nonexistent", "Tunewell");
+    updater.SetSelfUpdate(true);
     updater.StartUpdate();
     ASSERT_EQ(transfer.sources.size(), 1u);
     EXPECT_EQ(transfer.sources[0], testing::VersionUrl("/upload/tunewell.exe"));
@@ -139,11 +141,16 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     EXPECT_EQ(bar.texts.back(), "已下载45% 120KB/S");
 }
 
-// A transfer that "downloads" fixed bytes into the target.
+// A transfer that "downloads" fixed bytes into the target, and into a
+// ".sig" target their signature as version 2.6 with the test key.
 class WritingTransfer : public download::SongTransfer {
 public:
     explicit WritingTransfer(std::string bytes) : bytes_(std::move(bytes)) {}
-    bool StartDownloading(const std::string&, const std::string& destination) override {
+    bool StartDownloading(const std::string& source, const std::string& destination) override {
+        if (source.ends_with(".sig")) {
+            testing::WriteBytes(destination, testing::SignatureFileFor(testing::TestUpdateKey(), "2.6", bytes_));
+            return true;
+        }
         std::ofstream(destination, std::ios::binary) << bytes_;
         destinations.push_back(destination);
         return true;
@@ -159,18 +166,26 @@ struct UpdateOutcome {
     std::string failure;
     int ended = 0;
     std::vector<std::string> downloads;
+    std::string link;
+    std::vector<std::string> bar;
 };
 
-UpdateOutcome RunUpdater(const std::string& bytes, const std::string& folder, const std::string& exe) {
+UpdateOutcome RunUpdater(const std::string& bytes, const std::string& folder, const std::string& exe,
+                         bool selfUpdate = true, const std::string& offered = "2.6") {
     RecordingBar bar;
     testing::ScriptedPump pump;
     UpdateOutcome outcome;
     WritingTransfer transfer(bytes);
     UpdateGlobals globals;
+    globals.OfferedVersion = offered;
     ProgramUpdater updater({bar, pump, [&](const std::string& text) { outcome.failure = text; },
                             [&] { ++outcome.ended; }},
                            transfer, globals, folder, exe);
+    updater.SetUpdateKey(testing::TestUpdateKey().publicHex);
+    updater.SetSelfUpdate(selfUpdate);
     updater.StartUpdate();
+    outcome.link = globals.UpdateLink;
+    outcome.bar = bar.texts;
     outcome.downloads = transfer.destinations;
     return outcome;
 }
@@ -192,8 +207,9 @@ TEST(ProgramUpdater, OnlyAStartableDownloadAndAWrittenScriptEndTheProgram) {
         {"empty", "", folder},
         {"html page", "<HTML><BODY>500</BODY></HTML>", folder},
         {"plain text", "echo hi\n", folder},
-        {"missing program folder", "#!/bin/sh\nexit 0\n", base.File("missing")},
-        {"folder named UpDate.sh", "#!/bin/sh\nexit 0\n", base.File("blocked")},
+        {"shell script", "#!/bin/sh\nexit 0\n", folder},
+        {"missing program folder", testing::StandInProgram(), base.File("missing")},
+        {"folder named UpDate.sh", testing::StandInProgram(), base.File("blocked")},
     };
     stdfs::create_directories(base.File("blocked") + "/UpDate.sh");
     for (const auto& c : cases) {
@@ -208,6 +224,25 @@ TEST(ProgramUpdater, OnlyAStartableDownloadAndAWrittenScriptEndTheProgram) {
     EXPECT_TRUE(stdfs::is_directory(base.File("blocked") + "/UpDate.sh"));
 }
 
+// A genuine program signed as 2.6 but announced as 9.9 is refused like a
+// failed download; so is everything in a build without self-update, which
+// downloads nothing and only offers the manual download.
+TEST(ProgramUpdater, ReplayedVersionsAndPackagedBuildsReplaceNothing) {
+    testing::TempFolder base;
+    testing::WriteBytes(base.File("Tunewell"), "old program");
+    const std::string program = testing::StandInProgram();
+    const UpdateOutcome replay = RunUpdater(program, base.path(), "Tunewell", true, "9.9");
+    EXPECT_EQ(replay.failure, "升级失败,请点击这里手动下载升级！");
+    EXPECT_EQ(replay.ended, 0);
+    const UpdateOutcome packaged = RunUpdater(program, base.path(), "Tunewell", false);
+    EXPECT_TRUE(packaged.downloads.empty());
+    EXPECT_EQ(packaged.failure, ProgramUpdater::kManualOnlyText);
+    EXPECT_EQ(packaged.link, testing::VersionUrl("/upload/tunewell.exe"));
+    EXPECT_EQ(packaged.ended, 0);
+    EXPECT_EQ(testing::ReadBytes(base.File("Tunewell")), "old program");
+    EXPECT_FALSE(stdfs::exists(base.File("UpDate.sh")));
+}
+
 // A link named UpDate.sh is replaced by the script, never written through,
 // and a backslash in the folder's name is an ordinary character.
 TEST(ProgramUpdater, ScriptReplacesALinkInAFolderWithABackslash) {
@@ -218,7 +253,8 @@ TEST(ProgramUpdater, ScriptReplacesALinkInAFolderWithABackslash) {
     stdfs::create_symlink(base.File("victim"), folder + "/UpDate.sh");
     const std::string exe = "tw-standin-" + std::to_string(::getpid());
     const mode_t mask = ::umask(027);  // inherited by the script
-    const UpdateOutcome outcome = RunUpdater("#!/bin/sh\nexit 0\n", folder, exe);
+    const std::string program = testing::StandInProgram();
+    const UpdateOutcome outcome = RunUpdater(program, folder, exe);
     ::umask(mask);
     EXPECT_EQ(outcome.ended, 1);
     EXPECT_TRUE(outcome.failure.empty());
@@ -228,7 +264,7 @@ TEST(ProgramUpdater, ScriptReplacesALinkInAFolderWithABackslash) {
     for (int wait = 0; wait < 200 && stdfs::exists(stdfs::symlink_status(folder + "/UpDate.sh")); ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(testing::ReadBytes(folder + "/" + exe), "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(testing::ReadBytes(folder + "/" + exe), program);
     EXPECT_EQ(stdfs::status(folder + "/" + exe).permissions(), static_cast<stdfs::perms>(0750));  // 0755 less the umask
     EXPECT_EQ(testing::ReadBytes(base.File("victim")), "keep");
 }
@@ -284,10 +320,14 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     const std::string exe = "tw-standin-" + std::to_string(::getpid());
     std::ofstream(folder / exe) << "old program";
     stdfs::permissions(folder / exe, static_cast<stdfs::perms>(0755));
-    Options().programBytes = "#!/bin/sh\necho restarted > \"$PWD/restarted\"\n";
+    const std::string program = testing::StandInProgram();
+    Options().programBytes = program;
+    Options().latestVersion = "2.6";
     const char* savedTmp = std::getenv("TMPDIR");
     const std::string saved = savedTmp ? savedTmp : "";
     ::setenv("TMPDIR", (folder / "tmp").c_str(), 1);
+    // The stand-in, once started by the script, writes its working folder here.
+    ::setenv("TUNEWELL_STANDIN_MARK", (folder / "restarted").c_str(), 1);
 
     transfer::CFileDownload fileDownload;
     download::FileDownloadTransfer transfer(fileDownload);
@@ -295,7 +335,10 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     testing::ScriptedPump pump;
     int ended = 0;
     UpdateGlobals globals;
+    globals.OfferedVersion = "2.6";
     ProgramUpdater updater({bar, pump, nullptr, [&] { ++ended; }}, transfer, globals, folder.string(), exe);
+    updater.SetUpdateKey(testing::TestUpdateKey().publicHex);
+    updater.SetSelfUpdate(true);
     updater.StartUpdate();
     savedTmp ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
 
@@ -304,10 +347,9 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     for (int wait = 0; wait < 100 && (stdfs::exists(folder / "UpDate.sh") || !stdfs::exists(folder / "restarted")); ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    std::stringstream program;
-    program << std::ifstream(folder / exe).rdbuf();
-    EXPECT_EQ(program.str(), "#!/bin/sh\necho restarted > \"$PWD/restarted\"\n");
-    EXPECT_TRUE(stdfs::exists(folder / "restarted"));
+    ::unsetenv("TUNEWELL_STANDIN_MARK");
+    EXPECT_EQ(testing::ReadBytes((folder / exe).string()), program);
+    EXPECT_EQ(testing::ReadBytes((folder / "restarted").string()), folder.string() + "\n");  // run in its folder
     EXPECT_FALSE(stdfs::exists(folder / "UpDate.sh"));
     EXPECT_TRUE(globals.UpdateLink.empty());
 }

@@ -36,6 +36,9 @@ TEST(VersionCheck, ComparesTheCutVersionAsANumber) {
         EXPECT_EQ(status.Text(), c.status) << c.reply;
         EXPECT_EQ(opened, c.newer ? 1 : 0) << c.reply;
         EXPECT_EQ(status.colours.empty(), !c.newer) << c.reply;
+        // The updater is told the version exactly as announced: that is the
+        // version the download must be signed as.
+        EXPECT_EQ(globals.OfferedVersion, c.newer ? ParseVersionReply(c.reply).version : "") << c.reply;
     }
 }
 
@@ -49,7 +52,7 @@ TEST(VersionCheck, AdvertisementSplitsAtTheSeparator) {
     for (const auto& [reply, expected] : cases) {
         testing::RecordingStatus status;
         testing::ScriptedPump pump;
-        UpdateGlobals globals{"old", "old", ""};
+        UpdateGlobals globals{"old", "old", "", ""};
         VersionCheck(status, pump, globals, nullptr).ApplyReply(reply);
         EXPECT_EQ(globals.AdPic, expected.first) << reply;
         EXPECT_EQ(globals.AdLink, expected.second) << reply;

@@ -17,6 +17,9 @@
 
 #include "support/demo_site_fixture.h"
 #include "support/temp_folder.h"
+#include "support/update_signing.h"
+#include "platform/folder_facts.h"
+#include "hosts/site_hosts.h"
 #include "updater/del_tunewell.h"
 #include "updater/up_main.h"
 #include "support/process_tables.h"
@@ -78,6 +81,8 @@ protected:
         window_.startProgram = [this](const QString& path) { started_.push_back(path.toStdString()); };
         window_.endUpdater = [this] { ++ended_; };
         window_.SetProcessTable(table_);
+        window_.SetUpdateKey(testing::TestUpdateKey().publicHex);
+        window_.SetSelfUpdate(true);
         table_.processes = {{4242, target_, true}};
     }
     void TearDown() override {
@@ -137,6 +142,7 @@ TEST_F(UpdaterWindow, OnlyACompleteStartableProgramReplacesTheOldOne) {
         {"server error", 500, "", ""},
         {"html error page", 200, "<HTML><BODY>404 页面不存在</BODY></HTML>", ""},
         {"plain text", 200, "echo not a program\n", ""},
+        {"shell script", 200, "#!/bin/sh\nexit 0\n", ""},
         {"empty reply", 200, "", empty.string()},
     };
     for (const Case& c : cases) {
@@ -153,6 +159,92 @@ TEST_F(UpdaterWindow, OnlyACompleteStartableProgramReplacesTheOldOne) {
         EXPECT_EQ(started_, std::vector<std::string>{target_}) << c.what;
     }
     stdfs::remove(empty);
+}
+
+// The signature decides as well: none, a wrong key's, or a genuine older
+// program signed as 2.4 (UpDate accepts nothing older than itself).
+TEST_F(UpdaterWindow, UnsignedWronglySignedAndOlderProgramsAreRefused) {
+    const testing::KeyPair other = testing::NewKeyPair();
+    const struct {
+        const char* what;
+        std::string key;
+        std::string version;
+    } cases[] = {
+        {"unsigned", "", "2.5"},
+        {"another key", other.privatePem, "2.5"},
+        {"older version", testing::TestUpdateKey().privatePem, "2.4"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(target_) << "old program";
+        Options().signingKeyPem = c.key;
+        Options().signedVersion = c.version;
+        window_.cmdStart_Click();
+        EXPECT_EQ(ReadAll(target_), "old program") << c.what;
+        EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败") << c.what;
+    }
+    Options().signingKeyPem = testing::TestUpdateKey().privatePem;
+    Options().signedVersion = "2.6";
+    window_.cmdStart_Click();
+    EXPECT_EQ(ReadAll(target_), demo::DefaultProgramBytes(1));
+}
+
+// A program it may not replace (a packaged build, or a file this user
+// cannot write) is neither ended nor downloaded; the updater says why.
+TEST_F(UpdaterWindow, RefusesToReplaceAProgramItMayNotWrite) {
+    std::ofstream(target_) << "old program";
+    std::vector<std::string> asked;
+    window_.mayReplace = [&](const std::string& path) {
+        asked.push_back(path);
+        return false;
+    };
+    window_.cmdStart_Click();
+    EXPECT_EQ(asked, std::vector<std::string>{target_});
+    window_.SetSelfUpdate(false);
+    window_.mayReplace = [](const std::string&) { return true; };
+    window_.cmdStart_Click();
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_NE(messages_[0].find("无法写入程序文件 " + target_), std::string::npos) << messages_[0];
+    EXPECT_NE(messages_[1].find("软件包管理器"), std::string::npos) << messages_[1];
+    EXPECT_TRUE(table_.ended.empty());
+    EXPECT_TRUE(started_.empty());
+    EXPECT_EQ(ended_, 2);
+    EXPECT_TRUE(Site().RequestsFor(hosts::kVersionServerHost).empty());
+    EXPECT_EQ(ReadAll(target_), "old program");
+    EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败");
+}
+
+// The real check: a folder this user cannot write, or a read-only program
+// file in it. Run as nobody when the test runs as root, who writes anywhere.
+TEST(MayReplaceFile, NeedsAWritableFolderAndFile) {
+    testing::TempFolder temp;
+    const std::string open = temp.File("open"), closed = temp.File("closed");
+    stdfs::create_directories(open);
+    stdfs::create_directories(closed);
+    testing::WriteBytes(open + "/Tunewell", "program");
+    testing::WriteBytes(open + "/ReadOnly", "program");
+    ::chmod(open.c_str(), 0777);
+    ::chmod((open + "/Tunewell").c_str(), 0666);
+    ::chmod((open + "/ReadOnly").c_str(), 0444);
+    ::chmod(closed.c_str(), 0555);
+    ::chmod(temp.path().c_str(), 0755);
+    const auto answers = [&] {
+        return std::vector<bool>{platform::MayReplaceFile(open + "/Tunewell"), platform::MayReplaceFile(open + "/New"),
+                                 platform::MayReplaceFile(open + "/ReadOnly"),
+                                 platform::MayReplaceFile(closed + "/Tunewell")};
+    };
+    const std::vector<bool> expected{true, true, false, false};
+    if (::geteuid() != 0) {
+        EXPECT_EQ(answers(), expected);
+        return;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        ::_exit(answers() == expected ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(UpdaterWindow, ProgressWithoutAMaximumShowsZero) {

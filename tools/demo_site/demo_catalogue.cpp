@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "demo_site/site_names.h"
 
@@ -136,14 +138,24 @@ std::string FileHostKey(const std::string& fileId) {
 }
 
 std::string DefaultProgramBytes(int edition) {
-    // A harmless program this platform starts: a script that ends at once.
-    // The bytes after "exit 0" are never read; they give the download a
-    // size worth a progress bar.
-    std::string bytes = "#!/bin/sh\n# ";
-    bytes += edition == 2 ? "Tunewell traditional edition 2.6\n" : "Tunewell 2.6\n";
-    bytes += "exit 0\n";
+    // The stand-in program, then bytes it never reads: they mark the
+    // edition and give the download a size worth a progress bar.
+    std::ifstream in(StandInProgramPath(), std::ios::binary);
+    std::ostringstream program;
+    program << in.rdbuf();
+    if (!in || program.str().empty()) return {};
+    std::string bytes = program.str();
+    bytes += edition == 2 ? "\nTunewell traditional edition 2.6\n" : "\nTunewell 2.6\n";
     bytes += GeneratedBytes(static_cast<std::uint64_t>(900 + edition), 0, 256 * 1024);
     return bytes;
+}
+
+std::string StandInProgramPath() {
+#ifdef TUNEWELL_STANDIN_PROGRAM
+    return TUNEWELL_STANDIN_PROGRAM;
+#else
+    return {};
+#endif
 }
 
 }  // namespace tunewell::demo

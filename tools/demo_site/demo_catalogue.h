@@ -51,9 +51,12 @@ std::string GeneratedBytes(std::uint64_t seed, std::uint64_t offset, std::size_t
 // The ROXCDNKEY value the file host expects for a file id.
 std::string FileHostKey(const std::string& fileId);
 // The program file the version server offers when no bytes are configured:
-// a shell script that exits at once (so an update in a test or by hand can
-// start it harmlessly), padded to 256 KiB; edition 1 is the simplified, 2
-// the traditional Chinese edition.
+// the stand-in program (tunewell-standin, which ends at once, so an update
+// in a test or by hand can start it harmlessly) followed by bytes it never
+// reads, about 256 KiB in all; edition 1 is the simplified, 2 the
+// traditional Chinese edition. Empty when the stand-in cannot be read.
 std::string DefaultProgramBytes(int edition);
+// Where the stand-in program was built.
+std::string StandInProgramPath();
 
 }  // namespace tunewell::demo

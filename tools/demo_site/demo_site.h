@@ -35,9 +35,13 @@ struct DemoOptions {
     // itself finds itself current. Empty: the reply keeps latestVersion.
     std::string servedVersion;
     // A PEM Ed25519 private key. When set, "<program address>.sig" answers
-    // the 64-byte signature of what the program address serves; otherwise
-    // those addresses answer 404.
+    // the signature file (trust/update_signature.h) of what the program
+    // address serves, signed as `signedVersion`; otherwise those addresses
+    // answer 404.
     std::string signingKeyPem;
+    // The version the signature states. Empty: latestVersion, the version
+    // the reply announced before the program was served.
+    std::string signedVersion;
 
     // Music site: number of pages of the paged lists, and songs on a chart page.
     int chartPages = 5;

@@ -10,8 +10,11 @@
 // update by hand or at start-up installs a working program). Once it has
 // served FILE it offers W (default: the built version), the version FILE
 // is, so the restarted program finds itself current and the update runs
-// once. With --sign-key the downloads' signatures (address + ".sig") are
-// made with that PEM Ed25519 private key (tools/make_update_key.sh).
+// once. The downloads' signatures (address + ".sig") are made with the PEM
+// Ed25519 private key given with --sign-key (tools/make_update_key.sh), by
+// default with the key configuring made in the build folder
+// (update-key/update-key.pem beside this program), so the programs built
+// beside it accept what it serves. Without a key nothing is signed.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -44,13 +47,13 @@ bool ReadWhole(const char* path, std::string& bytes) {
     return static_cast<bool>(file);
 }
 
-// The Tunewell built beside this program, when there is one.
-std::string BuiltProgram() {
+// A file beside this program, when there is one.
+std::string BesideThisProgram(const char* name) {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return {};
-    const auto program = self.parent_path() / "Tunewell";
-    return std::filesystem::is_regular_file(program, error) ? program.string() : std::string();
+    const auto file = self.parent_path() / name;
+    return std::filesystem::is_regular_file(file, error) ? file.string() : std::string();
 }
 
 }  // namespace
@@ -65,8 +68,10 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--print-hosts") == 0) return PrintHosts();
     int port = 0;
     tunewell::demo::DemoOptions options;
-    options.programFile = BuiltProgram();
+    options.programFile = BesideThisProgram("Tunewell");
     options.servedVersion = TUNEWELL_BUILT_VERSION;
+    const std::string buildKey = BesideThisProgram("update-key/update-key.pem");
+    if (!buildKey.empty()) ReadWhole(buildKey.c_str(), options.signingKeyPem);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--offer-version") == 0 && i + 1 < argc) {
             options.latestVersion = argv[++i];

@@ -8,6 +8,7 @@
 #include "demo_site/gif_image.h"
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
+#include "trust/update_signature.h"
 
 namespace tunewell::demo {
 namespace {
@@ -40,6 +41,15 @@ std::optional<std::string> ProgramBytes(const DemoOptions& options, int edition)
     return configured.empty() ? DefaultProgramBytes(edition) : configured;
 }
 
+// The signature file of `bytes`, as the options say; empty without a key.
+std::string SignatureFileFor(const DemoOptions& options, const std::string& bytes) {
+    if (options.signingKeyPem.empty()) return {};
+    const std::string& version = options.signedVersion.empty() ? options.latestVersion : options.signedVersion;
+    const std::string signature =
+        SignEd25519(options.signingKeyPem, trust::SignedMessage(version, trust::Sha256Hex(bytes)));
+    return signature.empty() ? std::string() : trust::FormatSignatureFile({version, signature});
+}
+
 void ProgramFile(DemoState& state, HttpResponse& response, int edition, bool signature) {
     const auto& options = state.Options();
     const std::optional<std::string> bytes = ProgramBytes(options, edition);
@@ -49,13 +59,13 @@ void ProgramFile(DemoState& state, HttpResponse& response, int edition, bool sig
         return;
     }
     if (signature) {
-        const std::string signed_ = options.signingKeyPem.empty() ? "" : SignEd25519(options.signingKeyPem, *bytes);
-        if (signed_.empty()) {
+        const std::string file = SignatureFileFor(options, *bytes);
+        if (file.empty()) {
             SendGbkPage(response, "<HTML><BODY>404</BODY></HTML>\r\n", 404);
             return;
         }
-        response.SetHeader("Content-Type", "application/octet-stream");
-        response.body = signed_;
+        response.SetHeader("Content-Type", "text/plain");
+        response.body = file;
         return;
     }
     response.SetHeader("Content-Type", "application/octet-stream");

@@ -33,7 +33,14 @@ std::string NameOf(const std::string& path) {
 }
 
 // "." + name + "." + the random tag: the temporaries of ReplaceFileContents.
-std::string TempPrefixFor(const std::string& targetPath) { return "." + NameOf(targetPath) + "."; }
+// Built by appending: GCC 12 warns (-Wrestrict, a false alarm) about the
+// chained "+" once the fortified string functions are on.
+std::string TempPrefixFor(const std::string& targetPath) {
+    std::string prefix = ".";
+    prefix += NameOf(targetPath);
+    prefix += '.';
+    return prefix;
+}
 
 bool IsTempName(const std::string& entry, const std::string& prefix) {
     if (entry.size() != prefix.size() + kTagLength || entry.compare(0, prefix.size(), prefix) != 0)

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "chrome/skin.h"
+#include "settings/program_places.h"
 #include "chrome/text_box.h"
 #include "widgets/message_dialog.h"
 #include "widgets/shell_functions.h"
@@ -141,10 +142,11 @@ void frmSeting::Form_Load() {
     SetTip(QString());
 }
 
-// Picks the save folder; a cancelled dialog gives the program's folder.
+// Picks the save folder; a cancelled dialog gives the default save folder
+// (the program folder for a copy the user keeps).
 void frmSeting::cmdDir_Click() {
     std::string folder = chooseFolder_(this, "请选择保存文件夹");
-    if (folder.empty()) folder = programFolder_;
+    if (folder.empty()) folder = settings::DefaultSaveFolder(programFolder_);
     cPath->SetText(QString::fromStdString(folder));
 }
 

@@ -1,0 +1,10 @@
+#pragma once
+#include <cstdio>
+
+namespace tunewell::platform {
+
+// Whether `stream` writes to a terminal (not a file or a pipe), so that a
+// line may be rewritten in place with a carriage return.
+bool IsTerminal(std::FILE* stream);
+
+}  // namespace tunewell::platform

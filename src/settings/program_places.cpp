@@ -1,0 +1,84 @@
+#include "settings/program_places.h"
+
+#include "platform/user_folders.h"
+
+#ifndef TUNEWELL_INSTALL_PREFIX
+#define TUNEWELL_INSTALL_PREFIX "/usr/local"
+#endif
+
+namespace tunewell::settings {
+namespace {
+
+std::string WithoutClosingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// New user folders: the settings folder private, the music folder as usual.
+constexpr int kPrivateFolderMode = 0700;
+constexpr int kOrdinaryFolderMode = 0755;
+
+}  // namespace
+
+bool IsInsideFolder(const std::string& path, const std::string& root) {
+    const std::string base = WithoutClosingSlash(root);
+    if (base.empty() || base == "/") return false;
+    const std::string item = WithoutClosingSlash(path);
+    return item == base || (item.size() > base.size() && item.compare(0, base.size(), base) == 0 &&
+                            item[base.size()] == '/');
+}
+
+Placement PlacementFor(const PlaceFacts& facts) {
+    for (const std::string& root : facts.systemRoots) {
+        if (IsInsideFolder(facts.programFolder, root)) return Placement::kUserFolders;
+    }
+    if (!facts.folder.exists) return Placement::kBesideProgram;
+    if (!facts.folder.ownedByUser || !facts.folder.writable) return Placement::kUserFolders;
+    return Placement::kBesideProgram;
+}
+
+std::string SettingsFolderFor(const PlaceFacts& facts) {
+    if (PlacementFor(facts) == Placement::kBesideProgram) return facts.programFolder;
+    if (!facts.configHome.empty()) return WithoutClosingSlash(facts.configHome) + "/tunewell";
+    if (!facts.home.empty()) return WithoutClosingSlash(facts.home) + "/.config/tunewell";
+    return {};
+}
+
+std::string MusicFolderFor(const std::string& xdgMusic, const std::string& home) {
+    const std::string answer = WithoutClosingSlash(xdgMusic);
+    const std::string base = WithoutClosingSlash(home);
+    if (!answer.empty() && answer[0] == '/' && answer != base && answer != "/") return answer;
+    if (base.empty()) return {};
+    return (base == "/" ? "" : base) + "/Music";
+}
+
+PlaceFacts GatherPlaceFacts(const std::string& programFolder) {
+    PlaceFacts facts;
+    facts.programFolder = programFolder;
+    facts.systemRoots = {TUNEWELL_INSTALL_PREFIX, "/usr"};
+    facts.folder = platform::FactsOfFolder(programFolder);
+    facts.configHome = platform::UserConfigHome();
+    facts.home = platform::UserHome();
+    return facts;
+}
+
+std::string DefaultSaveFolder(const std::string& programFolder) {
+    const PlaceFacts facts = GatherPlaceFacts(programFolder);
+    if (PlacementFor(facts) == Placement::kBesideProgram) return programFolder;
+    const std::string music = MusicFolderFor(platform::XdgMusicFolder(), facts.home);
+    // A folder that cannot be made is still the answer: the download run
+    // then reports it missing.
+    if (!music.empty()) platform::MakeFolders(music, kOrdinaryFolderMode);
+    return music;
+}
+
+std::string SettingsFolder(const std::string& programFolder) {
+    const PlaceFacts facts = GatherPlaceFacts(programFolder);
+    const std::string folder = SettingsFolderFor(facts);
+    if (PlacementFor(facts) == Placement::kUserFolders && !folder.empty()) {
+        platform::MakeFolders(folder, kPrivateFolderMode);
+    }
+    return folder;
+}
+
+}  // namespace tunewell::settings

@@ -1,0 +1,191 @@
+// tunewell-cli's command line: the parser on its own, then the program
+// itself against the demo site (help and version, wrong lines, the output
+// folder for one run, Config.ini left alone without --save, no carriage
+// returns into a pipe, Chinese messages).
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "support/demo_site_fixture.h"
+#include "support/site_urls.h"
+#include "support/temp_folder.h"
+
+namespace tunewell::cli {
+namespace {
+
+namespace stdfs = std::filesystem;
+using Action = CommandLine::Action;
+
+TEST(CommandLine, OptionsStandAnywhere) {
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        std::string address, rows, output;
+        bool save, thunder;
+    } cases[] = {
+        {{"list"}, Action::kList, "", "all", "", false, false},
+        {{"list", "http://a"}, Action::kList, "http://a", "all", "", false, false},
+        {{"list", "http://a", "--save"}, Action::kList, "http://a", "all", "", true, false},
+        {{"--save", "-o", "/m", "list"}, Action::kList, "", "all", "/m", true, false},
+        {{"download", "http://a"}, Action::kDownload, "http://a", "all", "", false, false},
+        {{"download", "http://a", "1,3", "--thunder"}, Action::kDownload, "http://a", "1,3", "", false, true},
+        {{"download", "-o", "d", "http://a", "2"}, Action::kDownload, "http://a", "2", "d", false, false},
+        {{"download", "--output=/x y", "http://a"}, Action::kDownload, "http://a", "all", "/x y", false, false},
+        {{"download", "-o/z", "http://a"}, Action::kDownload, "http://a", "all", "/z", false, false},
+        {{"download", "--output", "-odd", "http://a"}, Action::kDownload, "http://a", "all", "-odd", false, false},
+        {{"download", "--", "-weird-address"}, Action::kDownload, "-weird-address", "all", "", false, false},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.args);
+        const std::string what = ::testing::PrintToString(c.args);
+        EXPECT_EQ(line.action, c.action) << what << ": " << line.problem;
+        EXPECT_EQ(line.address, c.address) << what;
+        EXPECT_EQ(line.rows, c.rows) << what;
+        EXPECT_EQ(line.output, c.output) << what;
+        EXPECT_EQ(line.save, c.save) << what;
+        EXPECT_EQ(line.thunder, c.thunder) << what;
+    }
+}
+
+TEST(CommandLine, HelpAndVersionWinWrongLinesSayWhy) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"-h"}, {"--help"}, {"download", "--help"}, {"--bogus", "-h"}}) {
+        EXPECT_EQ(ParseCommandLine(args).action, Action::kHelp) << ::testing::PrintToString(args);
+    }
+    EXPECT_EQ(ParseCommandLine({"-V"}).action, Action::kVersion);
+    EXPECT_EQ(ParseCommandLine({"list", "--version"}).action, Action::kVersion);
+    EXPECT_EQ(ParseCommandLine({"download", "--", "-h"}).action, Action::kDownload);  // an address after "--"
+    const struct {
+        std::vector<std::string> args;
+        const char* problem;
+    } wrong[] = {
+        {{}, "缺少命令"},
+        {{"fetch"}, "未知的命令：fetch"},
+        {{"list", "--bogus"}, "未知的选项：--bogus"},
+        {{"download"}, "download 需要一个列表地址"},
+        {{"download", "a", "1", "2"}, "download 只接受"},
+        {{"list", "a", "b"}, "list 只接受一个地址"},
+        {{"list", "--thunder"}, "--thunder 只能用于 download"},
+        {{"download", "a", "-o"}, "选项 -o 需要一个文件夹"},
+        {{"download", "a", "--output="}, "需要一个文件夹"},
+    };
+    for (const auto& c : wrong) {
+        const CommandLine line = ParseCommandLine(c.args);
+        EXPECT_EQ(line.action, Action::kWrong) << ::testing::PrintToString(c.args);
+        EXPECT_NE(line.problem.find(c.problem), std::string::npos) << line.problem;
+    }
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs tunewell-cli from `folder` (its Config.ini lives there) with
+// standard output and error going to files (not a terminal).
+Outcome RunCli(const std::string& folder, std::vector<std::string> args) {
+    args.insert(args.begin(), folder + "/tunewell-cli");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const std::string out = folder + "/out.txt", err = folder + "/err.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    Outcome outcome;
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    outcome.out = testing::ReadBytes(out);
+    outcome.err = testing::ReadBytes(err);
+    stdfs::remove(out);
+    stdfs::remove(err);
+    return outcome;
+}
+
+class CliConventions : public testing::DemoSiteTest {
+protected:
+    void SetUp() override {
+        DemoSiteTest::SetUp();
+        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
+    }
+    Outcome Run(std::vector<std::string> args) { return RunCli(folder_.path(), std::move(args)); }
+    std::string Config() const { return testing::ReadBytes(folder_.File("Config.ini")); }
+
+    testing::TempFolder folder_;
+};
+
+TEST_F(CliConventions, HelpAndVersionOnStandardOutput) {
+    for (const char* flag : {"-h", "--help"}) {
+        const Outcome help = Run({flag});
+        EXPECT_EQ(help.status, 0) << flag;
+        EXPECT_NE(help.out.find("用法：tunewell-cli"), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find("--output"), std::string::npos) << help.out;
+        EXPECT_EQ(help.err, "") << flag;
+    }
+    for (const char* flag : {"-V", "--version"}) {
+        const Outcome version = Run({flag});
+        EXPECT_EQ(version.status, 0) << flag;
+        EXPECT_EQ(version.out, "tunewell-cli 2.5\n") << flag;
+    }
+    const Outcome wrong = Run({"list", "--bogus"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_NE(wrong.err.find("未知的选项：--bogus"), std::string::npos) << wrong.err;
+    EXPECT_FALSE(stdfs::exists(folder_.File("Config.ini")));
+}
+
+TEST_F(CliConventions, ListChangesConfigIniOnlyWithSave) {
+    const std::string chart = testing::MusicUrl("/music/chart/");
+    testing::WriteBytes(folder_.File("Config.ini"), "[Config]\r\nListUrl=http://old\r\n");
+    const Outcome listed = Run({"list", chart});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find('\t'), std::string::npos) << listed.out;
+    EXPECT_EQ(Config(), "[Config]\r\nListUrl=http://old\r\n");
+    const Outcome saved = Run({"list", chart, "--save", "-o", folder_.File("songs")});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_NE(Config().find("ListUrl=" + chart), std::string::npos) << Config();
+    EXPECT_NE(Config().find("SavePath=" + folder_.File("songs")), std::string::npos) << Config();
+}
+
+// The save folder of one run, made when missing; the run's report is whole
+// lines in Chinese: no carriage return, no English word.
+TEST_F(CliConventions, DownloadIntoTheOutputFolderReportsWholeChineseLines) {
+    testing::WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + folder_.File("usual") + "\r\n");
+    const std::string before = Config();
+    const std::string output = folder_.File("one run/songs");
+    const Outcome run = Run({"download", "-o", output, testing::MusicUrl("/music/chart/"), "1,2"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    int songs = 0;
+    for (const auto& entry : stdfs::directory_iterator(output)) songs += entry.path().extension() == ".mp3";
+    EXPECT_EQ(songs, 2);
+    EXPECT_FALSE(stdfs::exists(folder_.File("usual")));
+    EXPECT_EQ(Config(), before);
+    EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("1. "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(": 下载完毕\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("已下载2首，共2首"), std::string::npos) << run.err;
+    for (const char* english : {"songs", "bytes", "downloaded", "warning", "KB/s"}) {
+        EXPECT_EQ(run.err.find(english), std::string::npos) << english << " in " << run.err;
+    }
+    const Outcome badRows = Run({"download", testing::MusicUrl("/music/chart/"), "99"});
+    EXPECT_EQ(badRows.status, 2);
+    EXPECT_NE(badRows.err.find("歌曲序号应为"), std::string::npos) << badRows.err;
+}
+
+}  // namespace
+}  // namespace tunewell::cli
