@@ -10,6 +10,9 @@
 #include "support/temp_folder.h"
 #include "trust/program_vetting.h"
 #include "trust/signature_check.h"
+#include "trust/update_signature.h"
+#include "platform/program_folder.h"
+#include "platform/utf8_path.h"
 
 namespace tunewell::trust {
 namespace {
@@ -65,25 +68,38 @@ TEST(Signature, OnlyTheKeysOwnSignatureOfTheSameBytesPasses) {
     EXPECT_FALSE(VerifyEd25519(RawPublic(key.get()), message, signature.substr(1)));
 }
 
-TEST(Signature, AProgramInAChineseFolderIsVettedByItsBytes) {
+// The program under test is a real program of this platform, so it passes
+// the startable check wherever the suite runs.
+std::string OwnProgramBytes() {
+#ifdef _WIN32
+    return testing::ReadBytes(platform::ProgramFolder() + "/test_trust.exe");
+#else
+    return testing::ReadBytes(platform::ProgramFolder() + "/test_trust");
+#endif
+}
+
+TEST(Signature, AProgramInAChineseFolderIsVettedByItsBytesAndVersion) {
     const Key key = NewKey();
     ASSERT_TRUE(key);
     testing::TempFolder folder;
     std::filesystem::create_directory(platform::Utf8Path(folder.File("新版本")));
-#ifdef _WIN32
-    const std::string program = std::string("MZ\x90\x00", 4) + "new program";
-#else
-    const std::string program = "\x7f" "ELF new program";
-#endif
+    const std::string program = OwnProgramBytes();
+    ASSERT_FALSE(program.empty());
     const std::string path = folder.File("新版本/Tunewell");
     testing::WriteBytes(path, program);
     const std::string keyText = Hex(RawPublic(key.get()));
     ASSERT_EQ(DecodePublicKey(keyText), RawPublic(key.get()));
-    EXPECT_EQ(VetProgram(path, 0, keyText, Sign(key.get(), program)), Verdict::kAccepted);
-    EXPECT_EQ(VetProgram(path, 0, keyText, Sign(key.get(), program + "x")), Verdict::kBadSignature);
-    EXPECT_EQ(VetProgram(path, static_cast<std::int64_t>(program.size()) + 1, keyText, Sign(key.get(), program)),
+    const auto signatureFor = [&](const std::string& version, const std::string& bytes) {
+        return FormatSignatureFile({version, Sign(key.get(), SignedMessage(version, Sha256Hex(bytes)))});
+    };
+    const VersionRule newer = VersionRule::Exactly("2.6");
+    EXPECT_EQ(VetProgram(path, 0, signatureFor("2.6", program), newer, keyText), Verdict::kAccepted);
+    EXPECT_EQ(VetProgram(path, 0, signatureFor("2.6", program + "x"), newer, keyText), Verdict::kBadSignature);
+    EXPECT_EQ(VetProgram(path, 0, signatureFor("2.4", program), newer, keyText), Verdict::kWrongVersion);
+    EXPECT_EQ(VetProgram(path, static_cast<std::int64_t>(program.size()) + 1, signatureFor("2.6", program), newer,
+                         keyText),
               Verdict::kIncomplete);
-    EXPECT_EQ(VetProgram(folder.File("新版本/没有"), 0, keyText, std::nullopt), Verdict::kMissing);
+    EXPECT_EQ(VetProgram(folder.File("新版本/没有"), 0, std::nullopt, newer, keyText), Verdict::kMissing);
 }
 
 }  // namespace
