@@ -2,7 +2,11 @@
 #include <functional>
 #include <vector>
 
-#include <curl/curl.h>
+// libcurl's own handle types (curl.h declares them the same way); the
+// header itself stays out of callers, which on Windows would get
+// <windows.h> and its macros with it.
+typedef void CURL;
+typedef void CURLM;
 
 namespace tunewell::net {
 
