@@ -1,4 +1,5 @@
 #include "web/charset_codec.h"
+#include "web/utf8_text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
@@ -34,25 +35,9 @@ struct ByteCounter {
     }
 };
 
-// Appends one code point as UTF-8 (to a text or a counter).
-template <typename Out>
-void AppendUtf8(Out& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
+// One code point as UTF-8: into a text (web/utf8_text.h), or only counted.
+using tunewell::web::AppendUtf8;
+void AppendUtf8(ByteCounter& out, char32_t c) { out.bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
 // UTF-16 units to UTF-8. A high surrogate at the end of a piece waits in
 // `pending` for its partner in the next piece; a lone one becomes U+FFFD.
