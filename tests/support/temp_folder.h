@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace tunewell::testing {
@@ -14,9 +16,25 @@ namespace tunewell::testing {
 // everything in it (read-only parts included) when the object goes away.
 class TempFolder {
 public:
+    // create_directory fails on an existing name, so a folder another run
+    // made is never shared; a random name keeps the retries few.
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tw-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        std::error_code error;
+        const auto base = std::filesystem::temp_directory_path(error);
+        for (int attempt = 0; attempt < 100 && !error; ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "tw-test-%012llx",
+                          static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+            const auto candidate = base / name;
+            if (std::filesystem::create_directory(candidate, error)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, error);
+                path_ = candidate.generic_string();
+                return;
+            }
+        }
     }
     ~TempFolder() {
         std::error_code ignored;
