@@ -73,8 +73,18 @@ fetch_source() {
   if [ ! -d "$folder" ]; then
     enable_sources
     mkdir -p "$cache/src"
-    (cd "$cache/src" && apt-get source -q "$package=$version" >&2)
+    (cd "$cache/src" && apt-get source -q "$package=$version" >&2) || true
   fi
+  # A mirror may hold the upstream tarball but not yet Debian's files of
+  # the newest security release: the upstream source then serves.
+  local tarball
+  tarball="$(ls "$cache/src/${package}_$upstream".orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -n 1 || true)"
+  if [ ! -d "$folder" ] && [ -n "$tarball" ]; then
+    log "Debian's files of $package $version are missing; using the upstream tarball"
+    mkdir -p "$folder"
+    tar -xf "$tarball" -C "$folder" --strip-components=1
+  fi
+  [ -d "$folder" ] || { log "cannot fetch the source of $package $version"; exit 1; }
   echo "$folder"
 }
 

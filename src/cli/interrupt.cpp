@@ -1,27 +1,13 @@
 #include "cli/interrupt.h"
 
-#include <signal.h>
+#include "platform/interrupts.h"
 
 namespace tunewell::cli {
-namespace {
 
-volatile sig_atomic_t received = 0;
+void InstallInterruptHandlers() { platform::CatchInterrupts(); }
 
-extern "C" void RecordSignal(int signal) { received = signal; }
+int InterruptSignal() { return platform::CaughtInterrupt(); }
 
-}  // namespace
-
-void InstallInterruptHandlers() {
-    struct sigaction action {};
-    action.sa_handler = RecordSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-int InterruptSignal() { return received; }
-
-int InterruptExitStatus() { return 128 + received; }
+int InterruptExitStatus() { return 128 + InterruptSignal(); }
 
 }  // namespace tunewell::cli

@@ -1,10 +1,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/program_folder.h"
 #include "cli/cli_app.h"
+#include "platform/console.h"
+#include "platform/program_folder.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    tunewell::platform::UseUtf8Console();
+    const std::vector<std::string> args = tunewell::platform::Utf8Arguments(argc, argv);
     return tunewell::cli::RunCli(args, tunewell::platform::ProgramFolder());
 }

@@ -1,6 +1,7 @@
 #include "download/file_host.h"
 
 #include "net/cookie_store.h"
+#include "platform/time_fields.h"
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
@@ -35,7 +36,7 @@ std::string FormatCookieDate(const std::tm& fields) {
 std::tm CookieExpiryFields(std::time_t now) {
     const std::time_t later = now + 8 * 3600;
     std::tm fields{};
-    gmtime_r(&later, &fields);
+    platform::UtcFields(later, fields);
     return fields;
 }
 

@@ -13,7 +13,10 @@
 #include "base/text.h"
 #include "fs/agent_probe.h"
 #include "fs/fso_item_info.h"
+#include "platform/automation_object.h"
+#include "platform/file_io.h"
 #include "platform/file_replace.h"
+#include "platform/utf8_path.h"
 
 namespace tunewell::fs {
 namespace {
@@ -21,6 +24,11 @@ namespace {
 namespace stdfs = std::filesystem;
 
 std::string Lower(const std::string& text) { return base::LowerAscii(text); }
+
+// Names are UTF-8 text; std::filesystem must not read them in the narrow
+// system encoding (Windows' ANSI code page).
+stdfs::path P(const std::string& utf8) { return platform::Utf8Path(utf8); }
+std::string Text(const stdfs::path& path) { return platform::Utf8String(path); }
 
 std::locale UserLocale() {
     try {
@@ -33,8 +41,8 @@ std::locale UserLocale() {
 // The path without trailing separators (a root stays as it is), so that a
 // trailing "/" never makes a symbolic link count as the folder it names.
 stdfs::path Trimmed(std::string text) {
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
-    return stdfs::path(text);
+    while (text.size() > 1 && platform::IsPathSeparator(text.back())) text.pop_back();
+    return P(text);
 }
 
 bool Exists(const stdfs::path& path) {
@@ -80,7 +88,7 @@ FsoValue ListEntries(const stdfs::path& folder, bool folders) {
     std::vector<std::string> names;
     for (const auto& entry : stdfs::directory_iterator(folder)) {
         std::error_code error;
-        if (entry.is_directory(error) == folders) names.push_back(entry.path().filename().string());
+        if (entry.is_directory(error) == folders) names.push_back(Text(entry.path().filename()));
     }
     std::string answer = std::to_string(names.size());
     for (const auto& name : names) answer += "@" + name;
@@ -91,7 +99,9 @@ std::vector<std::string> SplitParts(const std::string& text) {
     std::vector<std::string> parts;
     std::string::size_type start = 0;
     while (true) {
-        const auto slash = text.find('/', start);
+        auto slash = start;
+        while (slash < text.size() && !platform::IsPathSeparator(text[slash])) ++slash;
+        if (slash == text.size()) slash = std::string::npos;
         parts.push_back(text.substr(start, slash - start));
         if (slash == std::string::npos) break;
         start = slash + 1;
@@ -109,7 +119,11 @@ std::string ClsFso::DefaultAgentEndpoint() { return kDefaultAgentEndpoint; }
 bool ClsFso::IsObjInstalled(const std::string& ClassStr) const {
     const std::string id = Lower(ClassStr);
     if (id == "scripting.filesystemobject") return true;
+#ifdef _WIN32
+    if (id == "thunderagent.agent") return platform::AutomationObject::Create(ClassStr) != nullptr;
+#else
     if (id == "thunderagent.agent") return AgentAnswers(agentEndpoint_);
+#endif
     return false;
 }
 
@@ -119,11 +133,11 @@ std::string ClsFso::GetPath(const std::string& path) const {
     return path;
 }
 
-bool ClsFso::CheckFile(const std::string& FileDir) const { return IsFile(GetPath(FileDir)); }
+bool ClsFso::CheckFile(const std::string& FileDir) const { return IsFile(P(GetPath(FileDir))); }
 
 FsoValue ClsFso::GetFileInfo(const std::string& FileDir, int InfoType) const {
     if (!CheckFile(FileDir)) return FsoValue::Boolean(false);
-    return ItemInfo(stdfs::path(GetPath(FileDir)), InfoType);
+    return ItemInfo(P(GetPath(FileDir)), InfoType);
 }
 
 FsoValue ClsFso::GetFileExt(const std::string& FileDir) const {
@@ -135,7 +149,7 @@ FsoValue ClsFso::GetFileExt(const std::string& FileDir) const {
 
 FsoValue ClsFso::ReadFile(const std::string& FileDir) const {
     if (!CheckFile(FileDir)) return FsoValue::Boolean(false);
-    const stdfs::path path(GetPath(FileDir));
+    const stdfs::path path = P(GetPath(FileDir));
     std::ifstream in(path, std::ios::binary);
     if (!in) ThrowErrno("cannot open the file for reading", path);
     std::ostringstream text;
@@ -161,7 +175,7 @@ bool ClsFso::WriteFile(const std::string& FileDir, const std::string& FileConten
                        int WriteType) const {
     if (!CheckFile(FileDir)) return false;
     if (WriteType != 2 && WriteType != 8) return false;
-    const stdfs::path path(GetPath(FileDir));
+    const stdfs::path path = P(GetPath(FileDir));
     const auto mode = std::ios::binary | (WriteType == 8 ? std::ios::app : std::ios::trunc);
     std::ofstream out(path, mode);
     if (!out) ThrowErrno("cannot open the file for writing", path);
@@ -172,15 +186,15 @@ bool ClsFso::WriteFile(const std::string& FileDir, const std::string& FileConten
 }
 
 bool ClsFso::MoveFile(const std::string& FileDir, const std::string& NewFileDir) const {
-    const stdfs::path target(GetPath(NewFileDir));
-    if (!CheckFile(FileDir) || NewFileDir.empty() || Exists(Trimmed(target.string()))) return false;
-    MoveItem(stdfs::path(GetPath(FileDir)), target);
+    const stdfs::path target = P(GetPath(NewFileDir));
+    if (!CheckFile(FileDir) || NewFileDir.empty() || Exists(Trimmed(GetPath(NewFileDir)))) return false;
+    MoveItem(P(GetPath(FileDir)), target);
     return true;
 }
 
 bool ClsFso::CopyFile(const std::string& FileDir, const std::string& NewFileDir) const {
     if (!CheckFile(FileDir)) return false;
-    stdfs::copy_file(GetPath(FileDir), GetPath(NewFileDir),
+    stdfs::copy_file(P(GetPath(FileDir)), P(GetPath(NewFileDir)),
                      stdfs::copy_options::overwrite_existing);
     return true;
 }
@@ -192,12 +206,12 @@ bool ClsFso::DelFile(const std::string& FileDir) const {
         return false;
     }
     if (!CheckFile(FileDir)) return false;
-    stdfs::remove(GetPath(FileDir));
+    stdfs::remove(P(GetPath(FileDir)));
     return true;
 }
 
 bool ClsFso::CheckFolder(const std::string& FolderDir) const {
-    return IsFolder(GetPath(FolderDir));
+    return IsFolder(P(GetPath(FolderDir)));
 }
 
 FsoValue ClsFso::GetFolderInfo(const std::string& FolderDir, int InfoType) const {
@@ -207,9 +221,9 @@ FsoValue ClsFso::GetFolderInfo(const std::string& FolderDir, int InfoType) const
 
 FsoValue ClsFso::CreateFolder(const std::string& FolderDir) const {
     const std::string path = GetPath(FolderDir);
-    if (path.find('/') == std::string::npos) {
+    if (std::none_of(path.begin(), path.end(), platform::IsPathSeparator)) {
         if (path.empty() || CheckFolder(path)) return FsoValue::Boolean(false);
-        stdfs::create_directory(path);
+        stdfs::create_directory(P(path));
         return FsoValue::Boolean(true);
     }
     const std::vector<std::string> parts = SplitParts(path);
@@ -222,7 +236,7 @@ FsoValue ClsFso::CreateFolder(const std::string& FolderDir) const {
         if (part.empty() || part == "..") continue;
         prefix += part + "/";
         const bool existed = CheckFolder(prefix);
-        if (!existed) stdfs::create_directory(prefix);
+        if (!existed) stdfs::create_directory(P(prefix));
         answer = FsoValue::Boolean(!existed);
     }
     return answer;
@@ -237,7 +251,7 @@ bool ClsFso::MoveFolder(const std::string& FolderDir, const std::string& NewFold
 
 bool ClsFso::CopyFolder(const std::string& FolderDir, const std::string& NewFolderDir) const {
     if (!CheckFolder(FolderDir) || NewFolderDir.empty()) return false;
-    const stdfs::path source = stdfs::canonical(GetPath(FolderDir));
+    const stdfs::path source = stdfs::canonical(P(GetPath(FolderDir)));
     const stdfs::path target = Trimmed(GetPath(NewFolderDir));
     if (IsInside(target, source)) return false;
     stdfs::copy(source, target,
@@ -250,19 +264,19 @@ bool ClsFso::DelFolder(const std::string& FolderDir) const {
     const stdfs::path folder = Trimmed(GetPath(FolderDir));
     const stdfs::path name = folder.filename();
     if (folder.empty() || !folder.has_relative_path() || name == "." || name == "..") return false;
-    if (!CheckFolder(folder.string())) return false;
+    if (!CheckFolder(Text(folder))) return false;
     stdfs::remove_all(folder);
     return true;
 }
 
 FsoValue ClsFso::GetFolderList(const std::string& FolderDir) const {
     if (!CheckFolder(FolderDir)) return FsoValue::Boolean(false);
-    return ListEntries(GetPath(FolderDir), true);
+    return ListEntries(P(GetPath(FolderDir)), true);
 }
 
 FsoValue ClsFso::GetFileList(const std::string& FolderDir) const {
     if (!CheckFolder(FolderDir)) return FsoValue::Boolean(false);
-    return ListEntries(GetPath(FolderDir), false);
+    return ListEntries(P(GetPath(FolderDir)), false);
 }
 
 std::string ClsFso::FormatSize(double SizeNum) const {

@@ -5,12 +5,14 @@
 #include <system_error>
 
 #include "platform/file_info.h"
+#include "platform/utf8_path.h"
 
 namespace tunewell::fs {
 namespace {
 
 namespace stdfs = std::filesystem;
 using Date = FsoValue::Date;
+using platform::Utf8String;
 
 struct ItemTimes {
     Date created;
@@ -21,7 +23,7 @@ struct ItemTimes {
 // Birth time where the file system records it, else the modification time.
 ItemTimes ReadTimes(const stdfs::path& item) {
     platform::ItemTimes read;
-    if (!platform::ReadItemTimes(item.string(), read)) {
+    if (!platform::ReadItemTimes(Utf8String(item), read)) {
         const std::error_code error(errno, std::generic_category());
         throw stdfs::filesystem_error("cannot read the times of the item", item, error);
     }
@@ -32,7 +34,7 @@ ItemTimes ReadTimes(const stdfs::path& item) {
 
 std::string TypeDescription(const stdfs::path& item) {
     if (stdfs::is_directory(item)) return "文件夹";
-    std::string extension = item.extension().string();
+    std::string extension = Utf8String(item.extension());
     if (extension.size() <= 1) return "文件";
     extension.erase(0, 1);
     for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -54,11 +56,11 @@ stdfs::path FullPath(const stdfs::path& item) {
     return full;
 }
 
-stdfs::path MountRoot(const stdfs::path& full) { return stdfs::path(platform::MountRootOf(full.string())); }
+stdfs::path MountRoot(const stdfs::path& full) { return platform::Utf8Path(platform::MountRootOf(Utf8String(full))); }
 
 FsoValue ParentOf(const stdfs::path& full) {
     if (!full.has_relative_path()) return FsoValue::Nothing();
-    return FsoValue::Text(full.parent_path().string());
+    return FsoValue::Text(Utf8String(full.parent_path()));
 }
 
 FsoValue AllJoined(const stdfs::path& item) {
@@ -78,12 +80,12 @@ FsoValue ItemInfo(const stdfs::path& item, int infoType) {
         case 1: return FsoValue::FromDate(ReadTimes(item).created);
         case 2: return FsoValue::FromDate(ReadTimes(item).accessed);
         case 3: return FsoValue::FromDate(ReadTimes(item).modified);
-        case 4: return FsoValue::Text(FullPath(item).string());
-        case 5: return FsoValue::Text(FullPath(item).filename().string());
+        case 4: return FsoValue::Text(Utf8String(FullPath(item)));
+        case 5: return FsoValue::Text(Utf8String(FullPath(item).filename()));
         case 6: return FsoValue::Text(TypeDescription(item));
         case 7: return FsoValue::Number(ItemSize(item));
         case 8: return ParentOf(FullPath(item));
-        case 9: return FsoValue::Text(MountRoot(FullPath(item)).string());
+        case 9: return FsoValue::Text(Utf8String(MountRoot(FullPath(item))));
         default: return FsoValue::Nothing();
     }
 }

@@ -6,6 +6,8 @@
 #include <locale>
 #include <sstream>
 
+#include "platform/time_fields.h"
+
 namespace tunewell::fs {
 namespace {
 
@@ -23,7 +25,7 @@ std::string NumberText(double value) {
 std::string DateText(FsoValue::Date value) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(value);
     std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) return std::string();
+    if (!platform::LocalFields(seconds, local)) return std::string();
     std::ostringstream out;
     out.imbue(std::locale::classic());
     out << std::put_time(&local, "%Y-%m-%d %H:%M:%S");

@@ -74,7 +74,9 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 // The position just after a path's last separator ('/', and on Windows
 // also '\'); 0 when there is none.
 std::size_t NameStart(const std::string& path);
-// The path separator this system writes.
+// The path separator this system writes, and whether a character is one
+// it reads ('/', and on Windows also '\').
 char PathSeparator();
+bool IsPathSeparator(char c);
 
 }  // namespace tunewell::platform

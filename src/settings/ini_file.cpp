@@ -1,15 +1,10 @@
 #include "settings/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstddef>
-#include <cstdlib>
 #include <optional>
 #include <string_view>
 
+#include "platform/file_io.h"
 #include "platform/file_lock.h"
 #include "platform/file_replace.h"
 #include "settings/ini_document.h"
@@ -24,53 +19,49 @@ constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
 
 enum class ReadStatus { Ok, Missing, Failed };
 
-// Fd owns a POSIX file descriptor and closes it on every path.
+using platform::PathStatus;
+using Kind = platform::PathStatus::Kind;
+
+// Fd owns a file descriptor and closes it on every path.
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { Close(); }
+    ~Fd() {
+        if (fd_ >= 0) platform::CloseFile(fd_);
+    }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
 
 private:
     int fd_;
 };
 
+bool IsSettingsFile(const PathStatus& info) {
+    return info.kind == Kind::kFile && static_cast<std::size_t>(info.size) <= kMaxFileBytes;
+}
+
 // Reads an ordinary file of at most kMaxFileBytes. Anything else (a pipe, a
 // device, a folder, a larger file) is Failed without being opened for
 // reading, so that it can neither block the program nor be replaced.
 // `info` receives the file's status when it exists.
-ReadStatus ReadWholeFile(const std::string& path, std::string& out, struct stat& info) {
+ReadStatus ReadWholeFile(const std::string& path, std::string& out, PathStatus& info) {
     out.clear();
-    if (::stat(path.c_str(), &info) != 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Failed;
-    }
-    if (!S_ISREG(info.st_mode) || static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
-        return ReadStatus::Failed;
-    }
+    info = platform::StatusOf(path, true);
+    if (info.kind == Kind::kMissing) return ReadStatus::Missing;
+    if (!IsSettingsFile(info)) return ReadStatus::Failed;
     // Non-blocking in case the name was swapped for a pipe meanwhile.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    Fd fd(platform::OpenForReading(path, true));
     if (fd.get() < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::Failed;
+        return platform::StatusOf(path, true).kind == Kind::kMissing ? ReadStatus::Missing : ReadStatus::Failed;
     }
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
-        return ReadStatus::Failed;
-    }
+    info = platform::StatusOfOpen(fd.get());
+    if (!IsSettingsFile(info)) return ReadStatus::Failed;
     char buffer[8192];
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        const long long got = platform::ReadSome(fd.get(), buffer, sizeof buffer);
         if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return ReadStatus::Failed;
-        }
+        if (got < 0) return ReadStatus::Failed;
         out.append(buffer, static_cast<std::size_t>(got));
         if (out.size() > kMaxFileBytes) return ReadStatus::Failed;
     }
@@ -81,20 +72,14 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out, struct stat&
 // the file it points to, so that the link survives. No value for a link
 // that leads nowhere.
 std::optional<std::string> WriteTarget(const std::string& file) {
-    struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return file;
-    char* real = ::realpath(file.c_str(), nullptr);
-    if (real == nullptr) return std::nullopt;
-    std::string resolved(real);
-    std::free(real);
-    return resolved;
+    if (platform::StatusOf(file, false).kind != Kind::kLink) return file;
+    return platform::ResolvedPath(file);
 }
 
 // Every writer of `target` holds this lock from reading to replacing.
 std::string LockPathFor(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return platform::FolderOf(target) + "/." + name + ".lock";
+    const std::string name = target.substr(platform::NameStart(target));
+    return platform::FolderOf(target) + platform::PathSeparator() + "." + name + ".lock";
 }
 
 // The file holds the site password in clear text: it is readable by its
@@ -147,7 +132,7 @@ std::string ReadIni(const std::string& section, const std::string& key,
                     const std::string& defaultValue, long length, const std::string& file) {
     const std::size_t limit = length > 0 ? static_cast<std::size_t>(length) : 0;
     std::string bytes;
-    struct stat info {};
+    PathStatus info;
     if (ReadWholeFile(file, bytes, info) != ReadStatus::Ok) return CutUtf8(defaultValue, limit);
     const IniDocument document(bytes);
     const bool utf8 = document.IsUtf8();
@@ -165,10 +150,10 @@ int WriteIni(const std::string& section, const std::string& key, const std::stri
              const std::string& file) {
     const std::optional<std::string> target = WriteTarget(file);
     if (!target) return 0;
-    struct stat info {};
     // Not even a lock file goes beside something that is not a settings file
     // (a link to a device).
-    if (::stat(target->c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return 0;
+    const Kind kind = platform::StatusOf(*target, true).kind;
+    if (kind != Kind::kMissing && kind != Kind::kUnreadable && kind != Kind::kFile) return 0;
     // Another writer (a second window, tunewell-cli) must not read the old
     // contents while this one replaces them, or one of the keys is lost.
     const platform::FileLock lock(LockPathFor(*target));
@@ -177,9 +162,10 @@ int WriteIni(const std::string& section, const std::string& key, const std::stri
     // A file that exists but cannot be read must not be replaced by one that
     // holds only this key; nor may a file its owner made read-only (the mode
     // bits are checked because they do not bind every user).
+    PathStatus info;
     const ReadStatus status = ReadWholeFile(*target, bytes, info);
     if (status == ReadStatus::Failed) return 0;
-    if (status == ReadStatus::Ok && (info.st_mode & S_IWUSR) == 0) return 0;
+    if (status == ReadStatus::Ok && !info.ownerWritable) return 0;
     IniDocument document(bytes);
     const bool utf8 = document.IsUtf8();
     const auto sectionBytes = ToFileBytes(section, utf8);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "transfer/part_file.h"
 #include "transfer/reply_headers.h"
 #include "net/stream_request.h"
@@ -138,7 +139,7 @@ bool FileTransfer::Transfer(Binding& binding, const std::string& sSrc, const std
     PartFile part(sDest, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
     if (!part.IsOpen()) return false;
     binding.part = &part;
-    binding.targetName = sDest.substr(sDest.rfind('/') + 1);
+    binding.targetName = sDest.substr(platform::NameStart(sDest));
     binding.offered = binding.written = part.ResumableBytes(sSrc);
     for (;;) {
         const Attempt attempt = Fetch(binding, sSrc);

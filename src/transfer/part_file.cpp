@@ -1,16 +1,10 @@
 #include "transfer/part_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
+#include "platform/file_io.h"
 #include "transfer/partial_files.h"
 
 namespace tunewell::transfer {
@@ -29,10 +23,11 @@ PartFile::PartFile(std::string targetPath, Mode mode) : targetPath_(std::move(ta
     // a pipe or device elsewhere. A device (/dev/null) or a pipe named
     // directly is written directly, since renaming over it would destroy
     // it; a folder or any other kind of target is refused.
-    struct stat existing {};
-    if (::lstat(targetPath_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
-        !S_ISLNK(existing.st_mode)) {
-        if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode)) OpenDirect();
+    using Kind = platform::PathStatus::Kind;
+    const Kind existing = platform::StatusOf(targetPath_, false).kind;
+    if (existing != Kind::kMissing && existing != Kind::kUnreadable && existing != Kind::kFile &&
+        existing != Kind::kLink) {
+        if (existing == Kind::kDevice || existing == Kind::kPipe) OpenDirect();
         return;
     }
     if (mode == Mode::kResumable && OpenPartial()) return;
@@ -40,10 +35,8 @@ PartFile::PartFile(std::string targetPath, Mode mode) : targetPath_(std::move(ta
 }
 
 void PartFile::OpenDirect() {
-    // Non-blocking open: a pipe nobody reads fails at once instead of hanging.
-    fd_ = ::open(targetPath_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    fd_ = platform::OpenWriteDirect(targetPath_);
     if (fd_ < 0) return;
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     direct_ = true;
     buffer_.resize(kBufferSize);
 }
@@ -57,18 +50,14 @@ void PartFile::OpenTemp() {
 
 bool PartFile::OpenPartial() {
     const std::string path = PartialPathFor(targetPath_);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    // Not ours to use when another transfer holds it, or it is no file.
+    const int fd = platform::OpenLockedFile(path);
     if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);  // not ours to use (another transfer holds it, or not a file)
-        return false;
-    }
     fd_ = fd;
     partialPath_ = path;
-    existing_ = static_cast<std::int64_t>(info.st_size);
+    existing_ = platform::StatusOfOpen(fd).size;
     previous_ = ReadResumeRecord(PartialRecordPath(path));
-    const std::string name = targetPath_.substr(targetPath_.rfind('/') + 1);
+    const std::string name = targetPath_.substr(platform::NameStart(targetPath_));
     if (previous_ && previous_->target != name) previous_.reset();
     buffer_.resize(kBufferSize);
     return true;
@@ -91,7 +80,7 @@ bool PartFile::Begin(bool append, const ResumeRecord& fresh) {
     if (partialPath_.empty()) return !append;
     if (append) {
         keep_ = true;
-        return ::lseek(fd_, existing_, SEEK_SET) == existing_;
+        return platform::SeekFile(fd_, existing_);
     }
     // Truncating an empty file is not only useless: ext4 then flushes the
     // whole file when it is closed (its guard for "truncate and rewrite"),
@@ -99,11 +88,11 @@ bool PartFile::Begin(bool append, const ResumeRecord& fresh) {
     const bool hadBytes = existing_ > 0;
     existing_ = 0;
     previous_.reset();
-    if (hadBytes && ::ftruncate(fd_, 0) != 0) return false;
-    if (::lseek(fd_, 0, SEEK_SET) != 0) return false;
+    if (hadBytes && !platform::TruncateFile(fd_)) return false;
+    if (!platform::SeekFile(fd_, 0)) return false;
     const std::string record = PartialRecordPath(partialPath_);
     keep_ = fresh.Usable() && WriteResumeRecord(record, fresh);
-    if (!keep_) ::unlink(record.c_str());
+    if (!keep_) platform::RemoveFile(record);
     return true;
 }
 
@@ -115,10 +104,10 @@ void PartFile::LeavePartial() {
     // Untouched partials of an earlier transfer stay as they were; a new,
     // empty one, or one whose reply cannot be resumed, goes.
     const bool keep = begun_ ? keep_ && Flush() : existing_ > 0 && previous_.has_value();
-    ::close(fd_);
+    platform::CloseFile(fd_);
     if (!keep) {
-        ::unlink(partialPath_.c_str());
-        if (begun_) ::unlink(PartialRecordPath(partialPath_).c_str());
+        platform::RemoveFile(partialPath_);
+        if (begun_) platform::RemoveFile(PartialRecordPath(partialPath_));
     }
     partialPath_.clear();
 }
@@ -129,7 +118,7 @@ void PartFile::Discard() {
     } else if (!partialPath_.empty() && fd_ >= 0) {
         LeavePartial();
     } else if (fd_ >= 0) {
-        ::close(fd_);
+        platform::CloseFile(fd_);
     }
     fd_ = -1;
 }
@@ -165,13 +154,10 @@ bool PartFile::Write(const char* data, std::size_t size) {
 
 bool PartFile::CommitPartial() {
     // The permissions of the file replaced (never of a link's target).
-    struct stat existing {};
-    if (::lstat(targetPath_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-        ::fchmod(fd_, existing.st_mode & 07777) != 0)
-        return false;
-    if (::rename(partialPath_.c_str(), targetPath_.c_str()) != 0) return false;
-    ::unlink(PartialRecordPath(partialPath_).c_str());
-    ::close(fd_);  // releases the lock
+    if (!platform::TakePermissionsOf(fd_, targetPath_)) return false;
+    if (!platform::RenameFile(partialPath_, targetPath_)) return false;
+    platform::RemoveFile(PartialRecordPath(partialPath_));
+    platform::CloseFile(fd_);  // releases the lock
     fd_ = -1;
     partialPath_.clear();
     return true;
@@ -181,7 +167,7 @@ bool PartFile::Commit() {
     if (fd_ < 0) return false;
     bool ok = Flush();
     if (direct_) {
-        ok = (::close(fd_) == 0) && ok;
+        ok = platform::CloseFile(fd_) && ok;
         fd_ = -1;
         return ok;
     }

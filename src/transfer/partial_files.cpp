@@ -1,13 +1,8 @@
 #include "transfer/partial_files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <ctime>
-#include <memory>
+
+#include "platform/file_io.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -29,32 +24,31 @@ std::string CutAtCharacter(const std::string& name, std::size_t bytes) {
     return name.substr(0, cut);
 }
 
-bool OlderThan(const struct stat& info, std::chrono::hours maxAge) {
-    const std::time_t now = std::time(nullptr);
-    return now - info.st_mtime > static_cast<std::time_t>(maxAge.count()) * 3600;
+bool OlderThan(const platform::PathStatus& info, std::chrono::hours maxAge) {
+    const std::int64_t now = std::time(nullptr);
+    return now - info.modifiedSeconds > static_cast<std::int64_t>(maxAge.count()) * 3600;
 }
 
 // Removes one partial when it is old and no transfer holds its lock.
-bool RemoveIfStale(int folderFd, const std::string& name, std::chrono::hours maxAge) {
-    const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+bool RemoveIfStale(const std::string& path, std::chrono::hours maxAge) {
+    const int fd = platform::OpenForReading(path, false);
     if (fd < 0) return false;
-    struct stat info {};
+    const platform::PathStatus info = platform::StatusOfOpen(fd);
     bool removed = false;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && OlderThan(info, maxAge) &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        removed = ::unlinkat(folderFd, name.c_str(), 0) == 0;
-        ::unlinkat(folderFd, (name + kRecordSuffix).c_str(), 0);
+    if (info.kind == platform::PathStatus::Kind::kFile && OlderThan(info, maxAge) && platform::TryLockFile(fd)) {
+        removed = platform::RemoveFile(path);
+        platform::RemoveFile(path + kRecordSuffix);
     }
-    ::close(fd);
+    platform::CloseFile(fd);
     return removed;
 }
 
 }  // namespace
 
 std::string PartialPathFor(const std::string& targetPath) {
-    const auto slash = targetPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : targetPath.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? targetPath : targetPath.substr(slash + 1);
+    const std::size_t start = platform::NameStart(targetPath);
+    const std::string folder = targetPath.substr(0, start);
+    const std::string name = targetPath.substr(start);
     const std::size_t room = kLongestName - 1 - std::char_traits<char>::length(kPartSuffix) -
                              std::char_traits<char>::length(kRecordSuffix);
     return folder + "." + CutAtCharacter(name, room) + kPartSuffix;
@@ -63,22 +57,21 @@ std::string PartialPathFor(const std::string& targetPath) {
 std::string PartialRecordPath(const std::string& partialPath) { return partialPath + kRecordSuffix; }
 
 int RemoveStalePartials(const std::string& folder, std::chrono::hours maxAge) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
-    if (!dir) return 0;
-    const int folderFd = ::dirfd(dir.get());
+    using Kind = platform::PathStatus::Kind;
+    const bool closed = !folder.empty() && platform::NameStart(folder) == folder.size();
+    const std::string prefix = closed ? folder : folder + platform::PathSeparator();
     int removed = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
+    for (const std::string& name : platform::FolderEntries(folder)) {
         if (name.size() < 2 || name[0] != '.') continue;
         if (EndsWith(name, kPartSuffix)) {
-            removed += RemoveIfStale(folderFd, name, maxAge) ? 1 : 0;
+            removed += RemoveIfStale(prefix + name, maxAge) ? 1 : 0;
         } else if (EndsWith(name, std::string(kPartSuffix) + kRecordSuffix)) {
             // A record whose partial is gone (a crash between the two removals).
             const std::string partial = name.substr(0, name.size() - std::char_traits<char>::length(kRecordSuffix));
-            struct stat info {};
-            if (::fstatat(folderFd, partial.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-                ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && OlderThan(info, maxAge))
-                removed += ::unlinkat(folderFd, name.c_str(), 0) == 0 ? 1 : 0;
+            const platform::PathStatus record = platform::StatusOf(prefix + name, false);
+            if (platform::StatusOf(prefix + partial, false).kind == Kind::kMissing && record.kind != Kind::kMissing &&
+                record.kind != Kind::kUnreadable && OlderThan(record, maxAge))
+                removed += platform::RemoveFile(prefix + name) ? 1 : 0;
         }
     }
     return removed;

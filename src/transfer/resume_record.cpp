@@ -1,11 +1,8 @@
 #include "transfer/resume_record.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 
+#include "platform/file_io.h"
 #include "platform/file_replace.h"
 
 namespace tunewell::transfer {
@@ -61,18 +58,17 @@ std::optional<ResumeRecord> ParseResumeRecord(const std::string& text) {
 }
 
 std::optional<ResumeRecord> ReadResumeRecord(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    const int fd = platform::OpenForReading(path, false);
     if (fd < 0) return std::nullopt;
     std::string text(kLongestRecord + 1, '\0');
     std::size_t used = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, text.data() + used, text.size() - used);
-        if (got < 0 && errno == EINTR) continue;
+        const long long got = platform::ReadSome(fd, text.data() + used, text.size() - used);
         if (got <= 0) break;
         used += static_cast<std::size_t>(got);
         if (used == text.size()) break;
     }
-    ::close(fd);
+    platform::CloseFile(fd);
     if (used > kLongestRecord) return std::nullopt;
     text.resize(used);
     return ParseResumeRecord(text);

@@ -5,13 +5,14 @@
 #include <sstream>
 
 #include "platform/executable_check.h"
+#include "platform/utf8_path.h"
 #include "trust/signature_check.h"
 
 namespace tunewell::trust {
 namespace {
 
 std::optional<std::string> ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::Utf8Path(path), std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream bytes;
     bytes << in.rdbuf();

@@ -1,21 +1,16 @@
 #include "update/cls_hnsn.h"
 
+#include "platform/os_platform.h"
 #include "update/ata_identity.h"
 
 namespace tunewell::update {
 
-ClsHNSN::ClsHNSN() : ClsHNSN(std::make_shared<LinuxIdentitySource>(), HostPlatform()) {}
+ClsHNSN::ClsHNSN() : ClsHNSN(SystemIdentitySource(), HostPlatform()) {}
 
 ClsHNSN::ClsHNSN(std::shared_ptr<IdentitySource> source, std::string platform)
     : source_(std::move(source)), platform_(std::move(platform)) {}
 
-std::string ClsHNSN::HostPlatform() {
-#ifdef __linux__
-    return "WNT";
-#else
-    return "Unk";
-#endif
-}
+std::string ClsHNSN::HostPlatform() { return platform::OsPlatformCode(); }
 
 std::string ClsHNSN::Copyright() const {
     return "ClsHNSN 1.00 - hard disk model, serial number and firmware revision reader";

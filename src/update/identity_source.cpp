@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/disk_identify.h"
+#include "platform/os_platform.h"
 #include "update/ata_identity.h"
 
 namespace tunewell::update {
@@ -57,6 +58,20 @@ std::vector<std::uint8_t> LinuxIdentitySource::ReadIdentify(unsigned drive) {
     const auto path = DevicePath(drive);
     if (path.empty()) return {};
     return platform::ReadAtaIdentify(path.string(), IdentifyCommandBlock(drive));
+}
+
+std::vector<std::uint8_t> DriveNumberIdentitySource::ReadIdentify(unsigned drive) {
+    const std::string device = platform::WindowsDiskDevice(platformCode_, drive);
+    if (device.empty()) return {};
+    return platform::ReadAtaIdentify(device, IdentifyCommandBlock(drive));
+}
+
+std::shared_ptr<IdentitySource> SystemIdentitySource() {
+#ifdef _WIN32
+    return std::make_shared<DriveNumberIdentitySource>(platform::OsPlatformCode());
+#else
+    return std::make_shared<LinuxIdentitySource>();
+#endif
 }
 
 }  // namespace tunewell::update

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,19 @@ private:
     std::filesystem::path sysBlock_;
     std::filesystem::path devDir_;
 };
+
+// Windows: drive number N is the device "\\.\PhysicalDriveN" on the NT
+// family (the SMART driver on the 9x family), as the platform code chooses.
+class DriveNumberIdentitySource : public IdentitySource {
+public:
+    explicit DriveNumberIdentitySource(std::string platformCode) : platformCode_(std::move(platformCode)) {}
+    std::vector<std::uint8_t> ReadIdentify(unsigned drive) override;
+
+private:
+    std::string platformCode_;
+};
+
+// The source for this system's own disks.
+std::shared_ptr<IdentitySource> SystemIdentitySource();
 
 }  // namespace tunewell::update

@@ -2,13 +2,16 @@
 
 #include <filesystem>
 
+#include "base/text.h"
 #include "fs/cls_fso.h"
 #include "hosts/site_hosts.h"
 #include "platform/detached_start.h"
 #include "platform/temp_folder.h"
+#include "platform/utf8_path.h"
 #include "transfer/progress_text.h"
 #include "trust/program_vetting.h"
 #include "update/update_script.h"
+#include "web/charset.h"
 
 namespace tunewell::update {
 
@@ -56,11 +59,22 @@ bool ProgramUpdater::RunUpdate(const std::string& saveName) {
     // The running program's file as the system reports it (links resolved),
     // so the script recognises the old process by its executable.
     std::error_code error;
-    std::string folder = std::filesystem::weakly_canonical(programFolder_, error).string();
+    std::string folder = platform::Utf8String(
+        std::filesystem::weakly_canonical(platform::Utf8Path(programFolder_), error));
     if (error || folder.empty()) folder = programFolder_;
+#ifdef _WIN32
+    // The script host reads a script in the ANSI code page (GBK), and the
+    // script names the program without its extension.
+    const std::string script = folder + "\\UpDate.vbs";
+    std::string exe = exeName_;
+    if (exe.size() > 4 && base::LowerAscii(exe.substr(exe.size() - 4)) == ".exe") exe.resize(exe.size() - 4);
+    const std::string text = web::ToGbk(BuildUpdateVbs(exe, saveName, folder));
+#else
     const std::string script = folder + "/UpDate.sh";
+    const std::string text = BuildUpdateSh(exeName_, saveName, folder);
+#endif
     fs::ClsFso fso;
-    if (!fso.CreateFile(script, BuildUpdateSh(exeName_, saveName, folder), true)) return false;
+    if (!fso.CreateFile(script, text, true)) return false;
     return platform::StartDetachedScript(script);
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
+
+#include "platform/temp_folder.h"
+#include "platform/utf8_path.h"
 
 namespace tunewell::testing {
 
@@ -16,35 +19,24 @@ namespace tunewell::testing {
 // everything in it (read-only parts included) when the object goes away.
 class TempFolder {
 public:
-    // create_directory fails on an existing name, so a folder another run
-    // made is never shared; a random name keeps the retries few.
     TempFolder() {
-        std::random_device seed;
-        std::mt19937_64 random(seed());
-        std::error_code error;
-        const auto base = std::filesystem::temp_directory_path(error);
-        for (int attempt = 0; attempt < 100 && !error; ++attempt) {
-            char name[32];
-            std::snprintf(name, sizeof name, "tw-test-%012llx",
-                          static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-            const auto candidate = base / name;
-            if (std::filesystem::create_directory(candidate, error)) {
-                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::replace, error);
-                path_ = candidate.generic_string();
-                return;
-            }
-        }
+#ifdef _WIN32
+        path_ = platform::MakePrivateFolder("tw-test-");
+#else
+        std::string pattern = (std::filesystem::temp_directory_path() / "tw-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+#endif
     }
     ~TempFolder() {
         std::error_code ignored;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+        const std::filesystem::path root = platform::Utf8Path(path_);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ignored)) {
             if (entry.is_directory(ignored))
                 std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                              std::filesystem::perm_options::add, ignored);
         }
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::permissions(root, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(root, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -57,20 +49,22 @@ private:
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(platform::Utf8Path(path), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
 inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::Utf8Path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifndef _WIN32
 inline unsigned ModeOf(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return 0;
     return info.st_mode & 07777;
 }
+#endif
 
 // A test whose current folder is a fresh "work" folder inside a TempFolder
 // (relative paths land in it; "../x" stays inside the temporary root).
@@ -78,7 +72,7 @@ class TempFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(folder_.path().empty());
-        root_ = folder_.path();
+        root_ = platform::Utf8Path(folder_.path());
         work_ = root_ / "work";
         std::filesystem::create_directory(work_);
         previous_ = std::filesystem::current_path();
@@ -87,9 +81,9 @@ protected:
     void TearDown() override { std::filesystem::current_path(previous_); }
 
     static void Write(const std::filesystem::path& path, const std::string& content) {
-        WriteBytes(path.string(), content);
+        WriteBytes(platform::Utf8String(path), content);
     }
-    static std::string Read(const std::filesystem::path& path) { return ReadBytes(path.string()); }
+    static std::string Read(const std::filesystem::path& path) { return ReadBytes(platform::Utf8String(path)); }
 
     std::filesystem::path root_;
     std::filesystem::path work_;

@@ -117,5 +117,6 @@ std::size_t NameStart(const std::string& path) {
 }
 
 char PathSeparator() { return '/'; }
+bool IsPathSeparator(char c) { return c == '/'; }
 
 }  // namespace tunewell::platform

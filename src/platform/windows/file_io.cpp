@@ -168,5 +168,6 @@ std::size_t NameStart(const std::string& path) {
 }
 
 char PathSeparator() { return '\\'; }
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace tunewell::platform

@@ -67,8 +67,7 @@ void ConvertEach(UINT codePage, std::string_view bytes, std::string& out) {
         std::size_t size = CharacterSize(bytes, at, codePage);
         if (size == 2 && !IsTrail(static_cast<unsigned char>(bytes[at + 1]))) size = 1;
         const bool lonelyLead = size == 1 && (codePage == kGbk || codePage == 950) && IsLead(first);
-        if (lonelyLead || (codePage == kGbk && first == 0xFF) ||
-            !ConvertStrict(codePage, bytes.data() + at, size, out))
+        if (lonelyLead || !ConvertStrict(codePage, bytes.data() + at, size, out))
             AppendUtf8(out, kReplacement);
         at += size;
     }
@@ -81,8 +80,7 @@ void DecodeCodePage(UINT codePage, std::string_view bytes, std::string& out) {
         std::size_t end = at;
         while (end < bytes.size() && end - at < kPiece) end += CharacterSize(bytes, end, codePage);
         const std::string_view piece = bytes.substr(at, end - at);
-        const bool hasFF = codePage == kGbk && piece.find('\xFF') != std::string_view::npos;
-        if (hasFF || !ConvertStrict(codePage, piece.data(), piece.size(), out)) ConvertEach(codePage, piece, out);
+        if (!ConvertStrict(codePage, piece.data(), piece.size(), out)) ConvertEach(codePage, piece, out);
         at = end;
     }
 }

@@ -1,0 +1,7 @@
+#include "platform/automation_object.h"
+
+namespace tunewell::platform {
+
+std::unique_ptr<AutomationObject> AutomationObject::Create(const std::string&) { return nullptr; }
+
+}  // namespace tunewell::platform

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Builds the Windows edition (tools/build_windows.sh) and tests it under
+# wine, in a fresh wine prefix made under a Chinese locale so that code
+# page 936 is the ANSI code page, as on a Chinese Windows:
+#  1. every cross-built test program;
+#  2. tunewell-cli.exe end to end against the Linux-built demo site: it
+#     lists the demo site's pages exactly as the Linux tunewell-cli does,
+#     and downloads the same files under the same names into a folder with
+#     a Chinese name.
+# Nothing leaves 127.0.0.1: every program is pointed at the demo site
+# through http_proxy, and the demo site is ended by its id.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+log() { printf '[test_windows] %s\n' "$*" >&2; }
+
+bash tools/build_windows.sh
+
+# The Linux demo site and the Linux front end the Windows one is compared
+# with.
+bash tools/install_deps.sh
+export CCACHE_BASEDIR="$root"
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build build -j"$(nproc)" --target tunewell-demo-site tunewell-cli >/dev/null
+
+wine64=/usr/lib/wine/wine64
+[ -x "$wine64" ] || wine64="$(command -v wine64 || command -v wine)"
+
+# Wine takes its code pages from the Unix locale, which must exist.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  log "generating the zh_CN.UTF-8 locale"
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
+
+work="$(mktemp -d)"
+demo_pid=""
+cleanup() {
+  if [ -n "$demo_pid" ]; then kill "$demo_pid" 2>/dev/null || true; wait "$demo_pid" 2>/dev/null || true; fi
+  WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+log "making a wine prefix"
+"$wine64" wineboot -i >/dev/null 2>&1
+wineserver -w
+
+./build/tunewell-demo-site --port 0 >"$work/demo.out" &
+demo_pid=$!
+for _ in $(seq 100); do grep -q '^http_proxy=' "$work/demo.out" && break; sleep 0.1; done
+export "$(grep '^http_proxy=' "$work/demo.out")"
+export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
+log "demo site: $http_proxy"
+music_host="$(./build/tunewell-demo-site --print-hosts | sed -n 's/^music_host=//p')"
+
+failed=0
+for test in build-windows/tests/test_*.exe; do
+  log "$(basename "$test")"
+  if ! (cd "$work" && "$wine64" "$root/$test" --gtest_brief=1 >"$work/test.log" 2>&1); then
+    cat "$work/test.log" >&2
+    log "FAILED: $(basename "$test")"
+    failed=1
+  fi
+done
+
+# End to end: the same list and the same downloads from both front ends,
+# each from its own program folder (Config.ini lives beside the program).
+chart="http://$music_host/music/chart/"
+run_both() {  # run_both NAME ARGS...: leaves $work/NAME.linux and $work/NAME.windows
+  local name="$1"
+  shift
+  (cd "$work/linux" && ./tunewell-cli "$@") >"$work/$name.linux" 2>"$work/$name.linux.err" ||
+    { cat "$work/$name.linux" "$work/$name.linux.err" >&2; return 1; }
+  # A Windows program ends its lines with CR LF; the text must be the same.
+  (cd "$work/windows" && "$wine64" ./tunewell-cli.exe "$@") 2>"$work/$name.windows.err" | tr -d '\r' >"$work/$name.windows" ||
+    { cat "$work/$name.windows" "$work/$name.windows.err" >&2; return 1; }
+}
+config_for() {  # config_for FOLDER SAVEPATH: Config.ini in GBK, as the program writes it
+  printf '[Config]\r\nSavePath=%s\r\nGetPage=3\r\n' "$2" | iconv -f UTF-8 -t GBK >"$1/Config.ini"
+}
+mkdir -p "$work/linux" "$work/windows" "$work/歌曲 linux" "$work/下载的歌曲"
+cp build/tunewell-cli "$work/linux/"
+cp build-windows/tunewell-cli.exe "$work/windows/"
+config_for "$work/linux" "$work/歌曲 linux"
+config_for "$work/windows" "$(winepath -w "$work/下载的歌曲")"
+
+e2e=0
+log "tunewell-cli list $chart"
+if run_both list list "$chart" && cmp -s "$work/list.linux" "$work/list.windows" && [ -s "$work/list.linux" ]; then
+  log "the list is the same ($(wc -l <"$work/list.linux") lines)"
+else
+  diff "$work/list.linux" "$work/list.windows" >&2 || true
+  log "FAILED: the lists differ"
+  e2e=1
+fi
+log "tunewell-cli download $chart 1,2,3"
+if run_both download download "$chart" 1,2,3; then
+  (cd "$work/歌曲 linux" && find . -type f ! -name '.*' | sort | xargs -d '\n' sha256sum) >"$work/files.linux"
+  (cd "$work/下载的歌曲" && find . -type f ! -name '.*' | sort | xargs -d '\n' sha256sum) >"$work/files.windows"
+  if [ -s "$work/files.linux" ] && cmp -s "$work/files.linux" "$work/files.windows"; then
+    log "the same $(wc -l <"$work/files.linux") files under the same names:"
+    sed 's/^[0-9a-f]*  \.\//  /' "$work/files.windows" >&2
+  else
+    diff "$work/files.linux" "$work/files.windows" >&2 || true
+    log "FAILED: the downloads differ"
+    e2e=1
+  fi
+else
+  log "FAILED: a download run"
+  e2e=1
+fi
+
+if [ "$failed" -ne 0 ] || [ "$e2e" -ne 0 ]; then
+  log "FAILED"
+  exit 1
+fi
+log "all Windows tests passed"
