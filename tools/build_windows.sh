@@ -8,8 +8,9 @@
 #   ${TUNEWELL_WINDOWS_CACHE:-~/.cache/tunewell-windows}/<name>-<version>
 # A folder is complete when its ".built" stamp names the same recipe; a
 # second run with the cache filled only builds the project.
-# Run as root on Debian 12 (it installs packages and, only when a source
-# must be fetched, adds a deb-src entry and updates the package lists).
+# Run as root on Debian 12: it installs packages (among them the locales
+# the wine tests need) and, only when a source must be fetched, adds a
+# deb-src entry and updates the package lists.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${TUNEWELL_WINDOWS_CACHE:-$HOME/.cache/tunewell-windows}"
@@ -26,7 +27,7 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 
 install_packages() {
-  local packages=(mingw-w64 wine wine64 cmake make perl ccache dpkg-dev
+  local packages=(mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales
                   googletest nlohmann-json3-dev)
   local missing=()
   for p in "${packages[@]}"; do

@@ -6,7 +6,9 @@
 #include "download/file_host.h"
 #include "download/file_naming.h"
 #include "download/play_entries.h"
+#include "platform/file_io.h"
 #include "platform/process_list.h"
+#include "platform/utf8_path.h"
 #include "transfer/partial_files.h"
 #include "web/get_body.h"
 #include "hosts/site_hosts.h"
@@ -17,7 +19,7 @@ namespace {
 
 bool SavePathExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::exists(path, error);
+    return !path.empty() && std::filesystem::exists(platform::Utf8Path(path), error);
 }
 
 }  // namespace
@@ -129,7 +131,8 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const std::vect
         if (HandOff(source, fileName, folder, playAddress)) outcome = Outcome::HandedOff;
         observer_.SongEnded(k, fileName, outcome);
     } else {
-        if (services_.transfer.StartDownloading(source, folder + "/" + fileName)) outcome = Outcome::Saved;
+        const std::string target = folder + platform::PathSeparator() + fileName;
+        if (services_.transfer.StartDownloading(source, target)) outcome = Outcome::Saved;
         observer_.SongEnded(k, fileName, outcome);
         if (outcome == Outcome::Saved) {
             ui_.songs.RemoveByTag(web::ToNumber(ids[static_cast<std::size_t>(k - 1)]).value);

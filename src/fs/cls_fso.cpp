@@ -76,6 +76,23 @@ void MoveItem(const stdfs::path& from, const stdfs::path& to) {
     stdfs::remove_all(from);
 }
 
+#ifdef _WIN32
+// The C++ library's copy with overwrite_existing refuses existing files on
+// Windows ("file exists"): each file replaces its counterpart in one step.
+void CopyTreeOver(const stdfs::path& source, const stdfs::path& target) {
+    stdfs::create_directories(target);
+    for (const auto& entry : stdfs::recursive_directory_iterator(source)) {
+        const stdfs::path to = target / entry.path().lexically_relative(source);
+        if (entry.is_directory()) {
+            stdfs::create_directories(to);
+        } else if (!platform::ReplaceFileFrom(Text(to), Text(entry.path()), {})) {
+            throw stdfs::filesystem_error("cannot copy", entry.path(), to,
+                                          std::make_error_code(std::errc::io_error));
+        }
+    }
+}
+#endif
+
 bool IsInside(const stdfs::path& inner, const stdfs::path& outer) {
     const auto innerFull = stdfs::weakly_canonical(inner);
     const auto outerFull = stdfs::weakly_canonical(outer);
@@ -194,8 +211,16 @@ bool ClsFso::MoveFile(const std::string& FileDir, const std::string& NewFileDir)
 
 bool ClsFso::CopyFile(const std::string& FileDir, const std::string& NewFileDir) const {
     if (!CheckFile(FileDir)) return false;
-    stdfs::copy_file(P(GetPath(FileDir)), P(GetPath(NewFileDir)),
-                     stdfs::copy_options::overwrite_existing);
+#ifdef _WIN32
+    // MinGW's copy_file refuses to overwrite ("file exists"): the copy
+    // replaces the target in one step instead.
+    const std::string source = Text(stdfs::canonical(P(GetPath(FileDir))));
+    if (!platform::ReplaceFileFrom(GetPath(NewFileDir), source, {}))
+        throw stdfs::filesystem_error("cannot copy the file", P(source), P(GetPath(NewFileDir)),
+                                      std::make_error_code(std::errc::io_error));
+#else
+    stdfs::copy_file(P(GetPath(FileDir)), P(GetPath(NewFileDir)), stdfs::copy_options::overwrite_existing);
+#endif
     return true;
 }
 
@@ -254,9 +279,13 @@ bool ClsFso::CopyFolder(const std::string& FolderDir, const std::string& NewFold
     const stdfs::path source = stdfs::canonical(P(GetPath(FolderDir)));
     const stdfs::path target = Trimmed(GetPath(NewFolderDir));
     if (IsInside(target, source)) return false;
+#ifdef _WIN32
+    CopyTreeOver(source, target);
+#else
     stdfs::copy(source, target,
                 stdfs::copy_options::recursive | stdfs::copy_options::overwrite_existing |
                     stdfs::copy_options::copy_symlinks);
+#endif
     return true;
 }
 

@@ -17,6 +17,9 @@ protected:
 // "\\" is an ordinary character of a file name: a path holding it names
 // one item in the current folder, never a/b/c.txt.
 TEST_F(FsoFileTest, BackslashIsAnOrdinaryCharacter) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a separator on Windows";
+#endif
     stdfs::create_directories("a/b");
     Write("a/b/c.txt", "x");
     EXPECT_EQ(fso_.GetPath("a\\b\\c.txt"), "a\\b\\c.txt");
@@ -136,6 +139,9 @@ TEST_F(FsoFileTest, DelFileDeletesOnlyExistingFiles) {
 }
 
 TEST_F(FsoFileTest, DelFileOfALinkKeepsItsTarget) {
+#ifdef _WIN32
+    GTEST_SKIP() << "wine makes no symbolic links";
+#endif
     Write("target.txt", "keep");
     stdfs::create_symlink("target.txt", "link.txt");
     EXPECT_TRUE(fso_.DelFile("link.txt"));

@@ -30,9 +30,14 @@ TEST_F(FsoFolderTest, CreateFolderMakesEveryMissingLevel) {
     EXPECT_EQ(fso_.CreateFolder("a/b/c"), FsoValue::Boolean(true));
     EXPECT_TRUE(stdfs::is_directory("a/b/c"));
     EXPECT_EQ(fso_.CreateFolder("a/b/c"), FsoValue::Boolean(false));
+#ifdef _WIN32
+    EXPECT_EQ(fso_.CreateFolder("a\\b\\d\\"), FsoValue::Boolean(true));  // both separators
+    EXPECT_TRUE(stdfs::is_directory("a/b/d"));
+#else
     EXPECT_EQ(fso_.CreateFolder("a\\b\\d\\"), FsoValue::Boolean(true));  // one folder of that name
     EXPECT_TRUE(stdfs::is_directory("a\\b\\d\\"));
     EXPECT_FALSE(stdfs::exists("a/b/d"));
+#endif
     EXPECT_EQ(fso_.CreateFolder((work_ / "abs/x").string()), FsoValue::Boolean(true));
     EXPECT_TRUE(stdfs::is_directory("abs/x"));
 }
@@ -110,6 +115,9 @@ TEST_F(FsoFolderTest, DelFolderRefusesRootsAndRelativeMarkers) {
 }
 
 TEST_F(FsoFolderTest, DelFolderOfALinkKeepsItsTarget) {
+#ifdef _WIN32
+    GTEST_SKIP() << "wine makes no symbolic links";
+#endif
     stdfs::create_directories("real");
     Write("real/f.txt", "keep");
     stdfs::create_directory_symlink("real", "link");

@@ -46,8 +46,10 @@ TEST_F(FsoInfoTest, FileProperties) {
     stdfs::last_write_time("sub/song.mp3", stamp);
     const auto full = (work_ / "sub/song.mp3").string();
 
+#ifndef _WIN32  // Windows writes its own separator and reads "\\" as one
     EXPECT_EQ(fso_.GetFileInfo("sub/song.mp3", 4), FsoValue::Text(full));
     EXPECT_EQ(fso_.GetFileInfo("sub\\song.mp3", 4), FsoValue::Boolean(false));
+#endif
     EXPECT_EQ(fso_.GetFileInfo("sub/song.mp3", 5), FsoValue::Text("song.mp3"));
     EXPECT_EQ(fso_.GetFileInfo("sub/song.mp3", 7), FsoValue::Number(5));
     EXPECT_EQ(fso_.GetFileInfo("sub/song.mp3", 8), FsoValue::Text((work_ / "sub").string()));

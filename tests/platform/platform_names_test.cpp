@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/executable_check.h"
 #include "platform/os_platform.h"
@@ -27,13 +28,13 @@ TEST(OsPlatform, DiskDevicesFollowTheFamily) {
 
 TEST(ExecutableCheck, OnlyThisPlatformsProgramsPass) {
 #ifdef _WIN32
-    EXPECT_TRUE(LooksStartable("MZ\x90\x00"));
+    EXPECT_TRUE(LooksStartable(std::string_view("MZ\x90\x00", 4)));
     EXPECT_FALSE(LooksStartable("\x7f" "ELF"));
     EXPECT_FALSE(LooksStartable("#!/bin/sh"));
 #else
     EXPECT_TRUE(LooksStartable("\x7f" "ELF"));
     EXPECT_TRUE(LooksStartable("#!/bin/sh"));
-    EXPECT_FALSE(LooksStartable("MZ\x90\x00"));
+    EXPECT_FALSE(LooksStartable(std::string_view("MZ\x90\x00", 4)));
 #endif
     EXPECT_FALSE(LooksStartable(""));
     EXPECT_FALSE(LooksStartable("<htm"));

@@ -11,6 +11,9 @@ namespace {
 
 constexpr UINT kGbk = 936;
 constexpr wchar_t kReplacement = 0xFFFD;
+// Code page 936's table (and ICU's) give the lone byte 0xFF this
+// private-use character; wine's gives U+FFFD.
+constexpr char32_t kGbkFF = 0xF8F5;
 constexpr std::size_t kPiece = 64 * 1024;
 
 // The character sets the tables decode, by the lower-case names pages use.
@@ -67,7 +70,9 @@ void ConvertEach(UINT codePage, std::string_view bytes, std::string& out) {
         std::size_t size = CharacterSize(bytes, at, codePage);
         if (size == 2 && !IsTrail(static_cast<unsigned char>(bytes[at + 1]))) size = 1;
         const bool lonelyLead = size == 1 && (codePage == kGbk || codePage == 950) && IsLead(first);
-        if (lonelyLead || !ConvertStrict(codePage, bytes.data() + at, size, out))
+        if (codePage == kGbk && first == 0xFF) {
+            AppendUtf8(out, kGbkFF);
+        } else if (lonelyLead || !ConvertStrict(codePage, bytes.data() + at, size, out))
             AppendUtf8(out, kReplacement);
         at += size;
     }
@@ -80,7 +85,8 @@ void DecodeCodePage(UINT codePage, std::string_view bytes, std::string& out) {
         std::size_t end = at;
         while (end < bytes.size() && end - at < kPiece) end += CharacterSize(bytes, end, codePage);
         const std::string_view piece = bytes.substr(at, end - at);
-        if (!ConvertStrict(codePage, piece.data(), piece.size(), out)) ConvertEach(codePage, piece, out);
+        const bool hasFF = codePage == kGbk && piece.find('\xFF') != std::string_view::npos;
+        if (hasFF || !ConvertStrict(codePage, piece.data(), piece.size(), out)) ConvertEach(codePage, piece, out);
         at = end;
     }
 }

@@ -1,0 +1,106 @@
+// The partial file's life on this platform's file system: kept after a
+// failure, continued, renamed into place while its lock is held, swept when
+// stale. Windows is the hard case (renaming an open file, mandatory locks),
+// so every name is Chinese and both builds run it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "platform/file_io.h"
+#include "platform/utf8_path.h"
+#include "support/temp_folder.h"
+#include "transfer/part_file.h"
+#include "transfer/partial_files.h"
+
+namespace tunewell::transfer {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+const ResumeRecord kRecord{"http://a/歌.mp3", "歌.mp3", "\"v1\"", "", 10};
+
+bool Exists(const std::string& path) {
+    return platform::StatusOf(path, false).kind != platform::PathStatus::Kind::kMissing;
+}
+
+TEST(PartFile, AFailedTransferLeavesItsBytesForTheNext) {
+    TempFolder folder;
+    const std::string target = folder.File("歌.mp3");
+    const std::string partial = PartialPathFor(target);
+    {
+        PartFile part(target, PartFile::Mode::kResumable);
+        ASSERT_TRUE(part.IsOpen());
+        EXPECT_EQ(part.TempPath(), partial);
+        ASSERT_TRUE(part.Begin(false, kRecord));
+        ASSERT_TRUE(part.Write("01234", 5));
+    }  // no commit: the connection broke
+    EXPECT_FALSE(Exists(target));
+    EXPECT_EQ(ReadBytes(partial), "01234");
+    {
+        PartFile second(target, PartFile::Mode::kResumable);
+        ASSERT_TRUE(second.IsOpen());
+        EXPECT_EQ(second.ResumableBytes(kRecord.source), 5);
+        EXPECT_EQ(second.ResumableBytes("http://a/other.mp3"), 0);
+        // A second transfer of the same song meanwhile cannot take it.
+        PartFile rival(target, PartFile::Mode::kResumable);
+        EXPECT_NE(rival.TempPath(), partial);
+        ASSERT_TRUE(second.Begin(true, kRecord));
+        ASSERT_TRUE(second.Write("56789", 5));
+        WriteBytes(target, "old song");
+        ASSERT_TRUE(second.Commit());
+    }
+    EXPECT_EQ(ReadBytes(target), "0123456789");
+    EXPECT_FALSE(Exists(partial));
+    EXPECT_FALSE(Exists(PartialRecordPath(partial)));
+}
+
+TEST(PartFile, AFreshTemporaryReplacesTheTargetOnlyOnCommit) {
+    TempFolder folder;
+    const std::string target = folder.File("下载/歌.mp3");
+    std::filesystem::create_directory(platform::Utf8Path(folder.File("下载")));
+    WriteBytes(target, "old");
+    {
+        PartFile part(target);
+        ASSERT_TRUE(part.IsOpen());
+        ASSERT_TRUE(part.Write("new", 3));
+    }
+    EXPECT_EQ(ReadBytes(target), "old");
+    PartFile part(target);
+    ASSERT_TRUE(part.Write("new", 3));
+    ASSERT_TRUE(part.Commit());
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(platform::FolderEntries(folder.File("下载")), std::vector<std::string>{"歌.mp3"});
+}
+
+TEST(PartialFiles, OnlyStaleUnheldPartialsAreSwept) {
+    TempFolder folder;
+    const std::string stale = PartialPathFor(folder.File("旧.mp3"));
+    const std::string fresh = PartialPathFor(folder.File("新.mp3"));
+    WriteBytes(stale, "x");
+    WriteBytes(PartialRecordPath(stale), "record");
+    WriteBytes(fresh, "y");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 8);
+    std::filesystem::last_write_time(platform::Utf8Path(stale), old);
+    std::filesystem::last_write_time(platform::Utf8Path(PartialRecordPath(stale)), old);
+    const std::string held = PartialPathFor(folder.File("正在下载.mp3"));
+    WriteBytes(held, "z");
+    std::filesystem::last_write_time(platform::Utf8Path(held), old);
+    const int lock = platform::OpenLockedFile(held);
+    ASSERT_GE(lock, 0);
+
+    EXPECT_EQ(RemoveStalePartials(folder.path()), 1);
+    EXPECT_FALSE(Exists(stale));
+    EXPECT_FALSE(Exists(PartialRecordPath(stale)));
+    EXPECT_TRUE(Exists(fresh));
+    EXPECT_TRUE(Exists(held));  // a transfer is writing it
+    platform::CloseFile(lock);
+    EXPECT_EQ(RemoveStalePartials(folder.path()), 1);
+    EXPECT_FALSE(Exists(held));
+}
+
+}  // namespace
+}  // namespace tunewell::transfer
