@@ -4,14 +4,16 @@
 # the cache, tools/windows/build_qt.sh), adds it to that build, builds
 # Tunewell.exe and UpDate.exe with their DLLs beside them, and makes
 # build-windows/Tunewell-<version>-setup.exe and -portable.zip.
-# TUNEWELL_WINDOWS_GUI=0 skips all of it (the core alone is then built).
+# Runs only with TUNEWELL_WINDOWS_GUI=1: the Qt build takes 20-35 CPU-minutes
+# the first time, and until the windows have passed their wine run on a
+# clean machine the default cross build stays the core's alone.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$root/build-windows"
 log() { printf '[build_gui] %s\n' "$*" >&2; }
 
-if [ "${TUNEWELL_WINDOWS_GUI:-1}" = 0 ]; then
-  log "TUNEWELL_WINDOWS_GUI=0: the windows are not built"
+if [ "${TUNEWELL_WINDOWS_GUI:-0}" = 0 ]; then
+  log "the windows are not built (TUNEWELL_WINDOWS_GUI=1 builds them)"
   exit 0
 fi
 [ -f "$build/CMakeCache.txt" ] || { log "run tools/build_windows.sh first"; exit 1; }

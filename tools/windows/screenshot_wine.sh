@@ -17,9 +17,6 @@ wine_session_name=screenshot_wine
 
 [ -f build-windows/stage/Tunewell/Tunewell.exe ] ||
   { echo "build the Windows edition first (tools/build_windows.sh)" >&2; exit 1; }
-for tool in xdotool import; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (tools/install_deps.sh)" >&2; exit 1; }
-done
 if [ ! -x build/tunewell-demo-site ]; then
   export CCACHE_BASEDIR="$root"
   [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -11,6 +11,21 @@
 
 wine_session_log() { printf '[%s] %s\n' "${wine_session_name:-wine}" "$*" >&2; }
 
+# What the sessions use: a display, clicks and pictures, a Chinese font.
+wine_session_missing=()
+for wine_session_package in xvfb xdotool imagemagick fonts-wqy-microhei wine64 locales; do
+  dpkg-query -W -f='${Status}' "$wine_session_package" 2>/dev/null | grep -q "install ok installed" ||
+    wine_session_missing+=("$wine_session_package")
+done
+if [ ${#wine_session_missing[@]} -gt 0 ]; then
+  wine_session_log "installing ${wine_session_missing[*]}"
+  wine_session_sudo=""
+  [ "$(id -u)" -ne 0 ] && wine_session_sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $wine_session_sudo apt-get install -y --no-install-recommends "${wine_session_missing[@]}" ||
+    { $wine_session_sudo apt-get update &&
+      DEBIAN_FRONTEND=noninteractive $wine_session_sudo apt-get install -y --no-install-recommends "${wine_session_missing[@]}"; }
+fi
+
 wine64=/usr/lib/wine/wine64
 [ -x "$wine64" ] || wine64="$(command -v wine64 || command -v wine)"
 
