@@ -61,7 +61,24 @@ fetch_source() {
 
 build() {
   local source="$1" prefix="$2" work="$cache/work/qt6-base"
-  rm -rf "$work" "$prefix"
+  rm -rf "$prefix"
+  # A build cut short (by a session's end, say) with the same recipe goes on
+  # where it stopped; any other one starts afresh.
+  if [ -f "$work/.recipe" ] && [ "$(cat "$work/.recipe")" = "recipe $recipe" ]; then
+    log "continuing the build in $work"
+  else
+    rm -rf "$work"
+    configure "$source" "$prefix" "$work"
+    echo "recipe $recipe" >"$work/.recipe"
+  fi
+  cmake --build "$work" -j"$jobs" >&2
+  cmake --install "$work" >&2
+  rm -rf "$work"
+  echo "recipe $recipe" >"$prefix/.built"
+}
+
+configure() {
+  local source="$1" prefix="$2" work="$3"
   # Only what the two programs and their tests use. Every third-party
   # library is Qt's bundled copy, so nothing is taken from the build
   # machine. No OpenGL (the windows paint with the raster engine), no
@@ -81,10 +98,6 @@ build() {
     -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
     -DFEATURE_system_libb2=OFF -DFEATURE_jpeg=OFF -DFEATURE_icu=OFF -DFEATURE_glib=OFF \
     -DFEATURE_sql_sqlite=OFF -DFEATURE_openssl=OFF -DFEATURE_sctp=OFF >&2
-  cmake --build "$work" -j"$jobs" >&2
-  cmake --install "$work" >&2
-  rm -rf "$work"
-  echo "recipe $recipe" >"$prefix/.built"
 }
 
 main() {
