@@ -188,3 +188,5 @@ main() {
 }
 
 main "$@"
+# ---- The windows: Qt for MinGW, Tunewell.exe, UpDate.exe, the installer ----
+bash "$root/tools/windows/build_gui.sh"

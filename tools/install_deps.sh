@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-translations-l10n libgl-dev aria2
   xvfb xauth fonts-wqy-microhei
-  dpkg-dev file appstream groff-base
+  dpkg-dev file appstream groff-base python3
 )
 missing=()
 for p in "${packages[@]}"; do

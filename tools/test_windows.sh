@@ -119,3 +119,6 @@ if [ "$failed" -ne 0 ] || [ "$e2e" -ne 0 ]; then
   exit 1
 fi
 log "all Windows tests passed"
+
+# ---- The windows under wine (tools/windows/test_gui.sh) ----
+bash "$root/tools/windows/test_gui.sh"

@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "widgets/program_font.h"
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     tunewell::widgets::InstallProgramFont();
     ::testing::InitGoogleTest(&argc, argv);

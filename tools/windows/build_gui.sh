@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The windowed half of the Windows edition, run after tools/build_windows.sh
+# has built the core into build-windows/: builds Qt for MinGW (once, into
+# the cache, tools/windows/build_qt.sh), adds it to that build, builds
+# Tunewell.exe and UpDate.exe with their DLLs beside them, and makes
+# build-windows/Tunewell-<version>-setup.exe and -portable.zip.
+# Runs only with TUNEWELL_WINDOWS_GUI=1: the Qt build takes 20-35 CPU-minutes
+# the first time, and until the windows have passed their wine run on a
+# clean machine the default cross build stays the core's alone.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$root/build-windows"
+log() { printf '[build_gui] %s\n' "$*" >&2; }
+
+if [ "${TUNEWELL_WINDOWS_GUI:-0}" = 0 ]; then
+  log "the windows are not built (TUNEWELL_WINDOWS_GUI=1 builds them)"
+  exit 0
+fi
+[ -f "$build/CMakeCache.txt" ] || { log "run tools/build_windows.sh first"; exit 1; }
+started=$SECONDS
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+missing=()
+for p in nsis python3; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  log "installing ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}" ||
+    { $SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; }
+fi
+
+qt="$(nice -n 10 bash "$root/tools/windows/build_qt.sh")"
+log "Qt for MinGW: $qt"
+
+# The library folders build_windows.sh gave the build, with Qt's added once.
+prefixes="$(sed -n 's/^TUNEWELL_WINDOWS_PREFIXES:[A-Z]*=//p' "$build/CMakeCache.txt")"
+case ";$prefixes;" in
+  *";$qt;"*) ;;
+  *) prefixes="$prefixes;$qt" ;;
+esac
+export CCACHE_BASEDIR="$root"
+cmake -S "$root" -B "$build" "-DTUNEWELL_WINDOWS_PREFIXES=$prefixes" -DTUNEWELL_WITH_GUI=ON \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
+cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" --target windows_packages
+log "done after $((SECONDS - started)) s: $build/Tunewell.exe, $build/UpDate.exe," \
+    "$(cd "$build" && ls Tunewell-*-setup.exe Tunewell-*-portable.zip | tr '\n' ' ')"

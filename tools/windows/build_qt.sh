@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Builds Qt's base module (Core, Gui, Widgets, Test and the Windows platform
+# plugin) for MinGW-w64 from Debian's own source of the host's Qt version,
+# once, into the Windows library cache:
+#   ${TUNEWELL_WINDOWS_CACHE:-~/.cache/tunewell-windows}/qt6-base-<version>
+# The host's Qt tools (moc, rcc, uic) are reused through QT_HOST_PATH, which
+# is why the version must be the host's. Shared libraries: the programs ship
+# the Qt DLLs beside them, which is how the LGPL lets a user swap them.
+# Prints the install folder on standard output; everything else goes to
+# standard error. Run as root on Debian 12.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+cache="${TUNEWELL_WINDOWS_CACHE:-$HOME/.cache/tunewell-windows}"
+toolchain="$root/cmake/mingw-w64-x86_64.cmake"
+jobs="$(nproc)"
+# Bumped whenever the configure line below changes.
+recipe=1
+
+log() { printf '[build_qt] %s\n' "$*" >&2; }
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
+install_packages() {
+  local packages=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n ninja-build
+                  cmake dpkg-dev mingw-w64)
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  log "installing ${missing[*]}"
+  if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; then
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# Source entries are copies of the binary ones with "Types: deb-src", so the
+# source comes from the mirror the system already uses.
+enable_sources() {
+  if ! grep -qsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/*; then
+    local from=/etc/apt/sources.list.d/debian.sources
+    [ -f "$from" ] || { log "no $from to copy source entries from"; exit 1; }
+    log "adding deb-src entries beside $from"
+    sed -E 's/^Types:.*$/Types: deb-src/' "$from" | $SUDO tee /etc/apt/sources.list.d/tunewell-deb-src.sources >/dev/null
+  fi
+  $SUDO apt-get update >&2
+}
+
+fetch_source() {
+  local version="$1" upstream="${1#*:}"
+  upstream="${upstream%-*}"
+  local folder="$cache/src/qt6-base-$upstream"
+  if [ ! -d "$folder" ]; then
+    enable_sources
+    mkdir -p "$cache/src"
+    (cd "$cache/src" && apt-get source -q "qt6-base=$version" >&2)
+  fi
+  echo "$folder"
+}
+
+build() {
+  local source="$1" prefix="$2" work="$cache/work/qt6-base"
+  rm -rf "$prefix"
+  # A build cut short (by a session's end, say) with the same recipe goes on
+  # where it stopped; any other one starts afresh.
+  if [ -f "$work/.recipe" ] && [ "$(cat "$work/.recipe")" = "recipe $recipe" ]; then
+    log "continuing the build in $work"
+  else
+    rm -rf "$work"
+    configure "$source" "$prefix" "$work"
+    echo "recipe $recipe" >"$work/.recipe"
+  fi
+  cmake --build "$work" -j"$jobs" >&2
+  cmake --install "$work" >&2
+  rm -rf "$work"
+  echo "recipe $recipe" >"$prefix/.built"
+}
+
+configure() {
+  local source="$1" prefix="$2" work="$3"
+  # Only what the two programs and their tests use. Every third-party
+  # library is Qt's bundled copy, so nothing is taken from the build
+  # machine. No OpenGL (the windows paint with the raster engine), no
+  # network (libcurl does that), no SQL, D-Bus, printing or XML.
+  cmake -S "$source" -B "$work" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+    -DQT_BUILD_BENCHMARKS=OFF -DQT_GENERATE_SBOM=OFF \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF \
+    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_testlib=ON \
+    -DFEATURE_opengl=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF \
+    -DFEATURE_freetype=OFF -DFEATURE_fontconfig=OFF -DFEATURE_harfbuzz=ON \
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
+    -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
+    -DFEATURE_system_libb2=OFF -DFEATURE_jpeg=OFF -DFEATURE_icu=OFF -DFEATURE_glib=OFF \
+    -DFEATURE_sql_sqlite=OFF -DFEATURE_openssl=OFF -DFEATURE_sctp=OFF >&2
+}
+
+main() {
+  local started=$SECONDS
+  install_packages
+  local version upstream
+  version="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
+  local prefix="$cache/qt6-base-$version"
+  if [ -f "$prefix/.built" ] && [ "$(cat "$prefix/.built")" = "recipe $recipe" ]; then
+    echo "$prefix"
+    return
+  fi
+  mkdir -p "$cache"
+  build "$(fetch_source "$version")" "$prefix"
+  log "Qt $version for MinGW built in $((SECONDS - started)) s"
+  echo "$prefix"
+}
+
+main "$@"

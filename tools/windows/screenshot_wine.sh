@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Runs the Windows Tunewell.exe under wine as a user would, against the
+# Linux-built demo site: the main window opens at 394x577, 获取歌曲列表 fetches
+# the list, the first song is ticked and downloaded, Config.ini is written
+# in GBK. Then the settings window and UpDate.exe's window are opened.
+# Pictures of each step go to docs/windows_*.png.
+#   --check   assert every step and keep the pictures out of docs/ (the
+#             Windows GUI test runs it this way)
+# The programs run from a copy of the portable zip's folder whose name is
+# Chinese, so the paths through the program are not plain ASCII.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+cd "$root"
+check=0
+[ "${1:-}" = "--check" ] && check=1
+wine_session_name=screenshot_wine
+
+[ -f build-windows/stage/Tunewell/Tunewell.exe ] ||
+  { echo "build the Windows edition first (tools/build_windows.sh)" >&2; exit 1; }
+if [ ! -x build/tunewell-demo-site ]; then
+  export CCACHE_BASEDIR="$root"
+  [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build -j"$(nproc)" --target tunewell-demo-site >/dev/null
+fi
+
+# shellcheck source=wine_session.sh
+source "$root/tools/windows/wine_session.sh"
+wine_session_start_demo_site "$root/build/tunewell-demo-site"
+
+shots="$root/docs"
+[ "$check" = 1 ] && shots="$work/shots"
+mkdir -p "$shots"
+failures=0
+fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
+shoot() { /usr/bin/import -window "$1" "$shots/$2" && wine_session_log "picture: $shots/$2"; }
+
+folder="$work/Tunewell程序"
+cp -r build-windows/stage/Tunewell "$folder"
+
+(cd "$folder" && exec "$wine64" ./Tunewell.exe >"$work/tunewell.log" 2>&1) &
+main="$(wine_session_window '^Tunewell音乐下载助手$' 60)" || { fail "the main window did not open"; exit 1; }
+sleep 3  # the start-up version check and the advertisement
+geometry="$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')"
+[ "$geometry" = 394x577 ] || fail "main window is $geometry, not 394x577"
+# The start-up check may bring up the in-program updater when the site
+# offers a newer version.
+if updater="$(wine_session_window '^自动升级程序$' 2)"; then
+  shoot "$updater" windows_updater_window.png
+  xdotool windowclose "$updater" 2>/dev/null || true
+fi
+
+# 获取歌曲列表, then tick the first song and 开始下载.
+xdotool mousemove --window "$main" 336 150 click 1
+sleep 4
+shoot "$main" windows_main_list.png
+config="$folder/Config.ini"
+if [ -f "$config" ]; then
+  gbk="$(printf 'Tunewell程序' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')"
+  utf8="$(printf 'Tunewell程序' | od -An -tx1 | tr -d ' \n')"
+  bytes="$(od -An -tx1 "$config" | tr -d ' \n')"
+  [[ "$bytes" == *"$gbk"* ]] || fail "Config.ini does not hold the save folder in GBK"
+  [[ "$bytes" != *"$utf8"* ]] || fail "Config.ini holds UTF-8"
+else
+  fail "no Config.ini after fetching the list"
+fi
+before="$(ls "$folder" | sort)"
+xdotool mousemove --window "$main" 27 205 click 1
+sleep 1
+xdotool mousemove --window "$main" 343 439 click 1
+downloaded=""
+for _ in $(seq 60); do
+  downloaded="$(comm -13 <(echo "$before") <(ls "$folder" | sort) | grep -v '^Config.ini$' | head -1 || true)"
+  [ -n "$downloaded" ] && [ -s "$folder/$downloaded" ] && break
+  sleep 0.5
+done
+sleep 2
+shoot "$main" windows_main_window.png
+if [ -z "$downloaded" ]; then
+  fail "the ticked song was not downloaded"
+else
+  wine_session_log "downloaded: $downloaded ($(stat -c %s "$folder/$downloaded") bytes)"
+fi
+# Any message box the download ended with.
+for box in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+  [ "$box" = "$main" ] && continue
+  [ "$(xdotool getwindowname "$box" 2>/dev/null)" = "Tunewell音乐下载助手" ] && xdotool key --window "$box" Return
+done
+
+# 设置 opens the settings window (and hides the main one).
+xdotool mousemove --window "$main" 261 65 click 1
+if settings="$(wine_session_window '^Tunewell音乐下载设置$' 10)"; then
+  sleep 1
+  shoot "$settings" windows_settings_window.png
+else
+  fail "the settings window did not open"
+fi
+
+# UpDate.exe on its own, from a copy of the folder (it replaces the
+# Tunewell.exe beside it).
+updater_folder="$work/UpDate程序"
+cp -r build-windows/stage/Tunewell "$updater_folder"
+(cd "$updater_folder" && exec "$wine64" ./UpDate.exe >"$work/update.log" 2>&1) &
+if update="$(wine_session_window '^Tunewell音乐下载助手升级程序$' 60)"; then
+  sleep 3
+  shoot "$update" windows_update_program.png
+else
+  fail "UpDate.exe's window did not open"
+fi
+
+if [ "$failures" -gt 0 ]; then
+  cat "$work/tunewell.log" "$work/update.log" >&2 || true
+  wine_session_log "$failures step(s) failed"
+  exit 1
+fi
+wine_session_log "every step passed"

@@ -1,0 +1,81 @@
+# Sourced by the scripts that run the windowed programs under wine. Gives
+# them a fresh wine prefix made under a Chinese locale (code page 936 is the
+# ANSI code page, Chinese fonts and texts as on a Chinese Windows), an Xvfb
+# display of their own, and the Linux-built demo site as http_proxy, so
+# nothing leaves 127.0.0.1. Everything started here is ended by its id (and
+# the prefix's own wineserver) when the calling script exits.
+#
+# After sourcing: $work (a temporary folder, removed at exit), $wine64,
+# DISPLAY, WINEPREFIX, http_proxy, $music_host; wine_session_start_demo_site
+# starts the site (needs build/tunewell-demo-site).
+
+wine_session_log() { printf '[%s] %s\n' "${wine_session_name:-wine}" "$*" >&2; }
+
+# What the sessions use: a display, clicks and pictures, a Chinese font.
+wine_session_missing=()
+for wine_session_package in xvfb xdotool imagemagick fonts-wqy-microhei wine64 locales; do
+  dpkg-query -W -f='${Status}' "$wine_session_package" 2>/dev/null | grep -q "install ok installed" ||
+    wine_session_missing+=("$wine_session_package")
+done
+if [ ${#wine_session_missing[@]} -gt 0 ]; then
+  wine_session_log "installing ${wine_session_missing[*]}"
+  wine_session_sudo=""
+  [ "$(id -u)" -ne 0 ] && wine_session_sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $wine_session_sudo apt-get install -y --no-install-recommends "${wine_session_missing[@]}" ||
+    { $wine_session_sudo apt-get update &&
+      DEBIAN_FRONTEND=noninteractive $wine_session_sudo apt-get install -y --no-install-recommends "${wine_session_missing[@]}"; }
+fi
+
+wine64=/usr/lib/wine/wine64
+[ -x "$wine64" ] || wine64="$(command -v wine64 || command -v wine)"
+
+# Wine takes its code pages from the Unix locale, which must exist.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  wine_session_log "generating the zh_CN.UTF-8 locale"
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
+
+work="$(mktemp -d)"
+xvfb_pid=""
+demo_pid=""
+wine_session_cleanup() {
+  WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+  if [ -n "$demo_pid" ]; then kill "$demo_pid" 2>/dev/null || true; wait "$demo_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap wine_session_cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; wine_session_log "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat "$work/display")"
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine_session_log "making a wine prefix on $DISPLAY"
+"$wine64" wineboot -i >/dev/null 2>&1
+wineserver -w
+
+wine_session_start_demo_site() {
+  local site="$1"
+  "$site" --port 0 >"$work/demo.out" &
+  demo_pid=$!
+  for _ in $(seq 100); do grep -q '^http_proxy=' "$work/demo.out" && break; sleep 0.1; done
+  export "$(grep '^http_proxy=' "$work/demo.out")"
+  export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
+  music_host="$("$site" --print-hosts | sed -n 's/^music_host=//p')"
+  wine_session_log "demo site: $http_proxy"
+}
+
+# Waits up to $2 seconds for a window named $1; prints its X id.
+wine_session_window() {
+  local id=""
+  for _ in $(seq $(( $2 * 4 ))); do
+    id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [ -n "$id" ] && break
+    sleep 0.25
+  done
+  [ -n "$id" ] && echo "$id"
+}
