@@ -30,9 +30,26 @@ TEST(OsPlatform, DiskDevicesFollowTheFamily) {
 
 TEST(ExecutableCheck, OnlyThisPlatformsProgramsPass) {
 #ifdef _WIN32
-    EXPECT_TRUE(LooksStartable(std::string_view("MZ\x90\x00", 4)));
-    EXPECT_FALSE(LooksStartable("\x7f" "ELF"));
-    EXPECT_FALSE(LooksStartable("#!/bin/sh"));
+    // This test's own program passes; a bare "MZ", a DLL, another
+    // processor's program or a header pointing outside the bytes does not.
+    const std::string path = ProgramFolder() + "\\test_platform.exe";
+    const std::string own = testing::ReadBytes(path).substr(0, kStartableHeadBytes);
+    ASSERT_TRUE(LooksStartable(own));
+    EXPECT_TRUE(IsStartableFile(path));
+    const auto pe = static_cast<std::size_t>(static_cast<unsigned char>(own[0x3C]) |
+                                             static_cast<unsigned char>(own[0x3D]) << 8);
+    std::string dll = own, otherMachine = own, farHeader = own, object = own;
+    dll[pe + 23] = static_cast<char>(dll[pe + 23] | 0x20);
+    otherMachine[pe + 4] = 0x4C;  // i386
+    otherMachine[pe + 5] = 0x01;
+    farHeader[0x3D] = static_cast<char>(0x7F);
+    object[pe + 22] = static_cast<char>(object[pe + 22] & ~0x02);
+    for (const std::string& head : {dll, otherMachine, farHeader, object, own.substr(0, pe + 10),
+                                    std::string("MZ\x90\x00", 4), std::string("\x7f" "ELF"),
+                                    std::string("#!/bin/sh")}) {
+        EXPECT_FALSE(LooksStartable(head)) << head.size();
+    }
+    EXPECT_FALSE(IsStartableFile(ProgramFolder() + "\\no such program.exe"));
 #else
     // A program for this machine (this test's own file) passes; a bare
     // magic number or a script does not.
