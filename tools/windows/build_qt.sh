@@ -14,7 +14,7 @@ cache="${TUNEWELL_WINDOWS_CACHE:-$HOME/.cache/tunewell-windows}"
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 jobs="$(nproc)"
 # Bumped whenever the configure line below changes.
-recipe=1
+recipe=2
 
 log() { printf '[build_qt] %s\n' "$*" >&2; }
 SUDO=""
@@ -82,7 +82,9 @@ configure() {
   # Only what the two programs and their tests use. Every third-party
   # library is Qt's bundled copy, so nothing is taken from the build
   # machine. No OpenGL (the windows paint with the raster engine), no
-  # network (libcurl does that), no SQL, D-Bus, printing or XML.
+  # network (libcurl does that), no SQL, D-Bus, printing or XML. No tablet
+  # events: Debian's source leaves out the Wintab header they need (its
+  # licence forbids changes).
   cmake -S "$source" -B "$work" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
@@ -97,7 +99,8 @@ configure() {
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
     -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
     -DFEATURE_system_libb2=OFF -DFEATURE_jpeg=OFF -DFEATURE_icu=OFF -DFEATURE_glib=OFF \
-    -DFEATURE_sql_sqlite=OFF -DFEATURE_openssl=OFF -DFEATURE_sctp=OFF >&2
+    -DFEATURE_sql_sqlite=OFF -DFEATURE_openssl=OFF -DFEATURE_sctp=OFF \
+    -DFEATURE_tabletevent=OFF >&2
 }
 
 main() {
