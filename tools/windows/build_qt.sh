@@ -14,7 +14,7 @@ cache="${TUNEWELL_WINDOWS_CACHE:-$HOME/.cache/tunewell-windows}"
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 jobs="$(nproc)"
 # Bumped whenever the configure line below changes.
-recipe=2
+recipe=3
 
 log() { printf '[build_qt] %s\n' "$*" >&2; }
 SUDO=""
@@ -84,7 +84,9 @@ configure() {
   # machine. No OpenGL (the windows paint with the raster engine), no
   # network (libcurl does that), no SQL, D-Bus, printing or XML. No tablet
   # events: Debian's source leaves out the Wintab header they need (its
-  # licence forbids changes).
+  # licence forbids changes). No DirectWrite 3 font database: without
+  # Direct2D, Qt 6.4 builds the platform plugin's call to it but not the
+  # database itself; the GDI one, Qt 6.4's default, draws the windows.
   cmake -S "$source" -B "$work" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
@@ -100,7 +102,7 @@ configure() {
     -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
     -DFEATURE_system_libb2=OFF -DFEATURE_jpeg=OFF -DFEATURE_icu=OFF -DFEATURE_glib=OFF \
     -DFEATURE_sql_sqlite=OFF -DFEATURE_openssl=OFF -DFEATURE_sctp=OFF \
-    -DFEATURE_tabletevent=OFF >&2
+    -DFEATURE_tabletevent=OFF -DFEATURE_directwrite3=OFF >&2
 }
 
 main() {
