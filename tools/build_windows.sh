@@ -22,23 +22,12 @@ jobs="$(nproc)"
 recipe=1
 
 log() { printf '[build_windows] %s\n' "$*" >&2; }
+# shellcheck source=windows/build_host.sh
+source "$root/tools/windows/build_host.sh"
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
 
 install_packages() {
-  local packages=(mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales
-                  googletest nlohmann-json3-dev)
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  log "installing ${missing[*]}"
-  if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; then
-    $SUDO apt-get update
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-  fi
+  install_missing_packages mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales googletest nlohmann-json3-dev
 }
 
 # The version of the source package a binary package is built from, as the
@@ -48,21 +37,6 @@ source_version() {
     /^Source:/ && NF >= 3 { gsub(/[()]/, "", $3); source = $3 }
     /^Version:/ { version = $2 }
     END { print (source != "" ? source : version) }'
-}
-
-sources_ready=0
-# Source entries are copies of the binary ones with "Types: deb-src", so the
-# sources come from the very mirror (or snapshot) the system already uses.
-enable_sources() {
-  [ "$sources_ready" = 1 ] && return
-  if ! grep -qsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/*; then
-    local from=/etc/apt/sources.list.d/debian.sources
-    [ -f "$from" ] || { log "no $from to copy source entries from"; exit 1; }
-    log "adding deb-src entries beside $from"
-    sed -E 's/^Types:.*$/Types: deb-src/' "$from" | $SUDO tee /etc/apt/sources.list.d/tunewell-deb-src.sources >/dev/null
-  fi
-  $SUDO apt-get update >&2
-  sources_ready=1
 }
 
 # Unpacks Debian's source of `package` at `version` (patches applied) under
@@ -178,12 +152,12 @@ main() {
   log "libraries ready after $((SECONDS - started)) s"
 
   export CCACHE_BASEDIR="$root"
-  cmake -S "$root" -B "$root/build-windows" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  offline cmake -S "$root" -B "$root/build-windows" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
     "-DTUNEWELL_WINDOWS_PREFIXES=$curl;$openssl;$gtest;$json" \
     -DOPENSSL_ROOT_DIR="$openssl" -DOPENSSL_USE_STATIC_LIBS=TRUE >/dev/null
-  cmake --build "$root/build-windows" -j"$jobs"
+  offline cmake --build "$root/build-windows" -j"$jobs"
   log "done after $((SECONDS - started)) s: $root/build-windows/tunewell-cli.exe"
 }
 

@@ -11,6 +11,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$root/build-windows"
 log() { printf '[build_gui] %s\n' "$*" >&2; }
+# shellcheck source=build_host.sh
+source "$root/tools/windows/build_host.sh"
 
 if [ "${TUNEWELL_WINDOWS_GUI:-0}" = 0 ]; then
   log "the windows are not built (TUNEWELL_WINDOWS_GUI=1 builds them)"
@@ -19,17 +21,7 @@ fi
 [ -f "$build/CMakeCache.txt" ] || { log "run tools/build_windows.sh first"; exit 1; }
 started=$SECONDS
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-missing=()
-for p in nsis python3; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  log "installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}" ||
-    { $SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; }
-fi
+install_missing_packages nsis python3
 
 qt="$(nice -n 10 bash "$root/tools/windows/build_qt.sh")"
 log "Qt for MinGW: $qt"
@@ -41,9 +33,9 @@ case ";$prefixes;" in
   *) prefixes="$prefixes;$qt" ;;
 esac
 export CCACHE_BASEDIR="$root"
-cmake -S "$root" -B "$build" "-DTUNEWELL_WINDOWS_PREFIXES=$prefixes" -DTUNEWELL_WITH_GUI=ON \
+offline cmake -S "$root" -B "$build" "-DTUNEWELL_WINDOWS_PREFIXES=$prefixes" -DTUNEWELL_WITH_GUI=ON \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
-cmake --build "$build" -j"$(nproc)"
-cmake --build "$build" --target windows_packages
+offline cmake --build "$build" -j"$(nproc)"
+offline cmake --build "$build" --target windows_packages
 log "done after $((SECONDS - started)) s: $build/Tunewell.exe, $build/UpDate.exe," \
     "$(cd "$build" && ls Tunewell-*-setup.exe Tunewell-*-portable.zip | tr '\n' ' ')"

@@ -17,34 +17,11 @@ jobs="$(nproc)"
 recipe=3
 
 log() { printf '[build_qt] %s\n' "$*" >&2; }
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+# shellcheck source=windows/build_host.sh
+source "$root/tools/windows/build_host.sh"
 
 install_packages() {
-  local packages=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n ninja-build
-                  cmake dpkg-dev mingw-w64)
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  log "installing ${missing[*]}"
-  if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; then
-    $SUDO apt-get update
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-  fi
-}
-
-# Source entries are copies of the binary ones with "Types: deb-src", so the
-# source comes from the mirror the system already uses.
-enable_sources() {
-  if ! grep -qsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/*; then
-    local from=/etc/apt/sources.list.d/debian.sources
-    [ -f "$from" ] || { log "no $from to copy source entries from"; exit 1; }
-    log "adding deb-src entries beside $from"
-    sed -E 's/^Types:.*$/Types: deb-src/' "$from" | $SUDO tee /etc/apt/sources.list.d/tunewell-deb-src.sources >/dev/null
-  fi
-  $SUDO apt-get update >&2
+  install_missing_packages qt6-base-dev qt6-base-dev-tools qt6-translations-l10n ninja-build cmake dpkg-dev mingw-w64
 }
 
 fetch_source() {

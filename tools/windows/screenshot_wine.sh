@@ -25,7 +25,6 @@ fi
 
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
-wine_session_start_demo_site "$root/build/tunewell-demo-site"
 
 shots="$root/docs"
 [ "$check" = 1 ] && shots="$work/shots"

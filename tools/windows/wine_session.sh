@@ -6,8 +6,8 @@
 # the prefix's own wineserver) when the calling script exits.
 #
 # After sourcing: $work (a temporary folder, removed at exit), $wine64,
-# DISPLAY, WINEPREFIX, http_proxy, $music_host; wine_session_start_demo_site
-# starts the site (needs build/tunewell-demo-site).
+# DISPLAY, WINEPREFIX, http_proxy (the demo site, build/tunewell-demo-site,
+# started before wine is), $music_host. Needs $root.
 
 wine_session_log() { printf '[%s] %s\n' "${wine_session_name:-wine}" "$*" >&2; }
 
@@ -53,22 +53,28 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; wine_session_log "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 
+# Every program of ours started in the session (the tests, the installer,
+# the windows) sees the demo site as http_proxy: nothing it asks for leaves
+# 127.0.0.1. The session refuses to go on without it.
+wine_session_site="$root/build/tunewell-demo-site"
+[ -x "$wine_session_site" ] || { wine_session_log "no $wine_session_site: build it first"; exit 1; }
+"$wine_session_site" --port 0 >"$work/demo.out" &
+demo_pid=$!
+for _ in $(seq 100); do grep -q '^http_proxy=' "$work/demo.out" && break; sleep 0.1; done
+export "$(grep '^http_proxy=' "$work/demo.out" || echo http_proxy=)"
+case "$http_proxy" in
+  http://127.0.0.1:*) ;;
+  *) wine_session_log "the demo site did not start: no local http_proxy"; exit 1 ;;
+esac
+export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
+music_host="$("$wine_session_site" --print-hosts | sed -n 's/^music_host=//p')"
+wine_session_log "demo site: $http_proxy"
+
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine_session_log "making a wine prefix on $DISPLAY"
 "$wine64" wineboot -i >/dev/null 2>&1
 wineserver -w
-
-wine_session_start_demo_site() {
-  local site="$1"
-  "$site" --port 0 >"$work/demo.out" &
-  demo_pid=$!
-  for _ in $(seq 100); do grep -q '^http_proxy=' "$work/demo.out" && break; sleep 0.1; done
-  export "$(grep '^http_proxy=' "$work/demo.out")"
-  export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
-  music_host="$("$site" --print-hosts | sed -n 's/^music_host=//p')"
-  wine_session_log "demo site: $http_proxy"
-}
 
 # Waits up to $2 seconds for a window named $1; prints its X id.
 wine_session_window() {
