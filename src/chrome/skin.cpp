@@ -10,6 +10,7 @@
 #include "chrome/frame_layout.h"
 #include "chrome/skin_art.h"
 #include "chrome/window_shape.h"
+#include "platform/pointer_buttons.h"
 
 namespace tunewell::chrome {
 
@@ -281,14 +282,14 @@ bool Skin::StripEvent(QEvent* event) {
     }
 }
 
-// Hands the move to the window system when it offers one (it then follows
-// the pointer until the button comes up); otherwise the strip's own mouse
-// moves carry the window.
+// Hands the move to the window system when it offers one and the button is
+// really down (it then follows the pointer until the button comes up);
+// otherwise the strip's own mouse moves carry the window.
 void Skin::BeginDrag(const QPoint& globalPos) {
     dragArmed_ = false;
     moveStrip_->setCursor(Qt::SizeAllCursor);
     QWindow* window = host_->windowHandle();
-    if (window && window->startSystemMove()) {
+    if (window && platform::PrimaryButtonHeld() && window->startSystemMove()) {
         moveStrip_->unsetCursor();
         return;
     }

@@ -29,10 +29,12 @@ TEST(ChromeTextBox, KeepsItsHeightAndFitsTheField) {
 }
 
 TEST(ChromeTextBox, PaintsAOnePixelGreyBorderAroundWhite) {
-    TextBox box;
-    box.resize(50, 21);
-    box.show();
-    const QImage& s = box.Surface();
+    // Inside a host: Windows keeps a top-level window wider than 50 pixels.
+    QWidget host;
+    auto* box = new TextBox(&host);
+    box->resize(50, 21);
+    host.show();
+    const QImage& s = box->Surface();
     ASSERT_EQ(s.size(), QSize(50, 21));
     struct { QPoint at; QRgb colour; } cases[] = {
         {{0, 0}, kGrey},  {{0, 10}, kGrey},  {{0, 20}, kGrey},  {{1, 0}, kGrey},

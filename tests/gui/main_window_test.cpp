@@ -108,7 +108,8 @@ TEST_F(MainWindowTest, StartUpVersionCheckShowsTheResultAndOpensTheUpdater) {
 
 TEST_F(MainWindowTest, StartUpFillsTheFieldsFromConfigIni) {
     {
-        std::ofstream ini(settings::ConfigPath(Folder()));
+        // Binary: a text-mode stream on Windows would write "\r\r\n".
+        std::ofstream ini(settings::ConfigPath(Folder()), std::ios::binary);
         ini << "[Config]\r\nListUrl=" << MusicUrl("/music/chart") << "\r\nSavePath=/srv/songs\r\n";
     }
     frmMain& window = LoadedWindow();
