@@ -2,7 +2,8 @@
 # Runs the Windows Tunewell.exe under wine as a user would, against the
 # Linux-built demo site: the main window opens at 394x577, 获取歌曲列表 fetches
 # the list, the first song is ticked and downloaded, Config.ini is written
-# in GBK. Then the settings window and UpDate.exe's window are opened.
+# in GBK. Then the settings window, UpDate.exe's window and (against a
+# second demo site that offers version 2.6) the in-program updater open.
 # Pictures of each step go to docs/windows_*.png.
 #   --check   assert every step and keep the pictures out of docs/ (the
 #             Windows GUI test runs it this way)
@@ -11,6 +12,12 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
+# The update script ends the old program by name (TASKKILL /im): the
+# session runs in a process space of its own where the machine allows one,
+# besides wine's own prefix, which holds only the session's programs.
+if [ -z "${TUNEWELL_PRIVATE_PIDS:-}" ] && unshare --pid --fork --mount-proc true 2>/dev/null; then
+  TUNEWELL_PRIVATE_PIDS=1 exec unshare --pid --fork --mount-proc bash "$0" "$@"
+fi
 check=0
 [ "${1:-}" = "--check" ] && check=1
 wine_session_name=screenshot_wine
@@ -31,22 +38,26 @@ shots="$root/docs"
 mkdir -p "$shots"
 failures=0
 fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
-shoot() { /usr/bin/import -window "$1" "$shots/$2" && wine_session_log "picture: $shots/$2"; }
+# Pictures are cut from the whole screen: asked for one window, import
+# waits forever when that window goes away meanwhile.
+shoot() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$1")" || return 1
+  timeout 20 /usr/bin/import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$2" &&
+    wine_session_log "picture: $shots/$2"
+}
 
 folder="$work/Tunewell程序"
 cp -r build-windows/stage/Tunewell "$folder"
 
+# The programs end with the prefix's wineserver when the session does; they
+# are not the shell's jobs, so that end is not reported as a failure.
 (cd "$folder" && exec "$wine64" ./Tunewell.exe >"$work/tunewell.log" 2>&1) &
+disown $!
 main="$(wine_session_window '^Tunewell音乐下载助手$' 60)" || { fail "the main window did not open"; exit 1; }
 sleep 3  # the start-up version check and the advertisement
 geometry="$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')"
 [ "$geometry" = 394x577 ] || fail "main window is $geometry, not 394x577"
-# The start-up check may bring up the in-program updater when the site
-# offers a newer version.
-if updater="$(wine_session_window '^自动升级程序$' 2)"; then
-  shoot "$updater" windows_updater_window.png
-  xdotool windowclose "$updater" 2>/dev/null || true
-fi
 
 # 获取歌曲列表, then tick the first song and 开始下载.
 xdotool mousemove --window "$main" 336 150 click 1
@@ -99,6 +110,7 @@ fi
 updater_folder="$work/UpDate程序"
 cp -r build-windows/stage/Tunewell "$updater_folder"
 (cd "$updater_folder" && exec "$wine64" ./UpDate.exe >"$work/update.log" 2>&1) &
+disown $!
 if update="$(wine_session_window '^Tunewell音乐下载助手升级程序$' 60)"; then
   sleep 3
   shoot "$update" windows_update_program.png
@@ -106,8 +118,42 @@ else
   fail "UpDate.exe's window did not open"
 fi
 
+# The in-program updater: another copy of the folder, started against a
+# second demo site that offers version 2.6 (this build's Tunewell.exe,
+# signed with this build's key), opens it at start and downloads it.
+offer_folder="$work/升级测试"
+cp -r build-windows/stage/Tunewell "$offer_folder"
+"$wine_session_site" --port 0 --offer-version 2.6 --program build-windows/Tunewell.exe \
+  --sign-key build-windows/update-key/update-key.pem >"$work/offer.out" &
+wine_session_pids+=($!)
+for _ in $(seq 100); do grep -q '^http_proxy=http://127.0.0.1:' "$work/offer.out" && break; sleep 0.1; done
+offer_proxy="$(sed -n 's/^http_proxy=//p' "$work/offer.out")"
+if [[ "$offer_proxy" == http://127.0.0.1:* ]]; then
+  (cd "$offer_folder" && http_proxy="$offer_proxy" HTTP_PROXY="$offer_proxy" \
+     exec "$wine64" ./Tunewell.exe >"$work/offer.log" 2>&1) &
+  disown $!
+  # The download is quick here: the picture is taken at once.
+  if updater="$(wine_session_window '^自动升级程序$' 60)"; then
+    shoot "$updater" windows_updater_window.png || fail "no picture of the in-program updater"
+  else
+    fail "the in-program updater did not open for version 2.6"
+  fi
+  # A verified download ends in the hand-over script beside the program,
+  # written in GBK. (Wine's script host cannot copy the file over.)
+  script="$offer_folder/UpDate.vbs"
+  for _ in $(seq 60); do [ -s "$script" ] && break; sleep 0.5; done
+  if [ -s "$script" ]; then
+    gbk="$(printf '升级测试' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')"
+    [[ "$(od -An -tx1 "$script" | tr -d ' \n')" == *"$gbk"* ]] || fail "UpDate.vbs does not name the folder in GBK"
+  else
+    fail "the in-program update wrote no UpDate.vbs"
+  fi
+else
+  fail "the second demo site did not start"
+fi
+
 if [ "$failures" -gt 0 ]; then
-  cat "$work/tunewell.log" "$work/update.log" >&2 || true
+  cat "$work/tunewell.log" "$work/update.log" "$work/offer.log" >&2 || true
   wine_session_log "$failures step(s) failed"
   exit 1
 fi

@@ -9,8 +9,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
 wine_session_name=test_gui
-if [ "${TUNEWELL_WINDOWS_GUI:-0}" = 0 ]; then
-  echo "[test_gui] the windows are not built, nor tested (TUNEWELL_WINDOWS_GUI=1)" >&2
+if [ "${TUNEWELL_WINDOWS_GUI:-1}" = 0 ]; then
+  echo "[test_gui] the windows are not built, nor tested (TUNEWELL_WINDOWS_GUI=0)" >&2
   exit 0
 fi
 test_program="$root/build-windows/tests/gui/windows/test_gui.exe"

@@ -38,9 +38,14 @@ fi
 work="$(mktemp -d)"
 xvfb_pid=""
 demo_pid=""
+# Further processes a script starts for the session (their ids), ended with it.
+wine_session_pids=()
 wine_session_cleanup() {
   WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
-  if [ -n "$demo_pid" ]; then kill "$demo_pid" 2>/dev/null || true; wait "$demo_pid" 2>/dev/null || true; fi
+  for wine_session_pid in "${wine_session_pids[@]}" $demo_pid; do
+    kill "$wine_session_pid" 2>/dev/null || true
+    wait "$wine_session_pid" 2>/dev/null || true
+  done
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
