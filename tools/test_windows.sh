@@ -25,37 +25,12 @@ if [ ! -f build/CMakeCache.txt ]; then
 fi
 cmake --build build -j"$(nproc)" --target tunewell-demo-site tunewell-cli >/dev/null
 
-wine64=/usr/lib/wine/wine64
-[ -x "$wine64" ] || wine64="$(command -v wine64 || command -v wine)"
-
-# Wine takes its code pages from the Unix locale, which must exist.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  log "generating the zh_CN.UTF-8 locale"
-  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-fi
-
-work="$(mktemp -d)"
-demo_pid=""
-cleanup() {
-  if [ -n "$demo_pid" ]; then kill "$demo_pid" 2>/dev/null || true; wait "$demo_pid" 2>/dev/null || true; fi
-  WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-log "making a wine prefix"
-"$wine64" wineboot -i >/dev/null 2>&1
-wineserver -w
-
-./build/tunewell-demo-site --port 0 >"$work/demo.out" &
-demo_pid=$!
-for _ in $(seq 100); do grep -q '^http_proxy=' "$work/demo.out" && break; sleep 0.1; done
-export "$(grep '^http_proxy=' "$work/demo.out")"
-export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
-log "demo site: $http_proxy"
-music_host="$(./build/tunewell-demo-site --print-hosts | sed -n 's/^music_host=//p')"
+# A wine prefix of its own made under a Chinese locale, on an Xvfb display,
+# with the demo site started first as http_proxy: $work, $wine64,
+# $music_host; all of it ended by id when this script exits.
+wine_session_name=test_windows
+# shellcheck source=windows/wine_session.sh
+source "$root/tools/windows/wine_session.sh"
 
 failed=0
 for test in build-windows/tests/test_*.exe; do

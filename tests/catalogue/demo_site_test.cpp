@@ -253,6 +253,11 @@ TEST_F(DemoSiteServer, VersionReplyFollowsTheOptions) {
     EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body, "MZ new program");
     EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell.exe")).body, "MZ new program");
     EXPECT_EQ(Fetch(VersionUrl("/Upload/Tunewell2.exe")).body, demo::DefaultProgramBytes(2));
+    // A paced program still arrives whole, its last piece short.
+    Options().programPaceMs = 1;
+    Options().programBytes = std::string(3 * 64 * 1024 + 5, 'p');
+    EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body, Options().programBytes);
+    Options().programPaceMs = 0;
     // Once a program has been served, the reply offers the served version.
     Options().programBytes.clear();
     EXPECT_EQ(Fetch(VersionUrl("/upload/tunewell.exe")).body.substr(0, 4), "\x7f" "ELF");  // the stand-in program

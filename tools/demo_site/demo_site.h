@@ -30,6 +30,10 @@ struct DemoOptions {
     std::string programBytes;   // /upload/tunewell.exe and /Upload/Tunewell.exe
     std::string program2Bytes;  // /Upload/Tunewell2.exe
     int programStatus = 200;
+    // Above 0, a program download goes out in 64 KiB pieces this many
+    // milliseconds apart, so a window showing its progress stays up long
+    // enough to be seen.
+    int programPaceMs = 0;
     // The version of the program served. Once a program has been served,
     // the version reply offers this version, so the program that updated
     // itself finds itself current. Empty: the reply keeps latestVersion.

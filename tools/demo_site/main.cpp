@@ -2,7 +2,7 @@
 // music_host=, version_server= and file_host_domain= lines and exits.
 //
 // tunewell-demo-site [--port N] [--offer-version V] [--program FILE
-//                    [--program-version W]] [--sign-key PEM]:
+//                    [--program-version W]] [--program-pace MS] [--sign-key PEM]:
 // serves the demo site until killed. Prints "http_proxy=http://127.0.0.1:N"
 // first, so a script can read the address. The version server offers V
 // (default: the built program's own version) and serves FILE as the
@@ -10,7 +10,8 @@
 // update by hand or at start-up installs a working program). Once it has
 // served FILE it offers W (default: the built version), the version FILE
 // is, so the restarted program finds itself current and the update runs
-// once. The downloads' signatures (address + ".sig") are made with the PEM
+// once. --program-pace sends the program in 64 KiB pieces MS milliseconds
+// apart. The downloads' signatures (address + ".sig") are made with the PEM
 // Ed25519 private key given with --sign-key (tools/make_update_key.sh), by
 // default with the key configuring made in the build folder
 // (update-key/update-key.pem beside this program), so the programs built
@@ -35,7 +36,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: tunewell-demo-site --print-hosts\n"
                  "       tunewell-demo-site [--port N] [--offer-version V] [--program FILE [--program-version W]]"
-                 " [--sign-key PEM]\n");
+                 " [--program-pace MS] [--sign-key PEM]\n");
     return 2;
 }
 
@@ -81,6 +82,13 @@ int main(int argc, char** argv) {
             std::string ignored;
             if (!ReadWhole(argv[++i], ignored)) return Usage();
             options.programFile = argv[i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--program-pace") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            const long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 10000) return Usage();
+            options.programPaceMs = static_cast<int>(value);
             continue;
         }
         if (std::strcmp(argv[i], "--program-version") == 0 && i + 1 < argc) {

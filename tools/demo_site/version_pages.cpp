@@ -1,6 +1,8 @@
+#include <chrono>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "base/text.h"
 #include "demo_site/demo_catalogue.h"
@@ -69,8 +71,23 @@ void ProgramFile(DemoState& state, HttpResponse& response, int edition, bool sig
         return;
     }
     response.SetHeader("Content-Type", "application/octet-stream");
-    response.body = *bytes;
     state.NoteProgramServed();
+    if (options.programPaceMs <= 0) {
+        response.body = *bytes;
+        return;
+    }
+    response.streamLength = static_cast<std::int64_t>(bytes->size());
+    const int paceMs = options.programPaceMs;
+    DemoState* site = &state;
+    response.stream = [site, paceMs, whole = *bytes](BodySink& sink) {
+        constexpr std::size_t kPiece = 64 * 1024;
+        for (std::size_t offset = 0; offset < whole.size(); offset += kPiece) {
+            if (!sink.Write(std::string_view(whole).substr(offset, kPiece))) return false;
+            if (offset + kPiece < whole.size() && !site->SleepUnlessStopping(std::chrono::milliseconds(paceMs)))
+                return false;
+        }
+        return true;
+    };
 }
 
 void HelpPage(HttpResponse& response) {

@@ -123,8 +123,9 @@ fi
 # signed with this build's key), opens it at start and downloads it.
 offer_folder="$work/升级测试"
 cp -r build-windows/stage/Tunewell "$offer_folder"
+# Paced, the download takes a few seconds, and the window can be seen at it.
 "$wine_session_site" --port 0 --offer-version 2.6 --program build-windows/Tunewell.exe \
-  --sign-key build-windows/update-key/update-key.pem >"$work/offer.out" &
+  --program-pace 25 --sign-key build-windows/update-key/update-key.pem >"$work/offer.out" &
 wine_session_pids+=($!)
 for _ in $(seq 100); do grep -q '^http_proxy=http://127.0.0.1:' "$work/offer.out" && break; sleep 0.1; done
 offer_proxy="$(sed -n 's/^http_proxy=//p' "$work/offer.out")"
@@ -132,8 +133,8 @@ if [[ "$offer_proxy" == http://127.0.0.1:* ]]; then
   (cd "$offer_folder" && http_proxy="$offer_proxy" HTTP_PROXY="$offer_proxy" \
      exec "$wine64" ./Tunewell.exe >"$work/offer.log" 2>&1) &
   disown $!
-  # The download is quick here: the picture is taken at once.
   if updater="$(wine_session_window '^自动升级程序$' 60)"; then
+    sleep 1.5
     shoot "$updater" windows_updater_window.png || fail "no picture of the in-program updater"
   else
     fail "the in-program updater did not open for version 2.6"

@@ -1,9 +1,10 @@
-# Sourced by the scripts that run the windowed programs under wine. Gives
-# them a fresh wine prefix made under a Chinese locale (code page 936 is the
-# ANSI code page, Chinese fonts and texts as on a Chinese Windows), an Xvfb
-# display of their own, and the Linux-built demo site as http_proxy, so
-# nothing leaves 127.0.0.1. Everything started here is ended by its id (and
-# the prefix's own wineserver) when the calling script exits.
+# Sourced by the scripts that run our programs under wine (the tests, the
+# windows, the installer). Gives them a fresh wine prefix made under a
+# Chinese locale (code page 936 is the ANSI code page, Chinese fonts and
+# texts as on a Chinese Windows), an Xvfb display of their own, and the
+# Linux-built demo site as http_proxy, so nothing leaves 127.0.0.1.
+# Everything started here is ended by its id (and the prefix's own
+# wineserver) when the calling script exits.
 #
 # After sourcing: $work (a temporary folder, removed at exit), $wine64,
 # DISPLAY, WINEPREFIX, http_proxy (the demo site, build/tunewell-demo-site,
