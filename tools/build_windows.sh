@@ -152,6 +152,8 @@ main() {
   log "libraries ready after $((SECONDS - started)) s"
 
   export CCACHE_BASEDIR="$root"
+  # Our build steps run `offline`: http_proxy and the other proxy variables
+  # on a closed port of 127.0.0.1 (build_host.sh).
   offline cmake -S "$root" -B "$root/build-windows" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \

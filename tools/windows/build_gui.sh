@@ -32,6 +32,8 @@ case ";$prefixes;" in
   *) prefixes="$prefixes;$qt" ;;
 esac
 export CCACHE_BASEDIR="$root"
+# `offline`: http_proxy and the other proxy variables on a closed port of
+# 127.0.0.1 for everything the build starts (build_host.sh).
 offline cmake -S "$root" -B "$build" "-DTUNEWELL_WINDOWS_PREFIXES=$prefixes" -DTUNEWELL_WITH_GUI=ON \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
 offline cmake --build "$build" -j"$(nproc)"

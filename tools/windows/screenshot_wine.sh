@@ -47,6 +47,14 @@ shoot() {
     wine_session_log "picture: $shots/$2"
 }
 
+# Whether file $1 holds text $2 encoded in character set $3.
+holds_text() {
+  local file text
+  file="$(od -An -tx1 "$1" | tr -d ' \n')"
+  text="$(printf '%s' "$2" | iconv -f UTF-8 -t "$3" | od -An -tx1 | tr -d ' \n')"
+  [[ "$file" == *"$text"* ]]
+}
+
 folder="$work/Tunewell程序"
 cp -r build-windows/stage/Tunewell "$folder"
 
@@ -65,11 +73,8 @@ sleep 4
 shoot "$main" windows_main_list.png
 config="$folder/Config.ini"
 if [ -f "$config" ]; then
-  gbk="$(printf 'Tunewell程序' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')"
-  utf8="$(printf 'Tunewell程序' | od -An -tx1 | tr -d ' \n')"
-  bytes="$(od -An -tx1 "$config" | tr -d ' \n')"
-  [[ "$bytes" == *"$gbk"* ]] || fail "Config.ini does not hold the save folder in GBK"
-  [[ "$bytes" != *"$utf8"* ]] || fail "Config.ini holds UTF-8"
+  holds_text "$config" 'Tunewell程序' GBK || fail "Config.ini does not hold the save folder in GBK"
+  ! holds_text "$config" 'Tunewell程序' UTF-8 || fail "Config.ini holds UTF-8"
 else
   fail "no Config.ini after fetching the list"
 fi
@@ -124,12 +129,9 @@ fi
 offer_folder="$work/升级测试"
 cp -r build-windows/stage/Tunewell "$offer_folder"
 # Paced, the download takes a few seconds, and the window can be seen at it.
-"$wine_session_site" --port 0 --offer-version 2.6 --program build-windows/Tunewell.exe \
-  --program-pace 25 --sign-key build-windows/update-key/update-key.pem >"$work/offer.out" &
-wine_session_pids+=($!)
-for _ in $(seq 100); do grep -q '^http_proxy=http://127.0.0.1:' "$work/offer.out" && break; sleep 0.1; done
-offer_proxy="$(sed -n 's/^http_proxy=//p' "$work/offer.out")"
-if [[ "$offer_proxy" == http://127.0.0.1:* ]]; then
+if wine_session_demo_site --offer-version 2.6 --program build-windows/Tunewell.exe \
+     --program-pace 25 --sign-key build-windows/update-key/update-key.pem; then
+  offer_proxy="$wine_session_proxy"
   (cd "$offer_folder" && http_proxy="$offer_proxy" HTTP_PROXY="$offer_proxy" \
      exec "$wine64" ./Tunewell.exe >"$work/offer.log" 2>&1) &
   disown $!
@@ -144,8 +146,7 @@ if [[ "$offer_proxy" == http://127.0.0.1:* ]]; then
   script="$offer_folder/UpDate.vbs"
   for _ in $(seq 60); do [ -s "$script" ] && break; sleep 0.5; done
   if [ -s "$script" ]; then
-    gbk="$(printf '升级测试' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')"
-    [[ "$(od -An -tx1 "$script" | tr -d ' \n')" == *"$gbk"* ]] || fail "UpDate.vbs does not name the folder in GBK"
+    holds_text "$script" '升级测试' GBK || fail "UpDate.vbs does not name the folder in GBK"
   else
     fail "the in-program update wrote no UpDate.vbs"
   fi

@@ -5,6 +5,9 @@
 # folder against the demo site (tools/windows/screenshot_wine.sh --check).
 # Expects the build of tools/build_windows.sh; tools/test_windows.sh runs
 # this after the core's tests.
+# Each part runs in a wine session (wine_session.sh) that starts the demo
+# site first and exports http_proxy as its address; without one on
+# 127.0.0.1 the session refuses to start anything.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"

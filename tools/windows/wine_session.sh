@@ -38,12 +38,12 @@ fi
 
 work="$(mktemp -d)"
 xvfb_pid=""
-demo_pid=""
-# Further processes a script starts for the session (their ids), ended with it.
+# The session's demo sites and whatever else a script starts for it (their
+# ids), ended with it.
 wine_session_pids=()
 wine_session_cleanup() {
   WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
-  for wine_session_pid in "${wine_session_pids[@]}" $demo_pid; do
+  for wine_session_pid in "${wine_session_pids[@]}"; do
     kill "$wine_session_pid" 2>/dev/null || true
     wait "$wine_session_pid" 2>/dev/null || true
   done
@@ -59,19 +59,26 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; wine_session_log "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 
+# Starts a demo site with `--port 0` and the given options, as one of the
+# session's processes; sets wine_session_proxy to its address. Fails when
+# the site gives no address on 127.0.0.1.
+wine_session_site="$root/build/tunewell-demo-site"
+wine_session_demo_site() {
+  local out="$work/demo-${#wine_session_pids[@]}.out"
+  "$wine_session_site" --port 0 "$@" >"$out" &
+  wine_session_pids+=($!)
+  for _ in $(seq 100); do grep -q '^http_proxy=' "$out" && break; sleep 0.1; done
+  wine_session_proxy="$(sed -n 's/^http_proxy=//p' "$out")"
+  [[ "$wine_session_proxy" == http://127.0.0.1:* ]]
+}
+
 # Every program of ours started in the session (the tests, the installer,
 # the windows) sees the demo site as http_proxy: nothing it asks for leaves
 # 127.0.0.1. The session refuses to go on without it.
-wine_session_site="$root/build/tunewell-demo-site"
 [ -x "$wine_session_site" ] || { wine_session_log "no $wine_session_site: build it first"; exit 1; }
-"$wine_session_site" --port 0 >"$work/demo.out" &
-demo_pid=$!
-for _ in $(seq 100); do grep -q '^http_proxy=' "$work/demo.out" && break; sleep 0.1; done
-export "$(grep '^http_proxy=' "$work/demo.out" || echo http_proxy=)"
-case "$http_proxy" in
-  http://127.0.0.1:*) ;;
-  *) wine_session_log "the demo site did not start: no local http_proxy"; exit 1 ;;
-esac
+wine_session_demo_site ||
+  { wine_session_log "the demo site did not start: no local http_proxy"; exit 1; }
+export http_proxy="$wine_session_proxy"
 export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
 music_host="$("$wine_session_site" --print-hosts | sed -n 's/^music_host=//p')"
 wine_session_log "demo site: $http_proxy"
