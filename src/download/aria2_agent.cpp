@@ -4,14 +4,61 @@
 #include <nlohmann/json.hpp>
 
 #include "net/cookie_header.h"
+#include "net/http_request.h"
 #include "net/json_rpc.h"
 
 namespace tunewell::download {
 namespace {
 
 constexpr std::chrono::milliseconds kSubmitTimeout{15000};
+// As many redirects as the program's own requests follow.
+constexpr int kMostRedirects = 20;
+// A redirect's body is a line or two; a song's is read no further.
+constexpr std::size_t kProbeBodyBytes = 16 * 1024;
+constexpr std::chrono::milliseconds kProbeTimeout{60000};
+
+// How one address answered the program's own request.
+struct Probe {
+    enum class Answer { kFinal, kRedirect, kUnknown };
+    Answer answer = Answer::kUnknown;
+    std::string next;  // for kRedirect: the absolute address it names
+};
+
+Probe Ask(const std::string& address, const std::string& referer) {
+    net::HttpRequest request;
+    request.url = address;
+    if (!referer.empty()) request.headers.push_back("Referer: " + referer);
+    request.policy.followRedirects = false;
+    request.policy.maxBody = kProbeBodyBytes;
+    request.policy.total = kProbeTimeout;
+    request.pump = net::WaitKind::kPage;
+    const net::HttpResponse response = net::Perform(request);
+    // A status other than a redirect is final even when its body was cut
+    // off at the limit: aria2 would be answered the same way.
+    if (response.status < 300 || response.status >= 400) {
+        return {response.status >= 100 ? Probe::Answer::kFinal : Probe::Answer::kUnknown, {}};
+    }
+    // A redirect whose reply did not arrive whole may name a place unread.
+    if (!response.Ok()) return {};
+    if (response.redirectUrl.empty()) return {Probe::Answer::kFinal, {}};
+    if (!net::IsWebAddress(response.redirectUrl)) return {};
+    return {Probe::Answer::kRedirect, response.redirectUrl};
+}
 
 }  // namespace
+
+Aria2Agent::HandOff Aria2Agent::ResolveHandOff(const std::string& address, const std::string& referer) {
+    std::string current = address;
+    for (int hop = 0; hop <= kMostRedirects; ++hop) {
+        std::string cookie = net::CookieHeaderFor(current);
+        if (cookie.empty()) return {current, {}};
+        Probe probe = Ask(current, referer);
+        if (probe.answer == Probe::Answer::kFinal) return {current, std::move(cookie)};
+        if (probe.answer == Probe::Answer::kUnknown) break;
+        current = std::move(probe.next);
+    }
+    return {current, {}};
+}
 
 std::string Aria2Agent::BuildAddUriRequest(const std::string& id, const std::string& address,
                                            const std::string& fileName, const std::string& folder,
@@ -34,8 +81,10 @@ bool Aria2Agent::AddTask(const std::string& address, const std::string& fileName
                          const std::string& folder, const std::string&, const std::string& referer,
                          std::int16_t, std::int16_t, std::int16_t) {
     // The program's own cookies (the file host's key among them) must go
-    // with the task: aria2 has no other way to learn them.
-    queue_.push_back(Task{address, fileName, folder, referer, net::CookieHeaderFor(address)});
+    // with the task: aria2 has no other way to learn them. They go only to
+    // the host they belong to.
+    HandOff handOff = ResolveHandOff(address, referer);
+    queue_.push_back(Task{std::move(handOff.address), fileName, folder, referer, std::move(handOff.cookie)});
     return true;
 }
 

@@ -13,6 +13,12 @@ namespace tunewell::download {
 // that aria2 fetches what the program itself could). With a secret, every
 // call carries it as aria2's "token:" parameter. The loopback endpoint is
 // always reached directly, never through a proxy.
+//
+// aria2 sends a task's headers with every request of the task, to whatever
+// host a redirect names, and a task cannot be given a cookie file of its
+// own. So before a task that has cookies is queued, the program follows
+// the address's redirects itself (see ResolveHandOff): aria2 is given the
+// address that answers, with that address's cookies only.
 class Aria2Agent : public ThunderAgent {
 public:
     static constexpr const char* kDefaultEndpoint = net::kAria2Endpoint;
@@ -37,6 +43,21 @@ public:
     // Whether aria2's JSON-RPC reply accepted the call: a "result" and no
     // "error" (a wrong secret gives an error reply).
     static bool IsAccepted(const std::string& reply);
+
+    // What aria2 is given for one address.
+    struct HandOff {
+        std::string address;
+        std::string cookie;  // "name=value; ..." for `address` alone; empty: none
+    };
+    // An address without cookies is handed over as it is: aria2 may follow
+    // its redirects, having nothing to leak. Otherwise each address is
+    // asked once (a GET with the referer and the program's cookies, read no
+    // further than the start of its body, waits processing page events):
+    // a redirect leads to the next, and the first that answers otherwise
+    // is handed over with its own cookies. When the way cannot be followed
+    // to its end (no reply, too many redirects, a redirect to another
+    // scheme) the address reached goes without cookies.
+    static HandOff ResolveHandOff(const std::string& address, const std::string& referer);
 
 private:
     struct Task {

@@ -14,10 +14,13 @@ namespace tunewell::platform {
 class ReplaceTemp {
 public:
     // Creates "<folder of target>/<prefix><six random characters><suffix>"
-    // exclusively (never through a link), with mode 0666 less the umask.
-    // IsOpen() tells whether that worked.
+    // exclusively (never through a link), with mode 0666 less the umask,
+    // or with exactly `createMode` when that is not negative: a temporary
+    // that will hold a secret is private before its first byte. (Windows:
+    // the temporary takes the folder's inherited rights; `createMode` is
+    // not used.) IsOpen() tells whether that worked.
     ReplaceTemp(const std::string& targetPath, const std::string& prefix,
-                const std::string& suffix);
+                const std::string& suffix, int createMode = -1);
     ~ReplaceTemp();
 
     ReplaceTemp(const ReplaceTemp&) = delete;
@@ -38,6 +41,11 @@ public:
         // Permission bits the result gets whatever the target had (a
         // private file stays private); negative: not used.
         int fixedMode = -1;
+        // Permission bits the temporary has from its creation on, while
+        // the bytes are written and should the writer be killed; Commit
+        // then gives the bits above. Negative: fixedMode when that is
+        // set, else 0666 less the umask.
+        int createMode = -1;
         // fsync the file before the rename and the folder after it.
         bool durable = false;
     };

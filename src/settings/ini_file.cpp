@@ -80,16 +80,21 @@ std::optional<std::string> WriteTarget(const std::string& file) {
     return platform::ResolvedPath(file);
 }
 
-// Every writer of `target` holds this lock from reading to replacing.
-std::string LockPathFor(const std::string& target) {
-    const std::string name = target.substr(platform::NameStart(target));
-    return platform::FolderOf(target) + platform::PathSeparator() + "." + name + ".lock";
+// Every writer of `file` holds this lock from reading to replacing. It
+// lies beside the name the program was given, even when that is a link:
+// the folder the link leads to is the user's, not the program's.
+std::string LockPathFor(const std::string& file) {
+    const std::string name = file.substr(platform::NameStart(file));
+    return platform::FolderOf(file) + platform::PathSeparator() + "." + name + ".lock";
 }
 
-// The file holds the site password in clear text: it is readable by its
-// owner only.
-bool ReplaceFile(const std::string& path, std::string_view contents) {
-    return platform::ReplaceFileContents(path, contents, {.fixedMode = 0600, .durable = true});
+// The file holds the site password in clear text: the copy being written
+// is readable by its owner only from its first byte, and so is the result.
+// A file a link leads to keeps the mode its owner gave it.
+bool ReplaceFile(const std::string& path, std::string_view contents, bool throughLink) {
+    platform::ReplaceTemp::Options options{.createMode = 0600, .durable = true};
+    if (!throughLink) options.fixedMode = 0600;
+    return platform::ReplaceFileContents(path, contents, options);
 }
 
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
@@ -197,7 +202,7 @@ int WriteIni(const std::string& section, const std::string& key, const std::stri
     if (kind != Kind::kMissing && kind != Kind::kUnreadable && kind != Kind::kFile) return 0;
     // Another writer (a second window, tunewell-cli) must not read the old
     // contents while this one replaces them, or one of the keys is lost.
-    const platform::FileLock lock(LockPathFor(*target));
+    const platform::FileLock lock(LockPathFor(file));
     if (!lock.Held()) return 0;
     std::string bytes;
     // A file that exists but cannot be read must not be replaced by one that
@@ -226,9 +231,10 @@ int WriteIni(const std::string& section, const std::string& key, const std::stri
     const std::string contents = document.Bytes();
     if (contents.size() > kMaxFileBytes) return 0;
     // Copies a killed writer left hold the password too; while the lock is
-    // held no other writer has one open.
+    // held no other writer of this Config.ini has one open.
     platform::RemoveLeftoverTemps(*target);
-    return ReplaceFile(*target, contents) ? 1 : 0;
+    const bool throughLink = *target != file;  // WriteTarget resolved a link
+    return ReplaceFile(*target, contents, throughLink) ? 1 : 0;
 }
 
 }  // namespace tunewell::settings

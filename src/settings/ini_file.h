@@ -25,8 +25,10 @@ std::string ReadIni(const std::string& section, const std::string& key,
 // that would make the file larger than 1 MiB fails. The temporary copies a
 // killed writer left beside the file are removed. Writers in every process are serialised
 // by a lock file beside the file (".Config.ini.lock"). A symbolic link is
-// kept: the file it points to is replaced. A file without write permission
-// for its owner is left alone. Nonzero on success, 0 on failure.
+// kept, and so is its lock beside it: the file it points to is replaced
+// and keeps its permission bits. The copy being written is readable by its
+// owner only. A file without write permission for its owner is left
+// alone. Nonzero on success, 0 on failure.
 int WriteIni(const std::string& section, const std::string& key, const std::string& value,
              const std::string& file);
 

@@ -18,6 +18,7 @@
 #include "download/aria2_agent.h"
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
+#include "download/file_host.h"
 #include "net/cookie_store.h"
 #include "platform/process_list.h"
 #include "download/thunder_hand_off.h"
@@ -108,6 +109,80 @@ TEST(Aria2Agent, UnreachableEndpointReportsFailure) {
     const AgentFactory factory = [] { return std::make_unique<Aria2Agent>("http://127.0.0.1:1/jsonrpc"); };
     EXPECT_FALSE(AddThunderTask(factory, "http://x/a.mp3", "a.mp3", "/tmp", "", "", 1, 0, -1));
     EXPECT_FALSE(AddThunderTask(nullptr, "http://x/a.mp3", "a.mp3", "/tmp", "", "", 1, 0, -1));
+}
+
+// The site's session cookie and the file host's key, as the program holds
+// them after signing in and preparing song 1004.
+void StoreSessionAndFileKey(bool withFileKey) {
+    const std::string expiry = ";expires=" + FormatCookieDate(CookieExpiryFields(std::time(nullptr)));
+    StoreCookie(testing::MusicUrl("/"), "TWSID", "sess1" + expiry);
+    if (withFileKey) {
+        StoreCookie(testing::FileHostUrl("/zh-cn/download/880011/", ""), "ROXCDNKEY",
+                    demo::FileHostKey(demo::kFileHostFileId) + expiry);
+    }
+}
+
+// Every request the demo site received for a host other than the music
+// site's that carried its session cookie.
+int SessionCookiesAwayFromTheMusicHost(const demo::DemoSite& site) {
+    int count = 0;
+    for (const demo::RecordedRequest& request : site.Requests()) {
+        if (request.host != hosts::kMusicHost && request.Header("Cookie").find("TWSID") != std::string::npos)
+            ++count;
+    }
+    return count;
+}
+
+// aria2 sends a task's headers on through every redirect: what it is given
+// is the address that answers, with that address's own cookies.
+class HandOffCookies : public testing::DemoSiteTest {
+protected:
+    void SetUp() override {
+        DemoSiteTest::SetUp();
+        net::CookieStore::Instance().Clear();
+    }
+    void TearDown() override {
+        net::CookieStore::Instance().Clear();
+        DemoSiteTest::TearDown();
+    }
+};
+
+TEST_F(HandOffCookies, RedirectsAreFollowedFirstAndEachAddressGetsOnlyItsOwnCookies) {
+    const std::string referer = testing::MusicUrl("/play.php?song_id=1004");
+    const std::string away = testing::MusicUrl("/hostile/redirect-away");
+    const std::string fileHostSong = demo::FindSong(demo::kSongFileHost).address;
+    const std::string plain = demo::FindSong(demo::kSongPlain).address;
+
+    // No cookies: handed over untouched, without asking the site.
+    auto handOff = Aria2Agent::ResolveHandOff(away, referer);
+    EXPECT_EQ(handOff.address, away);
+    EXPECT_EQ(handOff.cookie, "");
+    EXPECT_TRUE(Site().Requests().empty());
+
+    StoreSessionAndFileKey(false);
+    handOff = Aria2Agent::ResolveHandOff(plain, referer);
+    EXPECT_EQ(handOff.address, plain);
+    EXPECT_EQ(handOff.cookie, "TWSID=sess1");
+    ASSERT_FALSE(Site().RequestsFor(hosts::kMusicHost).empty());
+    EXPECT_EQ(Site().RequestsFor(hosts::kMusicHost).back().Header("Referer"), referer);
+
+    // Redirected to another site, which the program holds nothing for.
+    handOff = Aria2Agent::ResolveHandOff(away, referer);
+    EXPECT_EQ(handOff.address, fileHostSong);
+    EXPECT_EQ(handOff.cookie, "");
+
+    StoreSessionAndFileKey(true);
+    handOff = Aria2Agent::ResolveHandOff(away, referer);
+    EXPECT_EQ(handOff.address, fileHostSong);
+    EXPECT_EQ(handOff.cookie, "ROXCDNKEY=" + demo::FileHostKey(demo::kFileHostFileId));
+
+    // A way that never ends: no cookie goes with it.
+    const std::string loop = testing::MusicUrl("/hostile/redirect-loop");
+    handOff = Aria2Agent::ResolveHandOff(loop, referer);
+    EXPECT_EQ(handOff.address, loop);
+    EXPECT_EQ(handOff.cookie, "");
+
+    EXPECT_EQ(SessionCookiesAwayFromTheMusicHost(Site()), 0);
 }
 
 // A real aria2c on a free loopback port, fetching through the demo site;
@@ -226,6 +301,31 @@ TEST_F(RealAria2Test, SongsWithTheRightSecretArriveFileHostIncluded) {
     EXPECT_EQ(ReadBytes(folder_.File("山间小路 - 林小溪.mp3")), demo::AudioContent(demo::kSongPlain));
     EXPECT_EQ(ReadBytes(folder_.File("蓝色天空 - 王一帆.mp3")), demo::AudioContent(demo::kSongFileHost));
     EXPECT_EQ(ui_.songs.RowCount(), 2);  // handed-off rows stay
+}
+
+// A music-site address that redirects to another site: the song arrives,
+// and the session cookie never reaches the other site (aria2 sends a
+// task's Cookie header to every host a redirect names).
+TEST_F(RealAria2Test, ACookieNeverFollowsARedirectToAnotherHost) {
+    StoreSessionAndFileKey(true);
+    Aria2Process aria2(Site().ProxyUrl(), folder_.path(), "");
+    ASSERT_TRUE(aria2.WaitUntilListening());
+    const AgentFactory factory = [&aria2] { return std::make_unique<Aria2Agent>(aria2.Endpoint()); };
+    ASSERT_TRUE(AddThunderTask(factory, testing::MusicUrl("/hostile/redirect-away"), "away.mp3", folder_.path(),
+                               "", testing::MusicUrl("/play.php?song_id=1004"), 1, 0, -1));
+    const std::string saved = folder_.File("away.mp3");
+    for (int wait = 0; wait < 500 && ReadBytes(saved) != demo::AudioContent(demo::kSongFileHost); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(ReadBytes(saved) == demo::AudioContent(demo::kSongFileHost)) << ReadBytes(saved).size();
+    EXPECT_EQ(SessionCookiesAwayFromTheMusicHost(Site()), 0);
+    int fromAria2 = 0;
+    for (const demo::RecordedRequest& request : Site().RequestsFor(std::string("s1.") + hosts::kFileHostDomain)) {
+        if (request.Header("User-Agent").rfind("aria2", 0) != 0) continue;
+        ++fromAria2;
+        EXPECT_EQ(request.Header("Cookie"), "ROXCDNKEY=" + demo::FileHostKey(demo::kFileHostFileId));
+    }
+    EXPECT_GE(fromAria2, 1);
 }
 
 TEST_F(RealAria2Test, AWrongSecretFailsEverySong) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -245,6 +247,76 @@ TEST_F(WriteIniTest, SpecialFilesAreReadSafelyAndNeverReplaced) {
     EXPECT_EQ(std::filesystem::file_size(file_), huge.size());
     std::filesystem::remove_all(folder_.File("elsewhere"));
     EXPECT_TRUE(Strays().empty());
+}
+
+// Config.ini as a link the user made to a file of theirs: the file gets the
+// key by a rename in its own folder (the link stays a link), keeps the mode
+// its owner chose, and nothing else appears beside it; the lock stays
+// beside the link.
+TEST_F(WriteIniTest, ALinkedFileKeepsItsModeAndItsFolderGainsNoLock) {
+    const std::string elsewhere = folder_.File("elsewhere");
+    const std::string real = elsewhere + "/real.ini";
+    std::filesystem::create_directories(elsewhere);
+    WriteBytes(real, "[Config]\r\nA=1\r\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    std::filesystem::create_symlink(real, file_);
+    struct stat before {};
+    ASSERT_EQ(::stat(real.c_str(), &before), 0);
+
+    EXPECT_NE(Write("B", "2"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file_));
+    EXPECT_EQ(ReadBytes(real), "[Config]\r\nA=1\r\nB=2\r\n");
+    EXPECT_EQ(ModeOf(real), 0640u);
+    struct stat after {};
+    ASSERT_EQ(::stat(real.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);  // replaced whole, not rewritten in place
+    std::vector<std::string> inElsewhere;
+    for (const auto& entry : std::filesystem::directory_iterator(elsewhere))
+        inElsewhere.push_back(entry.path().filename());
+    EXPECT_EQ(inElsewhere, std::vector<std::string>{"real.ini"});
+    EXPECT_TRUE(std::filesystem::exists(folder_.File(".Config.ini.lock")));
+    EXPECT_EQ(Strays(), std::vector<std::string>{"elsewhere"});
+}
+
+// A writer killed while writing (here by its file-size limit) leaves its
+// copy behind: the password in it is the owner's alone, whether the file
+// is Config.ini itself or one a link leads to, and whatever the umask.
+TEST_F(WriteIniTest, AWriterKilledWhileWritingLeavesOnlyAnOwnerOnlyCopy) {
+    const std::string elsewhere = folder_.File("elsewhere");
+    std::filesystem::create_directories(elsewhere);
+    WriteBytes(elsewhere + "/real.ini", "[Config]\r\n");
+    ASSERT_EQ(::chmod((elsewhere + "/real.ini").c_str(), 0644), 0);
+    const std::string linked = folder_.File("Linked.ini");
+    std::filesystem::create_symlink(elsewhere + "/real.ini", linked);
+
+    for (const std::string& file : {file_, linked}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::umask(0);
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            const rlimit small{16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            WriteIni("Config", "LoginPass", std::string(64, 'p'), file);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << file;
+    }
+    const std::vector<std::string> ours = {"Config.ini", ".Config.ini.lock", "Linked.ini",
+                                           ".Linked.ini.lock", "elsewhere", "real.ini"};
+    int leftovers = 0;
+    for (const std::string& folder : {folder_.path(), elsewhere}) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (std::find(ours.begin(), ours.end(), entry.path().filename()) != ours.end()) continue;
+            ++leftovers;
+            EXPECT_EQ(ModeOf(entry.path()), 0600u) << entry.path();
+        }
+    }
+    EXPECT_EQ(leftovers, 2);
+    EXPECT_EQ(ModeOf(elsewhere + "/real.ini"), 0644u);
 }
 
 // Values GBK cannot hold: stored exactly, the file as a whole turning to

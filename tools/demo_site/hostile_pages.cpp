@@ -114,6 +114,9 @@ bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& r
         SendRedirect(response, MusicAddress("/music/chart/"));
     } else if (name == "redirect-loop") {
         SendRedirect(response, MusicAddress("/hostile/redirect-loop"));
+    } else if (name == "redirect-away") {
+        // To another site: the file host's copy of song 1004.
+        SendRedirect(response, FindSong(kSongFileHost).address);
     } else {
         return false;
     }

@@ -42,6 +42,10 @@ std::string TempPrefixFor(const std::string& targetPath) {
     return prefix;
 }
 
+int CreateModeOf(const ReplaceTemp::Options& options) {
+    return options.createMode >= 0 ? options.createMode : options.fixedMode;
+}
+
 bool IsTempName(const std::string& entry, const std::string& prefix) {
     if (entry.size() != prefix.size() + kTagLength || entry.compare(0, prefix.size(), prefix) != 0)
         return false;
@@ -93,15 +97,19 @@ std::string FolderOf(const std::string& path) {
 }
 
 ReplaceTemp::ReplaceTemp(const std::string& targetPath, const std::string& prefix,
-                         const std::string& suffix) {
+                         const std::string& suffix, int createMode) {
     const std::string folder = FolderOf(targetPath);
     // Like mkstemp, but with mode 0666 so the user's umask decides the
     // permissions of a new file, as for any other file the user saves.
+    const mode_t mode = createMode >= 0 ? static_cast<mode_t>(createMode) : 0666;
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         std::string candidate = folder + "/" + prefix + RandomTag() + suffix;
-        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd_ >= 0) {
             path_ = std::move(candidate);
+            // The umask only takes bits away; the exact mode is set before
+            // anything is written, so it is never wider than asked.
+            if (createMode >= 0 && ::fchmod(fd_, mode) != 0) Discard();
             return;
         }
         if (errno != EEXIST) return;
@@ -164,7 +172,7 @@ bool ReplaceTemp::Commit(const std::string& targetPath, const Options& options) 
 
 bool ReplaceFileContents(const std::string& targetPath, std::string_view contents,
                          const ReplaceTemp::Options& options) {
-    ReplaceTemp temp(targetPath, TempPrefixFor(targetPath), "");
+    ReplaceTemp temp(targetPath, TempPrefixFor(targetPath), "", CreateModeOf(options));
     return temp.IsOpen() && temp.WriteAll(contents) && temp.Commit(targetPath, options);
 }
 
@@ -172,7 +180,7 @@ bool ReplaceFileFrom(const std::string& targetPath, const std::string& sourcePat
                      const ReplaceTemp::Options& options) {
     const int source = ::open(sourcePath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (source < 0) return false;
-    ReplaceTemp temp(targetPath, TempPrefixFor(targetPath), "");
+    ReplaceTemp temp(targetPath, TempPrefixFor(targetPath), "", CreateModeOf(options));
     bool ok = temp.IsOpen();
     char buffer[64 * 1024];
     while (ok) {

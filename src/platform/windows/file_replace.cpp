@@ -89,8 +89,10 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Rights on Windows are the folder's inherited ACL, the same for the
+// temporary as for the file it becomes, so `createMode` has nothing to do.
 ReplaceTemp::ReplaceTemp(const std::string& targetPath, const std::string& prefix,
-                         const std::string& suffix) {
+                         const std::string& suffix, int /*createMode*/) {
     std::string folder = FolderOf(targetPath);
     if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
