@@ -195,7 +195,8 @@ bool NamesDevice(const std::string& name) {
     std::string first = name.substr(0, name.find('.'));
     for (char& c : first) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (first == "con" || first == "prn" || first == "aux" || first == "nul") return true;
-    return first.size() == 4 && (first.starts_with("com") || first.starts_with("lpt")) && std::isdigit(static_cast<unsigned char>(first[3]));
+    const bool port = first.starts_with("com") || first.starts_with("lpt");
+    return port && first.size() == 4 && std::isdigit(static_cast<unsigned char>(first[3]));
 }
 
 // A copy kept in its own folder, saving there: the play page's hostile

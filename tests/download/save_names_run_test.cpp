@@ -52,7 +52,9 @@ protected:
     // The files the run saved: everything but the program's.
     std::set<std::string> Saved() const {
         std::set<std::string> names;
-        for (const auto& entry : stdfs::directory_iterator(temp_.path())) names.insert(entry.path().filename().string());
+        for (const auto& entry : stdfs::directory_iterator(temp_.path())) {
+            names.insert(entry.path().filename().string());
+        }
         for (const auto& [name, bytes] : kProgramFiles) {
             EXPECT_EQ(testing::ReadBytes(temp_.File(name)), bytes) << name << " was touched";
             names.erase(name);
