@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "base/text.h"
+#include "download/cut_to_width.h"
 #include "download/failure_text.h"
 #include "download/file_host.h"
-#include "download/file_naming.h"
 #include "download/play_entries.h"
 #include "platform/file_info.h"
 #include "platform/file_io.h"
@@ -102,7 +102,7 @@ void DownloadRun::Run(const Ticked& ticked) {
     for (const std::string& id : ticked.ids) ids += (ids.empty() ? "" : ",") + id;
 
     const PlayEntries play = FetchPlayEntries(ui_, ids);
-    NameAllocator names;
+    SaveNames names;
     stopRequested_ = false;
     if (config_.Jobs > 1) {
         RunSideBySide(play.entries, ticked, play.address, names);
@@ -115,7 +115,7 @@ void DownloadRun::Run(const Ticked& ticked) {
 }
 
 std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const std::string& entry,
-                                                                  const Ticked& ticked, NameAllocator& names) {
+                                                                  const Ticked& ticked, SaveNames& names) {
     ui_.events.ProcessPending();
     const std::optional<PlayEntry> parsed = ParsePlayEntry(entry);
     // An entry without an address, or one the ticked rows do not account
@@ -123,15 +123,7 @@ std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const 
     const std::size_t index = static_cast<std::size_t>(k - 1);
     if (!parsed || index >= ticked.ids.size()) return std::nullopt;
 
-    const std::string& rowName = ticked.names[index];
-    std::string name = parsed->title;
-    if (web::CharacterCount(parsed->title) < 3) {
-        name = rowName;
-    } else if (!parsed->performer.empty()) {
-        name += " - " + parsed->performer;
-    }
-    const std::string fileName =
-        names.Allocate(BuildFileName(name, parsed->address, config_.AddID == 1, k, rowName));
+    const std::string fileName = names.NameFor(*parsed, ticked.names[index], k, config_.AddID == 1);
     const std::string& source = parsed->address;
     if (!source.empty() && source != web::kFalse && source.find("http") != std::string::npos) {
         ui_.status.SetText("准备下载" + CutToWidth(fileName, 40) + "...");
@@ -148,7 +140,7 @@ std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const 
 }
 
 void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
-                                const std::string& playAddress, NameAllocator& names) {
+                                const std::string& playAddress, SaveNames& names) {
     const std::optional<PreparedSong> song = PrepareEntry(k, entry, ticked, names);
     if (!song) return;
     if (controls_.UseDownloadManager()) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "download/name_allocator.h"
+#include "download/save_names.h"
 #include "download/song_transfer.h"
 #include "download/thunder_hand_off.h"
 #include "ports/download_controls.h"
@@ -85,19 +85,19 @@ private:
     bool CheckPreconditions(Ticked& ticked);
     void Run(const Ticked& ticked);
     void DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
-                       const std::string& playAddress, NameAllocator& names);
+                       const std::string& playAddress, SaveNames& names);
     // Everything before a song starts, in order: events, parsing, naming,
     // the status texts, the file host's cookie. Nothing when the entry has
     // no song, or when a pause came meanwhile (stopRequested_ is then set).
     std::optional<PreparedSong> PrepareEntry(int k, const std::string& entry, const Ticked& ticked,
-                                             NameAllocator& names);
+                                             SaveNames& names);
     void HandOffSong(const PreparedSong& song, const std::string& playAddress);
     // A transfer's end: its outcome, the row removed when saved, events.
     void TransferEnded(const PreparedSong& song, bool saved, const std::string& reason);
     // The run over the play entries with up to config_.Jobs transfers at a
     // time (download_run_jobs.cpp).
     void RunSideBySide(const std::vector<std::string>& entries, const Ticked& ticked,
-                       const std::string& playAddress, NameAllocator& names);
+                       const std::string& playAddress, SaveNames& names);
     void SongFailed(int k, const std::string& fileName, double tag, const std::string& reason);
     // False with the reason when the manager did not take the song.
     bool HandOff(const std::string& source, const std::string& fileName, const std::string& folder,

@@ -9,7 +9,7 @@
 namespace tunewell::download {
 
 void DownloadRun::RunSideBySide(const std::vector<std::string>& entries, const Ticked& ticked,
-                                const std::string& playAddress, NameAllocator& names) {
+                                const std::string& playAddress, SaveNames& names) {
     const std::size_t jobs = static_cast<std::size_t>(config_.Jobs);
     transfer::TransferBatch batch;
     RunProgress progress(entries.size());

@@ -53,4 +53,22 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+std::size_t Utf8CharLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead >> 5) == 0x6) return 2;
+    if ((lead >> 4) == 0xE) return 3;
+    if ((lead >> 3) == 0x1E) return 4;
+    return 1;
+}
+
+std::size_t Utf8PrefixLength(std::string_view text, std::size_t maxBytes) {
+    std::size_t length = 0;
+    while (length < text.size()) {
+        const std::size_t next = length + Utf8CharLength(static_cast<unsigned char>(text[length]));
+        if (next > maxBytes || next > text.size()) break;
+        length = next;
+    }
+    return length;
+}
+
 }  // namespace tunewell::web

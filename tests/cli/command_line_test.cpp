@@ -9,11 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
+#include "download/save_names.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -185,6 +188,45 @@ TEST_F(CliConventions, DownloadIntoTheOutputFolderReportsWholeChineseLines) {
     const Outcome badRows = Run({"download", testing::MusicUrl("/music/chart/"), "99"});
     EXPECT_EQ(badRows.status, 2);
     EXPECT_NE(badRows.err.find("歌曲序号应为"), std::string::npos) << badRows.err;
+}
+
+// Windows takes these for devices whatever follows the first dot.
+bool NamesDevice(const std::string& name) {
+    std::string first = name.substr(0, name.find('.'));
+    for (char& c : first) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (first == "con" || first == "prn" || first == "aux" || first == "nul") return true;
+    const bool port = first.starts_with("com") || first.starts_with("lpt");
+    return port && first.size() == 4 && std::isdigit(static_cast<unsigned char>(first[3]));
+}
+
+// A copy kept in its own folder, saving there: the play page's hostile
+// songs cannot replace the program, its libraries or its build files, and
+// each is saved under an audio name that Windows takes too.
+TEST_F(CliConventions, SongsSavedBesideTheProgramLeaveItsFilesAlone) {
+    const std::vector<std::string> standIns = {"CMakeCache.txt", "cmake_install.cmake", "qt.conf", "Qt6Core.dll",
+                                               "tunewell-cli.exe", "Config.ini"};
+    for (const std::string& name : standIns) testing::WriteBytes(folder_.File(name), "stand-in " + name);
+    const std::string program = testing::ReadBytes(folder_.File("tunewell-cli"));
+    const std::string ids = "1016,1017,1030,1031,1032,1033,1034,1035,1036,1037,1038,1039";
+    const Outcome run = Run({"download", "-o", folder_.path(), testing::MusicUrl("/play.php?song_id=" + ids, "www.")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("已下载12首，共12首"), std::string::npos) << run.err;
+    for (const std::string& name : standIns) EXPECT_EQ(testing::ReadBytes(folder_.File(name)), "stand-in " + name);
+    EXPECT_EQ(testing::ReadBytes(folder_.File("tunewell-cli")), program);
+    const auto& audio = download::SaveNames::AudioExtensions();
+    int songs = 0;
+    for (const auto& entry : stdfs::directory_iterator(folder_.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name == "tunewell-cli" || std::find(standIns.begin(), standIns.end(), name) != standIns.end()) continue;
+        ++songs;
+        const std::string extension = entry.path().extension().string();
+        EXPECT_NE(std::find(audio.begin(), audio.end(), extension.substr(std::min<std::size_t>(1, extension.size()))),
+                  audio.end())
+            << name;
+        EXPECT_FALSE(NamesDevice(name)) << name;
+        EXPECT_NE(name.front(), '.') << name;
+    }
+    EXPECT_EQ(songs, 12);
 }
 
 }  // namespace

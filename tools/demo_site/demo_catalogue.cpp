@@ -46,10 +46,20 @@ const std::array<FeaturedSong, 11>& FeaturedSongs() {
     return songs;
 }
 
-const std::array<FeaturedSong, 2>& NameTrapSongs() {
-    static const std::array<FeaturedSong, 2> songs = {{
+const std::array<FeaturedSong, 12>& NameTrapSongs() {
+    static const std::array<FeaturedSong, 12> songs = {{
         {kSongDotTitle, "...", "", "", "/audio/1016.bashrc", 10 * KiB},
         {kSongSettingsName, "Config", "", "", "/audio/1017.ini", 10 * KiB},
+        {kSongInstallScript, "cmake_install", "", "", "/audio/1030.cmake", 10 * KiB},
+        {kSongQtConf, "qt", "", "", "/audio/1031.conf", 10 * KiB},
+        {kSongQtLibrary, "Qt6Core", "", "", "/audio/1032.dll", 10 * KiB},
+        {kSongCliProgram, "tunewell-cli", "", "", "/audio/1033.exe", 10 * KiB},
+        {kSongCMakeCache, "CMakeCache", "", "", "/audio/1034.txt", 10 * KiB},
+        {kSongDeviceCon, "CON", "", "", "/audio/1035.mp3", 10 * KiB},
+        {kSongDeviceLpt, "Lpt1", "", "", "/audio/1036.FLAC", 10 * KiB},
+        {kSongDeviceNul, "nul", "", "", "/audio/1037.Ogg", 10 * KiB},
+        {kSongTrailingDots, "再见. . . ", "", "", "/audio/1038.mp3", 10 * KiB},
+        {kSongQueryFlac, "问号地址", "", "", "/audio/1039.flac?x=1#y", 10 * KiB},
     }};
     return songs;
 }

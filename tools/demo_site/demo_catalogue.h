@@ -21,6 +21,18 @@ inline constexpr int kSongUpperExtension = 1010;  // address ending in .MP3?x=1
 // settings file; answered by the play page, listed on no page.
 inline constexpr int kSongDotTitle = 1016;      // title "...", address ending in .bashrc
 inline constexpr int kSongSettingsName = 1017;  // title "Config", address ending in .ini
+// Songs whose title and address would name a file the program loads or
+// runs, or a Windows device; answered by the play page, listed on no page.
+inline constexpr int kSongInstallScript = 1030;  // title "cmake_install", address ending in .cmake
+inline constexpr int kSongQtConf = 1031;         // title "qt" (too short: the row's name), .conf
+inline constexpr int kSongQtLibrary = 1032;      // title "Qt6Core", .dll
+inline constexpr int kSongCliProgram = 1033;     // title "tunewell-cli", .exe
+inline constexpr int kSongCMakeCache = 1034;     // title "CMakeCache", .txt
+inline constexpr int kSongDeviceCon = 1035;      // title "CON", .mp3
+inline constexpr int kSongDeviceLpt = 1036;      // title "Lpt1", .FLAC
+inline constexpr int kSongDeviceNul = 1037;      // title "nul", .Ogg
+inline constexpr int kSongTrailingDots = 1038;   // title "再见. . . " (ends in dots and blanks)
+inline constexpr int kSongQueryFlac = 1039;      // address ending in .flac?x=1#y
 // The single-song quick link /song/71799/.
 inline constexpr int kSongCanon = 71799;
 
