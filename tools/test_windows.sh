@@ -89,6 +89,52 @@ else
   e2e=1
 fi
 
+# Name traps: songs whose titles and addresses ask for program files (an
+# install script, qt.conf, a Qt DLL, the program itself), Windows device
+# names and a title ending in dots and blanks. Saved into the program's own
+# folder, beside stand-ins for what a Windows program folder holds, they
+# must come out under the same audio names as on Linux, each a file
+# Windows opens by its name, and leave every program file as it was.
+traps="http://www.$music_host/play.php?song_id=1016,1017,1030,1031,1032,1033,1034,1035,1036,1037,1038,1039"
+standins=(Qt6Core.dll qt.conf cmake_install.cmake CMakeCache.txt)
+for folder in "$work/linux" "$work/windows"; do
+  for standin in "${standins[@]}"; do printf 'stand-in %s\n' "$standin" >"$folder/$standin"; done
+done
+sha256sum "$work/windows/tunewell-cli.exe" >"$work/program.sum"
+log "tunewell-cli download -o <program folder> (name traps)"
+if run_both traps download -o . "$traps"; then
+  song_names() { (cd "$1" && find . -maxdepth 1 -type f \( -name '*.mp3' -o -name '*.flac' -o -name '*.ogg' \) | sort); }
+  song_names "$work/linux" >"$work/traps.linux"
+  song_names "$work/windows" >"$work/traps.windows"
+  trap_failed=0
+  if [ "$(wc -l <"$work/traps.windows")" -ne 12 ] || ! cmp -s "$work/traps.linux" "$work/traps.windows"; then
+    diff "$work/traps.linux" "$work/traps.windows" >&2 || true
+    log "FAILED: the name traps were not saved under the same 12 names"
+    trap_failed=1
+  fi
+  for standin in "${standins[@]}"; do
+    [ "$(cat "$work/windows/$standin")" = "stand-in $standin" ] ||
+      { log "FAILED: a song replaced $standin"; trap_failed=1; }
+  done
+  sha256sum --quiet -c "$work/program.sum" || { log "FAILED: a song replaced tunewell-cli.exe"; trap_failed=1; }
+  # Windows itself must open every saved song by its name: a device name
+  # would open the device, a name ending in a dot or blank another file.
+  while IFS= read -r name; do
+    name="${name#./}"
+    (cd "$work/windows" && "$wine64" cmd /c "type \"$name\" >NUL" >/dev/null 2>&1) ||
+      { log "FAILED: Windows cannot open $name"; trap_failed=1; }
+  done <"$work/traps.windows"
+  if [ "$trap_failed" -eq 0 ]; then
+    log "the name traps were saved as:"
+    sed 's/^\.\//  /' "$work/traps.windows" >&2
+  else
+    e2e=1
+  fi
+else
+  log "FAILED: the name-trap download"
+  e2e=1
+fi
+
 if [ "$failed" -ne 0 ] || [ "$e2e" -ne 0 ]; then
   log "FAILED"
   exit 1
