@@ -14,6 +14,7 @@ std::string FailureText(const transfer::TransferFailure& failure) {
         case Cause::kNetwork: return "网络连接失败";
         case Cause::kTimeout: return "网络连接超时";
         case Cause::kStall: return "网络传输停滞";
+        case Cause::kTooLarge: return "文件超过大小上限";
         case Cause::kNone: break;
     }
     return "下载失败";

@@ -15,6 +15,7 @@ public:
     }
     void AbortDownloading() override { download_.AbortDownloading(); }
     std::string FailureReason() const override { return FailureText(download_.LastFailure()); }
+    void SetSizeCap(std::int64_t maxBytes) override { download_.SetSizeCap(maxBytes); }
 
 private:
     transfer::CFileDownload& download_;

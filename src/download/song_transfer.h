@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace tunewell::download {
@@ -14,6 +15,10 @@ public:
     // Why the last StartDownloading failed, in words for the user; empty
     // when the transfer cannot tell.
     virtual std::string FailureReason() const { return {}; }
+    // Caps the file of the following transfers at `maxBytes` bytes (0: no
+    // cap): a larger one fails and leaves nothing. Only the window's
+    // transfer caps; the default ignores it.
+    virtual void SetSizeCap(std::int64_t /*maxBytes*/) {}
 };
 
 }  // namespace tunewell::download

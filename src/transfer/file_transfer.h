@@ -28,19 +28,23 @@ struct TransferFailure {
         kNetwork,         // no connection, or it broke off
         kTimeout,         // no connection within the connect limit
         kStall,           // too few bytes within the stall limit
+        kTooLarge,        // more bytes than TransferLimits::maxBytes arrived or were announced
     };
     Cause cause = Cause::kNone;
     long status = 0;
 };
 
-// Time limits of one transfer: a connection that is not made within
-// `connect`, or a transfer that receives fewer than `stallBytes` within
-// `stall`, fails. Time spent inside the owner's handlers does not count
-// towards `stall`.
+// Limits of one transfer: a connection that is not made within `connect`,
+// or a transfer that receives fewer than `stallBytes` within `stall`,
+// fails. Time spent inside the owner's handlers does not count towards
+// `stall`. A file larger than `maxBytes` (0: no cap) fails as soon as the
+// reply announces such a length or the bytes in the file pass it; what
+// arrived is removed, also a partial that could otherwise be resumed.
 struct TransferLimits {
     std::chrono::milliseconds connect{30000};
     std::chrono::milliseconds stall{60000};
     std::int64_t stallBytes = 1024;
+    std::int64_t maxBytes = 0;
 };
 
 // The URL-to-file transfer shared by the main program and the updater: a
@@ -93,8 +97,16 @@ public:
     // and at least every 50 ms while the transfer waits, bytes or not.
     void SetEventPump(std::function<void()> processPending);
 
-    // Shortens or lengthens the time limits (tests use short ones).
-    void SetTimeLimits(const TransferLimits& limits) { limits_ = limits; }
+    // Shortens or lengthens the time limits (tests use short ones); the
+    // size cap stays as it is.
+    void SetTimeLimits(const TransferLimits& limits) {
+        const std::int64_t cap = limits_.maxBytes;
+        limits_ = limits;
+        limits_.maxBytes = cap;
+    }
+    // Caps the file of the following transfers at `maxBytes` bytes (0, the
+    // default: no cap); see TransferLimits.
+    void SetSizeCap(std::int64_t maxBytes) { limits_.maxBytes = maxBytes; }
 
 protected:
     // How an exception thrown by the owner's handlers is treated.

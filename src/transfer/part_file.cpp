@@ -130,8 +130,8 @@ PartFile::~PartFile() {
 
 void PartFile::LeavePartial() {
     // Untouched partials of an earlier transfer stay as they were; a new,
-    // empty one, or one whose reply cannot be resumed, goes.
-    const bool keep = begun_ ? keep_ && Flush() : existing_ > 0 && previous_.has_value();
+    // empty one, one whose reply cannot be resumed, or an abandoned one goes.
+    const bool keep = !abandoned_ && (begun_ ? keep_ && Flush() : existing_ > 0 && previous_.has_value());
     platform::CloseFile(fd_);
     if (!keep) {
         platform::RemoveFile(partialPath_);

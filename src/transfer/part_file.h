@@ -69,6 +69,10 @@ public:
     // the target. False on any failure; the target is then left as it was.
     bool Commit();
 
+    // After a failure that resuming cannot mend (more bytes than allowed):
+    // the partial goes when this object does, kept bytes included.
+    void Abandon() { abandoned_ = true; }
+
 private:
     bool Flush();
     bool WriteAll(const char* data, std::size_t size);
@@ -86,6 +90,7 @@ private:
     std::int64_t existing_ = 0;  // bytes in the partial when it was opened
     bool begun_ = false;
     bool keep_ = false;  // the partial may be resumed after a failure
+    bool abandoned_ = false;
     int fd_ = -1;
     int error_ = 0;
     bool direct_ = false;  // writing straight into a device or pipe

@@ -20,6 +20,7 @@ TransferFailure::Cause CauseOf(net::Failure failure, long status) {
         case net::Failure::kStall: return Cause::kStall;
         case net::Failure::kTimeout: return Cause::kTimeout;
         case net::Failure::kAborted: return Cause::kAborted;
+        case net::Failure::kSizeCap: return Cause::kTooLarge;
         default: return status >= 400 ? Cause::kHttpStatus : Cause::kNetwork;
     }
 }
@@ -50,7 +51,9 @@ bool TransferJob::StartAttempt(net::RequestGroup& group) {
     policy.connect = limits_.connect;
     policy.stall = limits_.stall;
     policy.stallBytes = limits_.stallBytes;
-    policy.maxBody = 0;  // streamed to disk: no cap
+    // Streamed to disk, so only the owner's cap; libcurl then refuses a
+    // reply announcing more before its first byte.
+    policy.maxBody = limits_.maxBytes > 0 ? static_cast<std::size_t>(limits_.maxBytes) : 0;
     policy.receiveBuffer = kReceiveBufferSize;
     std::vector<std::string> headers;
     if (offered_ > 0) {
@@ -105,9 +108,21 @@ bool TransferJob::BeginBody(const net::StreamRequest& request) {
 
 void TransferJob::OnHeaderLine(std::string_view line) { headers_.Add(line.data(), line.size()); }
 
+// Whether the announced length, or `size` more bytes, would pass the cap:
+// the job then fails and nothing it wrote stays.
+bool TransferJob::OverCap(std::size_t size) {
+    const std::int64_t cap = limits_.maxBytes;
+    if (cap <= 0 || (Total() <= cap && written_ + static_cast<std::int64_t>(size) <= cap)) return false;
+    failed_ = true;
+    Record(TransferFailure::Cause::kTooLarge);
+    part_->Abandon();
+    return true;
+}
+
 bool TransferJob::OnBody(const char* data, std::size_t size) {
     if (Stopped()) return false;
     if (!begun_ && !BeginBody(*request_)) return false;
+    if (OverCap(size)) return false;
     if (!part_->Write(data, size)) {
         failed_ = true;
         RecordWriting();
@@ -141,6 +156,7 @@ TransferJob::State TransferJob::Ended(net::RequestGroup& group) {
     if (request->Outcome() != net::Failure::kNone) {
         const TransferFailure::Cause cause = CauseOf(request->Outcome(), status);
         Record(cause, cause == TransferFailure::Cause::kHttpStatus ? status : 0);
+        if (cause == TransferFailure::Cause::kTooLarge) part_->Abandon();
         return State::kFailed;
     }
     if (status < 200 || status >= 300) {  // a redirect not followed

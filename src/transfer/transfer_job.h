@@ -82,6 +82,7 @@ public:
 private:
     bool StartAttempt(net::RequestGroup& group);
     bool BeginBody(const net::StreamRequest& request);
+    bool OverCap(std::size_t size);
     void Record(TransferFailure::Cause cause, long status = 0);
     // A write or placing error of the file, by its errno.
     void RecordWriting();

@@ -1,13 +1,12 @@
 #include "trust/update_signature.h"
 
-#include <openssl/evp.h>
+#include "trust/sha256_stream.h"
 
 namespace tunewell::trust {
 namespace {
 
 constexpr std::size_t kSignatureBytes = 64;
 constexpr std::size_t kMaxVersionLength = 32;
-constexpr std::size_t kMaxFileLength = 512;
 
 std::string Hex(std::string_view bytes) {
     static const char kDigits[] = "0123456789abcdef";
@@ -50,10 +49,9 @@ std::string SignedMessage(std::string_view version, std::string_view sha256Hex) 
 }
 
 std::string Sha256Hex(std::string_view bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1) return {};
-    return Hex(std::string_view(reinterpret_cast<const char*>(digest), length));
+    Sha256Stream digest;
+    digest.Add(bytes);
+    return digest.FinishHex();
 }
 
 bool IsVersionText(std::string_view version) {
@@ -67,7 +65,7 @@ bool IsVersionText(std::string_view version) {
 }
 
 std::optional<SignatureFile> ParseSignatureFile(std::string_view text) {
-    if (text.size() > kMaxFileLength) return std::nullopt;
+    if (text.size() > kMaxSignatureFileBytes) return std::nullopt;
     const std::optional<std::string_view> version = TakeLine(text, "version");
     const std::optional<std::string_view> hex = TakeLine(text, "ed25519");
     if (!version || !hex || !text.empty() || !IsVersionText(*version) || hex->size() != 2 * kSignatureBytes) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@ namespace tunewell::trust {
 //     "ed25519=" S "\n"
 // with S the 64-byte Ed25519 signature of the message in 128 hex digits
 // (tools/sign_update.sh writes it). A version is 1 to 32 characters of
-// letters, digits, ".", "-" and "_".
+// letters, digits, ".", "-" and "_", so a valid signature file is under
+// 200 bytes; the updaters take no more than kMaxSignatureFileBytes.
+inline constexpr std::size_t kMaxSignatureFileBytes = 512;
 
 std::string SignedMessage(std::string_view version, std::string_view sha256Hex);
 
@@ -33,7 +36,8 @@ struct SignatureFile {
 };
 
 // Parses a signature file; CR LF line ends and a missing final line end
-// are accepted, anything else malformed gives no value.
+// are accepted, anything else malformed (or longer than
+// kMaxSignatureFileBytes) gives no value.
 std::optional<SignatureFile> ParseSignatureFile(std::string_view text);
 
 // The text of a signature file (the demo site serves it).

@@ -40,21 +40,33 @@ void ProgramUpdater::StartUpdate() {
 }
 
 bool ProgramUpdater::DownloadAndHandOver(const std::string& address) {
+    failureCause_.clear();
     const std::string folder = platform::MakePrivateFolder(kFolderPrefix);
-    if (folder.empty()) return false;
+    if (folder.empty()) {
+        failureCause_ = "无法创建临时文件夹";
+        return false;
+    }
     const trust::DownloadStep download = [this](const std::string& source, const std::string& target,
-                                               std::int64_t& announced) {
+                                               std::int64_t maxBytes, std::int64_t& announced) {
         announced_ = 0;
+        transfer_.SetSizeCap(maxBytes);
         const bool ok = transfer_.StartDownloading(source, target);
+        transfer_.SetSizeCap(0);
         announced = announced_;
         return ok;
     };
     const std::string target = folder + "/" + kDownloadName;
     const trust::VersionRule announced = trust::VersionRule::Exactly(globals_.OfferedVersion);
-    if (trust::FetchProgram(download, address, target, announced, updateKey_) == trust::Verdict::kAccepted &&
-        RunUpdate(target)) {
+    const trust::Verdict verdict = trust::FetchProgram(download, address, target, announced, updateKey_);
+    if (verdict == trust::Verdict::kAccepted && RunUpdate(target)) {
         return true;  // the companion script removes the folder once it has copied the file
     }
+    if (verdict == trust::Verdict::kAccepted) {
+        failureCause_ = "无法启动升级脚本";
+    } else if (verdict == trust::Verdict::kDownloadFailed) {
+        failureCause_ = transfer_.FailureReason();
+    }
+    if (failureCause_.empty()) failureCause_ = trust::VerdictText(verdict);
     platform::RemovePrivateFolder(folder);
     return false;
 }

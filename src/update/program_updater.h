@@ -16,11 +16,14 @@ namespace tunewell::update {
 // complete program this platform can start, signed by the update key as
 // the version the server announced (UpdateGlobals::OfferedVersion), writes
 // the companion script that swaps it in and starts it detached, then asks
-// the window to end the program. When any of that fails (the download, the
-// check, writing or starting the script) the old program stays in place,
-// the program keeps running and the window offers the manual download
-// address. A build without self-update (trust::kSelfUpdate false) offers
-// that address at once and downloads nothing.
+// the window to end the program. The download is capped while it arrives
+// (trust::kMaxProgramBytes, its signature file likewise). When any of that
+// fails (the download, the check, writing or starting the script) the old
+// program stays in place, nothing stays in the temporary folder, the
+// program keeps running and the window offers the manual download address
+// (FailureCause() says why). A build without self-update
+// (trust::kSelfUpdate false) offers that address at once and downloads
+// nothing.
 class ProgramUpdater {
 public:
     struct Window {
@@ -50,6 +53,10 @@ public:
     // Writes UpDate.sh for the downloaded `saveName` and starts it; false
     // when the script could not be written or started.
     bool RunUpdate(const std::string& saveName);
+    // Why the last update failed, in words for the user (the transfer's
+    // cause, or what the check of the download found); empty after a
+    // success or before any update.
+    const std::string& FailureCause() const { return failureCause_; }
     // "已下载45% 120KB/S" when both counts are known. Also notes the length
     // the server announced, which the downloaded file must have.
     void ShowProgress(long long bytes, long long total, int speed);
@@ -68,6 +75,7 @@ private:
     std::string programFolder_;
     std::string exeName_;
     long long announced_ = 0;
+    std::string failureCause_;
     std::string updateKey_ = trust::kUpdatePublicKey;
     bool selfUpdate_ = trust::kSelfUpdate;
 

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <new>
 
 #include "base/program_version.h"
 #include "hosts/site_hosts.h"
@@ -16,8 +17,18 @@
 #include "platform/temp_folder.h"
 #include "transfer/progress_text.h"
 #include "trust/program_vetting.h"
+#include "updater/download_failure_text.h"
 
 namespace tunewell::updater {
+namespace {
+
+// Removes the private download folder on every way out of the update.
+struct PrivateFolderRemoval {
+    const std::string& folder;
+    ~PrivateFolderRemoval() { platform::RemovePrivateFolder(folder); }
+};
+
+}  // namespace
 
 upMain::upMain(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Tunewell音乐下载助手升级程序"));
@@ -92,41 +103,69 @@ void upMain::cmdStart_Click() {
         return;
     }
     ended_ = DelTunewell(*processTable_, target.toStdString());
-    const QString address = EditionAddress();
-    pb_->setValue(0);
-    cmdStart_->setEnabled(false);
-    QCoreApplication::processEvents();
-    const bool ok = DownloadAndReplace(address, target);
-    lblProgress_->setText(ok ? QStringLiteral("升级完毕") : QStringLiteral("升级失败"));
-    QCoreApplication::processEvents();
-    cmdStart_->setEnabled(true);
-    cmdStart_->setText(QStringLiteral("升级完毕"));
-    showMessage(QStringLiteral("升级完毕!"));
+    // The program is ended now: whatever happens from here, an exception
+    // included, it is started again below (the old one when the update
+    // failed, which leaves its file as it was).
+    QString cause;
+    try {
+        cause = UpdateProgram(target);
+    } catch (const std::bad_alloc&) {
+        cause = QStringLiteral("内存不足");
+    } catch (...) {
+        cause = QStringLiteral("程序内部错误");
+    }
+    try {
+        ShowOutcome(cause);
+    } catch (...) {
+        // Starting the program matters more than the report.
+    }
     startProgram(target);
     endUpdater();
 }
 
-bool upMain::DownloadAndReplace(const QString& address, const QString& target) {
+QString upMain::UpdateProgram(const QString& target) {
+    const QString address = EditionAddress();
+    pb_->setValue(0);
+    cmdStart_->setEnabled(false);
+    QCoreApplication::processEvents();
+    return QString::fromStdString(DownloadAndReplace(address, target));
+}
+
+void upMain::ShowOutcome(const QString& cause) {
+    const QString outcome = cause.isEmpty() ? QStringLiteral("升级完毕") : QStringLiteral("升级失败");
+    lblProgress_->setText(outcome);
+    QCoreApplication::processEvents();
+    cmdStart_->setEnabled(true);
+    cmdStart_->setText(outcome);
+    showMessage(cause.isEmpty() ? QStringLiteral("升级完毕!") : QStringLiteral("升级失败：") + cause);
+}
+
+std::string upMain::DownloadAndReplace(const QString& address, const QString& target) {
     const std::string folder = platform::MakePrivateFolder("tunewell-updater-");
-    if (folder.empty()) return false;
+    if (folder.empty()) return "无法创建临时文件夹";
+    const PrivateFolderRemoval removal{folder};
     const trust::DownloadStep download = [this](const std::string& source, const std::string& file,
-                                               std::int64_t& announced) {
+                                               std::int64_t maxBytes, std::int64_t& announced) {
         announced_ = 0;
+        m_oFileDownload->SetSizeCap(maxBytes);
         const bool ok = m_oFileDownload->StartDownloading(source, file);
         announced = announced_;
         return ok;
     };
     const std::string downloaded = folder + "/Tunewell";
-    platform::ReplaceTemp::Options options;
-    options.newFileMode = platform::NewProgramFileMode();
     // Told no version, it accepts none older than itself, so an older
     // signed program cannot be put back.
     const trust::VersionRule notOlder = trust::VersionRule::AtLeast(base::kProgramVersion);
-    const bool ok = trust::FetchProgram(download, address.toStdString(), downloaded, notOlder, updateKey_) ==
-                        trust::Verdict::kAccepted &&
-                    platform::ReplaceFileFrom(target.toStdString(), downloaded, options);
-    platform::RemovePrivateFolder(folder);
-    return ok;
+    const trust::Verdict verdict =
+        trust::FetchProgram(download, address.toStdString(), downloaded, notOlder, updateKey_);
+    if (verdict == trust::Verdict::kDownloadFailed) return DownloadFailureText(m_oFileDownload->LastFailure());
+    if (verdict != trust::Verdict::kAccepted) return trust::VerdictText(verdict);
+    platform::ReplaceTemp::Options options;
+    options.newFileMode = platform::NewProgramFileMode();
+    if (!platform::ReplaceFileFrom(target.toStdString(), downloaded, options)) {
+        return "无法替换程序文件 " + target.toStdString();
+    }
+    return {};
 }
 
 void upMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress) {

@@ -22,9 +22,12 @@ namespace tunewell::updater {
 // downloads the edition into a private temporary folder, and replaces the
 // main program's file with it in one rename only when the download is a
 // complete program this platform can start, signed by the update key as a
-// version not older than this build. It reports, starts the main program
-// again and closes. Any failure leaves the old program byte for byte as it
-// was. When it may not replace the program (a build without self-update, or
+// version not older than this build. It reports the outcome ("升级完毕!", or
+// "升级失败：" and the cause), starts the main program again and closes.
+// Any failure, an exception included, leaves the old program byte for
+// byte as it was and starts it again; the download is capped while it
+// arrives (trust::kMaxProgramBytes) and nothing stays in the temporary
+// folder. When it may not replace the program (a build without self-update, or
 // a program file or folder this user cannot write) it says why and ends,
 // downloads and starts nothing.
 class upMain : public QWidget {
@@ -78,10 +81,15 @@ public:
 
 private:
     void Form_Load();
+    // Shows the download starting and runs it: the cause of a failure,
+    // empty on success.
+    QString UpdateProgram(const QString& target);
+    // The label, the button and the final message for the outcome.
+    void ShowOutcome(const QString& cause);
     // Downloads into a private temporary folder, checks the download and
-    // replaces `target` with it in one rename; false (target untouched) on
-    // any failure.
-    bool DownloadAndReplace(const QString& address, const QString& target);
+    // replaces `target` with it in one rename. The cause of a failure in
+    // words for the user (target untouched); empty on success.
+    std::string DownloadAndReplace(const QString& address, const QString& target);
 
     platform::SystemProcessTable systemTable_;
     platform::ProcessTable* processTable_ = &systemTable_;

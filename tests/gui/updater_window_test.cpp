@@ -87,6 +87,7 @@ TEST_F(UpdaterWindowTest, FailedDownloadOffersTheManualLinkOnTheLabel) {
     LoadExpectingFailure();
     EXPECT_EQ(window->PB()->Text(), QStringLiteral("升级失败"));
     EXPECT_EQ(window->LabTip()->text(), QStringLiteral("升级失败,请点击这里手动下载升级！"));
+    EXPECT_EQ(window->LabTip()->toolTip(), QStringLiteral("服务器返回HTTP 500"));  // the cause, on a closer look
     EXPECT_EQ(window->LabTip()->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
     EXPECT_EQ(window->LabTip()->cursor().shape(), Qt::CrossCursor);
     EXPECT_EQ(globals.UpdateLink, testing::VersionUrl("/upload/tunewell.exe"));

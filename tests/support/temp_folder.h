@@ -5,10 +5,13 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/temp_folder.h"
 #include "platform/utf8_path.h"
@@ -59,6 +62,37 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 #ifndef _WIN32
+// Points TMPDIR at a fresh TempFolder for as long as it lives, so that a
+// test sees everything the code under test leaves in the temporary folder.
+class ScopedTmpDir {
+public:
+    ScopedTmpDir() {
+        const char* old = std::getenv("TMPDIR");
+        if (old != nullptr) previous_ = old;
+        hadPrevious_ = old != nullptr;
+        ::setenv("TMPDIR", folder_.path().c_str(), 1);
+    }
+    ~ScopedTmpDir() { hadPrevious_ ? ::setenv("TMPDIR", previous_.c_str(), 1) : ::unsetenv("TMPDIR"); }
+    ScopedTmpDir(const ScopedTmpDir&) = delete;
+    ScopedTmpDir& operator=(const ScopedTmpDir&) = delete;
+
+    const std::string& path() const { return folder_.path(); }
+    // The names in the folder, sorted.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path(), ignored))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    TempFolder folder_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
 inline unsigned ModeOf(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return 0;

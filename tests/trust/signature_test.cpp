@@ -4,11 +4,16 @@
 
 #include <openssl/evp.h>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
+#include "platform/executable_check.h"
 #include "trust/program_vetting.h"
+#include "trust/sha256_stream.h"
 #include "trust/signature_check.h"
 #include "trust/update_signature.h"
 #include "platform/program_folder.h"
@@ -100,6 +105,58 @@ TEST(Signature, AProgramInAChineseFolderIsVettedByItsBytesAndVersion) {
                          keyText),
               Verdict::kIncomplete);
     EXPECT_EQ(VetProgram(folder.File("新版本/没有"), 0, std::nullopt, newer, keyText), Verdict::kMissing);
+}
+
+// The file is read in pieces (never whole) for its length, head and
+// digest: the digest matches the whole-bytes one and the published one of
+// a million "a" (several read blocks), whatever the pieces.
+TEST(Sha256, AFileReadInPiecesHashesLikeItsWholeBytes) {
+    testing::TempFolder folder;
+    const std::string million(1000000, 'a');
+    const std::string path = folder.File("程序");
+    testing::WriteBytes(path, million);
+    const std::optional<ProgramScan> scan = ScanProgram(path);
+    ASSERT_TRUE(scan.has_value());
+    EXPECT_EQ(scan->sha256Hex, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    EXPECT_EQ(scan->sha256Hex, Sha256Hex(million));
+    EXPECT_EQ(scan->size, 1000000);
+    EXPECT_EQ(scan->head, million.substr(0, platform::kStartableHeadBytes));
+
+    std::string varied;
+    for (int i = 0; varied.size() < 200000; ++i) varied += std::to_string(i * 7919) + ",";
+    Sha256Stream pieces;
+    for (std::size_t at = 0, step = 1; at < varied.size(); at += step, step = step * 3 + 1)
+        pieces.Add(std::string_view(varied).substr(at, step));
+    EXPECT_EQ(pieces.FinishHex(), Sha256Hex(varied));
+    EXPECT_FALSE(ScanProgram(folder.File("没有")).has_value());
+}
+
+// The fetch asks for both caps, keeps the program and removes the
+// signature file, also in a folder with a Chinese name.
+TEST(Signature, TheFetchRemovesTheSignatureFileInAChineseFolder) {
+    const Key key = NewKey();
+    ASSERT_TRUE(key);
+    testing::TempFolder folder;
+    std::filesystem::create_directory(platform::Utf8Path(folder.File("升级文件")));
+    const std::string program = OwnProgramBytes();
+    const std::string signature =
+        FormatSignatureFile({"2.6", Sign(key.get(), SignedMessage("2.6", Sha256Hex(program)))});
+    std::vector<std::int64_t> caps;
+    const DownloadStep download = [&](const std::string& address, const std::string& target, std::int64_t maxBytes,
+                                      std::int64_t& announced) {
+        caps.push_back(maxBytes);
+        const std::string& bytes = address.ends_with(".sig") ? signature : program;
+        testing::WriteBytes(target, bytes);
+        announced = static_cast<std::int64_t>(bytes.size());
+        return true;
+    };
+    const std::string target = folder.File("升级文件/新程序");
+    EXPECT_EQ(FetchProgram(download, "http://127.0.0.1/p", target, VersionRule::Exactly("2.6"),
+                           Hex(RawPublic(key.get()))),
+              Verdict::kAccepted);
+    EXPECT_EQ(caps, (std::vector<std::int64_t>{kMaxProgramBytes, static_cast<std::int64_t>(kMaxSignatureFileBytes)}));
+    EXPECT_TRUE(std::filesystem::exists(platform::Utf8Path(target)));
+    EXPECT_FALSE(std::filesystem::exists(platform::Utf8Path(target + ".sig")));
 }
 
 }  // namespace

@@ -172,8 +172,9 @@ class SignedFetchTest : public testing::DemoSiteTest {
 protected:
     Verdict Fetch(const std::string& key, const VersionRule& versions = VersionRule::Exactly("2.5")) {
         const DownloadStep download = [this](const std::string& source, const std::string& target,
-                                             std::int64_t& announced) {
+                                             std::int64_t maxBytes, std::int64_t& announced) {
             announced = 0;
+            transfer_.SetSizeCap(maxBytes);
             return transfer_.StartDownloading(source, target);
         };
         return FetchProgram(download, testing::VersionUrl("/upload/tunewell.exe"), folder_.File("p"), versions,
@@ -219,6 +220,43 @@ TEST_F(SignedFetchTest, AScriptIsRefusedSignedOrNot) {
     EXPECT_EQ(Fetch(signer_.publicHex, VersionRule::Exactly("9.9")), Verdict::kNotStartable);
     Options().signingKeyPem = signer_.privatePem;
     EXPECT_EQ(Fetch(signer_.publicHex, VersionRule::Exactly("9.9")), Verdict::kNotStartable);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : stdfs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// A 1 GB program or signature file, with its length announced or not: the
+// transfer stops at the cap instead of taking the gigabyte (the site hands
+// out little of it), and nothing of it stays beside the download.
+TEST_F(SignedFetchTest, HugeProgramsAndSignatureFilesStopAtTheCapAndLeaveNothing) {
+    constexpr std::uint64_t kGigabyte = 1ull << 30;
+    constexpr std::uint64_t kSlack = 32ull << 20;  // what socket buffers may hold when the transfer stops
+    using Cause = transfer::TransferFailure::Cause;
+    Options().programSize = kGigabyte;
+    for (const bool chunked : {false, true}) {
+        Options().programChunked = chunked;
+        const std::uint64_t before = Site().ProgramBytesSent();
+        EXPECT_EQ(Fetch(signer_.publicHex), Verdict::kDownloadFailed) << chunked;
+        EXPECT_EQ(fileDownload_.LastFailure().cause, Cause::kTooLarge) << chunked;
+        // An announced length is refused before its first byte.
+        const std::uint64_t allowed = chunked ? kMaxProgramBytes + kSlack : kSlack;
+        EXPECT_LT(Site().ProgramBytesSent() - before, allowed) << chunked;
+        EXPECT_TRUE(NamesIn(folder_.path()).empty()) << chunked;
+    }
+    Options().programSize = 0;
+    Options().signatureSize = kGigabyte;
+    const std::uint64_t program = testing::StandInProgram().size() + 512 * 1024;
+    for (const bool chunked : {false, true}) {
+        Options().programChunked = chunked;
+        const std::uint64_t before = Site().ProgramBytesSent();
+        EXPECT_EQ(Fetch(signer_.publicHex), Verdict::kNoSignature) << chunked;
+        EXPECT_EQ(fileDownload_.LastFailure().cause, Cause::kTooLarge) << chunked;
+        EXPECT_LT(Site().ProgramBytesSent() - before, program + kSlack) << chunked;
+        EXPECT_EQ(NamesIn(folder_.path()), std::vector<std::string>{"p"}) << chunked;  // the program, for its caller
+    }
 }
 
 // tools/sign_update.sh, the release recipe, makes files the updaters accept.
@@ -279,8 +317,10 @@ TEST(BuildUpdateKey, TheDemoSiteFromTheBuildFolderServesSignedPrograms) {
     testing::TempFolder folder;
     transfer::CFileDownload fileDownload;
     download::FileDownloadTransfer transfer(fileDownload);
-    const DownloadStep download = [&](const std::string& source, const std::string& target, std::int64_t& announced) {
+    const DownloadStep download = [&](const std::string& source, const std::string& target, std::int64_t maxBytes,
+                                      std::int64_t& announced) {
         announced = 0;
+        transfer.SetSizeCap(maxBytes);
         return transfer.StartDownloading(source, target);
     };
     EXPECT_EQ(FetchProgram(download, testing::VersionUrl("/Upload/Tunewell.exe"), folder.File("p"),

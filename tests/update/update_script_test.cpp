@@ -130,6 +130,7 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
     EXPECT_FALSE(stdfs::exists(download.parent_path()));
     EXPECT_EQ(bar.texts.back(), "升级失败");
     EXPECT_EQ(failure, "升级失败,请点击这里手动下载升级！");
+    EXPECT_EQ(updater.FailureCause(), "下载失败");  // all this transfer can tell
     EXPECT_EQ(globals.UpdateLink, testing::VersionUrl("/upload/tunewell.exe"));
     EXPECT_FALSE(ended);
 
@@ -352,6 +353,54 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     EXPECT_EQ(testing::ReadBytes((folder / "restarted").string()), folder.string() + "\n");  // run in its folder
     EXPECT_FALSE(stdfs::exists(folder / "UpDate.sh"));
     EXPECT_TRUE(globals.UpdateLink.empty());
+}
+
+}  // namespace
+}  // namespace tunewell::update
+
+namespace tunewell::update {
+namespace {
+
+// A 1 GB program, or a 1 GB signature file, on offer: the download stops
+// at the cap, the update fails with its cause, the program keeps running
+// and the temporary folder holds nothing afterwards.
+TEST_F(InProgramUpdate, AHugeDownloadFailsWithItsCauseAndLeavesNothing) {
+    testing::TempFolder program;
+    testing::ScopedTmpDir tmp;
+    transfer::CFileDownload fileDownload;
+    download::FileDownloadTransfer transfer(fileDownload);
+    RecordingBar bar;
+    testing::ScriptedPump pump;
+    std::string failure;
+    int ended = 0;
+    UpdateGlobals globals;
+    globals.OfferedVersion = "2.5";
+    ProgramUpdater updater({bar, pump, [&](const std::string& text) { failure = text; }, [&] { ++ended; }},
+                           transfer, globals, program.path(), "Tunewell");
+    updater.SetUpdateKey(testing::TestUpdateKey().publicHex);
+    updater.SetSelfUpdate(true);
+    const struct {
+        std::uint64_t programSize, signatureSize;
+        bool chunked;
+        const char* cause;
+    } cases[] = {
+        {1ull << 30, 0, false, "文件超过大小上限"},
+        {1ull << 30, 0, true, "文件超过大小上限"},
+        {0, 1ull << 30, true, "没有找到有效的签名文件"},
+    };
+    for (const auto& c : cases) {
+        Options().programSize = c.programSize;
+        Options().signatureSize = c.signatureSize;
+        Options().programChunked = c.chunked;
+        const std::uint64_t before = Site().ProgramBytesSent();
+        updater.StartUpdate();
+        EXPECT_EQ(updater.FailureCause(), c.cause) << c.programSize << c.chunked;
+        EXPECT_EQ(failure, "升级失败,请点击这里手动下载升级！");
+        EXPECT_LT(Site().ProgramBytesSent() - before, 128ull << 20) << c.programSize << c.chunked;
+        EXPECT_TRUE(tmp.Entries().empty()) << c.programSize << c.chunked;
+    }
+    EXPECT_EQ(ended, 0);
+    EXPECT_FALSE(stdfs::exists(program.File("UpDate.sh")));
 }
 
 }  // namespace

@@ -128,7 +128,8 @@ TEST_F(UpdaterWindow, ExistingProgramKeepsItsMode) {
 
 // Whatever the server sends that is not a whole program for this platform
 // fails the update like a failed download: the old program stays byte for
-// byte, and the rest of the sequence runs as after any failure.
+// byte and is started again, and the message tells the failure and its
+// cause.
 TEST_F(UpdaterWindow, OnlyACompleteStartableProgramReplacesTheOldOne) {
     const stdfs::path empty = stdfs::path(target_).parent_path() / ("empty-" + std::to_string(::getpid()));
     std::ofstream{empty};
@@ -137,13 +138,14 @@ TEST_F(UpdaterWindow, OnlyACompleteStartableProgramReplacesTheOldOne) {
         int status;
         std::string bytes;
         std::string file;
+        std::string message;
     };
     const Case cases[] = {
-        {"server error", 500, "", ""},
-        {"html error page", 200, "<HTML><BODY>404 页面不存在</BODY></HTML>", ""},
-        {"plain text", 200, "echo not a program\n", ""},
-        {"shell script", 200, "#!/bin/sh\nexit 0\n", ""},
-        {"empty reply", 200, "", empty.string()},
+        {"server error", 500, "", "", "升级失败：服务器返回HTTP 500"},
+        {"html error page", 200, "<HTML><BODY>404 页面不存在</BODY></HTML>", "", "升级失败：下载的文件不是可运行的程序"},
+        {"plain text", 200, "echo not a program\n", "", "升级失败：下载的文件不是可运行的程序"},
+        {"shell script", 200, "#!/bin/sh\nexit 0\n", "", "升级失败：下载的文件不是可运行的程序"},
+        {"empty reply", 200, "", empty.string(), "升级失败：下载的文件是空的"},
     };
     for (const Case& c : cases) {
         std::ofstream(target_) << "old program";
@@ -155,10 +157,45 @@ TEST_F(UpdaterWindow, OnlyACompleteStartableProgramReplacesTheOldOne) {
         window_.cmdStart_Click();
         EXPECT_EQ(ReadAll(target_), "old program") << c.what;
         EXPECT_EQ(window_.ProgressLabel()->text().toStdString(), "升级失败") << c.what;
-        EXPECT_EQ(messages_, std::vector<std::string>{"升级完毕!"}) << c.what;
+        EXPECT_EQ(window_.StartButton()->text().toStdString(), "升级失败") << c.what;
+        EXPECT_EQ(messages_, std::vector<std::string>{c.message}) << c.what;
         EXPECT_EQ(started_, std::vector<std::string>{target_}) << c.what;
     }
     stdfs::remove(empty);
+}
+
+// Once the program is ended, every failure starts it again: a 1 GB
+// download (stopped at the cap, the site hands out little of it, nothing
+// left in the temporary folder), a program file that cannot be replaced,
+// even a report that throws.
+TEST_F(UpdaterWindow, EveryFailureAfterEndingTheProgramStartsItAgain) {
+    testing::ScopedTmpDir tmp;
+    std::ofstream(target_) << "old program";
+    Options().programSize = 1ull << 30;
+    for (const bool chunked : {false, true}) {
+        Options().programChunked = chunked;
+        const std::uint64_t before = Site().ProgramBytesSent();
+        window_.cmdStart_Click();
+        EXPECT_EQ(messages_.back(), "升级失败：下载的程序超过64MB的上限") << chunked;
+        EXPECT_LT(Site().ProgramBytesSent() - before, 128ull << 20) << chunked;
+        EXPECT_TRUE(tmp.Entries().empty()) << chunked;
+    }
+    EXPECT_EQ(ReadAll(target_), "old program");
+    Options().programSize = 0;
+
+    stdfs::remove(target_);
+    stdfs::create_directory(target_);  // no rename can replace a folder
+    window_.mayReplace = [](const std::string&) { return true; };
+    window_.cmdStart_Click();
+    EXPECT_EQ(messages_.back(), "升级失败：无法替换程序文件 " + target_);
+    EXPECT_TRUE(tmp.Entries().empty());
+    stdfs::remove(target_);
+
+    window_.showMessage = [](const QString&) { throw std::bad_alloc(); };
+    window_.cmdStart_Click();
+    EXPECT_EQ(table_.ended, std::vector<std::int32_t>(4, 4242));
+    EXPECT_EQ(started_, std::vector<std::string>(4, target_));
+    EXPECT_EQ(ended_, 4);
 }
 
 // The signature decides as well: none, a wrong key's, or a genuine older

@@ -72,6 +72,8 @@ void DemoSite::ClearRequests() { state_->ClearRequests(); }
 
 long DemoSite::ConnectionsAccepted() const { return server_->AcceptedConnections(); }
 
+std::uint64_t DemoSite::ProgramBytesSent() const { return state_->ProgramBytesSent(); }
+
 DemoOptions& DemoSite::Options() { return state_->Options(); }
 
 void DemoSite::SignOutAll() { state_->SignOutAll(); }

@@ -46,6 +46,17 @@ struct DemoOptions {
     // The version the signature states. Empty: latestVersion, the version
     // the reply announced before the program was served.
     std::string signedVersion;
+    // A huge program: above 0, the program download is this many bytes, the
+    // program's bytes above followed by generated filler, streamed and never
+    // held whole. Its signature file is made as it would be for any other
+    // program (the digest taken over the stream).
+    std::uint64_t programSize = 0;
+    // A huge signature file: above 0, "<program address>.sig" answers this
+    // many bytes of filler, streamed.
+    std::uint64_t signatureSize = 0;
+    // The program and its signature file go out chunked, without a
+    // Content-Length, so a client learns their size only as they arrive.
+    bool programChunked = false;
 
     // Music site: number of pages of the paged lists, and songs on a chart page.
     int chartPages = 5;
@@ -124,6 +135,11 @@ public:
     // for the next request (HTTP/1.1 keep-alive), so a client that reuses
     // them makes fewer than it sends requests.
     long ConnectionsAccepted() const;
+
+    // Program and signature bytes the version server has handed to its
+    // connections since the start: a client that stops reading a huge
+    // download early is seen to have received little of it.
+    std::uint64_t ProgramBytesSent() const;
 
     DemoOptions& Options();
     // Forgets every signed-in session.

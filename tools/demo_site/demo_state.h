@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <set>
@@ -36,6 +37,9 @@ public:
     // Whether a program download has been served since the start.
     void NoteProgramServed() { programServed_ = true; }
     bool ProgramServed() const { return programServed_.load(); }
+    // Counts program and signature bytes handed to a connection.
+    void NoteProgramBytesSent(std::uint64_t bytes) { programBytesSent_ += bytes; }
+    std::uint64_t ProgramBytesSent() const { return programBytesSent_.load(); }
 
     void SetStopping(bool stopping) { stopping_ = stopping; }
     bool Stopping() const { return stopping_.load(); }
@@ -54,6 +58,7 @@ private:
     unsigned long counter_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> programServed_{false};
+    std::atomic<std::uint64_t> programBytesSent_{0};
 };
 
 }  // namespace tunewell::demo

@@ -2,7 +2,8 @@
 // music_host=, version_server= and file_host_domain= lines and exits.
 //
 // tunewell-demo-site [--port N] [--offer-version V] [--program FILE
-//                    [--program-version W]] [--program-pace MS] [--sign-key PEM]:
+//                    [--program-version W]] [--program-pace MS] [--sign-key PEM]
+//                    [--program-size SIZE] [--signature-size SIZE] [--program-chunked]:
 // serves the demo site until killed. Prints "http_proxy=http://127.0.0.1:N"
 // first, so a script can read the address. The version server offers V
 // (default: the built program's own version) and serves FILE as the
@@ -16,7 +17,13 @@
 // default with the key configuring made in the build folder
 // (update-key/update-key.pem beside this program), so the programs built
 // beside it accept what it serves. Without a key nothing is signed.
+// --program-size makes the program download SIZE bytes (the program, then
+// generated filler; a number of bytes, or with K, M or G for KiB, MiB,
+// GiB), streamed and never held; --signature-size makes the signature file
+// SIZE bytes of filler; --program-chunked sends both without a
+// Content-Length. They let an updater be tried against a 1 GB update.
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,8 +43,25 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: tunewell-demo-site --print-hosts\n"
                  "       tunewell-demo-site [--port N] [--offer-version V] [--program FILE [--program-version W]]"
-                 " [--program-pace MS] [--sign-key PEM]\n");
+                 " [--program-pace MS] [--sign-key PEM]\n"
+                 "                          [--program-size SIZE] [--signature-size SIZE] [--program-chunked]\n");
     return 2;
+}
+
+// "1073741824", "512", "64M", "1G": a byte count, K, M and G in powers of
+// 1024. False for anything else, 0 or more than 1 TiB.
+bool ParseSize(const char* text, std::uint64_t& size) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (end == text || text[0] == '-') return false;
+    std::uint64_t unit = 1;
+    if (*end == 'K') unit = 1ull << 10;
+    if (*end == 'M') unit = 1ull << 20;
+    if (*end == 'G') unit = 1ull << 30;
+    if (unit != 1) ++end;
+    if (*end != '\0' || value == 0 || value > (1ull << 40) / unit) return false;
+    size = value * unit;
+    return true;
 }
 
 bool ReadWhole(const char* path, std::string& bytes) {
@@ -89,6 +113,18 @@ int main(int argc, char** argv) {
             const long value = std::strtol(argv[++i], &end, 10);
             if (*end != '\0' || value < 0 || value > 10000) return Usage();
             options.programPaceMs = static_cast<int>(value);
+            continue;
+        }
+        if (std::strcmp(argv[i], "--program-size") == 0 && i + 1 < argc) {
+            if (!ParseSize(argv[++i], options.programSize)) return Usage();
+            continue;
+        }
+        if (std::strcmp(argv[i], "--signature-size") == 0 && i + 1 < argc) {
+            if (!ParseSize(argv[++i], options.signatureSize)) return Usage();
+            continue;
+        }
+        if (std::strcmp(argv[i], "--program-chunked") == 0) {
+            options.programChunked = true;
             continue;
         }
         if (std::strcmp(argv[i], "--program-version") == 0 && i + 1 < argc) {

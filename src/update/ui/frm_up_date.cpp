@@ -95,6 +95,8 @@ void frmUpDate::ShowFailure(const std::string& text) {
     palette.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
     labTip_->setPalette(palette);
     labTip_->setText(QString::fromStdString(text));
+    // The label's text is the link; the cause is there for a closer look.
+    labTip_->setToolTip(QString::fromStdString(updater_ ? updater_->FailureCause() : std::string()));
 }
 
 void frmUpDate::LabTip_Click() {
