@@ -86,36 +86,35 @@ void SongCatalogue::FetchSongList(const std::string& address) {
     // copied whole.
     std::vector<std::string> bodies;
     bodies.push_back(BuildFirstBody(std::move(page), *kind));
+    const long cutAfter = FetchFollowingBodies(address, *kind, pages, bodies);
+    const bool rowsCut = FillList(Join(bodies), kind->delimiter);
+    if (cutAfter > 0 && !rowsCut) ui_.status.SetText(PagesCutText(cutAfter));
+}
+
+long SongCatalogue::FetchFollowingBodies(const std::string& address, const PageKind& kind, double pages,
+                                         std::vector<std::string>& bodies) {
     std::size_t bytes = bodies.back().size();
     // Pages beyond the row bound would only add entries that get no row,
     // and hold up to the page cap each in memory. Beyond the byte bound
     // the text held would grow with every page however few songs it has.
-    std::size_t entries = CountOf(bodies.back(), kind->delimiter);
-    long cutAfter = 0;  // the pages listed when the byte bound stopped the fetch
+    std::size_t entries = CountOf(bodies.back(), kind.delimiter);
     for (long k = 2; k <= pages && entries <= maxRows_; ++k) {
-        if (bytes > maxBodyBytes_) {
-            cutAfter = k - 1;
-            break;
-        }
-        // The text kept so far is held at its size while the next page
-        // arrives (a page may take three times its bytes as text).
+        if (bytes > maxBodyBytes_) return k - 1;
+        // A body cut from its page in place may still hold the page's room;
+        // it gives that back before the next page arrives.
         bodies.back().shrink_to_fit();
-        const std::string next = FollowingAddress(address, kind->paging, k);
+        const std::string next = FollowingAddress(address, kind.paging, k);
         ui_.events.ProcessPending();
         std::string followingPage = FetchNormalised(next);
         ui_.status.SetText(kPagingText);
         ui_.events.ProcessPending();
-        std::string more = BuildFollowingBody(std::move(followingPage), *kind);
-        if (bytes + more.size() > maxBodyBytes_) {
-            cutAfter = k - 1;
-            break;
-        }
+        std::string more = BuildFollowingBody(std::move(followingPage), kind);
+        if (bytes + more.size() > maxBodyBytes_) return k - 1;
         bytes += more.size();
-        entries += CountOf(more, kind->delimiter);
+        entries += CountOf(more, kind.delimiter);
         bodies.push_back(std::move(more));
     }
-    const bool rowsCut = FillList(Join(bodies), kind->delimiter);
-    if (cutAfter > 0 && !rowsCut) ui_.status.SetText(PagesCutText(cutAfter));
+    return 0;
 }
 
 bool SongCatalogue::FillList(std::string body, const std::string& delimiter) {

@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue_state.h"
+#include "catalogue/page_kind.h"
 #include "catalogue/site_sign_in.h"
 #include "catalogue/song_parser.h"
 #include "settings/config.h"
@@ -45,6 +47,11 @@ public:
 
 private:
     std::string FetchNormalised(const std::string& address);
+    // Fetches pages 2 to `pages` and adds their bodies to `bodies` (which
+    // holds the first page's) within the row and byte bounds. The pages
+    // listed when the byte bound stopped the fetch, else 0.
+    long FetchFollowingBodies(const std::string& address, const PageKind& kind, double pages,
+                              std::vector<std::string>& bodies);
     // Fills the list from the joined bodies; true when the row bound cut it.
     bool FillList(std::string body, const std::string& delimiter);
 
