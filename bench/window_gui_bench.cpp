@@ -7,7 +7,10 @@
 // window's event pump, and during a 5 s page stall (goal <= 50 ms each);
 // and the time
 // from creating the main window to its first painting while the version
-// server hangs (goal <= 1 s). One run each; the goals are read, not asserted.
+// server hangs (goal <= 1 s); and the largest resident size of a fresh
+// main window's list step on the demo site's largest pages, each in a
+// process of its own (goal < 512 MB). One run each; the goals are read,
+// not asserted.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -18,14 +21,18 @@
 #include <QTreeView>
 #include <chrono>
 #include <unistd.h>
+#include <vector>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "child_process.h"
+#include "large_pages.h"
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "widgets/message_dialog.h"
@@ -126,8 +133,9 @@ private:
 // A main window that touches nothing outside the bench: a private program
 // folder, a version server that answers through `fetchVersion`.
 struct BenchWindow {
-    explicit BenchWindow(std::function<std::string(const std::string&)> fetchVersion = nullptr)
-        : folder(std::filesystem::temp_directory_path() / "tw-window-bench") {
+    explicit BenchWindow(std::function<std::string(const std::string&)> fetchVersion = nullptr,
+                         const std::string& folderName = "tw-window-bench")
+        : folder(std::filesystem::temp_directory_path() / folderName) {
         std::filesystem::create_directories(folder);
         tunewell::shell::MainWindowServices services;
         services.programFolder = folder.string();
@@ -329,6 +337,61 @@ void BM_HugeAddressFails(benchmark::State& state) {
     site.Stop();
 }
 
+// The child's side: a fresh main window with GetPage `getPage` lists
+// `address` through its own button; prints the rows, the status line and
+// any message.
+int RunListStepChild(const std::string& address, int getPage) {
+    BenchWindow bench(nullptr, "tw-window-list-bench-" + std::to_string(::getpid()));
+    std::ofstream(bench.folder / "Config.ini", std::ios::binary)
+        << "[Config]\r\nSavePath=" << bench.folder.string() << "\r\nGetPage=" << getPage << "\r\n";
+    bench.window->Form_Load();
+    while (!bench.window->StartUpDone()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::string message;
+    tunewell::widgets::SetMessageHandler([&](QWidget*, const std::string& text) { message = text; });
+    bench.window->ListUrl->SetText(QString::fromStdString(address));
+    bench.window->cmdList->click();
+    QCoreApplication::processEvents();
+    std::printf("rows=%d\nstatus=%s\nmessage=%s\n", bench.window->Songs().RowCount(),
+                bench.window->StatusText().c_str(), message.c_str());
+    return 0;
+}
+
+std::string Field(const std::string& text, const std::string& name) {
+    const auto at = text.find(name + "=");
+    if (at == std::string::npos) return {};
+    const auto start = at + name.size() + 1;
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+// The parent's side: this program again, in list-step mode, on one of the
+// large pages; the child's largest resident size.
+void BM_WindowListPeakMemory(benchmark::State& state) {
+    const tunewell::bench::LargePage& page = tunewell::bench::kLargePages[state.range(0)];
+    tunewell::demo::DemoSite site;
+    if (site.Start(0) <= 0) {
+        state.SkipWithError("the demo site could not listen");
+        return;
+    }
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tw-window-memory-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::vector<std::string> env = tunewell::bench::ProxyEnvironment(site.ProxyUrl());
+    env.push_back("QT_QPA_PLATFORM=offscreen");
+    tunewell::bench::ChildRun run;
+    for (auto _ : state) {
+        run = tunewell::bench::RunChild({std::filesystem::read_symlink("/proc/self/exe").string(), "--list-step",
+                                         MusicPage(page.path), std::to_string(page.getPage)},
+                                        env, folder.string());
+    }
+    site.Stop();
+    std::filesystem::remove_all(folder);
+    if (run.exitStatus != 0) state.SkipWithError("the list step did not run to its end");
+    state.counters["max_rss_MB"] = run.maxRssMB;
+    state.counters["rows"] = std::atof(Field(run.out, "rows").c_str());
+    state.counters["get_page"] = page.getPage;
+    state.SetLabel(std::string(page.path) + " | " + Field(run.out, "status") + Field(run.out, "message"));
+}
+
 }  // namespace
 
 BENCHMARK(BM_FillList)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -340,9 +403,14 @@ BENCHMARK(BM_SideBySideEventGap)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_PageStallEventGap)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_StartToFirstPaintWithHangingVersionServer)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_HugeAddressFails)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowListPeakMemory)
+    ->DenseRange(0, tunewell::bench::kLargePageCount - 1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--list-step") return RunListStepChild(argv[2], std::atoi(argv[3]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

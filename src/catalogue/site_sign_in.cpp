@@ -4,11 +4,19 @@
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
 #include "web/text_utils.h"
+#include "web/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
 
 std::string SiteAddress(const char* path) { return std::string("http://") + hosts::kMusicHost + path; }
+
+// The form's hidden values and the site's error text are a few characters;
+// a page built large gets no further than this into the form or the
+// message, and is never copied whole.
+constexpr std::size_t kLongestSiteText = 1024;
+
+std::string SiteText(std::string_view text) { return std::string(web::Utf8Prefix(text, kLongestSiteText)); }
 
 }  // namespace
 
@@ -25,13 +33,14 @@ void SiteSignIn::SignIn() {
         return;
     }
     ui_.events.ProcessPending();
-    const std::string formPage = web::GetHttpPage(SiteAddress("/signin.php"), "gb2312");
+    std::string formPage = web::GetHttpPage(SiteAddress("/signin.php"), "gb2312");
     ui_.events.ProcessPending();
 
     // A failed fetch leaves both values empty; the post goes ahead and the
     // site answers for itself.
-    const std::string passcode = web::GetBody(formPage, "color:#666' value='", "'>", false, false);
-    const std::string mpc = web::GetBody(formPage, "name=mpc value=", ">", false, false);
+    const std::string passcode = SiteText(web::GetBodyView(formPage, "color:#666' value='", "'>", false, false));
+    const std::string mpc = SiteText(web::GetBodyView(formPage, "name=mpc value=", ">", false, false));
+    std::string().swap(formPage);
     const std::string body = BuildFormBody(config_.LoginName, config_.LoginPass, passcode, mpc);
 
     ui_.events.ProcessPending();
@@ -48,7 +57,7 @@ void SiteSignIn::SignIn() {
         state_.SignedIn = false;
         return;
     }
-    const std::string error = web::GetBody(reply, "<span class='red'>", "</span><br />", false, false);
+    const std::string error = SiteText(web::GetBodyView(reply, "<span class='red'>", "</span><br />", false, false));
     if (error.empty()) {
         ui_.status.SetText("登陆Tunewell成功");
         state_.SignedIn = true;

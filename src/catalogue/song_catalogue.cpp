@@ -1,5 +1,7 @@
 #include "catalogue/song_catalogue.h"
 
+#include <vector>
+
 #include "catalogue/page_count.h"
 #include "catalogue/page_kind.h"
 #include "catalogue/song_parser.h"
@@ -17,6 +19,8 @@ constexpr const char* kNetworkFailure = "获取歌曲列表失败，请检查网
 constexpr const char* kNoSongList = "没有发现歌曲列表！";
 constexpr const char* kSignInMarker = "<h2>登录到tunewell</h2>";
 
+std::string PagesCutText(long pages) { return "页面太大，只列出前" + std::to_string(pages) + "页的歌曲"; }
+
 std::size_t CountOf(const std::string& text, const std::string& delimiter) {
     if (delimiter.empty()) return 0;
     std::size_t count = 0;
@@ -28,6 +32,21 @@ std::size_t CountOf(const std::string& text, const std::string& delimiter) {
 std::string FollowingAddress(const std::string& address, Paging paging, long page) {
     const std::string number = std::to_string(page);
     return paging == Paging::AppendCurPage ? address + "&curpage=" + number : address + number;
+}
+
+// The pages' bodies joined in their order, each freed once it is copied:
+// the whole and the parts are held together only once.
+std::string Join(std::vector<std::string>& bodies) {
+    if (bodies.size() == 1) return std::move(bodies.front());
+    std::size_t total = 0;
+    for (const std::string& body : bodies) total += body.size();
+    std::string joined;
+    joined.reserve(total);
+    for (std::string& body : bodies) {
+        joined += body;
+        std::string().swap(body);
+    }
+    return joined;
 }
 
 }  // namespace
@@ -51,6 +70,7 @@ void SongCatalogue::FetchSongList(const std::string& address) {
 
     if (page.find(kSignInMarker) != std::string::npos) {
         ui_.status.SetText(kSigningInText);
+        std::string().swap(page);  // fetched again once signed in
         signIn_.SignIn();
         if (!state_.SignedIn) return;
         page = FetchNormalised(address);
@@ -61,34 +81,53 @@ void SongCatalogue::FetchSongList(const std::string& address) {
         ui_.message.Show(kNoSongList);
         return;
     }
-    std::string body = BuildFirstBody(page, *kind);
     const double pages = kind->paging != Paging::None ? GetPageCount(page, config_.GetPage) : 1;
-    std::string().swap(page);  // only the body is needed from here on
-    // Pages beyond the row bound would only add entries that get no row,
-    // and hold up to the page cap each in memory.
-    std::size_t entries = CountOf(body, kind->delimiter);
-    for (long k = 2; k <= pages && entries <= maxRows_; ++k) {
-        const std::string next = FollowingAddress(address, kind->paging, k);
-        ui_.events.ProcessPending();
-        const std::string followingPage = FetchNormalised(next);
-        ui_.status.SetText(kPagingText);
-        ui_.events.ProcessPending();
-        const std::string more = BuildFollowingBody(followingPage, *kind);
-        entries += CountOf(more, kind->delimiter);
-        body += more;
-    }
-    FillList(body, kind->delimiter);
+    // Each body is its page cut down in place; the pages' text is never
+    // copied whole.
+    std::vector<std::string> bodies;
+    bodies.push_back(BuildFirstBody(std::move(page), *kind));
+    const long cutAfter = FetchFollowingBodies(address, *kind, pages, bodies);
+    const bool rowsCut = FillList(Join(bodies), kind->delimiter);
+    if (cutAfter > 0 && !rowsCut) ui_.status.SetText(PagesCutText(cutAfter));
 }
 
-void SongCatalogue::FillList(const std::string& body, const std::string& delimiter) {
+long SongCatalogue::FetchFollowingBodies(const std::string& address, const PageKind& kind, double pages,
+                                         std::vector<std::string>& bodies) {
+    std::size_t bytes = bodies.back().size();
+    // Pages beyond the row bound would only add entries that get no row,
+    // and hold up to the page cap each in memory. Beyond the byte bound
+    // the text held would grow with every page however few songs it has.
+    std::size_t entries = CountOf(bodies.back(), kind.delimiter);
+    for (long k = 2; k <= pages && entries <= maxRows_; ++k) {
+        if (bytes > maxBodyBytes_) return k - 1;
+        // A body cut from its page in place may still hold the page's room;
+        // it gives that back before the next page arrives.
+        bodies.back().shrink_to_fit();
+        const std::string next = FollowingAddress(address, kind.paging, k);
+        ui_.events.ProcessPending();
+        std::string followingPage = FetchNormalised(next);
+        ui_.status.SetText(kPagingText);
+        ui_.events.ProcessPending();
+        std::string more = BuildFollowingBody(std::move(followingPage), kind);
+        if (bytes + more.size() > maxBodyBytes_) return k - 1;
+        bytes += more.size();
+        entries += CountOf(more, kind.delimiter);
+        bodies.push_back(std::move(more));
+    }
+    return 0;
+}
+
+bool SongCatalogue::FillList(std::string body, const std::string& delimiter) {
     bool cut = false;
-    const std::vector<ParsedSong> songs = ParseSongs(body, delimiter, maxRows_, &cut);
+    std::vector<ParsedSong> songs = ParseSongs(body, delimiter, maxRows_, &cut);
+    std::string().swap(body);  // the rows are all that is needed from here on
     ui_.songs.Prepare();
     int position = 0;
     for (const ParsedSong& song : songs) {
         ui_.songs.AddRow(++position, song.id.value, song.id.ToText(), song.name);
     }
     if (cut) ui_.status.SetText("歌曲太多，只列出前" + std::to_string(maxRows_) + "首");
+    return cut;
 }
 
 }  // namespace tunewell::catalogue

@@ -2,15 +2,13 @@
 
 #include <string_view>
 
-#include "base/text.h"
+#include "catalogue/entry_fields.h"
 #include "web/get_body.h"
 #include "web/text_utils.h"
+#include "web/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
-
-constexpr std::string_view kFieldSeparator = "\",\"";
-constexpr std::string_view kLooseSeparator = "\", \"";
 
 // Fields a rule needs: M reads fields 1-2, W 2-4, S 1-3.
 std::size_t FieldsNeeded(EntryRule rule) {
@@ -35,14 +33,16 @@ struct SongFields {
     std::string id, title, extra;
 };
 
-SongFields ReadLinkFields(const std::string& entry) {
+// The markers hold none of the bytes that turn `", "` into `","`, so they
+// stand where they would in the replaced entry, and only the id and title
+// need the replacement.
+SongFields ReadLinkFields(std::string_view entry) {
     SongFields song;
-    const std::string link = web::GetBody(entry, "<a href", "</a>", true, true);
-    song.id = web::GetBody(link, "song/", "/", false, false);
-    song.title = web::GetBody(link, "/'>", "</a>", false, false);
-    if (song.title.empty() || song.title == web::kFalse) {
-        song.title = web::GetBody(link, "/\">", "</a>", false, false);
-    }
+    const std::string_view link = web::GetBodyView(entry, "<a href", "</a>", true, true);
+    song.id = LooseFieldText(web::GetBodyView(link, "song/", "/", false, false));
+    std::string_view title = web::GetBodyView(link, "/'>", "</a>", false, false);
+    if (title.empty() || title == web::kFalse) title = web::GetBodyView(link, "/\">", "</a>", false, false);
+    song.title = LooseFieldText(title);
     return song;
 }
 
@@ -74,20 +74,37 @@ ParsedSong ToParsedSong(const SongFields& song) {
     // Control characters would reach the list, terminals and file names;
     // rule T titles and extras are not cleaned otherwise.
     parsed.name = web::RemoveControlCharacters(song.extra.empty() ? song.title : song.title + "-" + song.extra);
+    parsed.name.resize(web::Utf8Prefix(parsed.name, kMaxNameBytes).size());
     return parsed;
 }
 
+// `text` cut down in place to `part`, a stretch of it (nothing when empty).
+// The text is taken over, not copied; it gives its room back only when the
+// part is small enough for a copy to cost less than the room it frees.
+std::string KeepOnly(std::string text, std::string_view part) {
+    if (part.empty()) return {};
+    const auto offset = static_cast<std::size_t>(part.data() - text.data());
+    text.resize(offset + part.size());
+    text.erase(0, offset);
+    if (text.size() <= text.capacity() / 2) text.shrink_to_fit();
+    return text;
+}
+
+// A stretch of a page as a field's text: at most kMaxFieldBytes of it.
+std::string FieldText(std::string_view text) { return std::string(web::Utf8Prefix(text, kMaxFieldBytes)); }
+
 }  // namespace
 
-std::string BuildFirstBody(const std::string& page, const PageKind& kind) {
-    if (kind.order != 7) return BuildFollowingBody(page, kind);
-    const std::string id = web::GetBody(page, "listenlog(", ",", false, false);
-    const std::string title = web::GetBody(page, "<p class=\"mid_tit\">", "<p>", false, false);
+std::string BuildFirstBody(std::string page, const PageKind& kind) {
+    if (kind.order != 7) return BuildFollowingBody(std::move(page), kind);
+    const std::string id = FieldText(web::GetBodyView(page, "listenlog(", ",", false, false));
+    const std::string title = FieldText(web::GetBodyView(page, "<p class=\"mid_tit\">", "<p>", false, false));
     return "wrtsongline(\"" + id + "\", \"" + title + "\", \"\",\"\")";
 }
 
-std::string BuildFollowingBody(const std::string& page, const PageKind& kind) {
-    return web::GetBody(page, kind.startMarker, kind.endMarker, true, true);
+std::string BuildFollowingBody(std::string page, const PageKind& kind) {
+    const std::string_view body = web::GetBodyView(page, kind.startMarker, kind.endMarker, true, true);
+    return KeepOnly(std::move(page), body);
 }
 
 EntryRule ChooseEntryRule(const std::string& body) {
@@ -106,6 +123,7 @@ std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& d
     if (cut != nullptr) *cut = false;
     if (delimiter.empty()) return songs;
     const EntryRule rule = ChooseEntryRule(body);
+    const std::size_t needed = FieldsNeeded(rule);
     std::vector<std::string> fields;  // kept from entry to entry
     SongFields previous;
     // One allocation of the right size: a growing vector would hold up to
@@ -115,6 +133,7 @@ std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& d
          at = body.find(delimiter, at + delimiter.size()))
         ++entries;
     songs.reserve(entries);
+    const std::string_view text = body;
     std::size_t at = body.find(delimiter);
     while (at != std::string::npos) {
         if (songs.size() == maxRows) {
@@ -123,17 +142,16 @@ std::vector<ParsedSong> ParseSongs(const std::string& body, const std::string& d
         }
         const std::size_t start = at + delimiter.size();
         at = body.find(delimiter, start);
-        std::string entry = web::ReplaceAll(
-            body.substr(start, at == std::string::npos ? std::string::npos : at - start),
-            std::string(kLooseSeparator), std::string(kFieldSeparator));
-        if (entry.find(kFieldSeparator) != std::string::npos) fields = base::SplitAll(entry, kFieldSeparator);
+        const std::string_view entry = text.substr(start, at == std::string::npos ? std::string::npos : at - start);
+        // An entry without a separator keeps the fields of the one before.
+        if (needed > 0 && HasFieldSeparator(entry)) fields = ReadEntryFields(entry);
 
         SongFields song;
         if (rule == EntryRule::T) {
             song = ReadLinkFields(entry);
         } else if (rule == EntryRule::None) {
             song = previous;
-        } else if (fields.size() < FieldsNeeded(rule)) {
+        } else if (fields.size() < needed) {
             continue;  // the fields this rule reads do not exist: no row
         } else {
             song = ReadFieldRule(rule, fields);

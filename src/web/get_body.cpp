@@ -4,6 +4,11 @@ namespace tunewell::web {
 
 std::string GetBody(const std::string& text, const std::string& startMarker,
                     const std::string& endMarker, bool includeStart, bool includeEnd) {
+    return std::string(GetBodyView(text, startMarker, endMarker, includeStart, includeEnd));
+}
+
+std::string_view GetBodyView(std::string_view text, std::string_view startMarker, std::string_view endMarker,
+                             bool includeStart, bool includeEnd) {
     if (text.empty() || text == kFalse || startMarker.empty() || endMarker.empty()) return {};
     std::size_t start = text.find(startMarker);
     if (start == std::string::npos) return {};

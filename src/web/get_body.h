@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace tunewell::web {
 
@@ -12,5 +13,10 @@ inline constexpr const char* kFalse = "$False$";
 // markers. Searches are exact and case-sensitive.
 std::string GetBody(const std::string& text, const std::string& startMarker,
                     const std::string& endMarker, bool includeStart, bool includeEnd);
+
+// The same stretch as a view into `text`, which must outlive it: a cut from
+// a large page without copying it.
+std::string_view GetBodyView(std::string_view text, std::string_view startMarker, std::string_view endMarker,
+                             bool includeStart, bool includeEnd);
 
 }  // namespace tunewell::web

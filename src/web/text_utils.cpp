@@ -14,20 +14,6 @@
 namespace tunewell::web {
 namespace {
 
-std::vector<std::string> Split(const std::string& text, const std::string& delimiter) {
-    std::vector<std::string> parts;
-    if (delimiter.empty()) return {text};
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t at = text.find(delimiter, from);
-        if (at == std::string::npos) break;
-        parts.push_back(text.substr(from, at - from));
-        from = at + delimiter.size();
-    }
-    parts.push_back(text.substr(from));
-    return parts;
-}
-
 void AppendEscape(std::string& out, unsigned char byte, bool twoDigits) {
     char hex[4];
     std::snprintf(hex, sizeof hex, twoDigits ? "%02X" : "%X", byte);
@@ -189,18 +175,28 @@ std::string UrlEncode(const std::string& text) {
     return out;
 }
 
-std::string SplitPart(const std::string& text, const std::string& delimiter, int mode) {
-    const std::vector<std::string> parts = Split(text, delimiter);
-    switch (mode) {
-        case 2:
-            return parts.back();
-        case 3:
-            return parts.size() >= 2 ? parts[parts.size() - 2] : std::string();
-        case 4:
-            return ReplaceAll(text, parts.back(), "");
-        default:
-            return parts.front();
+std::string_view SplitPiece(std::string_view text, std::string_view delimiter, int mode) {
+    if (delimiter.empty()) return mode == 3 ? std::string_view() : text;
+    if (mode != 2 && mode != 3) return text.substr(0, text.find(delimiter));
+    // The delimiters are found left to right, each search going on behind
+    // the one before, as a split would find them (this matters for a
+    // delimiter that overlaps itself); only the last two pieces are kept.
+    std::size_t lastStart = 0;
+    std::size_t previousStart = std::string_view::npos;
+    std::size_t previousEnd = 0;
+    for (std::size_t at = text.find(delimiter); at != std::string_view::npos; at = text.find(delimiter, lastStart)) {
+        previousStart = lastStart;
+        previousEnd = at;
+        lastStart = at + delimiter.size();
     }
+    if (mode == 2) return text.substr(lastStart);
+    if (previousStart == std::string_view::npos) return {};
+    return text.substr(previousStart, previousEnd - previousStart);
+}
+
+std::string SplitPart(std::string_view text, std::string_view delimiter, int mode) {
+    if (mode == 4) return ReplaceAll(std::string(text), std::string(SplitPiece(text, delimiter, 2)), "");
+    return std::string(SplitPiece(text, delimiter, mode));
 }
 
 }  // namespace tunewell::web

@@ -49,8 +49,13 @@ std::string UrlEncode(const std::string& text);
 
 // Splits at every `delimiter`; mode 1 first, 2 last, 3 the one before the
 // last (empty when there is none), 4 the text with every occurrence of the
-// last element removed; any other mode the first.
-std::string SplitPart(const std::string& text, const std::string& delimiter, int mode);
+// last element removed; any other mode the first. The pieces are never all
+// held: a text of millions of delimiters costs no more than its own copy.
+std::string SplitPart(std::string_view text, std::string_view delimiter, int mode);
+
+// The piece modes 1 to 3 of SplitPart give (any other mode: the first), as
+// a view into `text`, which must outlive it.
+std::string_view SplitPiece(std::string_view text, std::string_view delimiter, int mode);
 
 // Characters of a UTF-8 text (continuation bytes are not counted).
 std::size_t CharacterCount(const std::string& text);

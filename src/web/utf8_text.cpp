@@ -2,6 +2,16 @@
 
 namespace tunewell::web {
 
+std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    const auto continues = [&text](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+    // A character has at most three continuation bytes; more in a row are
+    // no UTF-8, and the text is cut at the bound itself.
+    std::size_t end = maxBytes;
+    for (int back = 0; back < 3 && end > 0 && continues(end); ++back) --end;
+    return text.substr(0, continues(end) ? maxBytes : end);
+}
+
 long NextCodePoint(std::string_view text, std::size_t& at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(at++);

@@ -10,6 +10,10 @@ namespace tunewell::web {
 // least one byte), as the Unicode standard recommends for substitution.
 long NextCodePoint(std::string_view text, std::size_t& at);
 
+// The longest start of `text` of at most `maxBytes` bytes that does not end
+// inside a UTF-8 character. Bytes that are no UTF-8 are cut at `maxBytes`.
+std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
+
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t c);
 

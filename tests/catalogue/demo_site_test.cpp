@@ -155,6 +155,31 @@ TEST_F(DemoSiteServer, PagedListsAnswerEveryAddressFormOfAPage) {
     EXPECT_EQ(Fetch(MusicUrl("/music/chart/3")).body.find("msl(\""), std::string::npos);
 }
 
+TEST_F(DemoSiteServer, LargeHostilePagesHaveTheirShape) {
+    // One entry goes on with exactly the separators asked for.
+    for (const std::string separator : {"\",\"", "\", \""}) {
+        const std::string name = separator == "\",\"" ? "separators" : "spaced-separators";
+        const std::string page = web::FromGbk(Fetch(MusicUrl("/hostile/" + name + "?count=1000")).body);
+        const std::string tail = Between(page, "msl(\"长歌\",\"4001", "\");");
+        ASSERT_EQ(tail.size(), 1000 * separator.size()) << name;
+        EXPECT_EQ(tail.find_first_not_of(separator), std::string::npos) << name;
+    }
+    // Every page of the list is as large as asked, one filler entry and a
+    // pager whose » link names the last page; the wide one is GBK's "€".
+    for (const std::string name : {"bigpages", "widepages"}) {
+        const Reply page = Fetch(MusicUrl("/hostile/" + name + "/1mb/7"));
+        EXPECT_EQ(page.body.size(), 1u << 20) << name;
+        EXPECT_NE(page.headers.find("Content-Length: 1048576"), std::string::npos) << name;
+        const std::string entry = Between(page.body, "<SCRIPT>msl(", "</SCRIPT>");
+        EXPECT_GT(entry.size(), 1000000u) << name;
+        EXPECT_EQ(entry.find("\",\""), std::string::npos) << name;
+        EXPECT_NE(page.body.find("<A href='/hostile/" + name + "/1mb/100'>&raquo;</A>"), std::string::npos);
+    }
+    std::string euros;
+    for (int i = 0; i < 70; ++i) euros += "€";
+    EXPECT_EQ(web::FromGbk(Between(Fetch(MusicUrl("/hostile/widepages/1mb/")).body, "msl(", "\r\n")), euros);
+}
+
 TEST_F(DemoSiteServer, GeneratedFilesMatchTheirPublishedContent) {
     EXPECT_EQ(Fetch(MusicUrl("/audio/1001.mp3")).body, demo::AudioContent(demo::kSongPlain));
     const Reply chunked = Fetch(MusicUrl("/audio/chunked/1005.mp3"));

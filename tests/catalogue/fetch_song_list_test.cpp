@@ -197,6 +197,67 @@ TEST_F(FetchSongList, RepeatedEntriesStopAtTheRowBound) {
     EXPECT_EQ(ui_.status.Text(), "获取歌曲列表成功,请单击选择您想下载的歌曲");
 }
 
+// Entries of a great many separators give their song like any other.
+TEST_F(FetchSongList, EntriesOfManySeparatorsGiveTheirSong) {
+    for (const char* path : {"/hostile/separators?count=300000", "/hostile/spaced-separators?count=300000"}) {
+        Fetch(path);
+        EXPECT_TRUE(ui_.messages.shown.empty()) << path;
+        ASSERT_EQ(ui_.songs.RowCount(), 6) << path;
+        EXPECT_EQ(ui_.songs.Tag(6), 4001) << path;
+        EXPECT_EQ(ui_.songs.Name(6), "长歌") << path;
+    }
+}
+
+// The following pages stop once their text would pass the byte bound: the
+// list holds the songs of the pages read before, and the status line says
+// how many pages those are (unless the row bound has its own say).
+TEST_F(FetchSongList, FollowingPagesStopAtTheByteBound) {
+    config_.GetPage = 20;
+    catalogue_.SetBodyLimit(2500000);
+    Fetch("/hostile/bigpages/1mb/");
+    EXPECT_EQ(Targets(), (std::vector<std::string>{"/hostile/bigpages/1mb/", "/hostile/bigpages/1mb/2",
+                                                   "/hostile/bigpages/1mb/3"}));
+    EXPECT_EQ(ui_.status.Text(), "页面太大，只列出前2页的歌曲");
+    EXPECT_TRUE(ui_.messages.shown.empty());
+
+    // A first page over the bound is listed whole, and is the only one.
+    config_.GetPage = 3;
+    catalogue_.SetBodyLimit(100);
+    Site().ClearRequests();
+    Fetch("/music/chart/");
+    EXPECT_EQ(Targets(), std::vector<std::string>{"/music/chart/"});
+    EXPECT_EQ(ui_.songs.RowCount(), 10);
+    EXPECT_EQ(ui_.songs.Tag(10), 3010);
+    EXPECT_EQ(ui_.status.Text(), "页面太大，只列出前1页的歌曲");
+
+    catalogue_.SetRowLimit(5);
+    Fetch("/music/chart/");
+    EXPECT_EQ(ui_.status.Text(), "歌曲太多，只列出前5首");
+
+    catalogue_.SetRowLimit(kMaxSongRows);
+    catalogue_.SetBodyLimit(kMaxListBodyBytes);
+    Fetch("/music/chart/");
+    EXPECT_EQ(ui_.songs.RowCount(), 30);
+    EXPECT_EQ(ui_.status.Text(), "正在获取分页歌曲列表......");
+}
+
+// A sign-in form and reply built large get no further than a short text
+// into the form sent back and into the message.
+TEST_F(FetchSongList, LargeSignInPagesStayOutOfTheFormAndTheMessage) {
+    Options().signInPadding = 2 * 1024 * 1024;
+    config_.LoginName = "demo";
+    config_.LoginPass = "demo";
+    Fetch("/home.php?tag=fav");
+    std::size_t posted = 0;
+    for (const auto& request : Site().Requests()) posted += request.method == "POST" ? request.body.size() : 0;
+    EXPECT_GT(posted, 0u);
+    EXPECT_LT(posted, 4096u);
+    ASSERT_EQ(ui_.messages.shown.size(), 1u);
+    EXPECT_EQ(ui_.messages.shown[0].rfind("登陆TW出错：验证码已过期，请重新登录777", 0), 0u);
+    EXPECT_LT(ui_.messages.shown[0].size(), 2048u);
+    EXPECT_FALSE(state_.SignedIn);
+}
+
 TEST_F(FetchSongList, StalledServerGivesUpWithTheNetworkMessage) {
     const web::HttpLimits saved = web::GetHttpLimits();
     web::SetHttpLimits({2, 1});

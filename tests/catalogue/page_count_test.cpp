@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/page_count.h"
+#include "heap_peak.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -35,6 +36,18 @@ TEST(PageCount, SmallerOfPagerAndSetting) {
     for (const CountCase& c : cases) {
         EXPECT_EQ(GetPageCount(c.page, c.getPage), c.expected) << c.page << " / " << c.getPage;
     }
+}
+
+// A pager of a million links is read in place: neither the pager nor its
+// pieces are copied. A count text longer than any page count is none.
+TEST(PageCount, LargePagersAreReadInPlace) {
+    std::string links;
+    for (int i = 0; i < 1000000; ++i) links += "<a";
+    const std::string page = Pager(links + "<a href='/c/2'>2</a><a href='/c/9'>&raquo;</a>");
+    const testing::HeapPeak peak;
+    EXPECT_EQ(GetPageCount(page, 20), 9);
+    EXPECT_LT(peak.Added(), 64u * 1024);
+    EXPECT_EQ(GetPageCount(Pager("<a href='/c/" + std::string(100, '9') + "'>&raquo;</a>"), 20), 0);
 }
 
 }  // namespace

@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
+#include "base/text.h"
+#include "catalogue/entry_fields.h"
 #include "catalogue/page_kind.h"
 #include "catalogue/song_parser.h"
+#include "heap_peak.h"
+#include "web/text_utils.h"
+#include "web/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -131,6 +139,84 @@ TEST(SongParser, SingleSongPageBecomesOneEntry) {
     ASSERT_NE(kind, nullptr);
     const std::string body = BuildFirstBody(page, *kind);
     EXPECT_EQ(Songs(body, kind->delimiter), (Rows{{321, "my song"}}));
+
+    // A title of megabytes makes an entry of a few kilobytes, its name cut.
+    const std::string title(3 << 20, 't');
+    const std::string large = BuildFirstBody(
+        "<div id=\"playicon\">listenlog(9,<p class=\"mid_tit\">" + title + "<p>", *kind);
+    EXPECT_LT(large.size(), 3 * kMaxFieldBytes);
+    EXPECT_EQ(Songs(large, kind->delimiter), (Rows{{9, title.substr(0, kMaxNameBytes)}}));
+}
+
+// The body of a list page is the page itself cut down, not a copy of it;
+// a small body gives the page's room back.
+TEST(SongParser, BodiesAreCutFromThePageInPlace) {
+    const PageKind& kind = *PageKindByOrder(1);
+    const std::size_t filler = 4 << 20;
+    std::string page = "head<script>msl(" + std::string(filler, 'x') + "</script>tail";
+    const testing::HeapPeak peak;
+    const std::string body = BuildFollowingBody(std::move(page), kind);
+    EXPECT_LT(peak.Added(), filler / 4);
+    EXPECT_EQ(body, "<script>msl(" + std::string(filler, 'x') + "</script>");
+
+    const std::string small =
+        BuildFollowingBody(std::string(filler, 'x') + "<script>msl(\"a\",\"1\")</script>", kind);
+    EXPECT_EQ(small, "<script>msl(\"a\",\"1\")</script>");
+    EXPECT_LT(small.capacity(), filler / 4);
+}
+
+// An entry of a million separators, `","` or `", "`, gives the row a short
+// one gives, and the parse holds no more than for a short one: the entry
+// is neither copied nor split into all its fields.
+TEST(SongParser, EntriesAreReadOnlyAsFarAsTheirRuleNeeds) {
+    for (const std::string separator : {"\",\"", "\", \""}) {
+        std::string body = "<script>msl(\"title\",\"11";
+        for (int i = 0; i < 1000000; ++i) body += separator;
+        body += "x\");msl(\"two\",\"22\");</script>";
+        const testing::HeapPeak peak;
+        const std::vector<ParsedSong> songs = ParseSongs(body, "msl(");
+        EXPECT_LT(peak.Added(), 64u * 1024) << separator;
+        ASSERT_EQ(songs.size(), 2u) << separator;
+        EXPECT_EQ(songs[0].id.value, 11) << separator;
+        EXPECT_EQ(songs[0].name, "title") << separator;
+        EXPECT_EQ(songs[1].name, "two") << separator;
+    }
+}
+
+// Every row may repeat a title of megabytes: names are cut, at a character
+// boundary, to kMaxNameBytes.
+TEST(SongParser, LongNamesAreCutAtACharacterBoundary) {
+    std::string title;
+    while (title.size() < (1 << 20)) title += "é";
+    std::string body = "wl(\"1\",\"7\",\"" + title + "\",\"" + title + "\")";
+    for (int i = 0; i < 100; ++i) body += "wl(";
+    const std::vector<ParsedSong> songs = ParseSongs(body, "wl(");
+    ASSERT_EQ(songs.size(), 101u);
+    const std::string cut = title.substr(0, kMaxNameBytes - kMaxNameBytes % 2);
+    EXPECT_EQ(songs[0].name, cut);
+    EXPECT_EQ(songs[100].name, cut);
+    EXPECT_EQ(songs[100].id.value, 7);
+}
+
+// Reading the fields in place gives what replacing every `", "` and then
+// splitting the whole entry gives, on every mix of the bytes involved.
+TEST(EntryFields, MatchReplacingAndSplittingTheWholeEntry) {
+    const std::vector<std::string> pieces = {"\"", ",", " ", "x", "é"};
+    std::mt19937 random(25);
+    for (int round = 0; round < 20000; ++round) {
+        std::string entry;
+        const int length = static_cast<int>(random() % 16);
+        for (int i = 0; i < length; ++i) entry += pieces[random() % pieces.size()];
+        const std::string loose = web::ReplaceAll(entry, "\", \"", "\",\"");
+        const std::vector<std::string> all = base::SplitAll(loose, "\",\"");
+        const std::size_t maxFields = 1 + random() % 4;
+        std::vector<std::string> expected(all.begin(), all.begin() + std::min(all.size(), maxFields));
+        EXPECT_EQ(ReadEntryFields(entry, maxFields), expected) << entry;
+        for (std::string& field : expected) field = std::string(web::Utf8Prefix(field, 3));
+        EXPECT_EQ(ReadEntryFields(entry, maxFields, 3), expected) << entry;
+        EXPECT_EQ(HasFieldSeparator(entry), all.size() > 1) << entry;
+        EXPECT_EQ(LooseFieldText(entry, 5), web::Utf8Prefix(loose, 5)) << entry;
+    }
 }
 
 TEST(SongParser, HostileBodiesDoNotCrash) {

@@ -122,5 +122,16 @@ TEST(Utf8Text, IllFormedSequencesEndAtTheirLongestValidStart) {
     }
 }
 
+TEST(Utf8Text, PrefixesEndAtACharacterBoundary) {
+    const struct {
+        std::string text;
+        std::size_t maxBytes;
+        std::string prefix;
+    } table[] = {{"a\xE4\xB8\xAD" "b", 3, "a"}, {"a\xE4\xB8\xAD" "b", 4, "a\xE4\xB8\xAD"},
+                 {"\xF0\x9F\x98\x80", 3, ""},   {"abc", 5, "abc"},
+                 {"\x80\x80\x80\x80\x80", 2, "\x80\x80"}};  // no UTF-8: cut at the bound
+    for (const auto& row : table) EXPECT_EQ(Utf8Prefix(row.text, row.maxBytes), row.prefix) << row.text;
+}
+
 }  // namespace
 }  // namespace tunewell::web

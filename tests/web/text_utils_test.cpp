@@ -160,6 +160,8 @@ TEST(SplitPart, Modes) {
         {"abc", "/", 2, "abc"},
         {"a//b", "/", 3, ""},
         {"x=1&&y=2", "&&", 2, "y=2"},
+        {"aaa", "aa", 2, "a"},          // delimiters found left to right, not from the end
+        {"aaaa", "aa", 3, ""},
         {"A/a", "a", 1, "A/"},
         {"http://h/dir/page.htm", "/", 4, "http://h/dir/"},
         {"", "/", 1, ""},

@@ -68,6 +68,10 @@ struct DemoOptions {
     // Whether the member pages (/home.php) answer the sign-in form to
     // visitors without a session.
     bool requireSignIn = true;
+    // Above 0, the sign-in form's passcode and a refused sign-in's error
+    // text each carry this many more bytes: a site whose pages are built
+    // large (the passcode is then refused as expired).
+    std::size_t signInPadding = 0;
     // Status of the play page (anything but 200 makes the program's fetch fail).
     int playStatus = 200;
     // How long the play page and the list pages wait before they answer

@@ -58,6 +58,50 @@ void RepeatedEntryPage(HttpResponse& response, std::uint64_t total) {
     StreamFilled(response, prefix, "msl(", suffix, total);
 }
 
+// A kind-1 list whose last entry has `count` field separators (`","`, or
+// `", "` when `spaced`) after its title and id: a parser that splits an
+// entry into all its fields holds millions of them. Streamed.
+void SeparatorsPage(HttpResponse& response, std::uint64_t count, bool spaced) {
+    const std::string unit = spaced ? "\", \"" : "\",\"";
+    const std::string prefix = web::ToGbk(OpenScriptList() + "msl(\"长歌\",\"4001");
+    const std::string suffix = web::ToGbk("\");\r\n</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
+    StreamFilled(response, prefix, unit, suffix, prefix.size() + count * unit.size() + suffix.size());
+}
+
+// Page `page` of a kind-1 list of kBigListPages pages, each `total` bytes of
+// which nearly all is one script entry of filler with no separator: no
+// song, but a body as large as the page. Addressed as /hostile/<name>/
+// (then 2, 3 ...) with hugePageBytes per page, or /hostile/<name>/<N>mb/
+// (then 2, 3 ...) with N MiB. The filler of "bigpages" is ASCII; that of
+// "widepages" is the byte 0x80, which GBK reads as "€": three bytes of
+// text for every byte sent. Streamed.
+constexpr int kBigListPages = 100;
+
+bool BigListPage(DemoState& state, const std::string& name, std::string_view rest, HttpResponse& response) {
+    std::string base = "/hostile/" + name + "/";
+    std::uint64_t total = state.Options().hugePageBytes;
+    if (const auto mb = rest.find("mb/"); mb != std::string_view::npos) {
+        const long long megabytes = ParseDigits(rest.substr(0, mb));
+        if (megabytes < 0) return false;
+        total = static_cast<std::uint64_t>(megabytes) << 20;
+        base += std::string(rest.substr(0, mb + 3));
+        rest.remove_prefix(mb + 3);
+    }
+    const long long page = rest.empty() ? 1 : ParseDigits(rest);
+    if (page < 1) return false;
+    const auto href = [&base](int n) { return n == 1 ? base : base + std::to_string(n); };
+    const std::string prefix = web::ToGbk(SitePageHead("大页面") + "<DIV class=box>\r\n<UL class=songs>\r\n<SCRIPT>msl(");
+    const std::string suffix = web::ToGbk("</SCRIPT>\r\n</UL>\r\n" +
+                                          Pager(static_cast<int>(std::min<long long>(page, kBigListPages)),
+                                                kBigListPages, href, true) +
+                                          "</DIV>\r\n" + SitePageFoot());
+    const std::string filler = name == "widepages"
+                                   ? std::string(70, '\x80') + "\r\n"
+                                   : "<!-- padding: the quick brown fox jumps over the lazy dog 0123456789 -->\r\n";
+    StreamFilled(response, prefix, filler, suffix, total);
+    return true;
+}
+
 // Declares more bytes than it sends, then closes the connection.
 void CutOffPage(HttpResponse& response) {
     const std::string start = web::ToGbk(OpenScriptList());
@@ -92,6 +136,12 @@ bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& r
     } else if (name == "repeated") {
         const long long size = ParseDigits(request.QueryValue("size"));
         RepeatedEntryPage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);
+    } else if (name == "separators" || name == "spaced-separators") {
+        const long long count = ParseDigits(request.QueryValue("count"));
+        SeparatorsPage(response, count >= 0 ? static_cast<std::uint64_t>(count) : 1000000, name != "separators");
+    } else if (name.rfind("bigpages/", 0) == 0 || name.rfind("widepages/", 0) == 0) {
+        const std::size_t slash = name.find('/');
+        return BigListPage(state, name.substr(0, slash), std::string_view(name).substr(slash + 1), response);
     } else if (name == "truncated") {
         // The list's start marker without its end marker, in a complete reply.
         SendGbkPage(response, OpenScriptList());

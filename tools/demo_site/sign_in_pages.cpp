@@ -16,8 +16,12 @@ struct Account {
 // password holds characters that form encoding must escape.
 constexpr Account kAccounts[] = {{"demo", "demo"}, {"张三", "a&b+c"}};
 
+// The padding of DemoOptions::signInPadding.
+std::string Padding(DemoState& state) { return std::string(state.Options().signInPadding, '7'); }
+
 void SendSignInForm(DemoState& state, HttpResponse& response) {
     const auto [passcode, mpc] = state.IssueFormValues();
+    const std::string padding = Padding(state);
     const std::string html =
         SitePageHead("登录") +
         Crlf({"<DIV class=login>",
@@ -26,7 +30,7 @@ void SendSignInForm(DemoState& state, HttpResponse& response) {
               "<P>用户名：<INPUT class=input name=name size=20></P>",
               "<P>密&nbsp;&nbsp;码：<INPUT class=input type=password name=pwd size=20></P>",
               "<P>验证码：<INPUT class=input name=passcode size=8 style='color:#666' value='" + passcode +
-                  "'></P>",
+                  padding + "'></P>",
               "<INPUT type=hidden name=mpc value=" + mpc + ">",
               "<P><INPUT type=submit name=B12 value=Login></P>",
               "</FORM>",
@@ -75,7 +79,7 @@ void SignInPost(DemoState& state, const HttpRequest& request, HttpResponse& resp
         return;
     }
     if (!state.FormValuesValid(passcode, mpc)) {
-        SendSignInResult(response, "验证码已过期，请重新登录", pageref);
+        SendSignInResult(response, "验证码已过期，请重新登录" + Padding(state), pageref);
         return;
     }
     for (const Account& account : kAccounts) {
