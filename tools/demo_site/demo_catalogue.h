@@ -27,6 +27,23 @@ inline constexpr int kSongCanon = 71799;
 inline constexpr const char* kFileHostFileId = "880011";
 inline constexpr std::uint64_t kLargeSongBytes = 32ull * 1024 * 1024;
 
+// Songs whose address answers with no song, or with one that lies about
+// its length (/hostile/song/<id>.mp3); answered by the play page, listed
+// on no page.
+inline constexpr int kSongMaintenancePage = 1030;  // 200, GBK page "维护中" after blank lines
+inline constexpr int kSongNotFoundPage = 1031;     // 200, GBK page "文件不存在", with an ETag
+inline constexpr int kSongNoContent = 1032;        // 204
+inline constexpr int kSongMovedNowhere = 1033;     // 302 without Location, with a page
+inline constexpr int kSongChoices = 1034;          // 300 without Location, with a page
+inline constexpr int kSongRedirectLoop = 1035;     // 302 to itself
+inline constexpr int kSongNotModified = 1036;      // 304
+inline constexpr int kSongEmpty = 1037;            // 200 with Content-Length 0 and an ETag
+inline constexpr int kSongTypedAsPage = 1038;      // a real song sent as text/html
+inline constexpr int kSongLongRange = 1039;        // a range gets a 206 announcing 1,000 bytes too many
+inline constexpr int kSongOverrunRange = 1040;     // a range gets a chunked 206 running 1,000 bytes on
+inline constexpr int kSongShortRange = 1041;       // a range gets a chunked 206 ending 1,000 bytes early
+inline constexpr std::uint64_t kRangeExcessBytes = 1000;
+
 struct DemoSong {
     int id = 0;
     std::string title;      // UTF-8
