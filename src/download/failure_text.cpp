@@ -14,6 +14,9 @@ std::string FailureText(const transfer::TransferFailure& failure) {
         case Cause::kNetwork: return "网络连接失败";
         case Cause::kTimeout: return "网络连接超时";
         case Cause::kStall: return "网络传输停滞";
+        case Cause::kNotAudio: return "服务器返回的不是音频文件";
+        case Cause::kEmpty: return "服务器返回的文件是空的";
+        case Cause::kOverlong: return "服务器返回的数据超出了文件长度";
         case Cause::kNone: break;
     }
     return "下载失败";

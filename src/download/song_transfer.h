@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "transfer/file_transfer.h"
+
 namespace tunewell::download {
 
 // One address into one file, synchronously, with abort from inside the
@@ -11,9 +13,9 @@ public:
     // True when the whole file arrived under `destination`.
     virtual bool StartDownloading(const std::string& source, const std::string& destination) = 0;
     virtual void AbortDownloading() = 0;
-    // Why the last StartDownloading failed, in words for the user; empty
-    // when the transfer cannot tell.
-    virtual std::string FailureReason() const { return {}; }
+    // Why the last StartDownloading failed (FailureText has the words for
+    // the user); kNone when the transfer cannot tell.
+    virtual transfer::TransferFailure LastFailure() const { return {}; }
 };
 
 }  // namespace tunewell::download

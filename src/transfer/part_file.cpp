@@ -131,7 +131,8 @@ PartFile::~PartFile() {
 void PartFile::LeavePartial() {
     // Untouched partials of an earlier transfer stay as they were; a new,
     // empty one, or one whose reply cannot be resumed, goes.
-    const bool keep = begun_ ? keep_ && Flush() : existing_ > 0 && previous_.has_value();
+    const bool keep =
+        !abandoned_ && (begun_ ? keep_ && Flush() : existing_ > 0 && previous_.has_value());
     platform::CloseFile(fd_);
     if (!keep) {
         platform::RemoveFile(partialPath_);
@@ -180,6 +181,12 @@ bool PartFile::Write(const char* data, std::size_t size) {
         if (used_ == kBufferSize && !Flush()) return false;
     }
     return true;
+}
+
+std::string PartFile::Folder() const {
+    if (direct_ || fd_ < 0) return {};
+    const std::size_t nameStart = platform::NameStart(targetPath_);
+    return nameStart == 0 ? std::string(".") : targetPath_.substr(0, nameStart);
 }
 
 bool PartFile::CommitPartial() {

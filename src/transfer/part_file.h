@@ -69,6 +69,16 @@ public:
     // the target. False on any failure; the target is then left as it was.
     bool Commit();
 
+    // The folder the file is written in, for questions about its disk;
+    // empty for a device or pipe written directly.
+    std::string Folder() const;
+
+    // The transfer failed in a way that makes its bytes worthless or
+    // harmful to keep (no song, no room left): unless committed, nothing of
+    // it stays, the partial and its record included, also when they would
+    // have been kept for resuming or came from an earlier transfer.
+    void Abandon() { abandoned_ = true; }
+
 private:
     bool Flush();
     bool WriteAll(const char* data, std::size_t size);
@@ -86,6 +96,7 @@ private:
     std::int64_t existing_ = 0;  // bytes in the partial when it was opened
     bool begun_ = false;
     bool keep_ = false;  // the partial may be resumed after a failure
+    bool abandoned_ = false;
     int fd_ = -1;
     int error_ = 0;
     bool direct_ = false;  // writing straight into a device or pipe
