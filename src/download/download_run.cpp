@@ -1,6 +1,7 @@
 #include "download/download_run.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "base/text.h"
 #include "download/cut_to_width.h"
@@ -104,6 +105,7 @@ void DownloadRun::Run(const Ticked& ticked) {
     const PlayEntries play = FetchPlayEntries(ui_, ids);
     SaveNames names;
     stopRequested_ = false;
+    stopMessage_.clear();
     if (config_.Jobs > 1) {
         RunSideBySide(play.entries, ticked, play.address, names);
     } else {
@@ -112,6 +114,9 @@ void DownloadRun::Run(const Ticked& ticked) {
         }
     }
     EndRun();
+    // After the run, when nothing is in flight any more and the window is
+    // idle again.
+    if (!stopMessage_.empty()) ui_.message.Show(std::exchange(stopMessage_, std::string()));
 }
 
 std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const std::string& entry,
@@ -149,7 +154,7 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& t
     }
     const std::string destination = controls_.SavePathText() + platform::PathSeparator() + song->fileName;
     const bool saved = services_.transfer.StartDownloading(song->source, destination);
-    TransferEnded(*song, saved, saved ? std::string() : services_.transfer.FailureReason());
+    TransferEnded(*song, saved, saved ? transfer::TransferFailure{} : services_.transfer.LastFailure());
 }
 
 void DownloadRun::HandOffSong(const PreparedSong& song, const std::string& playAddress) {
@@ -164,19 +169,28 @@ void DownloadRun::HandOffSong(const PreparedSong& song, const std::string& playA
     ++(outcome == Outcome::Failed ? failed_ : succeeded_);
 }
 
-void DownloadRun::TransferEnded(const PreparedSong& song, bool saved, const std::string& reason) {
+void DownloadRun::TransferEnded(const PreparedSong& song, bool saved, const transfer::TransferFailure& failure) {
     using Outcome = ports::RunObserver::SongOutcome;
-    if (!saved) SongFailed(song.k, song.fileName, song.tag, reason.empty() ? "下载失败" : reason);
+    using Cause = transfer::TransferFailure::Cause;
+    if (!saved) {
+        // A song aborted because the run stopped for lack of space has not
+        // failed on its own: it is treated as paused.
+        const bool stoppedByRun = failure.cause == Cause::kAborted && !stopMessage_.empty();
+        SongFailed(song.k, song.fileName, song.tag, FailureText(failure), !stoppedByRun);
+    }
+    // Every later song would fail the same way.
+    if (!saved && failure.cause == Cause::kDiskFull) StopForLackOfSpace();
     observer_.SongEnded(song.k, song.fileName, saved ? Outcome::Saved : Outcome::Failed);
     if (saved) ui_.songs.RemoveByTag(song.tag);
     ui_.events.ProcessPending();
     ++(saved ? succeeded_ : failed_);
 }
 
-void DownloadRun::SongFailed(int k, const std::string& fileName, double tag, const std::string& reason) {
+void DownloadRun::SongFailed(int k, const std::string& fileName, double tag, const std::string& reason,
+                             bool mark) {
     // A song the user paused has not failed: its row loses an older mark
     // rather than gaining one.
-    ui_.songs.MarkFailed(tag, state_ == State::Running ? reason : std::string());
+    ui_.songs.MarkFailed(tag, state_ == State::Running && mark ? reason : std::string());
     observer_.SongFailed(k, fileName, reason);
 }
 
@@ -199,6 +213,13 @@ void DownloadRun::Pause() {
     state_ = State::Idle;
     observer_.RunPaused();
     services_.transfer.AbortDownloading();
+    if (batch_ != nullptr) batch_->AbortAll();  // their partials stay for the next run
+}
+
+void DownloadRun::StopForLackOfSpace() {
+    stopRequested_ = true;
+    if (!stopMessage_.empty()) return;  // another song in flight found it first
+    stopMessage_ = kDiskFullStopText;
     if (batch_ != nullptr) batch_->AbortAll();  // their partials stay for the next run
 }
 

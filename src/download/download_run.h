@@ -21,6 +21,12 @@ namespace tunewell::download {
 // by aborting the transfer in progress. The run keeps its state itself and
 // reports what happens to the observer, which shows it.
 //
+// A song that fails for lack of disk space (its partial gone, see
+// transfer::TransferJob) ends the run: no further song starts, the songs in
+// flight beside it are aborted as by a pause (their partials kept), the
+// rows not reached stay as they are, and once the run is over the message
+// box says why, once (kDiskFullStopText).
+//
 // With Jobs above 1 (Config.ini) up to that many songs are transferred at
 // a time, side by side on the same thread through one multi handle
 // (transfer::TransferBatch), not through `transfer`: each song is
@@ -47,6 +53,9 @@ public:
         // Whether a folder can take new files (seam for tests; a privileged
         // user writes into read-only folders).
         std::function<bool(const std::string&)> isWritableFolder = {};
+        // The free space of a folder for the songs side by side; empty asks
+        // the system (seam for tests; `transfer` has its own).
+        transfer::FreeSpaceProbe freeSpace = {};
     };
 
     DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls, ports::RunObserver& observer,
@@ -92,17 +101,21 @@ private:
     std::optional<PreparedSong> PrepareEntry(int k, const std::string& entry, const Ticked& ticked,
                                              SaveNames& names);
     void HandOffSong(const PreparedSong& song, const std::string& playAddress);
-    // A transfer's end: its outcome, the row removed when saved, events.
-    void TransferEnded(const PreparedSong& song, bool saved, const std::string& reason);
+    // A transfer's end: its outcome, the row removed when saved, events;
+    // the run stops when the disk is full.
+    void TransferEnded(const PreparedSong& song, bool saved, const transfer::TransferFailure& failure);
     // The run over the play entries with up to config_.Jobs transfers at a
     // time (download_run_jobs.cpp).
     void RunSideBySide(const std::vector<std::string>& entries, const Ticked& ticked,
                        const std::string& playAddress, SaveNames& names);
-    void SongFailed(int k, const std::string& fileName, double tag, const std::string& reason);
+    // `mark`: the reason goes on the row (not for a song that was stopped).
+    void SongFailed(int k, const std::string& fileName, double tag, const std::string& reason, bool mark = true);
     // False with the reason when the manager did not take the song.
     bool HandOff(const std::string& source, const std::string& fileName, const std::string& folder,
                  const std::string& playAddress, std::string& reason);
     void Pause();
+    // No song starts after this one, those in flight are aborted.
+    void StopForLackOfSpace();
     void EndRun();
 
     ports::UiPorts& ui_;
@@ -112,6 +125,8 @@ private:
     Services services_;
     State state_ = State::Idle;
     bool stopRequested_ = false;
+    // Why the run stopped by itself, for the message box at its end.
+    std::string stopMessage_;
     // The songs side by side while RunSideBySide runs; nullptr otherwise.
     transfer::TransferBatch* batch_ = nullptr;
     int succeeded_ = 0;

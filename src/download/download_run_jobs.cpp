@@ -14,6 +14,7 @@ void DownloadRun::RunSideBySide(const std::vector<std::string>& entries, const T
     transfer::TransferBatch batch;
     RunProgress progress(entries.size());
     batch.SetEventPump([this] { ui_.events.ProcessPending(); });
+    batch.SetFreeSpaceProbe(services_.freeSpace);
     batch.OnProgress = [this, &progress](const std::vector<transfer::TransferBatch::Progress>& running,
                                          std::int32_t speedKb) {
         progress.Update(running);
@@ -47,7 +48,7 @@ void DownloadRun::RunSideBySide(const std::vector<std::string>& entries, const T
                 continue;
             }
             progress.Ended(k);
-            TransferEnded(*song, false, FailureText(failure));
+            TransferEnded(*song, false, failure);
         }
         if (batch.Running() == 0) break;
         for (const transfer::TransferBatch::Ended& ended : batch.Round()) {
@@ -56,7 +57,7 @@ void DownloadRun::RunSideBySide(const std::vector<std::string>& entries, const T
             progress.Ended(ended.id);
             const PreparedSong finished = song->second;
             inFlight.erase(song);
-            TransferEnded(finished, ended.saved, ended.saved ? std::string() : FailureText(ended.failure));
+            TransferEnded(finished, ended.saved, ended.failure);
         }
     }
     batch_ = outer;

@@ -1,5 +1,4 @@
 #pragma once
-#include "download/failure_text.h"
 #include "download/song_transfer.h"
 #include "transfer/file_download.h"
 
@@ -14,7 +13,7 @@ public:
         return download_.StartDownloading(source, destination);
     }
     void AbortDownloading() override { download_.AbortDownloading(); }
-    std::string FailureReason() const override { return FailureText(download_.LastFailure()); }
+    transfer::TransferFailure LastFailure() const override { return download_.LastFailure(); }
     void SetSizeCap(std::int64_t maxBytes) override { download_.SetSizeCap(maxBytes); }
 
 private:

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "transfer/file_transfer.h"
+
 namespace tunewell::download {
 
 // One address into one file, synchronously, with abort from inside the
@@ -12,9 +14,9 @@ public:
     // True when the whole file arrived under `destination`.
     virtual bool StartDownloading(const std::string& source, const std::string& destination) = 0;
     virtual void AbortDownloading() = 0;
-    // Why the last StartDownloading failed, in words for the user; empty
-    // when the transfer cannot tell.
-    virtual std::string FailureReason() const { return {}; }
+    // Why the last StartDownloading failed (FailureText has the words for
+    // the user); kNone when the transfer cannot tell.
+    virtual transfer::TransferFailure LastFailure() const { return {}; }
     // Caps the file of the following transfers at `maxBytes` bytes (0: no
     // cap): a larger one fails and leaves nothing. Only the window's
     // transfer caps; the default ignores it.

@@ -62,7 +62,7 @@ void FileTransfer::SetEventPump(std::function<void()> processPending) {
 
 bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& sDest) {
     if (m_bBusy) return false;
-    TransferJob job(sSrc, sDest, resumes_, limits_);
+    TransferJob job(sSrc, sDest, resumes_, limits_, freeSpace_);
     Binding binding{this, m_oBinding, job};
     m_oBinding = &binding;
     m_bBusy = true;

@@ -2,7 +2,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace tunewell::transfer {
 
@@ -29,6 +31,10 @@ struct TransferFailure {
         kTimeout,         // no connection within the connect limit
         kStall,           // too few bytes within the stall limit
         kTooLarge,        // more bytes than TransferLimits::maxBytes arrived or were announced
+        // A song transfer's reply that is no song (see TransferJob):
+        kNotAudio,  // an HTML page
+        kEmpty,     // a success without a single byte
+        kOverlong,  // a continued range ran past the end of the file
     };
     Cause cause = Cause::kNone;
     long status = 0;
@@ -47,6 +53,11 @@ struct TransferLimits {
     std::int64_t maxBytes = 0;
 };
 
+// The bytes free on the file system of a folder; nothing when that is not
+// known. Song transfers ask platform::FreeSpaceIn unless given another
+// (tests make the disk small).
+using FreeSpaceProbe = std::function<std::optional<std::int64_t>(const std::string& folder)>;
+
 // The URL-to-file transfer shared by the main program and the updater: a
 // synchronous transfer (net::StreamRequest) on the calling thread that
 // reports progress through the derived class, processes the owner's pending
@@ -60,7 +71,9 @@ struct TransferLimits {
 // directly, a link at the target's name is replaced). A resuming transfer
 // (the main program's) continues a partial file an earlier transfer of the
 // same address left, when the server confirms the same version with a 206,
-// and reports progress including the kept bytes. Redirects are followed,
+// and reports progress including the kept bytes; it also takes only a
+// reply that can be a song and fails at once when the announced length
+// cannot fit on the disk (TransferJob's song rules). Redirects are followed,
 // http_proxy is honoured, a final status other than 2xx is a failure, and
 // cookies come from and go to the process-wide net::CookieStore. Only
 // addresses with an http or https scheme are fetched.
@@ -107,14 +120,18 @@ public:
     // Caps the file of the following transfers at `maxBytes` bytes (0, the
     // default: no cap); see TransferLimits.
     void SetSizeCap(std::int64_t maxBytes) { limits_.maxBytes = maxBytes; }
+    // Replaces the question for a folder's free space (tests).
+    void SetFreeSpaceProbe(FreeSpaceProbe freeSpace) { freeSpace_ = std::move(freeSpace); }
 
 protected:
     // How an exception thrown by the owner's handlers is treated.
     enum class HandlerErrors { kIgnore, kFailTransfer };
 
-    // `resumes`: a song's partial file outlives a failed or aborted transfer
-    // (when the server gave validators) and the next transfer of the same
-    // address into the same place asks only for the rest (see PartFile).
+    // `resumes`: the main program's song transfer. A song's partial file
+    // outlives a failed or aborted transfer (when the server gave
+    // validators) and the next transfer of the same address into the same
+    // place asks only for the rest (see PartFile); the song rules of
+    // TransferJob apply.
     FileTransfer(HandlerErrors policy, bool resumes);
 
     // One progress report: raises the owner's event. `maxProgress` is 0
@@ -136,6 +153,7 @@ private:
     bool resumes_;
     std::function<void()> processPending_;
     TransferLimits limits_;
+    FreeSpaceProbe freeSpace_;
     TransferFailure lastFailure_;
 };
 

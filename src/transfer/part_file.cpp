@@ -182,6 +182,12 @@ bool PartFile::Write(const char* data, std::size_t size) {
     return true;
 }
 
+std::string PartFile::Folder() const {
+    if (direct_ || fd_ < 0) return {};
+    const std::size_t nameStart = platform::NameStart(targetPath_);
+    return nameStart == 0 ? std::string(".") : targetPath_.substr(0, nameStart);
+}
+
 bool PartFile::CommitPartial() {
     // The permissions of the file replaced (never of a link's target).
     if (!platform::TakePermissionsOf(fd_, targetPath_) || !platform::RenameFile(partialPath_, targetPath_)) {

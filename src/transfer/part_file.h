@@ -69,8 +69,14 @@ public:
     // the target. False on any failure; the target is then left as it was.
     bool Commit();
 
-    // After a failure that resuming cannot mend (more bytes than allowed):
-    // the partial goes when this object does, kept bytes included.
+    // The folder the file is written in, for questions about its disk;
+    // empty for a device or pipe written directly.
+    std::string Folder() const;
+
+    // The transfer failed in a way that makes its bytes worthless or
+    // harmful to keep (no song, no room left): unless committed, nothing of
+    // it stays, the partial and its record included, also when they would
+    // have been kept for resuming or came from an earlier transfer.
     void Abandon() { abandoned_ = true; }
 
 private:

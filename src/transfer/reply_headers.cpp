@@ -51,7 +51,8 @@ ResumeRecord RecordOf(const ReplyHeaders& headers, const std::string& source,
                         length > 0 ? length : -1};
 }
 
-bool ContinuesPartial(const ReplyHeaders& headers, const ResumeRecord& previous, std::int64_t from) {
+bool ContinuesPartial(const ReplyHeaders& headers, const ResumeRecord& previous, std::int64_t from,
+                      std::int64_t length) {
     if (!previous.etag.empty() ? headers.Value("ETag") != previous.etag
                                : headers.Value("Last-Modified") != previous.lastModified)
         return false;
@@ -63,7 +64,7 @@ bool ContinuesPartial(const ReplyHeaders& headers, const ResumeRecord& previous,
     if (!ReadCount(range, at, first) || at >= range.size() || range[at++] != '-') return false;
     if (!ReadCount(range, at, last) || at >= range.size() || range[at++] != '/') return false;
     if (!ReadCount(range, at, whole) || at != range.size()) return false;
-    return first == from && whole == previous.total && last == whole - 1;
+    return first == from && whole == previous.total && last == whole - 1 && (length < 0 || length == whole - from);
 }
 
 std::string IfRangeValue(const ResumeRecord& previous) {

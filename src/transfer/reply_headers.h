@@ -28,8 +28,10 @@ ResumeRecord RecordOf(const ReplyHeaders& headers, const std::string& source,
                       const std::string& targetName, std::int64_t length);
 
 // Whether a 206 reply carries the rest of `previous` from byte `from`: the
-// same validators, the same whole length and a range from `from` to the end.
-bool ContinuesPartial(const ReplyHeaders& headers, const ResumeRecord& previous, std::int64_t from);
+// same validators, the same whole length, a range from `from` to the end,
+// and a body length (`length`, -1 when none was announced) of that range.
+bool ContinuesPartial(const ReplyHeaders& headers, const ResumeRecord& previous, std::int64_t from,
+                      std::int64_t length);
 
 // The "If-Range" value for `previous`: a strong entity tag, else the date;
 // "" when neither can be used.

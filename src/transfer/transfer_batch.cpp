@@ -16,8 +16,9 @@ using Clock = std::chrono::steady_clock;
 }  // namespace
 
 struct TransferBatch::Song {
-    Song(int id_, const std::string& source, const std::string& destination, const TransferLimits& limits)
-        : id(id_), job(source, destination, true, limits) {}
+    Song(int id_, const std::string& source, const std::string& destination, const TransferLimits& limits,
+         const FreeSpaceProbe& freeSpace)
+        : id(id_), job(source, destination, true, limits, freeSpace) {}
     int id;
     TransferJob job;
 };
@@ -28,7 +29,7 @@ TransferBatch::~TransferBatch() { AbortAll(); }
 
 bool TransferBatch::Start(int id, const std::string& source, const std::string& destination,
                           TransferFailure* failure) {
-    auto song = std::make_unique<Song>(id, source, destination, limits_);
+    auto song = std::make_unique<Song>(id, source, destination, limits_, freeSpace_);
     if (!song->job.Start(group_)) {
         if (failure != nullptr) *failure = song->job.Failure();
         return false;

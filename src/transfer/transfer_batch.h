@@ -66,6 +66,9 @@ public:
     ProgressHandler OnProgress;
     // The "process pending events" step.
     void SetEventPump(std::function<void()> processPending) { processPending_ = std::move(processPending); }
+    // Replaces the question for a folder's free space, for the songs
+    // started after it (tests).
+    void SetFreeSpaceProbe(FreeSpaceProbe freeSpace) { freeSpace_ = std::move(freeSpace); }
 
 private:
     struct Song;
@@ -73,6 +76,7 @@ private:
     void Step();
 
     TransferLimits limits_;
+    FreeSpaceProbe freeSpace_;
     std::vector<std::unique_ptr<Song>> jobs_;
     // Declared after the songs: destroyed first, so no request outlives
     // its song.

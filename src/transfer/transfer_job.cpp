@@ -1,8 +1,11 @@
 #include "transfer/transfer_job.h"
 
-#include "platform/file_io.h"
+#include <optional>
 #include <utility>
 #include <vector>
+
+#include "platform/file_io.h"
+#include "platform/free_space.h"
 
 namespace tunewell::transfer {
 namespace {
@@ -21,21 +24,30 @@ TransferFailure::Cause CauseOf(net::Failure failure, long status) {
         case net::Failure::kTimeout: return Cause::kTimeout;
         case net::Failure::kAborted: return Cause::kAborted;
         case net::Failure::kSizeCap: return Cause::kTooLarge;
-        default: return status >= 400 ? Cause::kHttpStatus : Cause::kNetwork;
+        // A redirect that could not be followed (too many, another scheme)
+        // ends on its 3xx.
+        default: return status >= 300 ? Cause::kHttpStatus : Cause::kNetwork;
     }
 }
+
+bool IsSuccess(long status) { return status >= 200 && status < 300; }
 
 bool NoSpace(int error) { return platform::IsDiskFull(error); }
 
 }  // namespace
 
-TransferJob::TransferJob(std::string source, std::string destination, bool resumes, const TransferLimits& limits)
-    : source_(std::move(source)), destination_(std::move(destination)), resumes_(resumes), limits_(limits) {}
+TransferJob::TransferJob(std::string source, std::string destination, bool song, const TransferLimits& limits,
+                         FreeSpaceProbe freeSpace)
+    : source_(std::move(source)),
+      destination_(std::move(destination)),
+      song_(song),
+      limits_(limits),
+      freeSpace_(std::move(freeSpace)) {}
 
 TransferJob::~TransferJob() = default;
 
 bool TransferJob::Start(net::RequestGroup& group) {
-    part_ = std::make_unique<PartFile>(destination_, resumes_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
+    part_ = std::make_unique<PartFile>(destination_, song_ ? PartFile::Mode::kResumable : PartFile::Mode::kFresh);
     if (!part_->IsOpen()) {
         Record(NoSpace(part_->Error()) ? TransferFailure::Cause::kDiskFull : TransferFailure::Cause::kFolder);
         return false;
@@ -71,7 +83,20 @@ void TransferJob::Record(TransferFailure::Cause cause, long status) {
 }
 
 void TransferJob::RecordWriting() {
-    Record(NoSpace(part_->Error()) ? TransferFailure::Cause::kDiskFull : TransferFailure::Cause::kWrite);
+    if (!NoSpace(part_->Error())) {
+        Record(TransferFailure::Cause::kWrite);
+        return;
+    }
+    // Kept, the bytes would hold the disk full and the next transfer would
+    // only fill it again.
+    Record(TransferFailure::Cause::kDiskFull);
+    part_->Abandon();
+}
+
+void TransferJob::Refuse(TransferFailure::Cause cause, long status) {
+    failed_ = true;
+    Record(cause, status);
+    part_->Abandon();
 }
 
 TransferFailure TransferJob::Failure() const {
@@ -87,23 +112,78 @@ std::int64_t TransferJob::Total() const {
 }
 
 // Decides, before the body's first byte, whether it continues the partial
-// (a matching 206) or starts the file afresh.
+// (a matching 206) or starts the file afresh, and whether a song may have
+// it at all.
 bool TransferJob::BeginBody(const net::StreamRequest& request) {
     begun_ = true;
-    if (request.Status() == 206) {
-        if (offered_ > 0 && part_->Previous() && ContinuesPartial(headers_, *part_->Previous(), offered_) &&
-            part_->Begin(true, ResumeRecord{})) {
-            base_ = offered_;
-            return true;
+    const long status = request.Status();
+    if (song_ && !IsSuccess(status)) {  // the page of a redirect not followed
+        Refuse(TransferFailure::Cause::kHttpStatus, status);
+        return false;
+    }
+    if (status == 206) {
+        const std::optional<ResumeRecord>& previous = part_->Previous();
+        if (offered_ > 0 && previous && ContinuesPartial(headers_, *previous, offered_, request.ContentLength())) {
+            const std::int64_t total = previous->total;
+            if (part_->Begin(true, ResumeRecord{})) {
+                base_ = offered_;
+                end_ = total;
+                return HasRoomFor(total - base_);
+            }
         }
         restart_ = true;
         return false;
     }
     written_ = 0;
-    if (part_->Begin(false, RecordOf(headers_, source_, targetName_, request.ContentLength()))) return true;
-    failed_ = true;
-    RecordWriting();
+    if (!part_->Begin(false, RecordOf(headers_, source_, targetName_, request.ContentLength()))) {
+        failed_ = true;
+        RecordWriting();
+        return false;
+    }
+    sniffing_ = song_ && IsHtmlType(headers_.Value("Content-Type"));
+    return HasRoomFor(request.ContentLength());
+}
+
+bool TransferJob::HasRoomFor(std::int64_t length) {
+    const std::string folder = part_->Folder();
+    if (!song_ || length <= 0 || folder.empty()) return true;
+    const std::optional<std::int64_t> free = freeSpace_ ? freeSpace_(folder) : platform::FreeSpaceIn(folder);
+    if (!free || length <= *free) return true;
+    // Nothing is written: the disk is not filled for a song that cannot fit.
+    Refuse(TransferFailure::Cause::kDiskFull);
     return false;
+}
+
+bool TransferJob::SniffBody(const char* data, std::size_t size) {
+    const BodyStart::Seen seen = bodyStart_.Feed(data, size);
+    if (seen == BodyStart::Seen::kBlanksOnly) return true;
+    sniffing_ = false;
+    if (seen == BodyStart::Seen::kOther) return true;
+    Refuse(TransferFailure::Cause::kNotAudio);
+    return false;
+}
+
+// A song's body ended with a 2xx final status.
+bool TransferJob::SongComplete(long status) {
+    if (!begun_) {
+        if (status == 204 || status == 205) {
+            Refuse(TransferFailure::Cause::kHttpStatus, status);
+        } else {
+            Refuse(TransferFailure::Cause::kEmpty);
+        }
+        return false;
+    }
+    if (sniffing_) {  // an HTML reply of blanks only
+        Refuse(TransferFailure::Cause::kNotAudio);
+        return false;
+    }
+    if (end_ >= 0 && written_ < end_) {
+        // A continued range without a length that ended early: as a
+        // connection that broke off, its bytes stay for the next transfer.
+        Record(TransferFailure::Cause::kNetwork);
+        return false;
+    }
+    return true;
 }
 
 void TransferJob::OnHeaderLine(std::string_view line) { headers_.Add(line.data(), line.size()); }
@@ -121,8 +201,15 @@ bool TransferJob::OverCap(std::size_t size) {
 
 bool TransferJob::OnBody(const char* data, std::size_t size) {
     if (Stopped()) return false;
+    if (size == 0) return true;
     if (!begun_ && !BeginBody(*request_)) return false;
     if (OverCap(size)) return false;
+    if (sniffing_ && !SniffBody(data, size)) return false;
+    // Never a byte past the end of the file a continued range completes.
+    if (end_ >= 0 && static_cast<std::int64_t>(size) > end_ - written_) {
+        Refuse(TransferFailure::Cause::kOverlong);
+        return false;
+    }
     if (!part_->Write(data, size)) {
         failed_ = true;
         RecordWriting();
@@ -148,21 +235,25 @@ TransferJob::State TransferJob::Ended(net::RequestGroup& group) {
     // of it any more) is fetched afresh.
     if (offered_ > 0 && (restart_ || status == 416)) {
         offered_ = base_ = written_ = 0;
+        end_ = -1;
         begun_ = restart_ = false;
         announced_ = -1;
         headers_.Clear();
         return StartAttempt(group) ? State::kRunning : State::kFailed;
     }
+    const bool redirect = status >= 300 && status < 400;  // one not followed
     if (request->Outcome() != net::Failure::kNone) {
         const TransferFailure::Cause cause = CauseOf(request->Outcome(), status);
         Record(cause, cause == TransferFailure::Cause::kHttpStatus ? status : 0);
-        if (cause == TransferFailure::Cause::kTooLarge) part_->Abandon();
+        if (cause == TransferFailure::Cause::kTooLarge || (song_ && redirect)) part_->Abandon();
         return State::kFailed;
     }
-    if (status < 200 || status >= 300) {  // a redirect not followed
+    if (!IsSuccess(status)) {
         Record(TransferFailure::Cause::kHttpStatus, status);
+        if (song_) part_->Abandon();
         return State::kFailed;
     }
+    if (song_ && !SongComplete(status)) return State::kFailed;
     // An empty body: the file is begun (and emptied) all the same.
     if (!begun_ && !BeginBody(*request)) return State::kFailed;
     return State::kComplete;

@@ -10,6 +10,7 @@
 #include "transfer/file_transfer.h"
 #include "transfer/part_file.h"
 #include "transfer/reply_headers.h"
+#include "transfer/song_reply.h"
 
 namespace tunewell::transfer {
 
@@ -25,13 +26,30 @@ namespace tunewell::transfer {
 // file in place. Abort() may be called from anywhere, also from inside the
 // job's callbacks: the request ends at its next callback and the job
 // fails. What stays on disk after a failure is PartFile's rule.
+//
+// A song transfer takes only a reply that can be a song. It fails with
+// nothing of it left (PartFile::Abandon: no partial either, not even one an
+// earlier transfer left) and the target untouched on: a final 3xx (a
+// redirect not followed; its page is never written), a 204 or 205
+// (kHttpStatus); any other success without a byte (kEmpty); a "text/html"
+// reply whose first non-blank byte is "<", or that holds only blanks
+// (kNotAudio; decided at that byte, nothing held back); a continued range
+// whose body runs past the file's end (kOverlong); an announced length the
+// disk has no room for (kDiskFull, before a byte is written). A 206 that
+// announces another length than its range's is not continued (the file is
+// fetched afresh); one that ends early fails as a connection that broke
+// off (kNetwork) and keeps its bytes. Running out of space while writing
+// leaves nothing either, whatever the transfer.
 class TransferJob final : public net::StreamReceiver {
 public:
     enum class State { kRunning, kComplete, kFailed };
 
-    // `resumes`: the song's own partial file (PartFile kResumable);
-    // otherwise a fresh temporary.
-    TransferJob(std::string source, std::string destination, bool resumes, const TransferLimits& limits);
+    // `song`: the main program's song transfer: the song's own partial file
+    // (PartFile kResumable) and the song rules above; otherwise a fresh
+    // temporary and any 2xx reply is taken. `freeSpace`: empty asks the
+    // system.
+    TransferJob(std::string source, std::string destination, bool song, const TransferLimits& limits,
+                FreeSpaceProbe freeSpace = {});
     ~TransferJob() override;
     TransferJob(const TransferJob&) = delete;
     TransferJob& operator=(const TransferJob&) = delete;
@@ -83,14 +101,22 @@ private:
     bool StartAttempt(net::RequestGroup& group);
     bool BeginBody(const net::StreamRequest& request);
     bool OverCap(std::size_t size);
+    // The song rules: room for an announced length; the body's first
+    // non-blank byte; what a body that ended must have been.
+    bool HasRoomFor(std::int64_t length);
+    bool SniffBody(const char* data, std::size_t size);
+    bool SongComplete(long status);
+    // A failure that leaves nothing of the transfer behind.
+    void Refuse(TransferFailure::Cause cause, long status = 0);
     void Record(TransferFailure::Cause cause, long status = 0);
     // A write or placing error of the file, by its errno.
     void RecordWriting();
 
     const std::string source_;
     const std::string destination_;
-    const bool resumes_;
+    const bool song_;
     const TransferLimits limits_;
+    const FreeSpaceProbe freeSpace_;
     std::unique_ptr<PartFile> part_;
     std::unique_ptr<net::StreamRequest> request_;
     std::string targetName_;
@@ -99,6 +125,9 @@ private:
     std::int64_t base_ = 0;     // bytes already in the file when the body began
     std::int64_t written_ = 0;
     std::int64_t announced_ = -1;  // the final reply's announced length
+    std::int64_t end_ = -1;        // a continued range's end: the whole file's length
+    BodyStart bodyStart_;
+    bool sniffing_ = false;  // an HTML reply whose first non-blank byte is still to come
     bool begun_ = false;    // the body's first byte (or its end) was seen
     bool restart_ = false;  // the reply cannot continue the partial: ask again
     bool aborted_ = false;

@@ -8,6 +8,7 @@
 #include "platform/detached_start.h"
 #include "platform/temp_folder.h"
 #include "platform/utf8_path.h"
+#include "transfer/failure_text.h"
 #include "transfer/progress_text.h"
 #include "trust/program_vetting.h"
 #include "update/update_script.h"
@@ -64,7 +65,7 @@ bool ProgramUpdater::DownloadAndHandOver(const std::string& address) {
     if (verdict == trust::Verdict::kAccepted) {
         failureCause_ = "无法启动升级脚本";
     } else if (verdict == trust::Verdict::kDownloadFailed) {
-        failureCause_ = transfer_.FailureReason();
+        failureCause_ = transfer::ProgramFailureText(transfer_.LastFailure(), trust::kMaxProgramBytes);
     }
     if (failureCause_.empty()) failureCause_ = trust::VerdictText(verdict);
     platform::RemovePrivateFolder(folder);

@@ -17,7 +17,7 @@
 #include "platform/temp_folder.h"
 #include "transfer/progress_text.h"
 #include "trust/program_vetting.h"
-#include "updater/download_failure_text.h"
+#include "transfer/failure_text.h"
 
 namespace tunewell::updater {
 namespace {
@@ -158,7 +158,9 @@ std::string upMain::DownloadAndReplace(const QString& address, const QString& ta
     const trust::VersionRule notOlder = trust::VersionRule::AtLeast(base::kProgramVersion);
     const trust::Verdict verdict =
         trust::FetchProgram(download, address.toStdString(), downloaded, notOlder, updateKey_);
-    if (verdict == trust::Verdict::kDownloadFailed) return DownloadFailureText(m_oFileDownload->LastFailure());
+    if (verdict == trust::Verdict::kDownloadFailed) {
+        return transfer::ProgramFailureText(m_oFileDownload->LastFailure(), trust::kMaxProgramBytes);
+    }
     if (verdict != trust::Verdict::kAccepted) return trust::VerdictText(verdict);
     platform::ReplaceTemp::Options options;
     options.newFileMode = platform::NewProgramFileMode();

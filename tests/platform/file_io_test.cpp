@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/file_io.h"
+#include "platform/free_space.h"
 #include "platform/file_replace.h"
 #include "platform/utf8_path.h"
 #include "support/temp_folder.h"
@@ -105,6 +109,19 @@ TEST(FileIo, NamesStartAfterTheLastSeparator) {
     EXPECT_FALSE(IsPathSeparator('\\'));
 #endif
     EXPECT_TRUE(IsPathSeparator('/'));
+}
+
+// The question before a song's first byte whether it can fit: bytes, as
+// the standard library counts them, for a folder of any name.
+TEST(FileIo, FreeSpaceIsTheFoldersAndUnknownForNoFolder) {
+    TempFolder folder;
+    const std::string songs = folder.File("歌曲");
+    ASSERT_TRUE(std::filesystem::create_directory(Utf8Path(songs)));
+    const std::optional<std::int64_t> free = FreeSpaceIn(songs);
+    ASSERT_TRUE(free.has_value());
+    const auto available = static_cast<std::int64_t>(std::filesystem::space(Utf8Path(songs)).available);
+    EXPECT_LT(std::llabs(*free - available), std::int64_t{64} << 20) << *free << " / " << available;
+    EXPECT_FALSE(FreeSpaceIn(folder.File("没有")).has_value());
 }
 
 TEST(Utf8Path, ChineseNamesSurviveTheRoundTrip) {

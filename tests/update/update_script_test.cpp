@@ -384,8 +384,8 @@ TEST_F(InProgramUpdate, AHugeDownloadFailsWithItsCauseAndLeavesNothing) {
         bool chunked;
         const char* cause;
     } cases[] = {
-        {1ull << 30, 0, false, "文件超过大小上限"},
-        {1ull << 30, 0, true, "文件超过大小上限"},
+        {1ull << 30, 0, false, "下载的程序超过64MB的上限"},
+        {1ull << 30, 0, true, "下载的程序超过64MB的上限"},
         {0, 1ull << 30, true, "没有找到有效的签名文件"},
     };
     for (const auto& c : cases) {

@@ -18,18 +18,6 @@ bool IsFeaturedSong(int songId) {
     return std::find(featured.begin(), featured.end(), songId) != featured.end();
 }
 
-// The first byte a "Range: bytes=<first>-" header asks for, when it is of
-// that form, lies inside the song and still names this version (If-Range);
-// -1 otherwise (the whole song is sent).
-long long RangeStart(const HttpRequest& request, const std::string& etag, std::uint64_t size) {
-    const std::string range = request.Header("Range");
-    if (range.rfind("bytes=", 0) != 0 || range.empty() || range.back() != '-') return -1;
-    const std::string ifRange = request.Header("If-Range");
-    if (!ifRange.empty() && ifRange != etag) return -1;
-    const long long first = ParseDigits(range.substr(6, range.size() - 7));
-    return first >= 0 && static_cast<std::uint64_t>(first) < size ? first : -1;
-}
-
 // A song with its entity tag; a ranged request for the rest of it gets a
 // 206 with that rest only (what resuming a download relies on).
 void SendSong(DemoState& state, const HttpRequest& request, HttpResponse& response, int songId,
@@ -97,6 +85,15 @@ bool AudioPath(DemoState& state, const HttpRequest& request, const std::string& 
 }
 
 }  // namespace
+
+long long RangeStart(const HttpRequest& request, const std::string& etag, std::uint64_t size) {
+    const std::string range = request.Header("Range");
+    if (range.rfind("bytes=", 0) != 0 || range.empty() || range.back() != '-') return -1;
+    const std::string ifRange = request.Header("If-Range");
+    if (!ifRange.empty() && ifRange != etag) return -1;
+    const long long first = ParseDigits(range.substr(6, range.size() - 7));
+    return first >= 0 && static_cast<std::uint64_t>(first) < size ? first : -1;
+}
 
 bool HandleAudio(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     const std::string& path = request.path;

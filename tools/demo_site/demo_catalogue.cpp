@@ -28,6 +28,24 @@ struct FeaturedSong {
 
 constexpr std::uint64_t KiB = 1024;
 
+const std::array<FeaturedSong, 12>& HostileReplySongs() {
+    static const std::array<FeaturedSong, 12> songs = {{
+        {kSongMaintenancePage, "维护中的歌", "佚名", "", "/hostile/song/1050.mp3", 0},
+        {kSongNotFoundPage, "不存在的歌", "佚名", "", "/hostile/song/1051.mp3", 0},
+        {kSongNoContent, "没有内容", "佚名", "", "/hostile/song/1052.mp3", 0},
+        {kSongMovedNowhere, "无处可去", "佚名", "", "/hostile/song/1053.mp3", 0},
+        {kSongChoices, "多种选择", "佚名", "", "/hostile/song/1054.mp3", 0},
+        {kSongRedirectLoop, "绕圈子", "佚名", "", "/hostile/song/1055.mp3", 0},
+        {kSongNotModified, "未修改", "佚名", "", "/hostile/song/1056.mp3", 0},
+        {kSongEmpty, "空空如也", "佚名", "", "/hostile/song/1057.mp3", 0},
+        {kSongTypedAsPage, "网页类型的歌", "佚名", "", "/hostile/song/1058.mp3", 50 * KiB},
+        {kSongLongRange, "多报的一段", "佚名", "", "/hostile/song/1059.mp3", 60000},
+        {kSongOverrunRange, "跑过头的一段", "佚名", "", "/hostile/song/1060.mp3", 60000},
+        {kSongShortRange, "缺了尾巴", "佚名", "", "/hostile/song/1061.mp3", 60000},
+    }};
+    return songs;
+}
+
 const std::array<FeaturedSong, 11>& FeaturedSongs() {
     static const std::array<FeaturedSong, 11> songs = {{
         {kSongPlain, "山间小路", "林小溪", "", "/audio/1001.mp3", 200 * KiB},
@@ -75,6 +93,9 @@ const FeaturedSong* FindFeatured(int id) {
         if (song.id == id) return &song;
     }
     for (const auto& song : NameTrapSongs()) {
+        if (song.id == id) return &song;
+    }
+    for (const auto& song : HostileReplySongs()) {
         if (song.id == id) return &song;
     }
     return nullptr;

@@ -39,6 +39,23 @@ inline constexpr int kSongCanon = 71799;
 inline constexpr const char* kFileHostFileId = "880011";
 inline constexpr std::uint64_t kLargeSongBytes = 32ull * 1024 * 1024;
 
+// Songs whose address answers with no song, or with one that lies about
+// its length (/hostile/song/<id>.mp3); answered by the play page, listed
+// on no page.
+inline constexpr int kSongMaintenancePage = 1050;  // 200, GBK page "维护中" after blank lines
+inline constexpr int kSongNotFoundPage = 1051;     // 200, GBK page "文件不存在", with an ETag
+inline constexpr int kSongNoContent = 1052;        // 204
+inline constexpr int kSongMovedNowhere = 1053;     // 302 without Location, with a page
+inline constexpr int kSongChoices = 1054;          // 300 without Location, with a page
+inline constexpr int kSongRedirectLoop = 1055;     // 302 to itself
+inline constexpr int kSongNotModified = 1056;      // 304
+inline constexpr int kSongEmpty = 1057;            // 200 with Content-Length 0 and an ETag
+inline constexpr int kSongTypedAsPage = 1058;      // a real song sent as text/html
+inline constexpr int kSongLongRange = 1059;        // a range gets a 206 announcing 1,000 bytes too many
+inline constexpr int kSongOverrunRange = 1060;     // a range gets a chunked 206 running 1,000 bytes on
+inline constexpr int kSongShortRange = 1061;       // a range gets a chunked 206 ending 1,000 bytes early
+inline constexpr std::uint64_t kRangeExcessBytes = 1000;
+
 struct DemoSong {
     int id = 0;
     std::string title;      // UTF-8

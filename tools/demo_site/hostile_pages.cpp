@@ -130,6 +130,7 @@ bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& r
     const std::string& path = request.path;
     if (path.rfind("/hostile/", 0) != 0) return false;
     const std::string name = path.substr(9);
+    if (name.rfind("song/", 0) == 0) return HandleHostileSong(state, request, response);
     if (name == "huge") {
         const long long size = ParseDigits(request.QueryValue("size"));
         HugePage(response, size >= 0 ? static_cast<std::uint64_t>(size) : state.Options().hugePageBytes);

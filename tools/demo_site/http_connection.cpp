@@ -189,6 +189,8 @@ bool HttpConnection::WriteResponse(const HttpRequest& request, HttpResponse& res
     for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
     if (chunked) {
         head += "Transfer-Encoding: chunked\r\n";
+    } else if (response.status == 204 || response.status == 304) {
+        // Replies that never have a body carry no length either.
     } else {
         const std::int64_t length = streamed ? response.streamLength : static_cast<std::int64_t>(response.body.size());
         head += "Content-Length: " + std::to_string(length) + "\r\n";

@@ -130,6 +130,7 @@ std::string ReasonPhrase(int status) {
         case 200: return "OK";
         case 204: return "No Content";
         case 206: return "Partial Content";
+        case 300: return "Multiple Choices";
         case 301: return "Moved Permanently";
         case 302: return "Found";
         case 304: return "Not Modified";

@@ -22,6 +22,9 @@ bool HandleSignIn(DemoState& state, const HttpRequest& request, HttpResponse& re
 bool HandleAudio(DemoState& state, const HttpRequest& request, HttpResponse& response);
 // Pages that misbehave, under /hostile/ (hostile_pages.cpp).
 bool HandleHostile(DemoState& state, const HttpRequest& request, HttpResponse& response);
+// Song addresses that answer with no song, /hostile/song/<id>.mp3
+// (hostile_songs.cpp).
+bool HandleHostileSong(DemoState& state, const HttpRequest& request, HttpResponse& response);
 // The file-hosting service on the file-host domain and its hosts (file_host_pages.cpp).
 bool HandleFileHost(DemoState& state, const HttpRequest& request, HttpResponse& response);
 // The version server (version_pages.cpp).
@@ -48,5 +51,10 @@ void StreamGenerated(DemoState& state, HttpResponse& response, std::uint64_t see
                      bool declareLength, std::size_t chunk = 64 * 1024, int delayMs = 0);
 // Digits only, as a number; -1 when the text is empty or holds anything else.
 long long ParseDigits(std::string_view text);
+// The first byte a "Range: bytes=<first>-" header asks for, when it is of
+// that form, lies inside the `size` bytes and still names the version
+// `etag` (If-Range); -1 otherwise (the whole file is sent). In
+// audio_files.cpp.
+long long RangeStart(const HttpRequest& request, const std::string& etag, std::uint64_t size);
 
 }  // namespace tunewell::demo
