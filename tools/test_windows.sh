@@ -121,7 +121,8 @@ if run_both traps download -o . "$traps"; then
   # would open the device, a name ending in a dot or blank another file.
   while IFS= read -r name; do
     name="${name#./}"
-    (cd "$work/windows" && "$wine64" cmd /c "type \"$name\" >NUL" >/dev/null 2>&1) ||
+    # (cmd's "type" of CON.mp3 fails: it opens the console device.)
+    (cd "$work/windows" && "$wine64" cmd /c type "$name" >/dev/null 2>&1) ||
       { log "FAILED: Windows cannot open $name"; trap_failed=1; }
   done <"$work/traps.windows"
   if [ "$trap_failed" -eq 0 ]; then
