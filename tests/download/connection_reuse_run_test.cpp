@@ -14,7 +14,7 @@
 #include "download/file_download_transfer.h"
 #include "hosts/site_hosts.h"
 #include "net/cookie_store.h"
-#include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -26,19 +26,9 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class ConnectionReuseRunTest : public testing::DemoSiteTest {
+class ConnectionReuseRunTest : public testing::DownloadRunTest {
 protected:
-    void SetUp() override {
-        DemoSiteTest::SetUp();
-        controls_.folder = temp_.path();
-        fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
-        net::CookieStore::Instance().Clear();
-    }
-    void AddRow(int id) {
-        ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, double(id)}.ToText(),
-                         "row");
-        ui_.songs.SetChecked(ui_.songs.RowCount(), true);
-    }
+    void AddRow(int id) { DownloadRunTest::AddRow(id, "row"); }
     std::size_t SavedFiles() const {
         std::size_t count = 0;
         for (const auto& entry : stdfs::directory_iterator(temp_.path())) {
@@ -47,14 +37,7 @@ protected:
         return count;
     }
 
-    testing::TempFolder temp_;
-    testing::FakeUi ui_;
-    testing::RecordingRun controls_;
-    settings::Config config_;
     catalogue::CatalogueState state_;
-    transfer::CFileDownload fileDownload_;
-    FileDownloadTransfer transfer_{fileDownload_};
-    DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };
 
 TEST_F(ConnectionReuseRunTest, PagesFileHostAndSongsShareOneConnection) {

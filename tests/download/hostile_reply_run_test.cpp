@@ -24,7 +24,7 @@
 #include "download/file_download_transfer.h"
 #include "hosts/site_hosts.h"
 #include "net/cookie_store.h"
-#include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -41,27 +41,12 @@ namespace stdfs = std::filesystem;
 
 // The parameter is Jobs: 1 runs the songs one after another through the
 // window's transfer object, 3 side by side through a batch.
-class HostileReplyRunTest : public testing::DemoSiteTest, public ::testing::WithParamInterface<int> {
+class HostileReplyRunTest : public testing::DownloadRunTest, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
+        DownloadRunTest::SetUp();
         config_.Jobs = GetParam();
-        controls_.folder = temp_.path();
-        net::CookieStore::Instance().Clear();
     }
-    void AddRows(const std::vector<int>& ids) {
-        for (int id : ids) {
-            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, double(id)}.ToText(),
-                             "行" + std::to_string(id));
-            ui_.songs.SetChecked(ui_.songs.RowCount(), true);
-        }
-    }
-    std::set<std::string> Files() const {
-        std::set<std::string> names;
-        for (const auto& entry : stdfs::directory_iterator(temp_.path())) names.insert(entry.path().filename().string());
-        return names;
-    }
-    std::string Read(const std::string& name) const { return testing::ReadBytes(temp_.File(name)); }
     std::set<std::string> Reasons() const { return {controls_.reasons.begin(), controls_.reasons.end()}; }
     // The row of song `id`'s failure mark; "(gone)" when its row left.
     std::string MarkOf(int id) const {
@@ -80,14 +65,6 @@ protected:
             transfer::PartialRecordPath(partial),
             {source, name, "\"hostile-" + std::to_string(id) + "\"", "", static_cast<std::int64_t>(demo::AudioSize(id))}));
     }
-
-    testing::TempFolder temp_;
-    testing::FakeUi ui_;
-    testing::RecordingRun controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;
-    FileDownloadTransfer transfer_{fileDownload_};
-    DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };
 
 INSTANTIATE_TEST_SUITE_P(Jobs, HostileReplyRunTest, ::testing::Values(1, 3),
@@ -110,7 +87,7 @@ TEST_P(HostileReplyRunTest, RepliesThatAreNoSongFailWithTheirCauseAndLeaveNothin
     EXPECT_EQ(run_.Succeeded(), 2);
     // Nothing hidden either: the page with an entity tag would have left a
     // partial to resume.
-    EXPECT_EQ(Files(), (std::set<std::string>{"不存在的歌 - 佚名.mp3", "网页类型的歌 - 佚名.mp3", "山间小路 - 林小溪.mp3"}));
+    EXPECT_EQ(FileNames(), (std::set<std::string>{"不存在的歌 - 佚名.mp3", "网页类型的歌 - 佚名.mp3", "山间小路 - 林小溪.mp3"}));
     EXPECT_EQ(Read("不存在的歌 - 佚名.mp3"), "older");
     // A song sent as an HTML page is still a song.
     EXPECT_EQ(Read("网页类型的歌 - 佚名.mp3"), AudioContent(kSongTypedAsPage));
@@ -135,7 +112,7 @@ TEST_P(HostileReplyRunTest, AResumedRangeMustEndWhereTheSongEnds) {
     run_.cmdDown_Click();
     EXPECT_EQ(Reasons(), (std::set<std::string>{"2 服务器返回的数据超出了文件长度", "3 网络连接失败"}));
     const std::string shortPartial = "." + shortened + ".part";
-    EXPECT_EQ(Files(), (std::set<std::string>{announced, shortPartial, shortPartial + ".info"}));
+    EXPECT_EQ(FileNames(), (std::set<std::string>{announced, shortPartial, shortPartial + ".info"}));
     EXPECT_EQ(Read(announced), AudioContent(kSongLongRange));
     EXPECT_EQ(Read(shortPartial), AudioContent(kSongShortRange).substr(0, 59000));
     std::vector<std::string> ranges;
@@ -149,7 +126,7 @@ TEST_P(HostileReplyRunTest, AResumedRangeMustEndWhereTheSongEnds) {
     run_.cmdDown_Click();
     EXPECT_TRUE(controls_.reasons.empty());
     EXPECT_EQ(Read(overrun), AudioContent(kSongOverrunRange));
-    EXPECT_EQ(Files(), (std::set<std::string>{announced, overrun, shortPartial, shortPartial + ".info"}));
+    EXPECT_EQ(FileNames(), (std::set<std::string>{announced, overrun, shortPartial, shortPartial + ".info"}));
 }
 
 // On a disk of 1 MiB the 32 MiB song fails at once, before a byte is
@@ -181,7 +158,7 @@ TEST_P(HostileReplyRunTest, ASongTooLargeForTheDiskStopsTheRunAndLeavesNoPartial
     const std::string slow2 = "慢慢地走 - 赵清风 (2).mp3";  // the second row of the same song
     if (GetParam() == 1) {
         EXPECT_EQ(controls_.events, (std::vector<std::string>{"started", "saved 1", "failed 2", "ended"}));
-        EXPECT_EQ(Files(), std::set<std::string>{slow});
+        EXPECT_EQ(FileNames(), std::set<std::string>{slow});
         EXPECT_EQ(ui_.songs.RowCount(), 3);  // both rows of the saved song went
     } else {
         EXPECT_EQ(Reasons(), (std::set<std::string>{"2 磁盘空间不足", "1 下载已中止", "3 下载已中止"}));
@@ -189,7 +166,7 @@ TEST_P(HostileReplyRunTest, ASongTooLargeForTheDiskStopsTheRunAndLeavesNoPartial
         EXPECT_EQ(ui_.songs.RowCount(), 5);
         // What they had received waits for the next run (a song stopped
         // before its first byte leaves nothing).
-        for (const std::string& name : Files()) {
+        for (const std::string& name : FileNames()) {
             EXPECT_TRUE(name.starts_with("." + slow + ".part") || name.starts_with("." + slow2 + ".part")) << name;
         }
     }

@@ -15,7 +15,7 @@
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "net/cookie_store.h"
-#include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
@@ -33,43 +33,24 @@ const std::vector<std::pair<std::string, std::string>> kProgramFiles = {
     {"Qt6Core.dll", "MZ core"},              {"tunewell-cli.exe", "MZ cli"},
 };
 
-class SaveNamesRunTest : public testing::DemoSiteTest {
+class SaveNamesRunTest : public testing::DownloadRunTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
-        controls_.folder = temp_.path();
-        fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
-        net::CookieStore::Instance().Clear();
+        DownloadRunTest::SetUp();
         for (const auto& [name, bytes] : kProgramFiles) testing::WriteBytes(temp_.File(name), bytes);
     }
     void AddRows(const std::vector<std::pair<int, std::string>>& rows) {
-        for (const auto& [id, name] : rows) {
-            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, double(id)}.ToText(),
-                             name);
-            ui_.songs.SetChecked(ui_.songs.RowCount(), true);
-        }
+        for (const auto& [id, name] : rows) AddRow(id, name);
     }
     // The files the run saved: everything but the program's.
     std::set<std::string> Saved() const {
-        std::set<std::string> names;
-        for (const auto& entry : stdfs::directory_iterator(temp_.path())) {
-            names.insert(entry.path().filename().string());
-        }
+        std::set<std::string> names = FileNames();
         for (const auto& [name, bytes] : kProgramFiles) {
             EXPECT_EQ(testing::ReadBytes(temp_.File(name)), bytes) << name << " was touched";
             names.erase(name);
         }
         return names;
     }
-    std::string Read(const std::string& name) const { return testing::ReadBytes(temp_.File(name)); }
-
-    testing::TempFolder temp_;
-    testing::FakeUi ui_;
-    testing::RecordingRun controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;
-    FileDownloadTransfer transfer_{fileDownload_};
-    DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };
 
 // The rows as a list page would show these songs.

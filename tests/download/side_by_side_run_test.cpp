@@ -12,7 +12,7 @@
 #include "download/download_run.h"
 #include "download/file_download_transfer.h"
 #include "net/cookie_store.h"
-#include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
@@ -23,13 +23,11 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class SideBySideRunTest : public testing::DemoSiteTest {
+class SideBySideRunTest : public testing::DownloadRunTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
+        DownloadRunTest::SetUp();
         config_.Jobs = 3;
-        controls_.folder = temp_.path();
-        net::CookieStore::Instance().Clear();
     }
     // Every song takes a good part of a second, so several are in flight
     // together.
@@ -38,17 +36,9 @@ protected:
         link.connectionBytesPerSecond = 400 * 1024;
         return link;
     }
-    void AddRows(const std::vector<int>& ids) {
-        for (int id : ids) {
-            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id,
-                             web::Number{web::Number::Kind::Int32, double(id)}.ToText(), "行" + std::to_string(id));
-            ui_.songs.SetChecked(ui_.songs.RowCount(), true);
-        }
-    }
     std::set<std::string> Files(bool partials) const {
         std::set<std::string> names;
-        for (const auto& entry : stdfs::directory_iterator(temp_.path())) {
-            const std::string name = entry.path().filename().string();
+        for (const std::string& name : FileNames()) {
             if ((name.front() == '.') == partials) names.insert(name);
         }
         return names;
@@ -58,15 +48,6 @@ protected:
         for (const std::string& name : Files(true)) count += name.ends_with(".part");
         return count;
     }
-    std::string Read(const std::string& name) const { return testing::ReadBytes(temp_.File(name)); }
-
-    testing::TempFolder temp_;
-    testing::FakeUi ui_;
-    testing::RecordingRun controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;  // unused with Jobs above 1
-    FileDownloadTransfer transfer_{fileDownload_};
-    DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };
 
 TEST_F(SideBySideRunTest, AFailingSongAPauseAndAResumeLoseNothing) {
