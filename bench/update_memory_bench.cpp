@@ -196,7 +196,13 @@ void RunCase(benchmark::State& state, const std::function<std::string(const std:
         state.SkipWithError("the demo site did not start");
         return;
     }
+    // The updaters reach nothing but the demo site: no proxy setting of
+    // the machine may send them elsewhere or around it.
     ::setenv("http_proxy", site.Proxy().c_str(), 1);
+    for (const char* name : {"HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
+                             "NO_PROXY"}) {
+        ::unsetenv(name);
+    }
     const stdfs::path base = stdfs::temp_directory_path() / ("tw-update-bench-" + std::to_string(::getpid()));
     ChildOutcome outcome;
     std::size_t leftovers = 0;
