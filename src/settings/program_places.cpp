@@ -1,6 +1,8 @@
 #include "settings/program_places.h"
 
 #include "platform/user_folders.h"
+#include "platform/utf8_path.h"
+#include "settings/install_entry.h"
 
 #ifndef TUNEWELL_INSTALL_PREFIX
 #define TUNEWELL_INSTALL_PREFIX "/usr/local"
@@ -37,6 +39,10 @@ Placement PlacementFor(const PlaceFacts& facts) {
     return Placement::kBesideProgram;
 }
 
+Placement SongPlacementFor(const PlaceFacts& facts) {
+    return facts.installerRecord ? Placement::kUserFolders : PlacementFor(facts);
+}
+
 std::string SettingsFolderFor(const PlaceFacts& facts) {
     if (PlacementFor(facts) == Placement::kBesideProgram) return facts.programFolder;
     if (!facts.configHome.empty()) return WithoutClosingSlash(facts.configHome) + "/tunewell";
@@ -47,7 +53,9 @@ std::string SettingsFolderFor(const PlaceFacts& facts) {
 std::string MusicFolderFor(const std::string& xdgMusic, const std::string& home) {
     const std::string answer = WithoutClosingSlash(xdgMusic);
     const std::string base = WithoutClosingSlash(home);
-    if (!answer.empty() && answer[0] == '/' && answer != base && answer != "/") return answer;
+    // Absolute as this system reads paths: "C:\Users\..." is one on Windows.
+    const bool absolute = !answer.empty() && platform::Utf8Path(answer).is_absolute();
+    if (absolute && answer != base && answer != "/") return answer;
     if (base.empty()) return {};
     return (base == "/" ? "" : base) + "/Music";
 }
@@ -59,12 +67,13 @@ PlaceFacts GatherPlaceFacts(const std::string& programFolder) {
     facts.folder = platform::FactsOfFolder(programFolder);
     facts.configHome = platform::UserConfigHome();
     facts.home = platform::UserHome();
+    facts.installerRecord = HasInstallRecord(programFolder);
     return facts;
 }
 
 std::string DefaultSaveFolder(const std::string& programFolder) {
     const PlaceFacts facts = GatherPlaceFacts(programFolder);
-    if (PlacementFor(facts) == Placement::kBesideProgram) return programFolder;
+    if (SongPlacementFor(facts) == Placement::kBesideProgram) return programFolder;
     const std::string music = MusicFolderFor(platform::XdgMusicFolder(), facts.home);
     // A folder that cannot be made is still the answer: the download run
     // then reports it missing.

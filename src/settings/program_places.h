@@ -13,7 +13,10 @@ namespace tunewell::settings {
 // writes there, root included: Config.ini goes to the user's settings
 // folder and songs to the user's music folder. A folder of the user's own
 // that the user cannot write is treated the same way, since nothing could
-// be stored in it.
+// be stored in it. A copy an installer put in a folder the user can write
+// (the Windows per-user install) keeps Config.ini beside itself, where the
+// updaters look for it, but its songs go to the user's music folder, not
+// into a program folder the user never sees.
 
 enum class Placement {
     kBesideProgram,
@@ -27,6 +30,7 @@ struct PlaceFacts {
     platform::FolderFacts folder;          // the program folder, as this user sees it
     std::string configHome;                // $XDG_CONFIG_HOME, or empty
     std::string home;                      // the user's home folder, or empty
+    bool installerRecord = false;          // an installer's uninstall entry names the folder
 };
 
 // True when `path` is `root` or lies inside it (whole names compared, so
@@ -39,19 +43,24 @@ bool IsInsideFolder(const std::string& path, const std::string& root);
 // visibly), unless it lies under a system root.
 Placement PlacementFor(const PlaceFacts& facts);
 
+// Pure: where songs go when no save folder is set. As PlacementFor, except
+// that an installer's copy always uses the user's music folder.
+Placement SongPlacementFor(const PlaceFacts& facts);
+
 // The folder of Config.ini: the program folder, or "$XDG_CONFIG_HOME/
 // tunewell", else "~/.config/tunewell". Empty when the user folders are
 // wanted but no home is known: nothing is then stored anywhere.
 std::string SettingsFolderFor(const PlaceFacts& facts);
 
 // The user's music folder from the answer of `xdg-user-dir MUSIC` (empty
-// when it was not asked or failed): that answer unless it is empty or the
-// home folder itself (what xdg-user-dir prints for a folder that is not
-// set up), otherwise "~/Music". Empty without a home.
+// when it was not asked or failed; on Windows the known Music folder):
+// that answer when it is an absolute path other than the root or the home
+// folder itself (what xdg-user-dir prints for a folder that is not set
+// up), otherwise "~/Music". Empty without a home.
 std::string MusicFolderFor(const std::string& xdgMusic, const std::string& home);
 
 // The facts for `programFolder` as this process sees them (file system,
-// environment, the configured install prefix).
+// environment, the configured install prefix, the installer's entry).
 PlaceFacts GatherPlaceFacts(const std::string& programFolder);
 
 // The folder of Config.ini for a program in `programFolder`

@@ -62,5 +62,6 @@ status=0
     { wine_session_log "FAILED: the Start-menu entry stayed"; exit 1; }
   wine_session_log "installer and uninstaller passed"
 ) || status=1
+bash "$root/tools/windows/test_installed.sh" || status=1
 bash "$root/tools/windows/screenshot_wine.sh" --check || status=1
 exit "$status"
