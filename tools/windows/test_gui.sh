@@ -3,7 +3,8 @@
 # (build-windows/tests/gui/windows/test_gui.exe and test_updater.exe, Qt's
 # Windows platform on an Xvfb display), then Tunewell.exe and UpDate.exe run from the packaged
 # folder against the demo site (tools/windows/screenshot_wine.sh --check),
-# and UpDate.exe replacing a running Tunewell.exe (tools/windows/update_wine.sh).
+# UpDate.exe replacing a running Tunewell.exe (tools/windows/update_wine.sh)
+# and the in-program update through UpDate.vbs (update_script_wine.sh).
 # Expects the build of tools/build_windows.sh; tools/test_windows.sh runs
 # this after the core's tests.
 # Each part runs in a wine session (wine_session.sh) that starts the demo
@@ -69,4 +70,5 @@ status=0
 ) || status=1
 bash "$root/tools/windows/screenshot_wine.sh" --check || status=1
 bash "$root/tools/windows/update_wine.sh" || status=1
+bash "$root/tools/windows/update_script_wine.sh" || status=1
 exit "$status"
