@@ -17,7 +17,8 @@ FolderFacts FactsOfFolder(const std::string& folder);
 bool IsWritableFile(const std::string& path);
 
 // True when this user may put a new file at `path` by a rename in its
-// folder: the folder can be written, and so can a file already there.
+// folder: the folder can be written, and so can a file already there (a
+// running program's file counts when only its use stands in the way).
 bool MayReplaceFile(const std::string& path);
 
 // Creates `folder` and any missing parents, each new one with `mode` (less

@@ -37,7 +37,8 @@ public:
     virtual ~ProcessTable() = default;
     // Every process visible now, in ascending id order.
     virtual std::vector<ProcessInfo> Snapshot() const = 0;
-    // Ends the process by force; false when it could not be ended.
+    // Ends the process by force; false when it could not be ended. The
+    // system's table on Windows waits up to 5 s for the process to be gone.
     virtual bool End(std::int32_t id) = 0;
 };
 

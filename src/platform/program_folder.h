@@ -7,4 +7,8 @@ namespace tunewell::platform {
 // Config.ini and the update script live there.
 std::string ProgramFolder();
 
+// The main program's file name on this platform ("Tunewell.exe" on
+// Windows, "Tunewell" elsewhere): what UpDate replaces, ends and starts.
+std::string MainProgramFileName();
+
 }  // namespace tunewell::platform

@@ -5,31 +5,81 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
+// `text` as a VBScript string literal; a path keeps Windows' separators.
+std::string VbsQuote(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += "\"\""; else quoted += c == '/' ? '\\' : c;
+    }
+    return quoted + "\"";
+}
+
 }  // namespace
 
 std::string BuildUpdateVbs(const std::string& exe, const std::string& saveName,
                            const std::string& folder) {
     const std::string lines[] = {
-        "Dim ExeName,File,FileName,VbsName",
-        "ExeName=\"" + exe + ".exe\"",
-        "File=\"" + saveName + "\"",
-        "FileNew=\"" + folder + "\\" + exe + ".exe\"",
-        "VbsName=\"" + folder + "\\UpDate.vbs\"",
+        "Option Explicit",
+        "Dim File,FileNew,Folder,VbsName,TempFolder",
+        "File=" + VbsQuote(saveName),
+        "FileNew=" + VbsQuote(folder + "\\" + exe + ".exe"),
+        "Folder=" + VbsQuote(folder),
+        "VbsName=" + VbsQuote(folder + "\\UpDate.vbs"),
         "Dim Shell,Fso",
-        "Set Shell = WScript.CreateObject(\"WScript.Shell\") ",
+        "Set Shell = WScript.CreateObject(\"WScript.Shell\")",
         "Set Fso = CreateObject(\"Scripting.FileSystemObject\")",
-        "Shell.Run \"TASKKILL /im \" & ExeName & \"\",0",
+        "On Error Resume Next",
+        // Only the program started from FileNew is ended: a copy of the
+        // same name in another folder is none of this script's business.
+        "Function EndOldProgram()",
+        "   Dim Wmi,Proc,Path",
+        "   EndOldProgram = False",
+        "   Set Wmi = GetObject(\"winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2\")",
+        "   If Err.Number <> 0 Then Err.Clear : Exit Function",
+        "   For Each Proc In Wmi.ExecQuery(\"SELECT ProcessId,ExecutablePath FROM Win32_Process\")",
+        "      Path = \"\"",
+        "      Path = Proc.ExecutablePath",
+        "      If LCase(Path & \"\") = LCase(FileNew) Then",
+        "         EndOldProgram = True",
+        "         Shell.Run \"TASKKILL /F /PID \" & Proc.ProcessId, 0, True",
+        "      End If",
+        "   Next",
+        "   Err.Clear",
+        "End Function",
+        "Dim Tries",
+        "Tries = 0",
+        "Do While EndOldProgram() And Tries < 50",
+        "   Tries = Tries + 1",
+        "   WScript.Sleep 100",
+        "Loop",
+        // A program ending is in use a moment longer; where the system
+        // lists no executable paths the copy is the only sign it is gone.
         "If Fso.FileExists(File) Then",
-        "   Dim F",
-        "   Set F = Fso.GetFile(File)",
-        "   F.Copy FileNew",
-        "   Set F = Nothing",
+        "   Tries = 0",
+        "   Do",
+        "      Err.Clear",
+        "      Fso.CopyFile File, FileNew, True",
+        "      If Err.Number = 0 Or Tries >= 50 Then Exit Do",
+        "      Tries = Tries + 1",
+        "      WScript.Sleep 100",
+        "   Loop",
+        "   Err.Clear",
+        "   Fso.DeleteFile File, True",
+        "   Err.Clear",
+        "End If",
+        // The download's private folder goes once it is empty.
+        "TempFolder = Fso.GetParentFolderName(File)",
+        "If Fso.FolderExists(TempFolder) Then",
+        "   If Fso.GetFolder(TempFolder).Files.Count = 0 And Fso.GetFolder(TempFolder).SubFolders.Count = 0 Then Fso.DeleteFolder TempFolder, True",
+        "   Err.Clear",
         "End If",
         "If Fso.FileExists(FileNew) Then",
-        "   Shell.Run ExeName,,True",
+        "   Shell.CurrentDirectory = Folder",
+        "   Shell.Run \"\"\"\" & FileNew & \"\"\"\", 1, True",
+        "   Err.Clear",
         "End If",
         "If Fso.FileExists(VbsName) Then",
-        "   Fso.DeleteFile (VbsName)",
+        "   Fso.DeleteFile VbsName, True",
         "End If",
         "Set Shell=Nothing",
         "Set Fso=Nothing",

@@ -3,10 +3,18 @@
 
 namespace tunewell::update {
 
-// The 23-line script the program writes where a Windows script host runs
-// it: end the old program, copy the new file over it, start it and wait,
-// delete the script. Every line ends in CR LF. `exe` is the program's file
-// name without extension, `folder` its folder without a closing separator.
+// The script the program writes where a Windows script host runs it. It
+// ends only the processes whose executable is the program file
+// folder\exe.exe (found through WMI's Win32_Process, compared without
+// regard to case), waiting until they are gone (about five seconds at
+// most); a program of the same name elsewhere keeps running. It then
+// copies `saveName` over the program (trying again for about five seconds
+// while the file is in use), removes the download and its folder
+// once that is empty, starts the program from its folder and waits, then
+// deletes itself. Every line ends in CR LF; the caller writes it in the
+// ANSI code page. `exe` is the program's file name without extension,
+// `folder` its folder without a closing separator; "/" in a path becomes
+// a backslash.
 std::string BuildUpdateVbs(const std::string& exe, const std::string& saveName,
                            const std::string& folder);
 

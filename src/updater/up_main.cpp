@@ -14,6 +14,7 @@
 #include "platform/folder_facts.h"
 #include "platform/detached_start.h"
 #include "platform/file_replace.h"
+#include "platform/program_folder.h"
 #include "platform/temp_folder.h"
 #include "transfer/progress_text.h"
 #include "trust/program_vetting.h"
@@ -80,7 +81,10 @@ QString upMain::EditionAddress() const {
     return QString::fromUtf8(hosts::kVersionServer) + QString::fromLatin1(path);
 }
 
-QString upMain::TargetPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Tunewell"); }
+QString upMain::TargetPath() {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+           QString::fromStdString(platform::MainProgramFileName());
+}
 
 QString upMain::RefusalFor(const QString& target) const {
     if (!selfUpdate_) {
@@ -152,7 +156,7 @@ std::string upMain::DownloadAndReplace(const QString& address, const QString& ta
         announced = announced_;
         return ok;
     };
-    const std::string downloaded = folder + "/Tunewell";
+    const std::string downloaded = folder + "/" + platform::MainProgramFileName();
     // Told no version, it accepts none older than itself, so an older
     // signed program cannot be put back.
     const trust::VersionRule notOlder = trust::VersionRule::AtLeast(base::kProgramVersion);

@@ -26,34 +26,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-TEST(UpdateScript, VbsTextIsTheTwentyThreeLinesWithCrLf) {
-    const std::string expected =
-        "Dim ExeName,File,FileName,VbsName\r\n"
-        "ExeName=\"MyTool.exe\"\r\n"
-        "File=\"C:\\Temp\\Tunewell.exe\"\r\n"
-        "FileNew=\"C:\\Program\\MyTool.exe\"\r\n"
-        "VbsName=\"C:\\Program\\UpDate.vbs\"\r\n"
-        "Dim Shell,Fso\r\n"
-        "Set Shell = WScript.CreateObject(\"WScript.Shell\") \r\n"
-        "Set Fso = CreateObject(\"Scripting.FileSystemObject\")\r\n"
-        "Shell.Run \"TASKKILL /im \" & ExeName & \"\",0\r\n"
-        "If Fso.FileExists(File) Then\r\n"
-        "   Dim F\r\n"
-        "   Set F = Fso.GetFile(File)\r\n"
-        "   F.Copy FileNew\r\n"
-        "   Set F = Nothing\r\n"
-        "End If\r\n"
-        "If Fso.FileExists(FileNew) Then\r\n"
-        "   Shell.Run ExeName,,True\r\n"
-        "End If\r\n"
-        "If Fso.FileExists(VbsName) Then\r\n"
-        "   Fso.DeleteFile (VbsName)\r\n"
-        "End If\r\n"
-        "Set Shell=Nothing\r\n"
-        "Set Fso=Nothing\r\n";
-    EXPECT_EQ(BuildUpdateVbs("MyTool", "C:\\Temp\\Tunewell.exe", "C:\\Program"), expected);
-}
-
 TEST(UpdateScript, ShellQuotingKeepsEveryByte) {
     EXPECT_EQ(ShellQuote("a b"), "'a b'");
     EXPECT_EQ(ShellQuote("it's"), "'it'\\''s'");

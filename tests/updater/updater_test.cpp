@@ -316,9 +316,3 @@ TEST(UpdaterMessage, ShowsTheTextAndAChineseOkButtonWithoutAnIcon) {
 
 }  // namespace
 }  // namespace tunewell::updater
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -12,7 +12,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
-# The update script ends the old program by name (TASKKILL /im): the
+# The update script ends only the program of its own folder; still, the
 # session runs in a process space of its own where the machine allows one,
 # besides wine's own prefix, which holds only the session's programs.
 if [ -z "${TUNEWELL_PRIVATE_PIDS:-}" ] && unshare --pid --fork --mount-proc true 2>/dev/null; then
@@ -142,7 +142,7 @@ if wine_session_demo_site --offer-version 2.6 --program build-windows/Tunewell.e
     fail "the in-program updater did not open for version 2.6"
   fi
   # A verified download ends in the hand-over script beside the program,
-  # written in GBK. (Wine's script host cannot copy the file over.)
+  # written in GBK (tools/windows/update_script_wine.sh follows it to the end).
   script="$offer_folder/UpDate.vbs"
   for _ in $(seq 60); do [ -s "$script" ] && break; sleep 0.5; done
   if [ -s "$script" ]; then

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows edition's windows under wine: the cross-built window tests
-# (build-windows/tests/gui/windows/test_gui.exe, Qt's Windows platform on
-# an Xvfb display), then Tunewell.exe and UpDate.exe run from the packaged
-# folder against the demo site (tools/windows/screenshot_wine.sh --check).
+# (build-windows/tests/gui/windows/test_gui.exe and test_updater.exe, Qt's
+# Windows platform on an Xvfb display), then Tunewell.exe and UpDate.exe run from the packaged
+# folder against the demo site (tools/windows/screenshot_wine.sh --check),
+# UpDate.exe replacing a running Tunewell.exe (tools/windows/update_wine.sh)
+# and the in-program update through UpDate.vbs (update_script_wine.sh).
 # Expects the build of tools/build_windows.sh; tools/test_windows.sh runs
 # this after the core's tests.
 # Each part runs in a wine session (wine_session.sh) that starts the demo
@@ -33,6 +35,10 @@ status=0
   timeout 600 "$wine64" "$test_program" --gtest_brief=1 >"$work/test.log" 2>&1 ||
     { cat "$work/test.log" >&2; wine_session_log "FAILED: test_gui.exe"; exit 1; }
   tr -d '\r' <"$work/test.log" | grep -E '^\[  (PASSED|FAILED|SKIPPED) ' >&2 || true
+  # What UpDate.exe replaces and ends, from the same program folder.
+  wine_session_log "test_updater.exe"
+  timeout 300 "$wine64" "$(dirname "$test_program")/test_updater.exe" --gtest_brief=1 >"$work/updater.log" 2>&1 ||
+    { cat "$work/updater.log" >&2; wine_session_log "FAILED: test_updater.exe"; exit 1; }
 ) || status=1
 (
   # The installer, silently, into a folder the user chose (a Chinese name):
@@ -64,4 +70,6 @@ status=0
 ) || status=1
 bash "$root/tools/windows/test_installed.sh" || status=1
 bash "$root/tools/windows/screenshot_wine.sh" --check || status=1
+bash "$root/tools/windows/update_wine.sh" || status=1
+bash "$root/tools/windows/update_script_wine.sh" || status=1
 exit "$status"

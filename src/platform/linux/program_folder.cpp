@@ -12,4 +12,6 @@ std::string ProgramFolder() {
     return exe.parent_path().string();
 }
 
+std::string MainProgramFileName() { return "Tunewell"; }
+
 }  // namespace tunewell::platform

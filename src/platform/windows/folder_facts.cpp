@@ -58,8 +58,20 @@ bool MayReplaceFile(const std::string& path) {
     const std::filesystem::path target = Utf8Path(path);
     const std::wstring folder = WidePath(Utf8String(target.parent_path().empty() ? "." : target.parent_path()));
     if (!IsFolder(folder) || !CanCreateIn(folder)) return false;
-    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES || IsWritableFile(path);
+    const std::wstring wide = WidePath(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || IsWritableFile(path)) return true;
+    // A running program cannot be opened for writing by anyone. Windows
+    // checks the access rights before the sharing, so a sharing violation
+    // says this user may write the file once the program has ended.
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return false;
+    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        return true;
+    }
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // Windows folders carry no mode bits: `mode` has no meaning here.

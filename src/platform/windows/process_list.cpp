@@ -21,6 +21,9 @@ struct HandleCloser {
 };
 using Handle = std::unique_ptr<void, HandleCloser>;
 
+// How long End waits for an ended process to be gone.
+constexpr DWORD kEndWaitMs = 5000;
+
 struct Entry {
     std::int32_t id;
     std::string name;
@@ -71,6 +74,13 @@ std::string LowerWide(const std::string& utf8) {
     return Narrow(wide);
 }
 
+// A path in the form two names of one file share: backslashes, lower case.
+std::string SameFileKey(const std::string& utf8) {
+    std::filesystem::path path = Utf8Path(utf8);
+    path.make_preferred();
+    return LowerWide(Utf8String(path));
+}
+
 }  // namespace
 
 ProcessList ListProcesses(const std::string&) {
@@ -113,20 +123,27 @@ std::vector<ProcessInfo> SystemProcessTable::Snapshot() const {
 
 bool SystemProcessTable::End(std::int32_t id) {
     if (id <= 0) return false;
-    const Handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id)));
-    return process && ::TerminateProcess(process.get(), 0);
+    const Handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
+    if (!process || !::TerminateProcess(process.get(), 0)) return false;
+    // Termination goes on after the call returns; the program's file stays
+    // in use until it is done, and the caller replaces that file next.
+    ::WaitForSingleObject(process.get(), kEndWaitMs);
+    return true;
 }
 
 std::vector<ProcessInfo> ProcessesOfProgram(const ProcessTable& table, const std::string& programPath) {
     // A running program's file cannot be replaced on Windows, so there is
     // no "(deleted)" form; names compare without regard to case.
     std::error_code error;
-    std::string program = Utf8String(std::filesystem::weakly_canonical(Utf8Path(programPath), error));
-    if (error || program.empty()) program = programPath;
-    program = LowerWide(program);
+    // Callers give Qt's forward slashes, the system reports backslashes.
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(Utf8Path(programPath), error);
+    if (error || canonical.empty()) canonical = Utf8Path(programPath);
+    const std::string program = SameFileKey(Utf8String(canonical));
     std::vector<ProcessInfo> matching;
     for (ProcessInfo& process : table.Snapshot()) {
-        if (process.sameUser && LowerWide(process.executable) == program) matching.push_back(std::move(process));
+        if (process.sameUser && !process.executable.empty() && SameFileKey(process.executable) == program) {
+            matching.push_back(std::move(process));
+        }
     }
     return matching;
 }

@@ -25,4 +25,6 @@ std::string ProgramFolder() {
     }
 }
 
+std::string MainProgramFileName() { return "Tunewell.exe"; }
+
 }  // namespace tunewell::platform

@@ -11,6 +11,7 @@
 
 #include "chrome/skin.h"
 #include "chrome/window_top_alpha.h"
+#include "platform/program_folder.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
 
@@ -76,7 +77,7 @@ void frmUpDate::Form_Load() {
     updater_ = std::make_unique<ProgramUpdater>(
         ProgramUpdater::Window{*this, *this, [this](const std::string& text) { ShowFailure(text); },
                                [this] { if (endProgram) endProgram(); }},
-        *transfer_, globals_, programFolder_, exeName.empty() ? "Tunewell" : exeName);
+        *transfer_, globals_, programFolder_, exeName.empty() ? platform::MainProgramFileName() : exeName);
     m_oFileDownload->OnProgress = [this](std::int64_t bytes, std::int64_t total, std::int32_t speed,
                                          std::int32_t, const std::string&) {
         updater_->ShowProgress(bytes, total, speed);
