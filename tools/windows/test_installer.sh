@@ -5,8 +5,11 @@
 #    program folder, tunewell-cli.exe and the licences among them;
 #  - the installer, silently, into a folder the user chose (a Chinese
 #    name): every file arrives, and the command line starts from there;
-#  - uninstalling takes them away but leaves the user's Config.ini and the
-#    folder holding it.
+#  - installing again over a running Tunewell.exe either gives up and
+#    changes nothing or replaces everything; once it is closed, an upgrade
+#    replaces every file;
+#  - uninstalling takes the files away but leaves the user's Config.ini
+#    and the folder holding it.
 # Expects the build of tools/build_windows.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -45,13 +48,61 @@ target="$WINEPREFIX/drive_c/用户程序/Tunewell"
 wine_session_log "$(basename "$setup")"
 "$wine64" "$setup" /S '/D=C:\用户程序\Tunewell' >/dev/null 2>&1 || fail "the installer failed"
 wineserver -w
-installed="$(cd "$target" && find . -type f ! -name Uninstall.exe ! -name Tunewell.files | sort)"
+installed="$(cd "$target" && find . -type f ! -name Uninstall.exe | sort)"
 [ "$expected" = "$installed" ] ||
   { diff <(echo "$expected") <(echo "$installed") >&2; fail "installed files differ"; }
 [ -n "$(find "$WINEPREFIX/drive_c/users" -name Tunewell.lnk)" ] || fail "no Start-menu entry"
 cli_version="$(cd "$target" && "$wine64" ./tunewell-cli.exe --version 2>&1 | tr -d '\r')" ||
   fail "the installed tunewell-cli.exe does not start"
 [[ "$cli_version" == *"$version"* ]] || fail "tunewell-cli.exe --version said: $cli_version"
+
+# ---- Upgrades: no file of the old version is left unreplaced ----
+# The sums of what an install of ours holds (not what the program writes).
+shipped_sums() {
+  (cd "$1" && { echo "$expected"; shift; printf '%s\n' "$@"; } | while IFS= read -r f; do
+     if [ -f "$f" ]; then sha256sum "$f"; fi; done)
+}
+same_as_stage() {
+  [ "$(shipped_sums "$stage")" = "$(shipped_sums "$target")" ] && [ -f "$target/Uninstall.exe" ]
+}
+install_again() {  # sets $rc to the installer's exit code
+  rc=0
+  "$wine64" "$setup" /S '/D=C:\用户程序\Tunewell' >/dev/null 2>&1 || rc=$?
+}
+# Over a running Tunewell.exe. The installed program is first made a byte
+# longer (a program file runs with bytes after its end), so that an old
+# program left in place shows.
+printf 'x' >>"$target/Tunewell.exe"
+(cd "$target" && exec "$wine64" ./Tunewell.exe >/dev/null 2>&1) &
+tunewell_pid=$!
+wine_session_pids+=("$tunewell_pid")
+wine_session_window "Tunewell" 60 >/dev/null || fail "Tunewell.exe did not start"
+before="$(shipped_sums "$target" Uninstall.exe Tunewell.files old-only.dll)"
+install_again
+if [ "$rc" -ne 0 ]; then
+  [ "$(shipped_sums "$target" Uninstall.exe Tunewell.files old-only.dll)" = "$before" ] ||
+    fail "the installer gave up (exit $rc) over a running Tunewell.exe but changed files"
+  wine_session_log "over a running Tunewell.exe the installer gives up (exit $rc), changing nothing"
+  # Nor does the uninstaller take the files of a running program (run where
+  # it lies with _?=, so that its exit code is its own).
+  uninstall_rc=0
+  "$wine64" "$target/Uninstall.exe" /S '_?=C:\用户程序\Tunewell' >/dev/null 2>&1 || uninstall_rc=$?
+  [ "$uninstall_rc" -ne 0 ] && [ "$(shipped_sums "$target" Uninstall.exe Tunewell.files old-only.dll)" = "$before" ] ||
+    fail "the uninstaller (exit $uninstall_rc) took files of a running Tunewell.exe"
+else
+  ! kill -0 "$tunewell_pid" 2>/dev/null || fail "the installer succeeded while Tunewell.exe still runs"
+  same_as_stage || fail "the installer succeeded over a running Tunewell.exe but left old files"
+  wine_session_log "over a running Tunewell.exe the installer closed it and replaced everything"
+fi
+kill "$tunewell_pid" 2>/dev/null || true
+wait "$tunewell_pid" 2>/dev/null || true
+wineserver -w
+
+# Once it is closed: everything is replaced.
+install_again
+[ "$rc" -eq 0 ] || fail "the upgrade failed (exit $rc)"
+same_as_stage || fail "the upgrade left files of the old version in place"
+wine_session_log "the upgrade replaced every file"
 
 # ---- Uninstall, silently ----
 printf '[Config]\r\n' >"$target/Config.ini"
