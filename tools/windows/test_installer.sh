@@ -7,7 +7,7 @@
 #    name): every file arrives, and the command line starts from there;
 #  - installing again over a running Tunewell.exe either gives up and
 #    changes nothing or replaces everything; once it is closed, an upgrade
-#    replaces every file;
+#    replaces every file and removes what only the old version shipped;
 #  - uninstalling takes the files away but leaves the user's Config.ini
 #    and the folder holding it.
 # Expects the build of tools/build_windows.sh.
@@ -48,7 +48,7 @@ target="$WINEPREFIX/drive_c/用户程序/Tunewell"
 wine_session_log "$(basename "$setup")"
 "$wine64" "$setup" /S '/D=C:\用户程序\Tunewell' >/dev/null 2>&1 || fail "the installer failed"
 wineserver -w
-installed="$(cd "$target" && find . -type f ! -name Uninstall.exe | sort)"
+installed="$(cd "$target" && find . -type f ! -name Uninstall.exe ! -name Tunewell.files | sort)"
 [ "$expected" = "$installed" ] ||
   { diff <(echo "$expected") <(echo "$installed") >&2; fail "installed files differ"; }
 [ -n "$(find "$WINEPREFIX/drive_c/users" -name Tunewell.lnk)" ] || fail "no Start-menu entry"
@@ -56,7 +56,7 @@ cli_version="$(cd "$target" && "$wine64" ./tunewell-cli.exe --version 2>&1 | tr 
   fail "the installed tunewell-cli.exe does not start"
 [[ "$cli_version" == *"$version"* ]] || fail "tunewell-cli.exe --version said: $cli_version"
 
-# ---- Upgrades: no file of the old version is left unreplaced ----
+# ---- Upgrades: no file of the old version stays, none is left unreplaced ----
 # The sums of what an install of ours holds (not what the program writes).
 shipped_sums() {
   (cd "$1" && { echo "$expected"; shift; printf '%s\n' "$@"; } | while IFS= read -r f; do
@@ -69,10 +69,17 @@ install_again() {  # sets $rc to the installer's exit code
   rc=0
   "$wine64" "$setup" /S '/D=C:\用户程序\Tunewell' >/dev/null 2>&1 || rc=$?
 }
+# A file the "old version" shipped and the new one does not, in its list.
+plant_old_file() {
+  printf 'old\r\n' >"$target/old-only.dll"
+  printf 'old-only.dll\r\n' >>"$target/Tunewell.files"
+}
+
 # Over a running Tunewell.exe. The installed program is first made a byte
 # longer (a program file runs with bytes after its end), so that an old
 # program left in place shows.
 printf 'x' >>"$target/Tunewell.exe"
+plant_old_file
 (cd "$target" && exec "$wine64" ./Tunewell.exe >/dev/null 2>&1) &
 tunewell_pid=$!
 wine_session_pids+=("$tunewell_pid")
@@ -98,11 +105,24 @@ kill "$tunewell_pid" 2>/dev/null || true
 wait "$tunewell_pid" 2>/dev/null || true
 wineserver -w
 
-# Once it is closed: everything is replaced.
+# Once it is closed: everything is replaced and the old file is gone. The
+# list lies in a folder the user can write: lines pointing outside the
+# install are passed over.
+printf 'outside\r\n' >"$WINEPREFIX/drive_c/用户程序/outside.txt"
+printf 'outside\r\n' >"$WINEPREFIX/drive_c/outside.txt"
+printf '..\\outside.txt\r\nC:\\outside.txt\r\n\\outside.txt\r\n' >>"$target/Tunewell.files"
 install_again
+[ -f "$WINEPREFIX/drive_c/用户程序/outside.txt" ] && [ -f "$WINEPREFIX/drive_c/outside.txt" ] ||
+  fail "the upgrade deleted a file outside the install folder"
 [ "$rc" -eq 0 ] || fail "the upgrade failed (exit $rc)"
 same_as_stage || fail "the upgrade left files of the old version in place"
-wine_session_log "the upgrade replaced every file"
+[ ! -e "$target/old-only.dll" ] || fail "a file only the old version shipped stayed"
+wine_session_log "the upgrade replaced every file and removed the old version's"
+
+# Over an install from before Tunewell.files: its own uninstaller goes first.
+rm "$target/Tunewell.files"
+install_again
+[ "$rc" -eq 0 ] && same_as_stage || fail "the upgrade over an install without a file list failed (exit $rc)"
 
 # ---- Uninstall, silently ----
 printf '[Config]\r\n' >"$target/Config.ini"
