@@ -8,6 +8,7 @@
 #  - installing again over a running Tunewell.exe either gives up and
 #    changes nothing or replaces everything; once it is closed, an upgrade
 #    replaces every file and removes what only the old version shipped;
+#  - the uninstall entry carries what Windows' settings show;
 #  - uninstalling takes the files away but leaves the user's Config.ini
 #    and the folder holding it.
 # Expects the build of tools/build_windows.sh.
@@ -124,6 +125,23 @@ rm "$target/Tunewell.files"
 install_again
 [ "$rc" -eq 0 ] && same_as_stage || fail "the upgrade over an install without a file list failed (exit $rc)"
 
+# What Windows' settings show of the install.
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tunewell'
+# (reg writes in the ANSI code page, GBK here.)
+"$wine64" reg query "$uninstall_key" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' >"$work/uninstall_key"
+reg_value() { awk -v name="$1" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }' "$work/uninstall_key"; }
+[ "$(reg_value DisplayVersion)" = "$version" ] || fail "DisplayVersion is '$(reg_value DisplayVersion)'"
+for name in Publisher URLInfoAbout DisplayName; do
+  [ -n "$(reg_value "$name")" ] || { cat "$work/uninstall_key" >&2; fail "the uninstall entry has no $name"; }
+done
+[ "$(reg_value QuietUninstallString)" = "\"C:\\用户程序\\Tunewell\\Uninstall.exe\" /S" ] ||
+  fail "QuietUninstallString is '$(reg_value QuietUninstallString)'"
+size_kib="$(du -sk --apparent-size "$stage" | cut -f1)"
+estimated=$(( $(reg_value EstimatedSize) ))
+[ "$estimated" -ge $(( size_kib * 9 / 10 )) ] && [ "$estimated" -le $(( size_kib * 11 / 10 + 200 )) ] ||
+  fail "EstimatedSize is $estimated KiB for $size_kib KiB of files"
+wine_session_log "the uninstall entry: $(grep -c REG_ "$work/uninstall_key") values, EstimatedSize $estimated KiB"
+
 # ---- Uninstall, silently ----
 printf '[Config]\r\n' >"$target/Config.ini"
 "$wine64" "$target/Uninstall.exe" /S >/dev/null 2>&1
@@ -133,4 +151,5 @@ wineserver -w
 left="$(cd "$target" && find . -type f | sort)"
 [ "$left" = "./Config.ini" ] || { echo "$left" >&2; fail "the uninstaller left or took the wrong files"; }
 [ -z "$(find "$WINEPREFIX/drive_c/users" -name Tunewell.lnk)" ] || fail "the Start-menu entry stayed"
+! "$wine64" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry stayed"
 wine_session_log "installer and uninstaller passed"
