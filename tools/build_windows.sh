@@ -150,6 +150,10 @@ main() {
   stamp_ok "$gtest" || build_googletest "$gtest"
   stamp_ok "$json" || copy_json "$json"
   log "libraries ready after $((SECONDS - started)) s"
+  # The sources also give the licence texts the Windows bundle ships.
+  local curl_source openssl_source
+  curl_source="$(fetch_source curl "$curl_version")"
+  openssl_source="$(fetch_source openssl "$openssl_version")"
 
   export CCACHE_BASEDIR="$root"
   # Our build steps run `offline`: http_proxy and the other proxy variables
@@ -158,7 +162,8 @@ main() {
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
     "-DTUNEWELL_WINDOWS_PREFIXES=$curl;$openssl;$gtest;$json" \
-    -DOPENSSL_ROOT_DIR="$openssl" -DOPENSSL_USE_STATIC_LIBS=TRUE >/dev/null
+    -DOPENSSL_ROOT_DIR="$openssl" -DOPENSSL_USE_STATIC_LIBS=TRUE \
+    -DTUNEWELL_CURL_SOURCE="$curl_source" -DTUNEWELL_OPENSSL_SOURCE="$openssl_source" >/dev/null
   offline cmake --build "$root/build-windows" -j"$jobs"
   log "done after $((SECONDS - started)) s: $root/build-windows/tunewell-cli.exe"
 }

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The Windows edition's windows under wine: the cross-built window tests
 # (build-windows/tests/gui/windows/test_gui.exe and test_updater.exe, Qt's
-# Windows platform on an Xvfb display), then Tunewell.exe and UpDate.exe run from the packaged
-# folder against the demo site (tools/windows/screenshot_wine.sh --check),
-# UpDate.exe replacing a running Tunewell.exe (tools/windows/update_wine.sh)
-# and the in-program update through UpDate.vbs (update_script_wine.sh).
+# Windows platform on an Xvfb display), the installer and the portable zip
+# (tools/windows/test_installer.sh), an installed copy
+# (tools/windows/test_installed.sh), then Tunewell.exe and UpDate.exe run
+# from the packaged folder against the demo site
+# (tools/windows/screenshot_wine.sh --check), UpDate.exe replacing a running
+# Tunewell.exe (tools/windows/update_wine.sh) and the in-program update
+# through UpDate.vbs (update_script_wine.sh).
 # Expects the build of tools/build_windows.sh; tools/test_windows.sh runs
 # this after the core's tests.
 # Each part runs in a wine session (wine_session.sh) that starts the demo
@@ -40,34 +43,7 @@ status=0
   timeout 300 "$wine64" "$(dirname "$test_program")/test_updater.exe" --gtest_brief=1 >"$work/updater.log" 2>&1 ||
     { cat "$work/updater.log" >&2; wine_session_log "FAILED: test_updater.exe"; exit 1; }
 ) || status=1
-(
-  # The installer, silently, into a folder the user chose (a Chinese name):
-  # every file of the portable folder arrives, and uninstalling takes them
-  # away but leaves the user's Config.ini and the folder holding it.
-  source "$root/tools/windows/wine_session.sh"
-  setup="$(ls "$root"/build-windows/Tunewell-*-setup.exe | head -1)"
-  target="$WINEPREFIX/drive_c/用户程序/Tunewell"
-  wine_session_log "$(basename "$setup")"
-  "$wine64" "$setup" /S '/D=C:\用户程序\Tunewell' >/dev/null 2>&1
-  wineserver -w
-  expected="$(cd "$root/build-windows/stage/Tunewell" && find . -type f | sort)"
-  installed="$(cd "$target" && find . -type f ! -name Uninstall.exe | sort)"
-  [ "$expected" = "$installed" ] ||
-    { diff <(echo "$expected") <(echo "$installed") >&2; wine_session_log "FAILED: installed files differ"; exit 1; }
-  [ -n "$(find "$WINEPREFIX/drive_c/users" -name Tunewell.lnk)" ] ||
-    { wine_session_log "FAILED: no Start-menu entry"; exit 1; }
-  printf '[Config]\r\n' >"$target/Config.ini"
-  "$wine64" "$target/Uninstall.exe" /S >/dev/null 2>&1
-  # The uninstaller copies itself elsewhere and runs from there.
-  for _ in $(seq 40); do [ -f "$target/Tunewell.exe" ] || break; sleep 0.5; done
-  wineserver -w
-  left="$(cd "$target" && find . -type f | sort)"
-  [ "$left" = "./Config.ini" ] ||
-    { echo "$left" >&2; wine_session_log "FAILED: the uninstaller left or took the wrong files"; exit 1; }
-  [ -z "$(find "$WINEPREFIX/drive_c/users" -name Tunewell.lnk)" ] ||
-    { wine_session_log "FAILED: the Start-menu entry stayed"; exit 1; }
-  wine_session_log "installer and uninstaller passed"
-) || status=1
+bash "$root/tools/windows/test_installer.sh" || status=1
 bash "$root/tools/windows/test_installed.sh" || status=1
 bash "$root/tools/windows/screenshot_wine.sh" --check || status=1
 bash "$root/tools/windows/update_wine.sh" || status=1
