@@ -26,17 +26,8 @@ source "$root/tools/windows/wine_session.sh"
 failures=0
 fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 
-folder="$work/升级 程序"
-other="$work/另一个/Tunewell"
-mkdir -p "$(dirname "$other")" "$work/new"
-cp -r "$stage" "$folder"
-cp -r "$stage" "$other"
-download="$work/new/Tunewell.exe"
-{ cat "$stage/Tunewell.exe"; printf 'in-program update test %s\n' "$$"; } >"$download"
-
-wine_session_demo_site --offer-version 2.6 --program "$download" \
-  --sign-key build-windows/update-key/update-key.pem || { fail "the offering demo site did not start"; exit 1; }
-offer_proxy="$wine_session_proxy"
+# The folder to update, a copy elsewhere, the signed download on offer.
+wine_session_update_offer "$work/升级 程序" "in-program update test" || { fail "the update could not be offered"; exit 1; }
 
 main_windows() { xdotool search --onlyvisible --name '^Tunewell音乐下载助手$' 2>/dev/null || true; }
 (cd "$other" && exec "$wine64" ./Tunewell.exe >"$work/other.log" 2>&1) &

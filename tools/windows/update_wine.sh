@@ -21,19 +21,8 @@ source "$root/tools/windows/wine_session.sh"
 failures=0
 fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 
-folder="$work/升级程序"
-other="$work/另一个/Tunewell"
-mkdir -p "$(dirname "$other")" "$work/new"
-cp -r "$stage" "$folder"
-cp -r "$stage" "$other"
-# The download: a startable program whose bytes differ from the old one.
-download="$work/new/Tunewell.exe"
-{ cat "$stage/Tunewell.exe"; printf 'update test %s\n' "$$"; } >"$download"
-cmp -s "$download" "$folder/Tunewell.exe" && { fail "the download equals the old program"; exit 1; }
-
-wine_session_demo_site --offer-version 2.6 --program "$download" \
-  --sign-key build-windows/update-key/update-key.pem || { fail "the offering demo site did not start"; exit 1; }
-offer_proxy="$wine_session_proxy"
+# The folder to update, a copy elsewhere, the signed download on offer.
+wine_session_update_offer "$work/升级程序" "update test" || { fail "the update could not be offered"; exit 1; }
 
 # The two running programs, against the session's site (which offers no
 # update). Their ids are those of wine's processes for them.

@@ -98,3 +98,24 @@ wine_session_window() {
   done
   [ -n "$id" ] && echo "$id"
 }
+
+# For the update checks: copies the packaged program folder to $1 (the
+# folder to be updated) and to $work/另一个/Tunewell (a copy elsewhere that
+# must keep running), makes the download $work/new/Tunewell.exe (this
+# build's program with the text $2 appended, so its bytes differ) and
+# starts a demo site offering it as version 2.6, signed with this build's
+# key. Sets $folder, $other, $download and $offer_proxy; fails when any of
+# it does.
+wine_session_update_offer() {
+  local stage="$root/build-windows/stage/Tunewell"
+  folder="$1"
+  other="$work/另一个/Tunewell"
+  download="$work/new/Tunewell.exe"
+  mkdir -p "$(dirname "$other")" "$work/new"
+  cp -r "$stage" "$folder" && cp -r "$stage" "$other" || return 1
+  { cat "$stage/Tunewell.exe"; printf '%s %s\n' "$2" "$$"; } >"$download"
+  ! cmp -s "$download" "$stage/Tunewell.exe" || return 1
+  wine_session_demo_site --offer-version 2.6 --program "$download" \
+    --sign-key "$root/build-windows/update-key/update-key.pem" || return 1
+  offer_proxy="$wine_session_proxy"
+}
