@@ -26,6 +26,12 @@ fail() { wine_session_log "FAILED: $*"; exit 1; }
 
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
+# The session made the demo site our http_proxy; no program of ours starts
+# without it, so nothing it asks for can leave 127.0.0.1.
+case "${http_proxy:-}" in
+  http://127.0.0.1:*) ;;
+  *) echo "no local http_proxy: refusing to start the programs" >&2; exit 1 ;;
+esac
 
 # ---- What the bundle ships ----
 expected="$(cd "$stage" && find . -type f | sort)"
