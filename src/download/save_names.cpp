@@ -109,10 +109,10 @@ std::string SaveNames::Compose(const std::string& number, const std::string& ste
                                const std::string& extension) const {
     const std::size_t fixed = number.size() + suffix.size() + extension.size();
     const std::size_t room = maxBytes_ > fixed ? maxBytes_ - fixed : 0;
-    std::string cut = stem.substr(0, web::Utf8PrefixLength(stem, room));
+    std::string cut(web::Utf8Prefix(stem, room));
     TrimEnd(cut);  // a cut may end on a blank
     if (NamesDevice(number + cut + suffix + extension)) {
-        cut.resize(web::Utf8PrefixLength(cut, room > 0 ? room - 1 : 0));
+        cut.resize(web::Utf8Prefix(cut, room > 0 ? room - 1 : 0).size());
         cut += '_';
     }
     return number + cut + suffix + extension;

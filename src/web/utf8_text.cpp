@@ -71,14 +71,4 @@ std::size_t Utf8CharLength(unsigned char lead) {
     return 1;
 }
 
-std::size_t Utf8PrefixLength(std::string_view text, std::size_t maxBytes) {
-    std::size_t length = 0;
-    while (length < text.size()) {
-        const std::size_t next = length + Utf8CharLength(static_cast<unsigned char>(text[length]));
-        if (next > maxBytes || next > text.size()) break;
-        length = next;
-    }
-    return length;
-}
-
 }  // namespace tunewell::web

@@ -21,8 +21,4 @@ void AppendUtf8(std::string& out, char32_t c);
 // byte that starts none, so that a walk over ill-formed text goes on.
 std::size_t Utf8CharLength(unsigned char lead);
 
-// The length of the longest prefix of `text` with at most `maxBytes` bytes
-// that ends on a character boundary: a cut there never splits a character.
-std::size_t Utf8PrefixLength(std::string_view text, std::size_t maxBytes);
-
 }  // namespace tunewell::web
