@@ -89,6 +89,7 @@ protected:
             };
         }
         services.endProgramAtOnce = [this] { ++endAtOnceCalls; };
+        if (adjustServices) adjustServices(services);
         window_ = std::make_unique<shell::frmMain>(std::move(services));
         return *window_;
     }
@@ -133,6 +134,9 @@ protected:
     int settingsShown = 0;
     int endCalls = 0;
     bool trayAvailable = false;
+    // Changes the recorded services before the window is built (a service
+    // set to null is the program's own).
+    std::function<void(shell::MainWindowServices&)> adjustServices;
 
 private:
     TempFolder temp_;  // the program folder, removed after the test

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Windows edition's windows under wine: the cross-built window tests
 # (build-windows/tests/gui/windows/test_gui.exe and test_updater.exe, Qt's
-# Windows platform on an Xvfb display), the installer and the portable zip
+# Windows platform on an Xvfb display; among them the system's folder
+# dialog answered and wine's tray icon clicked as a user would), the
+# installer and the portable zip
 # (tools/windows/test_installer.sh), an installed copy
 # (tools/windows/test_installed.sh), then Tunewell.exe and UpDate.exe run
 # from the packaged folder against the demo site
