@@ -69,8 +69,8 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     CreateControls();
     ConnectControls();
     runView_ = std::make_unique<RunView>(*cmdDown, *PB);
-    download::DownloadRun::Services runServices{Transfer(), download::DefaultAgentFactory(),
-                                                services_.isRunning};
+    download::DownloadRun::Services runServices{Transfer(), {}, services_.isRunning,
+                                                services_.managerEndpoint};
     run_ = std::make_unique<download::DownloadRun>(ui_, controlsPort_, *runView_, config_,
                                                    std::move(runServices));
     m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t maxProgress,

@@ -54,6 +54,9 @@ struct MainWindowServices {
     download::SongTransfer* transfer = nullptr;
     // Whether a process of that name runs (the download manager check).
     std::function<bool(const std::string&)> isRunning;
+    // The download manager's RPC address; empty: aria2's own default. The
+    // hand-off uses the Aria2Secret the settings hold at that time.
+    std::string managerEndpoint;
     std::function<std::string(QWidget* owner, const std::string& title)> browseForFolder;
     std::function<void(const std::string&)> openUrl;
     std::function<void(const std::string&)> openFolder;

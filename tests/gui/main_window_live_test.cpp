@@ -2,12 +2,14 @@
 // site: clicks made during the wait act at once (ticks, the tray, a pause of
 // the run), while the clicks that would start a second step are ignored.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -19,8 +21,10 @@
 #include "main_window_fixture.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
+#include "support/aria2_process.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
+#include "settings/config.h"
 #include "update/ui/frm_up_date.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
@@ -118,6 +122,37 @@ protected:
 
     std::optional<ScopedDemoSite> demo_;
 };
+
+// The window hands the ticked songs to an aria2 started with an RPC secret,
+// using the Aria2Secret of Config.ini: both songs arrive.
+TEST_F(LiveWindowTest, TheHandOffUsesTheSecretOfTheSettings) {
+    if (!Aria2Installed()) GTEST_SKIP() << "aria2c not installed";
+    TempFolder songs;
+    Aria2Process aria2(Site().ProxyUrl(), songs.path(), "s3cret");
+    ASSERT_TRUE(aria2.WaitUntilListening());
+    {
+        std::ofstream ini(settings::ConfigPath(Folder()), std::ios::binary);
+        ini << "[Config]\r\nAria2Secret=s3cret\r\n";
+    }
+    adjustServices = [&](shell::MainWindowServices& services) {
+        services.isRunning = [](const std::string&) { return true; };
+        services.managerEndpoint = aria2.Endpoint();
+    };
+    frmMain& window = WindowWithList(MusicUrl("/play.php?song_id=" + std::to_string(demo::kSongPlain) + "," +
+                                              std::to_string(demo::kSongFileHost), "www."));
+    ASSERT_EQ(window.Songs().RowCount(), 2);
+    window.SavePath->SetText(QString::fromStdString(songs.path()));
+    window.IsXun->setChecked(true);
+    window.selAll->click();
+    window.cmdDown->click();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    const std::string plain = songs.File("山间小路 - 林小溪.mp3");
+    const std::string hosted = songs.File("蓝色天空 - 王一帆.mp3");
+    EXPECT_TRUE(PumpUntil([&] {
+        return ReadBytes(plain) == demo::AudioContent(demo::kSongPlain) &&
+               ReadBytes(hosted) == demo::AudioContent(demo::kSongFileHost);
+    }, 10000));
+}
 
 // The click on "暂停下载" arrives while the play page is still on its way:
 // the run prepares its first entry and ends before starting it.
