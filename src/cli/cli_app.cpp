@@ -13,7 +13,7 @@
 #include "catalogue/list_command.h"
 #include "catalogue/song_catalogue.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "settings/config.h"
 #include "cli/command_line.h"
@@ -131,7 +131,7 @@ int RunDownload(const CommandLine& line, const std::string& programFolder) {
 
     ConsoleControls controls(session.config.SavePath, thunder);
     transfer::CFileDownload fileDownload;
-    download::FileDownloadTransfer transfer(fileDownload);
+    transfer::FileDownloadFetch transfer(fileDownload);
     download::DownloadRun run(session.ui, controls, controls, session.config,
                               download::DownloadRun::Services{transfer});
     fileDownload.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t speed,

@@ -20,7 +20,7 @@
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "hosts/site_hosts.h"
 #include "support/demo_site_fixture.h"
@@ -69,7 +69,7 @@ protected:
     FakeControls controls_;
     settings::Config config_;
     transfer::CFileDownload fileDownload_;
-    FileDownloadTransfer transfer_{fileDownload_};
+    transfer::FileDownloadFetch transfer_{fileDownload_};
     DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };
 

@@ -10,7 +10,7 @@
 
 #include "demo_site/demo_catalogue.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "net/cookie_store.h"
 #include "support/download_run_fixture.h"
 #include "support/fake_ui.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "net/cookie_store.h"
 #include "settings/config.h"
 #include "support/demo_site_fixture.h"
@@ -56,7 +56,7 @@ protected:
     RecordingRun controls_;
     settings::Config config_;
     transfer::CFileDownload fileDownload_;  // unused with Jobs above 1
-    download::FileDownloadTransfer transfer_{fileDownload_};
+    transfer::FileDownloadFetch transfer_{fileDownload_};
     download::DownloadRun run_{ui_.ports, controls_, controls_, config_, download::DownloadRun::Services{transfer_}};
 };
 
