@@ -19,7 +19,7 @@
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {

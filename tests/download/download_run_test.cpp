@@ -26,7 +26,7 @@
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "net/cookie_store.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {
@@ -52,7 +52,7 @@ protected:
     }
     void AddRows(const std::vector<std::pair<double, std::string>>& rows, bool ticked = true) {
         for (const auto& [id, name] : rows) {
-            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, id}.ToText(), name);
+            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, text::Number{text::Number::Kind::Int32, id}.ToText(), name);
             ui_.songs.SetChecked(ui_.songs.RowCount(), ticked);
         }
     }

@@ -31,7 +31,7 @@
 #include "transfer/file_download.h"
 #include "transfer/partial_files.h"
 #include "transfer/resume_record.h"
-#include "web/number.h"
+#include "text/number.h"
 #include "web/raw_http_server.h"
 
 namespace tunewell::download {

@@ -16,7 +16,7 @@
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {

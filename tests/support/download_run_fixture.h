@@ -13,7 +13,7 @@
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::testing {
 
@@ -32,7 +32,7 @@ protected:
 
     // A ticked row for song `id`, shown as `name`.
     void AddRow(int id, const std::string& name) {
-        ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, double(id)}.ToText(),
+        ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, text::Number{text::Number::Kind::Int32, double(id)}.ToText(),
                          name);
         ui_.songs.SetChecked(ui_.songs.RowCount(), true);
     }
