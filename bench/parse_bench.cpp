@@ -18,8 +18,8 @@
 #include "ports/memory_song_list.h"
 #include "ports/ui_ports.h"
 #include "settings/config.h"
-#include "web/charset.h"
-#include "web/text_utils.h"
+#include "text/charset.h"
+#include "text/text_utils.h"
 
 namespace {
 
@@ -87,8 +87,8 @@ void BM_DecodePage(benchmark::State& state) {
     for (auto _ : state) {
         const long long before = g_live.load();
         g_peak = before;
-        std::string page = tunewell::web::BytesToBstr(bytes, "gb2312");
-        tunewell::web::NormalizePage(page);
+        std::string page = tunewell::text::BytesToBstr(bytes, "gb2312");
+        tunewell::text::NormalizePage(page);
         benchmark::DoNotOptimize(page.data());
         peakAdded = g_peak.load() - before;
     }

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "ports/event_pump.h"
 #include "ports/progress_bar.h"
 #include "transfer/file_download.h"
@@ -140,7 +140,7 @@ public:
 std::string InProgramUpdate(const std::string& programFolder) {
     using namespace tunewell;
     transfer::CFileDownload fileDownload;
-    download::FileDownloadTransfer transfer(fileDownload);
+    transfer::FileDownloadFetch transfer(fileDownload);
     QuietBar bar;
     NoEvents events;
     update::UpdateGlobals globals;

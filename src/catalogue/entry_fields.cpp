@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "web/text_utils.h"
-#include "web/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -34,7 +34,7 @@ public:
         std::string field = std::move(kept_);
         const std::size_t length = endedBySeparator ? length_ - kSeparator.size() : length_;
         field.resize(std::min(field.size(), length));
-        field.resize(web::Utf8Prefix(field, max_).size());
+        field.resize(text::Utf8Prefix(field, max_).size());
         kept_.clear();
         length_ = 0;
         return field;
@@ -76,9 +76,9 @@ std::vector<std::string> ReadEntryFields(std::string_view entry, std::size_t max
 std::string LooseFieldText(std::string_view text, std::size_t maxBytes) {
     // A replacement takes one byte out, so the first `maxBytes` bytes of the
     // result come from well within twice as many of the text.
-    std::string loose = web::ReplaceAll(std::string(text.substr(0, 2 * maxBytes + kLooseSeparator.size())),
+    std::string loose = text::ReplaceAll(std::string(text.substr(0, 2 * maxBytes + kLooseSeparator.size())),
                                         std::string(kLooseSeparator), std::string(kSeparator));
-    loose.resize(web::Utf8Prefix(loose, maxBytes).size());
+    loose.resize(text::Utf8Prefix(loose, maxBytes).size());
     return loose;
 }
 

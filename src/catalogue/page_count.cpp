@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "web/get_body.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -17,7 +17,7 @@ constexpr std::size_t kLongestCountText = 64;
 // address. A view into `pager`: the pager is a stretch of the whole page.
 std::string_view PagerCountText(std::string_view pager) {
     if (pager.find("<a") == std::string_view::npos) return {};
-    const std::string_view last = web::SplitPiece(pager, "<a", 2);
+    const std::string_view last = text::SplitPiece(pager, "<a", 2);
     const std::string_view linkText = web::GetBodyView(last, "'>", "</a>", false, false);
     if (linkText != "&raquo;") return linkText;
 
@@ -26,7 +26,7 @@ std::string_view PagerCountText(std::string_view pager) {
         return web::GetBodyView(address, "curpage=", "'>", false, false);
     }
     // The text of the last segment up to "'>", when there is any.
-    const std::string_view lastSegment = web::SplitPiece(address, "/", 2);
+    const std::string_view lastSegment = text::SplitPiece(address, "/", 2);
     const std::size_t end = lastSegment.find("'>");
     if (end == std::string_view::npos || end == 0) return {};
     return lastSegment.substr(0, end);
@@ -37,7 +37,7 @@ std::string_view PagerCountText(std::string_view pager) {
 double GetPageCount(const std::string& page, std::int16_t getPage) {
     const std::string_view pager = web::GetBodyView(page, "class=pages>", "</div>", false, false);
     const std::string_view text = PagerCountText(pager);
-    const double count = text.size() > kLongestCountText ? 0 : web::ToNumber(std::string(text)).value;
+    const double count = text.size() > kLongestCountText ? 0 : text::ToNumber(std::string(text)).value;
     return getPage > count ? count : static_cast<double>(getPage);
 }
 

@@ -3,8 +3,8 @@
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
-#include "web/text_utils.h"
-#include "web/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -16,13 +16,13 @@ std::string SiteAddress(const char* path) { return std::string("http://") + host
 // message, and is never copied whole.
 constexpr std::size_t kLongestSiteText = 1024;
 
-std::string SiteText(std::string_view text) { return std::string(web::Utf8Prefix(text, kLongestSiteText)); }
+std::string SiteText(std::string_view text) { return std::string(text::Utf8Prefix(text, kLongestSiteText)); }
 
 }  // namespace
 
 std::string SiteSignIn::BuildFormBody(const std::string& name, const std::string& password,
                                       const std::string& passcode, const std::string& mpc) {
-    return "name=" + web::UrlEncode(name) + "&pwd=" + web::UrlEncode(password) +
+    return "name=" + text::UrlEncode(name) + "&pwd=" + text::UrlEncode(password) +
            "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
 }
 

@@ -6,7 +6,7 @@
 #include "catalogue/page_kind.h"
 #include "catalogue/song_parser.h"
 #include "web/http_client.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -53,7 +53,7 @@ std::string Join(std::vector<std::string>& bodies) {
 
 std::string SongCatalogue::FetchNormalised(const std::string& address) {
     std::string page = web::GetHttpPage(address, "gb2312");
-    web::NormalizePage(page);
+    text::NormalizePage(page);
     return page;
 }
 

@@ -4,8 +4,8 @@
 
 #include "catalogue/entry_fields.h"
 #include "web/get_body.h"
-#include "web/text_utils.h"
-#include "web/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -23,9 +23,9 @@ std::size_t FieldsNeeded(EntryRule rule) {
 // An extra text that is a bare date, time or number says nothing about the
 // song (a play count, an upload date), so it is left out of the name.
 std::string CleanExtra(std::string extra) {
-    extra = web::ReplaceAll(extra, "\");", "");
-    extra = web::ReplaceAll(extra, "</script>", "");
-    if (web::IsDateText(extra) || web::IsNumeric(extra)) extra.clear();
+    extra = text::ReplaceAll(extra, "\");", "");
+    extra = text::ReplaceAll(extra, "</script>", "");
+    if (text::IsDateText(extra) || text::IsNumeric(extra)) extra.clear();
     return extra;
 }
 
@@ -50,17 +50,17 @@ SongFields ReadFieldRule(EntryRule rule, std::vector<std::string>& fields) {
     SongFields song;
     switch (rule) {
         case EntryRule::M:
-            song.title = web::CleanFileName(fields[0]);
+            song.title = text::CleanFileName(fields[0]);
             song.id = fields[1];
             break;
         case EntryRule::W:
             song.extra = CleanExtra(fields[3]);
-            song.title = web::CleanFileName(fields[2]);
+            song.title = text::CleanFileName(fields[2]);
             song.id = fields[1];
             break;
         case EntryRule::S:
             song.extra = CleanExtra(fields[2]);
-            song.title = web::CleanFileName(fields[1]);
+            song.title = text::CleanFileName(fields[1]);
             song.id = fields[0];
             break;
         default: break;
@@ -70,11 +70,11 @@ SongFields ReadFieldRule(EntryRule rule, std::vector<std::string>& fields) {
 
 ParsedSong ToParsedSong(const SongFields& song) {
     ParsedSong parsed;
-    parsed.id = web::ToNumber(web::ReplaceAll(song.id, "\"", ""));
+    parsed.id = text::ToNumber(text::ReplaceAll(song.id, "\"", ""));
     // Control characters would reach the list, terminals and file names;
     // rule T titles and extras are not cleaned otherwise.
-    parsed.name = web::RemoveControlCharacters(song.extra.empty() ? song.title : song.title + "-" + song.extra);
-    parsed.name.resize(web::Utf8Prefix(parsed.name, kMaxNameBytes).size());
+    parsed.name = text::RemoveControlCharacters(song.extra.empty() ? song.title : song.title + "-" + song.extra);
+    parsed.name.resize(text::Utf8Prefix(parsed.name, kMaxNameBytes).size());
     return parsed;
 }
 
@@ -91,7 +91,7 @@ std::string KeepOnly(std::string text, std::string_view part) {
 }
 
 // A stretch of a page as a field's text: at most kMaxFieldBytes of it.
-std::string FieldText(std::string_view text) { return std::string(web::Utf8Prefix(text, kMaxFieldBytes)); }
+std::string FieldText(std::string_view text) { return std::string(text::Utf8Prefix(text, kMaxFieldBytes)); }
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "catalogue/page_kind.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::catalogue {
 
@@ -14,7 +14,7 @@ enum class EntryRule { M, W, S, T, None };
 // One song cut from a body: the id (0 when none could be read) and the
 // display name (title, or title "-" extra).
 struct ParsedSong {
-    web::Number id;
+    text::Number id;
     std::string name;
 };
 

@@ -13,7 +13,7 @@
 #include "catalogue/list_command.h"
 #include "catalogue/song_catalogue.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "settings/config.h"
 #include "cli/command_line.h"
@@ -24,7 +24,7 @@
 #include "net/wait_pump.h"
 #include "platform/folder_facts.h"
 #include "ports/memory_song_list.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::cli {
 namespace {
@@ -107,8 +107,8 @@ bool TickRows(ports::MemorySongList& songs, const std::string& rows) {
         const auto comma = rows.find(',', at);
         const std::string piece = rows.substr(at, comma == std::string::npos ? comma : comma - at);
         at = comma == std::string::npos ? rows.size() + 1 : comma + 1;
-        const web::Number number = web::ToNumber(piece);
-        if (number.kind == web::Number::Kind::Double || number.value < 1 ||
+        const text::Number number = text::ToNumber(piece);
+        if (number.kind == text::Number::Kind::Double || number.value < 1 ||
             number.value > songs.RowCount()) {
             return false;
         }
@@ -131,7 +131,7 @@ int RunDownload(const CommandLine& line, const std::string& programFolder) {
 
     ConsoleControls controls(session.config.SavePath, thunder);
     transfer::CFileDownload fileDownload;
-    download::FileDownloadTransfer transfer(fileDownload);
+    transfer::FileDownloadFetch transfer(fileDownload);
     download::DownloadRun run(session.ui, controls, controls, session.config,
                               download::DownloadRun::Services{transfer});
     fileDownload.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t speed,

@@ -2,8 +2,8 @@
 #include <string>
 #include <string_view>
 
-#include "web/charset.h"
-#include "web/text_utils.h"
+#include "text/charset.h"
+#include "text/text_utils.h"
 
 namespace tunewell::cli {
 
@@ -12,7 +12,7 @@ namespace tunewell::cli {
 // the screen or fake earlier output), and no byte that is not UTF-8 (a lone
 // 0x9B starts such a sequence on some terminals).
 inline std::string PrintableText(std::string_view text) {
-    return web::RemoveControlCharacters(web::BytesToBstr(text, "utf-8"));
+    return text::RemoveControlCharacters(text::BytesToBstr(text, "utf-8"));
 }
 
 }  // namespace tunewell::cli

@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "download/thunder_agent.h"
-#include "download/thunder_hand_off.h"
 #include "platform/automation_object.h"
 
 namespace tunewell::download {

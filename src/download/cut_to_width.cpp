@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "download/cut_to_width.h"
 
-#include "web/charset.h"
-#include "web/utf8_text.h"
+#include "text/charset.h"
+#include "text/utf8_text.h"
 
 namespace tunewell::download {
 
@@ -13,8 +13,8 @@ std::string CutToWidth(const std::string& text, int width) {
     int running = 0;
     std::size_t at = 0;
     while (at < trimmed.size()) {
-        const std::size_t length = web::Utf8CharLength(static_cast<unsigned char>(trimmed[at]));
-        running += web::ToGbk(trimmed.substr(at, length)).size() == 2 ? 2 : 1;
+        const std::size_t length = text::Utf8CharLength(static_cast<unsigned char>(trimmed[at]));
+        running += text::ToGbk(trimmed.substr(at, length)).size() == 2 ? 2 : 1;
         at += length;
         if (running >= width) return trimmed.substr(0, at);
     }

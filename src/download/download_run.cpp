@@ -15,7 +15,7 @@
 #include "transfer/partial_files.h"
 #include "web/get_body.h"
 #include "hosts/site_hosts.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::download {
 namespace {
@@ -85,7 +85,7 @@ bool DownloadRun::CheckPreconditions(Ticked& ticked) {
     }
     for (int row = 1; row <= ui_.songs.RowCount(); ++row) {
         if (!ui_.songs.IsChecked(row)) continue;
-        ticked.ids.push_back(web::Number{web::Number::Kind::Double, ui_.songs.Tag(row)}.ToText());
+        ticked.ids.push_back(text::Number{text::Number::Kind::Double, ui_.songs.Tag(row)}.ToText());
         ticked.names.push_back(ui_.songs.Name(row));
     }
     if (ticked.ids.empty()) {
@@ -141,7 +141,7 @@ std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const 
         stopRequested_ = true;  // paused while this song was being prepared
         return std::nullopt;
     }
-    return PreparedSong{k, fileName, source, web::ToNumber(ticked.ids[index]).value};
+    return PreparedSong{k, fileName, source, text::ToNumber(ticked.ids[index]).value};
 }
 
 void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& ticked,

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "download/save_names.h"
-#include "download/song_transfer.h"
+#include "transfer/file_fetch.h"
 #include "download/thunder_hand_off.h"
 #include "ports/download_controls.h"
 #include "ports/run_observer.h"
@@ -41,7 +41,7 @@ public:
     enum class State { Idle, Running };
 
     struct Services {
-        SongTransfer& transfer;
+        transfer::FileFetch& transfer;
         // Makes the download manager's agent; empty: aria2 at
         // `managerEndpoint` with the Aria2Secret of the settings at the time
         // of the hand-off.

@@ -5,7 +5,7 @@
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::download {
 namespace {
@@ -46,8 +46,8 @@ void StoreCookie(const std::string& url, const std::string& name, const std::str
 
 std::string CookieValueFromLinkPage(const std::string& linkPage) {
     std::string value = web::GetBody(linkPage, "setCookie(", ");", false, false);
-    value = web::ReplaceAll(value, " ", "");
-    value = web::ReplaceAll(value, "'", "");
+    value = text::ReplaceAll(value, " ", "");
+    value = text::ReplaceAll(value, "'", "");
     if (value.find(',') == std::string::npos) return value;
     const auto first = value.find(',');
     const auto second = value.find(',', first + 1);
@@ -55,7 +55,7 @@ std::string CookieValueFromLinkPage(const std::string& linkPage) {
 }
 
 void PrepareFileHostDownload(ports::EventPump& events, const std::string& address) {
-    const std::string fileId = web::SplitPart(address, "/", 3);
+    const std::string fileId = text::SplitPart(address, "/", 3);
     const std::string filePageAddress = FilePageAddress(fileId);
     events.ProcessPending();
     const std::string filePage = web::GetHttpPage(
@@ -68,8 +68,8 @@ void PrepareFileHostDownload(ports::EventPump& events, const std::string& addres
 
     const std::string value = CookieValueFromLinkPage(linkPage);
     const std::string expiry = FormatCookieDate(CookieExpiryFields(std::time(nullptr)));
-    std::string cookieAddress = web::ReplaceAll(filePageAddress, "www.", "");
-    cookieAddress = web::ReplaceAll(cookieAddress, "files", "download");
+    std::string cookieAddress = text::ReplaceAll(filePageAddress, "www.", "");
+    cookieAddress = text::ReplaceAll(cookieAddress, "files", "download");
     StoreCookie(cookieAddress, "ROXCDNKEY", value + ";expires=" + expiry);
 }
 
@@ -80,11 +80,11 @@ std::string AssembleFileHostAddress(const std::string& address, const std::strin
     const std::string hostLabel = web::GetBody(host, ".", "." + firstLabel, false, false);
     const std::string fileName = web::GetBody(filePage, "var file_name = \"", "\";", false, false);
     const auto dot = fileName.rfind('.');
-    std::string encoded = web::UrlEncode(fileName.substr(0, dot));
+    std::string encoded = text::UrlEncode(fileName.substr(0, dot));
     if (dot != std::string::npos) encoded += fileName.substr(dot);
-    encoded = web::ReplaceAll(web::ReplaceAll(encoded, "%2E", "."), "%2D", "-");
+    encoded = text::ReplaceAll(text::ReplaceAll(encoded, "%2E", "."), "%2D", "-");
     return "http://" + hostLabel + "." + domain + "/zh-cn/download/" +
-           web::SplitPart(address, "/", 3) + "/" + encoded;
+           text::SplitPart(address, "/", 3) + "/" + encoded;
 }
 
 }  // namespace tunewell::download

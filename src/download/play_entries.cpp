@@ -4,7 +4,7 @@
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::download {
 namespace {
@@ -43,7 +43,7 @@ std::optional<PlayEntry> ParsePlayEntry(const std::string& entry) {
     if (arguments.find(kArgumentSeparator) == std::string::npos) return std::nullopt;
     const std::vector<std::string> fields = base::SplitAll(arguments, kArgumentSeparator);
     if (fields.size() < 6) return std::nullopt;  // no address argument
-    PlayEntry parsed{fields[1], fields[2], web::ReplaceAll(fields[5], "\"", "")};
+    PlayEntry parsed{fields[1], fields[2], text::ReplaceAll(fields[5], "\"", "")};
     if (!parsed.performer.empty() && parsed.performer.back() == ' ') parsed.performer.pop_back();
     return parsed;
 }

@@ -5,8 +5,8 @@
 #include <array>
 
 #include "base/text.h"
-#include "web/text_utils.h"
-#include "web/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace tunewell::download {
 namespace {
@@ -44,7 +44,7 @@ void TrimEnd(std::string& text) {
 // The stem a name makes: cleaned, without dots and blanks at its end.
 std::string StemOf(const std::string& name) {
     std::string cleaned = name;
-    web::CleanFileName(cleaned);
+    text::CleanFileName(cleaned);
     // CleanFileName leaves neither separators nor NUL; the stem must not
     // hold them whatever the cleaning keeps.
     std::erase_if(cleaned, [](char c) { return c == '.' || c == '/' || c == '\\' || c == '\0'; });
@@ -55,7 +55,7 @@ std::string StemOf(const std::string& name) {
 // The name a song asks for: its title with the performer, or the row's
 // display name when the title is too short to tell songs apart.
 std::string WantedName(const PlayEntry& song, const std::string& rowName) {
-    if (web::CharacterCount(song.title) < kShortestTitle) return rowName;
+    if (text::CharacterCount(song.title) < kShortestTitle) return rowName;
     return song.performer.empty() ? song.title : song.title + " - " + song.performer;
 }
 
@@ -79,7 +79,7 @@ std::string NumberFor(int position) {
 
 // Letter case folded the way a file system that ignores it would: every
 // letter, not ASCII alone ("Été" and "ÉTÉ" are one file on Windows).
-std::string Folded(const std::string& name) { return web::LowerCaseLetters(name); }
+std::string Folded(const std::string& name) { return text::LowerCaseLetters(name); }
 
 }  // namespace
 
@@ -109,10 +109,10 @@ std::string SaveNames::Compose(const std::string& number, const std::string& ste
                                const std::string& extension) const {
     const std::size_t fixed = number.size() + suffix.size() + extension.size();
     const std::size_t room = maxBytes_ > fixed ? maxBytes_ - fixed : 0;
-    std::string cut(web::Utf8Prefix(stem, room));
+    std::string cut(text::Utf8Prefix(stem, room));
     TrimEnd(cut);  // a cut may end on a blank
     if (NamesDevice(number + cut + suffix + extension)) {
-        cut.resize(web::Utf8Prefix(cut, room > 0 ? room - 1 : 0).size());
+        cut.resize(text::Utf8Prefix(cut, room > 0 ? room - 1 : 0).size());
         cut += '_';
     }
     return number + cut + suffix + extension;

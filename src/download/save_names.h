@@ -22,7 +22,7 @@ namespace tunewell::download {
 //    least: "01.", "10.", "123."); nothing otherwise.
 //  - stem: the title, and " - " and the performer when there is one; the
 //    row's display name instead when the title has fewer than 3
-//    characters. Cleaned by web::CleanFileName (no folder separator, no
+//    characters. Cleaned by text::CleanFileName (no folder separator, no
 //    character Windows refuses, no control character), without dots and
 //    without blanks at its end. An empty stem without a number takes the
 //    row's display name, cleaned the same way, and "song" when that is

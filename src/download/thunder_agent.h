@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace tunewell::download {
@@ -16,5 +18,9 @@ public:
                          std::int16_t onlyFromOrigin, std::int16_t originThreads) = 0;
     virtual bool CommitTasks2(std::int16_t flag) = 0;
 };
+
+// Makes one agent per hand-off; nullptr when the manager's agent cannot be
+// created.
+using AgentFactory = std::function<std::unique_ptr<ThunderAgent>()>;
 
 }  // namespace tunewell::download

@@ -1,17 +1,11 @@
 #pragma once
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "download/thunder_agent.h"
 
 namespace tunewell::download {
-
-// Makes one agent per hand-off; nullptr when the manager's agent cannot be
-// created.
-using AgentFactory = std::function<std::unique_ptr<ThunderAgent>()>;
 
 // The factory for this platform: aria2's JSON-RPC endpoint on loopback,
 // with the secret aria2 was started with (--rpc-secret; empty: none).

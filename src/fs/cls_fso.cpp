@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/text.h"
-#include "fs/agent_probe.h"
 #include "fs/fso_item_info.h"
 #include "platform/automation_object.h"
 #include "platform/file_io.h"
@@ -128,10 +127,8 @@ std::vector<std::string> SplitParts(const std::string& text) {
 
 }  // namespace
 
-ClsFso::ClsFso(std::string agentEndpoint)
-    : agentEndpoint_(std::move(agentEndpoint)), locale_(UserLocale()) {}
-
-std::string ClsFso::DefaultAgentEndpoint() { return kDefaultAgentEndpoint; }
+ClsFso::ClsFso(std::function<bool()> agentAnswers)
+    : agentAnswers_(std::move(agentAnswers)), locale_(UserLocale()) {}
 
 bool ClsFso::IsObjInstalled(const std::string& ClassStr) const {
     const std::string id = Lower(ClassStr);
@@ -139,7 +136,7 @@ bool ClsFso::IsObjInstalled(const std::string& ClassStr) const {
 #ifdef _WIN32
     if (id == "thunderagent.agent") return platform::AutomationObject::Create(ClassStr) != nullptr;
 #else
-    if (id == "thunderagent.agent") return AgentAnswers(agentEndpoint_);
+    if (id == "thunderagent.agent") return agentAnswers_ && agentAnswers_();
 #endif
     return false;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <locale>
 #include <string>
 
@@ -21,12 +22,12 @@ namespace tunewell::fs {
 // throws std::filesystem::filesystem_error.
 class ClsFso {
 public:
-    // agentEndpoint: the JSON-RPC address probed for "ThunderAgent.Agent"
-    // (see agent_probe.h). The size formatting uses the user's locale, or
-    // the classic "C" locale when the environment names none that exists.
-    explicit ClsFso(std::string agentEndpoint = DefaultAgentEndpoint());
-
-    static std::string DefaultAgentEndpoint();
+    // agentAnswers: asked, off Windows, whether "ThunderAgent.Agent" is
+    // there (the hand-off's probe of the download manager, see
+    // download/agent_probe.h); empty: it is not. The size formatting uses
+    // the user's locale, or the classic "C" locale when the environment
+    // names none that exists.
+    explicit ClsFso(std::function<bool()> agentAnswers = {});
 
     // The locale whose decimal point and digit grouping FormatSize uses.
     void SetLocale(const std::locale& locale) { locale_ = locale; }
@@ -89,7 +90,7 @@ public:
     std::string FormatSize(double SizeNum) const;
 
 private:
-    std::string agentEndpoint_;
+    std::function<bool()> agentAnswers_;
     std::locale locale_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include <curl/curl.h>
+#include "net/curl_easy.h"
 
 namespace tunewell::net {
 

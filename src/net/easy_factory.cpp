@@ -4,6 +4,8 @@
 #include "net/cookie_store.h"
 #include "net/process_share.h"
 
+#include <curl/curl.h>
+
 namespace tunewell::net {
 
 bool IsWebAddress(const std::string& url) {

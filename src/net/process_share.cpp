@@ -1,5 +1,7 @@
 #include "net/process_share.h"
 
+#include <curl/curl.h>
+
 #include <mutex>
 
 namespace tunewell::net {

@@ -1,5 +1,5 @@
 #pragma once
-#include <curl/curl.h>
+#include "net/curl_easy.h"
 
 namespace tunewell::net {
 

@@ -2,11 +2,7 @@
 #include <functional>
 #include <vector>
 
-// libcurl's own handle types (curl.h declares them the same way); the
-// header itself stays out of callers, which on Windows would get
-// <windows.h> and its macros with it.
-typedef void CURL;
-typedef void CURLM;
+#include "net/curl_easy.h"
 
 namespace tunewell::net {
 

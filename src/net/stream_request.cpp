@@ -3,6 +3,8 @@
 #include "net/easy_factory.h"
 #include "net/request_group.h"
 
+#include <curl/curl.h>
+
 namespace tunewell::net {
 namespace {
 
@@ -97,7 +99,7 @@ bool StreamRequest::Wake() {
 
 void StreamRequest::StartSlice(std::chrono::steady_clock::time_point start) { sliceStart_ = start; }
 
-void StreamRequest::Finish(End end, CURLcode code) {
+void StreamRequest::Finish(End end, int code) {
     if (end == End::kStalled) {
         outcome_ = Failure::kStall;
     } else if (end == End::kTimedOut) {

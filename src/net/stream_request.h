@@ -70,7 +70,7 @@ private:
     bool OutOfTime() const;
     bool Wake();
     void StartSlice(std::chrono::steady_clock::time_point start);
-    void Finish(End end, CURLcode code);
+    void Finish(End end, int code);  // `code`: libcurl's CURLcode
 
     const RequestPolicy policy_;
     CurlEasy easy_;

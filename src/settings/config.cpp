@@ -7,7 +7,7 @@
 
 #include "settings/ini_file.h"
 #include "settings/program_places.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::settings {
 namespace {
@@ -38,7 +38,7 @@ double RoundHalfToEven(double value) {
 // A stored number as a 16-bit whole number; no value when the text is not
 // a number or the number does not fit (it then counts as missing).
 std::optional<std::int16_t> ToInt16(const std::string& text) {
-    const double value = web::ToNumber(text).value;
+    const double value = text::ToNumber(text).value;
     if (!std::isfinite(value)) return std::nullopt;
     const double rounded = RoundHalfToEven(value);
     if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
@@ -70,7 +70,7 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.LoginPass = read(kLoginPassKey, kValueLimit);
     config.AddID = ToInt16(read(kAddIdKey, kValueLimit)).value_or(0);
     config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
-    config.Jobs = JobsWithinLimits(web::ToNumber(read(kJobsKey, kValueLimit)).value);
+    config.Jobs = JobsWithinLimits(text::ToNumber(read(kJobsKey, kValueLimit)).value);
     if (config.SavePath.empty()) config.SavePath = DefaultSaveFolder(programFolder);
     if (config.GetPage == 0) config.GetPage = 1;
 }

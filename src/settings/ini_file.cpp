@@ -10,7 +10,7 @@
 #include "platform/file_lock.h"
 #include "platform/file_replace.h"
 #include "settings/ini_document.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::settings {
 namespace {
@@ -123,14 +123,14 @@ std::size_t Utf8Length(unsigned char lead) {
 // stand there as a double-byte character of the system's code page at best).
 std::size_t GbkWidth(std::string_view character) {
     if (character.size() == 1) return 1;
-    const auto gbk = web::ToGbkExact(character);
+    const auto gbk = text::ToGbkExact(character);
     return gbk ? gbk->size() : 2;
 }
 
 // UTF-8 text cut, at a character, so that its GBK form fits in `limit`
 // bytes. Characters outside GBK are kept as they are, never replaced.
 std::string CutUtf8(const std::string& text, std::size_t limit) {
-    const std::string clean = web::BytesToBstr(text, "utf-8");
+    const std::string clean = text::BytesToBstr(text, "utf-8");
     std::size_t end = 0;
     std::size_t width = 0;
     while (end < clean.size()) {
@@ -147,8 +147,8 @@ std::string CutUtf8(const std::string& text, std::size_t limit) {
 // saved as UTF-8. No value when the text cannot be stored exactly (a
 // character GBK lacks, bytes that are not UTF-8).
 std::optional<std::string> ToFileBytes(const std::string& text, bool utf8) {
-    if (!utf8) return web::ToGbkExact(text);
-    if (web::BytesToBstr(text, "utf-8") != text) return std::nullopt;
+    if (!utf8) return text::ToGbkExact(text);
+    if (text::BytesToBstr(text, "utf-8") != text) return std::nullopt;
     return text;
 }
 
@@ -158,8 +158,8 @@ std::optional<std::string> ToFileBytes(const std::string& text, bool utf8) {
 // could not be carried over unchanged.
 std::optional<IniDocument> AsUtf8(const IniDocument& document) {
     const std::string gbk = document.Bytes();
-    const std::string utf8 = web::FromGbk(gbk);
-    if (web::ToGbk(utf8) != gbk) return std::nullopt;
+    const std::string utf8 = text::FromGbk(gbk);
+    if (text::ToGbk(utf8) != gbk) return std::nullopt;
     return IniDocument(std::string(kUtf8Bom) + utf8);
 }
 
@@ -186,7 +186,7 @@ std::string ReadIni(const std::string& section, const std::string& key,
     if (!stored) return CutUtf8(defaultValue, limit);
     const std::string value = BeforeNul(*stored);
     if (utf8) return CutUtf8(value, limit);
-    return web::FromGbk(CutGbk(value, limit));
+    return text::FromGbk(CutGbk(value, limit));
 }
 
 int WriteIni(const std::string& section, const std::string& key, const std::string& value,

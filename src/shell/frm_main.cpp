@@ -139,7 +139,7 @@ void frmMain::FillServiceDefaults() {
     }
 }
 
-download::SongTransfer& frmMain::Transfer() {
+transfer::FileFetch& frmMain::Transfer() {
     return services_.transfer != nullptr ? *services_.transfer : fileTransfer_;
 }
 

@@ -9,7 +9,7 @@
 #include "catalogue/catalogue_state.h"
 #include "catalogue/song_catalogue.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "settings/config.h"
 #include "ports/download_controls.h"
@@ -51,7 +51,7 @@ class frmMain;
 struct MainWindowServices {
     std::string programFolder;  // where Config.ini lives; empty: the executable's folder
     // The song transfer of the download run; null: the window's CFileDownload.
-    download::SongTransfer* transfer = nullptr;
+    transfer::FileFetch* transfer = nullptr;
     // Whether a process of that name runs (the download manager check).
     std::function<bool(const std::string&)> isRunning;
     // The download manager's RPC address; empty: aria2's own default. The
@@ -296,7 +296,7 @@ private:
     void ConnectControls();
     void RestoreWindow();
     void RefreshSkin();
-    download::SongTransfer& Transfer();
+    transfer::FileFetch& Transfer();
 
     MainWindowServices services_;
     std::string programFolder_;
@@ -313,7 +313,7 @@ private:
     ports::UiPorts ui_;
     catalogue::SongCatalogue catalogue_;
     std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
-    download::FileDownloadTransfer fileTransfer_;
+    transfer::FileDownloadFetch fileTransfer_;
     std::unique_ptr<RunView> runView_;  // shows the run on cmdDown and PB
     std::unique_ptr<download::DownloadRun> run_;
     frmMenu* menus_ = nullptr;

@@ -12,7 +12,7 @@
 #include "transfer/progress_text.h"
 #include "trust/program_vetting.h"
 #include "update/update_script.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::update {
 
@@ -92,7 +92,7 @@ bool ProgramUpdater::RunUpdate(const std::string& saveName) {
     const std::string script = folder + "\\UpDate.vbs";
     std::string exe = exeName_;
     if (exe.size() > 4 && base::LowerAscii(exe.substr(exe.size() - 4)) == ".exe") exe.resize(exe.size() - 4);
-    const std::string text = web::ToGbk(BuildUpdateVbs(exe, saveName, folder));
+    const std::string text = text::ToGbk(BuildUpdateVbs(exe, saveName, folder));
 #else
     const std::string script = folder + "/UpDate.sh";
     const std::string text = BuildUpdateSh(exeName_, saveName, folder);

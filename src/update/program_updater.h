@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "download/song_transfer.h"
+#include "transfer/file_fetch.h"
 #include "ports/event_pump.h"
 #include "ports/progress_bar.h"
 #include "trust/self_update.h"
@@ -35,7 +35,7 @@ public:
         std::function<void()> endProgram;
     };
 
-    ProgramUpdater(Window window, download::SongTransfer& transfer, UpdateGlobals& globals,
+    ProgramUpdater(Window window, transfer::FileFetch& transfer, UpdateGlobals& globals,
                    std::string programFolder, std::string exeName)
         : window_(std::move(window)), transfer_(transfer), globals_(globals),
           programFolder_(std::move(programFolder)), exeName_(std::move(exeName)) {}
@@ -70,7 +70,7 @@ public:
 
 private:
     Window window_;
-    download::SongTransfer& transfer_;
+    transfer::FileFetch& transfer_;
     UpdateGlobals& globals_;
     std::string programFolder_;
     std::string exeName_;

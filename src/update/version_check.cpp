@@ -3,7 +3,7 @@
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::update {
 
@@ -48,7 +48,7 @@ std::string VersionRequestAddress(const std::string& serial, long randomNumber) 
 }
 
 void VersionCheck::CheckVersion(const std::string& serial) {
-    const std::string address = VersionRequestAddress(serial, web::RandomInRange(10000, 999999));
+    const std::string address = VersionRequestAddress(serial, text::RandomInRange(10000, 999999));
     events_.ProcessPending();
     const std::string reply = fetch ? fetch(address) : web::GetHttpPage(address, address, "gb2312");
     events_.ProcessPending();
@@ -58,9 +58,9 @@ void VersionCheck::CheckVersion(const std::string& serial) {
 
 void VersionCheck::ApplyReply(const std::string& reply) {
     const VersionReply fields = ParseVersionReply(reply);
-    const web::Number newest = web::ToNumber(CutVersion(fields.version));
-    const web::Number own =
-        web::ToNumber(std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
+    const text::Number newest = text::ToNumber(CutVersion(fields.version));
+    const text::Number own =
+        text::ToNumber(std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
 
     // The advertisement is taken before the updater may end the program, so
     // its globals never depend on the update's outcome.

@@ -4,8 +4,8 @@
 
 #include "net/http_request.h"
 #include "net/url_origin.h"
-#include "web/charset.h"
-#include "web/text_utils.h"
+#include "text/charset.h"
+#include "text/text_utils.h"
 
 namespace tunewell::web {
 namespace {
@@ -67,7 +67,7 @@ bool KeepsMethod(long status) { return status == 307 || status == 308; }
 // text are never held twice over in the caller.
 std::string Decode(std::string&& body, const std::string& charset) {
     const std::string bytes = std::move(body);
-    return BytesToBstr(bytes, charset);
+    return text::BytesToBstr(bytes, charset);
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ void SetHttpLimits(const HttpLimits& limits) {
 
 std::string GetHttpPage(const std::string& httpUrl, const std::string& /*refererUrl*/,
                         const std::string& charset) {
-    if (CharacterCount(httpUrl) < kShortestAddress || httpUrl == kFalse) return kFalse;
+    if (text::CharacterCount(httpUrl) < kShortestAddress || httpUrl == kFalse) return kFalse;
     net::HttpResponse response = net::Perform(PageRequest(httpUrl));
     if (!response.Ok() || response.status != 200) return kFalse;
     return Decode(std::move(response.body), charset);

@@ -18,7 +18,7 @@
 #include "net/http_request.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::testing {
 namespace {
@@ -136,7 +136,7 @@ TEST_F(DemoSiteServer, RoutesEveryHostThroughTheProxy) {
         const Reply reply = Fetch(c.url);
         EXPECT_EQ(reply.status, c.status) << c.url;
         const bool utf8 = c.url.find(hosts::kFileHostDomain) != std::string::npos;
-        const std::string text = utf8 ? reply.body : web::FromGbk(reply.body);
+        const std::string text = utf8 ? reply.body : text::FromGbk(reply.body);
         EXPECT_NE(text.find(c.marker), std::string::npos) << c.url;
     }
     const auto versionRequests = Site().RequestsFor(hosts::kVersionServerHost);
@@ -159,7 +159,7 @@ TEST_F(DemoSiteServer, LargeHostilePagesHaveTheirShape) {
     // One entry goes on with exactly the separators asked for.
     for (const std::string separator : {"\",\"", "\", \""}) {
         const std::string name = separator == "\",\"" ? "separators" : "spaced-separators";
-        const std::string page = web::FromGbk(Fetch(MusicUrl("/hostile/" + name + "?count=1000")).body);
+        const std::string page = text::FromGbk(Fetch(MusicUrl("/hostile/" + name + "?count=1000")).body);
         const std::string tail = Between(page, "msl(\"长歌\",\"4001", "\");");
         ASSERT_EQ(tail.size(), 1000 * separator.size()) << name;
         EXPECT_EQ(tail.find_first_not_of(separator), std::string::npos) << name;
@@ -177,7 +177,7 @@ TEST_F(DemoSiteServer, LargeHostilePagesHaveTheirShape) {
     }
     std::string euros;
     for (int i = 0; i < 70; ++i) euros += "€";
-    EXPECT_EQ(web::FromGbk(Between(Fetch(MusicUrl("/hostile/widepages/1mb/")).body, "msl(", "\r\n")), euros);
+    EXPECT_EQ(text::FromGbk(Between(Fetch(MusicUrl("/hostile/widepages/1mb/")).body, "msl(", "\r\n")), euros);
 }
 
 TEST_F(DemoSiteServer, GeneratedFilesMatchTheirPublishedContent) {
@@ -226,13 +226,13 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
     const std::string otherTarget = MusicUrl("/info_oper.php?tag=signin&pageref=%2F");
     for (const Reply& refused : {Fetch(target, good), Fetch(target, good, {}, {"Referer: " + MusicUrl("/signin.php")}),
                                  Fetch(otherTarget, good, {}, {"Referer: " + referer})}) {
-        EXPECT_NE(web::FromGbk(refused.body).find("<span class='red'>请求无效"), std::string::npos);
+        EXPECT_NE(text::FromGbk(refused.body).find("<span class='red'>请求无效"), std::string::npos);
         EXPECT_EQ(refused.headers.find("Set-Cookie"), std::string::npos);
     }
     Site().ClearRequests();
 
     const Reply wrong = Fetch(target, "name=%D5%C5%C8%FD&pwd=a%26b" + tail, {}, {"Referer: " + referer});
-    EXPECT_NE(web::FromGbk(wrong.body).find("<span class='red'>用户名或密码错误</span><br />"), std::string::npos);
+    EXPECT_NE(text::FromGbk(wrong.body).find("<span class='red'>用户名或密码错误</span><br />"), std::string::npos);
     const Reply forged = Fetch(target, "name=demo&pwd=demo&passcode=x&mpc=" + mpc + "&B12=Login", {}, {"Referer: " + referer});
     EXPECT_NE(forged.body.find("<span class='red'>"), std::string::npos);
 
@@ -243,10 +243,10 @@ TEST_F(DemoSiteServer, SignInChecksFormValuesAndCredentials) {
     ASSERT_FALSE(session.empty());
     EXPECT_NE(right.headers.find("domain=" + std::string(hosts::kMusicHost) + "; path=/"), std::string::npos);
 
-    const std::string box = web::FromGbk(Fetch(MusicUrl("/home.php?tag=box"), {}, session).body);
+    const std::string box = text::FromGbk(Fetch(MusicUrl("/home.php?tag=box"), {}, session).body);
     EXPECT_NE(box.find("您音乐盒中的歌曲"), std::string::npos);
     Site().SignOutAll();
-    EXPECT_NE(web::FromGbk(Fetch(MusicUrl("/home.php?tag=box"), {}, session).body).find("登录到Tunewell"),
+    EXPECT_NE(text::FromGbk(Fetch(MusicUrl("/home.php?tag=box"), {}, session).body).find("登录到Tunewell"),
               std::string::npos);
 
     const auto posts = Site().RequestsFor(hosts::kMusicHost);

@@ -12,7 +12,7 @@
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
 #include "web/http_client.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 #include "support/site_urls.h"
 
 namespace tunewell::catalogue {

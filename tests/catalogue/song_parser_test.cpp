@@ -8,8 +8,8 @@
 #include "catalogue/page_kind.h"
 #include "catalogue/song_parser.h"
 #include "heap_peak.h"
-#include "web/text_utils.h"
-#include "web/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace tunewell::catalogue {
 namespace {
@@ -207,15 +207,15 @@ TEST(EntryFields, MatchReplacingAndSplittingTheWholeEntry) {
         std::string entry;
         const int length = static_cast<int>(random() % 16);
         for (int i = 0; i < length; ++i) entry += pieces[random() % pieces.size()];
-        const std::string loose = web::ReplaceAll(entry, "\", \"", "\",\"");
+        const std::string loose = text::ReplaceAll(entry, "\", \"", "\",\"");
         const std::vector<std::string> all = base::SplitAll(loose, "\",\"");
         const std::size_t maxFields = 1 + random() % 4;
         std::vector<std::string> expected(all.begin(), all.begin() + std::min(all.size(), maxFields));
         EXPECT_EQ(ReadEntryFields(entry, maxFields), expected) << entry;
-        for (std::string& field : expected) field = std::string(web::Utf8Prefix(field, 3));
+        for (std::string& field : expected) field = std::string(text::Utf8Prefix(field, 3));
         EXPECT_EQ(ReadEntryFields(entry, maxFields, 3), expected) << entry;
         EXPECT_EQ(HasFieldSeparator(entry), all.size() > 1) << entry;
-        EXPECT_EQ(LooseFieldText(entry, 5), web::Utf8Prefix(loose, 5)) << entry;
+        EXPECT_EQ(LooseFieldText(entry, 5), text::Utf8Prefix(loose, 5)) << entry;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "download/com_thunder_agent.h"
+#include "download/thunder_hand_off.h"
 
 namespace tunewell::download {
 namespace {

@@ -11,7 +11,7 @@
 #include "catalogue/song_catalogue.h"
 #include "demo_site/demo_catalogue.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "hosts/site_hosts.h"
 #include "net/cookie_store.h"
 #include "support/download_run_fixture.h"
@@ -19,7 +19,7 @@
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {

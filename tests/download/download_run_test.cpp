@@ -20,13 +20,13 @@
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "hosts/site_hosts.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "net/cookie_store.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {
@@ -52,7 +52,7 @@ protected:
     }
     void AddRows(const std::vector<std::pair<double, std::string>>& rows, bool ticked = true) {
         for (const auto& [id, name] : rows) {
-            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, id}.ToText(), name);
+            ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, text::Number{text::Number::Kind::Int32, id}.ToText(), name);
             ui_.songs.SetChecked(ui_.songs.RowCount(), ticked);
         }
     }
@@ -69,7 +69,7 @@ protected:
     FakeControls controls_;
     settings::Config config_;
     transfer::CFileDownload fileDownload_;
-    FileDownloadTransfer transfer_{fileDownload_};
+    transfer::FileDownloadFetch transfer_{fileDownload_};
     DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
 };
 

@@ -10,7 +10,7 @@
 
 #include "download/aria2_agent.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "download/file_host.h"
 #include "net/cookie_store.h"
 #include "platform/process_list.h"
@@ -21,7 +21,7 @@
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {
@@ -222,7 +222,7 @@ protected:
     testing::RecordingRun controls_;
     settings::Config config_;
     transfer::CFileDownload fileDownload_;
-    FileDownloadTransfer transfer_{fileDownload_};
+    transfer::FileDownloadFetch transfer_{fileDownload_};
 };
 
 TEST_F(RealAria2Test, SongsWithTheRightSecretArriveFileHostIncluded) {

@@ -21,7 +21,7 @@
 #include "demo_site/demo_catalogue.h"
 #include "download/download_run.h"
 #include "download/failure_text.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "hosts/site_hosts.h"
 #include "net/cookie_store.h"
 #include "support/download_run_fixture.h"
@@ -31,7 +31,7 @@
 #include "transfer/file_download.h"
 #include "transfer/partial_files.h"
 #include "transfer/resume_record.h"
-#include "web/number.h"
+#include "text/number.h"
 #include "web/raw_http_server.h"
 
 namespace tunewell::download {
@@ -188,7 +188,7 @@ void RunOnSmallDisk(const std::string& disk) {
     settings::Config config;
     transfer::CFileDownload download;
     download.SetFreeSpaceProbe([](const std::string&) { return std::optional<std::int64_t>(std::int64_t{1} << 40); });
-    FileDownloadTransfer transfer(download);
+    transfer::FileDownloadFetch transfer(download);
     DownloadRun run(ui.ports, controls, controls, config, DownloadRun::Services{transfer});
     for (int id : {demo::kSongPlain, demo::kSongShortTitle}) {
         ui.songs.AddRow(ui.songs.RowCount() + 1, id, std::to_string(id), "行");

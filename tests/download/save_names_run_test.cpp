@@ -13,13 +13,13 @@
 
 #include "demo_site/demo_catalogue.h"
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "net/cookie_store.h"
 #include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::download {
 namespace {

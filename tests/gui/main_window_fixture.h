@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "download/song_transfer.h"
+#include "transfer/file_fetch.h"
 #include "shell/frm_main.h"
 #include "support/temp_folder.h"
 #include "widgets/message_dialog.h"
@@ -21,7 +21,7 @@ namespace tunewell::testing {
 // A transfer that succeeds or fails on command. Inside StartDownloading it
 // reports half the file through the window and lets the window process
 // events once, running `duringTransfer` there (a click arriving mid-song).
-class ScriptedTransfer : public download::SongTransfer {
+class ScriptedTransfer : public transfer::FileFetch {
 public:
     bool StartDownloading(const std::string& source, const std::string& destination) override {
         started.push_back({source, destination});
@@ -62,7 +62,7 @@ protected:
     }
 
     // Builds the window (not yet loaded); `transfer` may stay null.
-    shell::frmMain& Window(download::SongTransfer* transfer = nullptr) {
+    shell::frmMain& Window(transfer::FileFetch* transfer = nullptr) {
         shell::MainWindowServices services;
         services.programFolder = Folder();
         services.transfer = transfer;
@@ -94,7 +94,7 @@ protected:
         return *window_;
     }
 
-    shell::frmMain& LoadedWindow(download::SongTransfer* transfer = nullptr) {
+    shell::frmMain& LoadedWindow(transfer::FileFetch* transfer = nullptr) {
         shell::frmMain& window = Window(transfer);
         window.Form_Load();
         EXPECT_TRUE(PumpUntil([&] { return window.StartUpDone(); }));

@@ -32,7 +32,7 @@ protected:
     }
 
     // Loads the window and fetches `address` through the list button.
-    frmMain& WindowWithList(const std::string& address, download::SongTransfer* transfer = nullptr) {
+    frmMain& WindowWithList(const std::string& address, transfer::FileFetch* transfer = nullptr) {
         frmMain& window = LoadedWindow(transfer);
         window.ListUrl->SetText(QString::fromStdString(address));
         window.SavePath->SetText(QString::fromStdString(Folder()));

@@ -91,7 +91,7 @@ protected:
 
     demo::DemoSite& Site() { return demo_->Site(); }
 
-    frmMain& WindowWithList(const std::string& address, download::SongTransfer* transfer = nullptr) {
+    frmMain& WindowWithList(const std::string& address, transfer::FileFetch* transfer = nullptr) {
         frmMain& window = LoadedWindow(transfer);
         window.ListUrl->SetText(QString::fromStdString(address));
         window.SavePath->SetText(QString::fromStdString(Folder()));

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "download/download_run.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "net/cookie_store.h"
 #include "settings/config.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 #include "transfer/file_download.h"
-#include "web/number.h"
+#include "text/number.h"
 
 namespace tunewell::testing {
 
@@ -32,7 +32,7 @@ protected:
 
     // A ticked row for song `id`, shown as `name`.
     void AddRow(int id, const std::string& name) {
-        ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, web::Number{web::Number::Kind::Int32, double(id)}.ToText(),
+        ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, text::Number{text::Number::Kind::Int32, double(id)}.ToText(),
                          name);
         ui_.songs.SetChecked(ui_.songs.RowCount(), true);
     }
@@ -56,7 +56,7 @@ protected:
     RecordingRun controls_;
     settings::Config config_;
     transfer::CFileDownload fileDownload_;  // unused with Jobs above 1
-    download::FileDownloadTransfer transfer_{fileDownload_};
+    transfer::FileDownloadFetch transfer_{fileDownload_};
     download::DownloadRun run_{ui_.ports, controls_, controls_, config_, download::DownloadRun::Services{transfer_}};
 };
 

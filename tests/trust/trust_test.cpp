@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "demo_site/program_signing.h"
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "platform/executable_check.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
@@ -182,7 +182,7 @@ protected:
     }
     testing::TempFolder folder_;
     transfer::CFileDownload fileDownload_;
-    download::FileDownloadTransfer transfer_{fileDownload_};
+    transfer::FileDownloadFetch transfer_{fileDownload_};
     const KeyPair& signer_ = testing::TestUpdateKey();
 };
 
@@ -316,7 +316,7 @@ TEST(BuildUpdateKey, TheDemoSiteFromTheBuildFolderServesSignedPrograms) {
 
     testing::TempFolder folder;
     transfer::CFileDownload fileDownload;
-    download::FileDownloadTransfer transfer(fileDownload);
+    transfer::FileDownloadFetch transfer(fileDownload);
     const DownloadStep download = [&](const std::string& source, const std::string& target, std::int64_t maxBytes,
                                       std::int64_t& announced) {
         announced = 0;

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
@@ -61,7 +61,7 @@ TEST(UpdateScript, CompanionScriptSwapsTheProgramInAHostileFolder) {
     EXPECT_FALSE(stdfs::exists("PWNED"));
 }
 
-class FakeTransfer : public download::SongTransfer {
+class FakeTransfer : public transfer::FileFetch {
 public:
     bool StartDownloading(const std::string& source, const std::string& destination) override {
         sources.push_back(source);
@@ -116,7 +116,7 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
 
 // A transfer that "downloads" fixed bytes into the target, and into a
 // ".sig" target their signature as version 2.6 with the test key.
-class WritingTransfer : public download::SongTransfer {
+class WritingTransfer : public transfer::FileFetch {
 public:
     explicit WritingTransfer(std::string bytes) : bytes_(std::move(bytes)) {}
     bool StartDownloading(const std::string& source, const std::string& destination) override {
@@ -303,7 +303,7 @@ TEST_F(InProgramUpdate, CompanionScriptReplacesAndRestartsTheProgram) {
     ::setenv("TUNEWELL_STANDIN_MARK", (folder / "restarted").c_str(), 1);
 
     transfer::CFileDownload fileDownload;
-    download::FileDownloadTransfer transfer(fileDownload);
+    transfer::FileDownloadFetch transfer(fileDownload);
     RecordingBar bar;
     testing::ScriptedPump pump;
     int ended = 0;
@@ -340,7 +340,7 @@ TEST_F(InProgramUpdate, AHugeDownloadFailsWithItsCauseAndLeavesNothing) {
     testing::TempFolder program;
     testing::ScopedTmpDir tmp;
     transfer::CFileDownload fileDownload;
-    download::FileDownloadTransfer transfer(fileDownload);
+    transfer::FileDownloadFetch transfer(fileDownload);
     RecordingBar bar;
     testing::ScriptedPump pump;
     std::string failure;

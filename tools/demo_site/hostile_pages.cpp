@@ -5,7 +5,7 @@
 #include "demo_site/list_markup.h"
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::demo {
 namespace {
@@ -43,8 +43,8 @@ void StreamFilled(HttpResponse& response, const std::string& prefix, const std::
 // A page of `total` bytes: a complete kind-1 list, then ASCII filler
 // comments, then the page end. Streamed, never held whole.
 void HugePage(HttpResponse& response, std::uint64_t total) {
-    const std::string prefix = web::ToGbk(OpenScriptList() + "</SCRIPT>\r\n</UL></DIV>\r\n");
-    const std::string suffix = web::ToGbk(SitePageFoot());
+    const std::string prefix = text::ToGbk(OpenScriptList() + "</SCRIPT>\r\n</UL></DIV>\r\n");
+    const std::string suffix = text::ToGbk(SitePageFoot());
     StreamFilled(response, prefix, "<!-- padding: the quick brown fox jumps over the lazy dog 0123456789 -->\r\n",
                  suffix, total);
 }
@@ -53,8 +53,8 @@ void HugePage(HttpResponse& response, std::uint64_t total) {
 // is "msl(" over and over: every bare call repeats the entry before it, so
 // a parser without a row bound makes millions of rows. Streamed.
 void RepeatedEntryPage(HttpResponse& response, std::uint64_t total) {
-    const std::string prefix = web::ToGbk(OpenScriptList());
-    const std::string suffix = web::ToGbk("</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
+    const std::string prefix = text::ToGbk(OpenScriptList());
+    const std::string suffix = text::ToGbk("</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
     StreamFilled(response, prefix, "msl(", suffix, total);
 }
 
@@ -63,8 +63,8 @@ void RepeatedEntryPage(HttpResponse& response, std::uint64_t total) {
 // entry into all its fields holds millions of them. Streamed.
 void SeparatorsPage(HttpResponse& response, std::uint64_t count, bool spaced) {
     const std::string unit = spaced ? "\", \"" : "\",\"";
-    const std::string prefix = web::ToGbk(OpenScriptList() + "msl(\"长歌\",\"4001");
-    const std::string suffix = web::ToGbk("\");\r\n</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
+    const std::string prefix = text::ToGbk(OpenScriptList() + "msl(\"长歌\",\"4001");
+    const std::string suffix = text::ToGbk("\");\r\n</SCRIPT>\r\n</UL></DIV>\r\n" + SitePageFoot());
     StreamFilled(response, prefix, unit, suffix, prefix.size() + count * unit.size() + suffix.size());
 }
 
@@ -90,8 +90,8 @@ bool BigListPage(DemoState& state, const std::string& name, std::string_view res
     const long long page = rest.empty() ? 1 : ParseDigits(rest);
     if (page < 1) return false;
     const auto href = [&base](int n) { return n == 1 ? base : base + std::to_string(n); };
-    const std::string prefix = web::ToGbk(SitePageHead("大页面") + "<DIV class=box>\r\n<UL class=songs>\r\n<SCRIPT>msl(");
-    const std::string suffix = web::ToGbk("</SCRIPT>\r\n</UL>\r\n" +
+    const std::string prefix = text::ToGbk(SitePageHead("大页面") + "<DIV class=box>\r\n<UL class=songs>\r\n<SCRIPT>msl(");
+    const std::string suffix = text::ToGbk("</SCRIPT>\r\n</UL>\r\n" +
                                           Pager(static_cast<int>(std::min<long long>(page, kBigListPages)),
                                                 kBigListPages, href, true) +
                                           "</DIV>\r\n" + SitePageFoot());
@@ -104,7 +104,7 @@ bool BigListPage(DemoState& state, const std::string& name, std::string_view res
 
 // Declares more bytes than it sends, then closes the connection.
 void CutOffPage(HttpResponse& response) {
-    const std::string start = web::ToGbk(OpenScriptList());
+    const std::string start = text::ToGbk(OpenScriptList());
     response.SetHeader("Content-Type", "text/html; charset=gb2312");
     response.streamLength = static_cast<std::int64_t>(start.size()) * 10;
     response.stream = [start](BodySink& sink) {

@@ -4,7 +4,7 @@
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/list_markup.h"
 #include "demo_site/routes.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::demo {
 namespace {
@@ -62,7 +62,7 @@ void WsPage(HttpResponse& response, const std::string& title, int base) {
 }
 
 void TagPage(HttpResponse& response, const std::string& rawTag) {
-    const std::string tag = web::FromGbk(PercentDecode(rawTag, false));
+    const std::string tag = text::FromGbk(PercentDecode(rawTag, false));
     const auto ids = PageIds(9000, 1, 6);
     SendList(response, "标签：" + tag,
              Box("标签音乐", "<P class=tip>下面这些歌曲被标注为“" + tag + "”</P>\r\n" +

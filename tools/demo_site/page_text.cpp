@@ -4,7 +4,7 @@
 #include "demo_site/demo_catalogue.h"
 #include "demo_site/routes.h"
 #include "hosts/site_hosts.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::demo {
 
@@ -47,7 +47,7 @@ std::string SitePageFoot() {
 void SendGbkPage(HttpResponse& response, const std::string& utf8Html, int status) {
     response.status = status;
     response.SetHeader("Content-Type", "text/html; charset=gb2312");
-    response.body = web::ToGbk(utf8Html);
+    response.body = text::ToGbk(utf8Html);
 }
 
 void SendUtf8Page(HttpResponse& response, const std::string& html, int status) {

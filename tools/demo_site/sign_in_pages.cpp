@@ -1,7 +1,7 @@
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
 #include "hosts/site_hosts.h"
-#include "web/charset.h"
+#include "text/charset.h"
 
 namespace tunewell::demo {
 namespace {
@@ -51,7 +51,7 @@ bool PostedFromTheSiteForm(const HttpRequest& request) {
 
 // A form value: percent-decoded bytes in GBK, turned into UTF-8.
 std::string FormText(const std::string& body, const char* key) {
-    return web::FromGbk(PercentDecode(FormValue(body, key), true));
+    return text::FromGbk(PercentDecode(FormValue(body, key), true));
 }
 
 void SendSignInResult(HttpResponse& response, const std::string& error, const std::string& pageref) {

@@ -18,7 +18,7 @@
 #include "widgets/shell_functions.h"
 #include "widgets/skin_button.h"
 #include "widgets/window_place.h"
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 namespace tunewell::settings {
 namespace {
@@ -153,7 +153,7 @@ void frmSeting::cmdDir_Click() {
 void frmSeting::cmdSave_Click() {
     const std::string path = TextOf(cPath);
     // A fraction keeps its fraction; text that is not a number becomes "0".
-    const std::string page = web::ToNumber(TextOf(cPage)).ToText();
+    const std::string page = text::ToNumber(TextOf(cPage)).ToText();
     if (path.empty()) {
         // In the colour the line has now: red at first, green after a save.
         SetTip(Utf8("请输入音乐保存地址！"));

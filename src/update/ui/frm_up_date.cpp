@@ -72,7 +72,7 @@ void frmUpDate::Form_Load() {
     chrome::SetWindowTopAlpha(this, true, alpha, false);
     m_oFileDownload = std::make_unique<transfer::CFileDownload>();
     m_oFileDownload->SetEventPump([this] { ProcessPending(); });
-    transfer_ = std::make_unique<download::FileDownloadTransfer>(*m_oFileDownload);
+    transfer_ = std::make_unique<transfer::FileDownloadFetch>(*m_oFileDownload);
     const std::string exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
     updater_ = std::make_unique<ProgramUpdater>(
         ProgramUpdater::Window{*this, *this, [this](const std::string& text) { ShowFailure(text); },

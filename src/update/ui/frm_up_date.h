@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "download/file_download_transfer.h"
+#include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "ports/event_pump.h"
 #include "ports/progress_bar.h"
@@ -78,7 +78,7 @@ private:
     QLabel* labTip_;
     widgets::ProgressBar* pb_;
     std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
-    std::unique_ptr<download::FileDownloadTransfer> transfer_;
+    std::unique_ptr<transfer::FileDownloadFetch> transfer_;
     std::unique_ptr<ProgramUpdater> updater_;
     bool updating_ = false;  // inside StartUpdate
     bool closed_ = false;    // closed while updating: ends once the update has unwound

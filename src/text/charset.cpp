@@ -1,9 +1,9 @@
-#include "web/charset.h"
+#include "text/charset.h"
 
 #include "base/text.h"
-#include "web/charset_codec.h"
+#include "text/charset_codec.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 // The simplified-Chinese names all mean code page 936 (GBK): pages
@@ -37,4 +37,4 @@ std::optional<std::string> ToGbkExact(std::string_view utf8) {
     return gbk;
 }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

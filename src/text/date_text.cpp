@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 // Splits `text` at `separator` into runs of 1 to 4 digits; nothing when any
@@ -74,4 +74,4 @@ bool IsDateText(const std::string& text) {
     return IsDatePart(date) && IsTimePart(time);
 }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -4,7 +4,7 @@
 
 #include "net/json_rpc.h"
 
-namespace tunewell::fs {
+namespace tunewell::download {
 
 // The JSON-RPC endpoint of the local aria2 daemon that stands in for the
 // download manager's automation agent.
@@ -16,4 +16,4 @@ inline constexpr const char* kDefaultAgentEndpoint = net::kAria2Endpoint;
 bool AgentAnswers(const std::string& endpoint,
                   std::chrono::milliseconds timeout = std::chrono::milliseconds(1500));
 
-}  // namespace tunewell::fs
+}  // namespace tunewell::download

@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
-#include "fs/agent_probe.h"
+#include "download/agent_probe.h"
 #include "fs/cls_fso.h"
 
-namespace tunewell::fs {
+namespace tunewell::download {
 namespace {
 
 using namespace std::chrono_literals;
@@ -90,8 +90,15 @@ int UnusedPort() {
     return ntohs(address.sin_port);
 }
 
+using fs::ClsFso;
+
+// The file-system object asks the hand-off's probe about the agent.
+ClsFso AskingAt(const std::string& endpoint) {
+    return ClsFso([endpoint] { return AgentAnswers(endpoint); });
+}
+
 TEST(IsObjInstalled, FileSystemObjectIsAlwaysThere) {
-    ClsFso fso("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/jsonrpc");
+    ClsFso fso = AskingAt("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/jsonrpc");
     EXPECT_TRUE(fso.IsObjInstalled("Scripting.FileSystemObject"));
     EXPECT_TRUE(fso.IsObjInstalled("scripting.filesystemobject"));
     EXPECT_FALSE(fso.IsObjInstalled("Some.Other"));
@@ -100,12 +107,12 @@ TEST(IsObjInstalled, FileSystemObjectIsAlwaysThere) {
 
 TEST(IsObjInstalled, AgentNeedsAnAnsweringEndpoint) {
     StubServer server(R"({"id":"probe","jsonrpc":"2.0","result":{"version":"1.36.0"}})");
-    ClsFso fso(server.Endpoint());
+    ClsFso fso = AskingAt(server.Endpoint());
     EXPECT_TRUE(fso.IsObjInstalled("ThunderAgent.Agent"));
     EXPECT_NE(server.LastRequest().find("POST /jsonrpc"), std::string::npos);
     EXPECT_NE(server.LastRequest().find(R"("method":"aria2.getVersion")"), std::string::npos);
 
-    ClsFso nobody("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/jsonrpc");
+    ClsFso nobody = AskingAt("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/jsonrpc");
     EXPECT_FALSE(nobody.IsObjInstalled("ThunderAgent.Agent"));
 }
 
@@ -124,4 +131,4 @@ TEST(AgentAnswers, OtherServersAndSilenceMeanAbsent) {
 }
 
 }  // namespace
-}  // namespace tunewell::fs
+}  // namespace tunewell::download

@@ -1,6 +1,6 @@
-#include "web/utf8_text.h"
+#include "text/utf8_text.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) return text;
@@ -71,4 +71,4 @@ std::size_t Utf8CharLength(unsigned char lead) {
     return 1;
 }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -1,10 +1,10 @@
-#include "fs/agent_probe.h"
+#include "download/agent_probe.h"
 
 #include <nlohmann/json.hpp>
 
 #include "net/json_rpc.h"
 
-namespace tunewell::fs {
+namespace tunewell::download {
 namespace {
 
 constexpr const char* kProbeRequest =
@@ -23,4 +23,4 @@ bool AgentAnswers(const std::string& endpoint, std::chrono::milliseconds timeout
     return reply && IsJsonRpcReply(reply->body);
 }
 
-}  // namespace tunewell::fs
+}  // namespace tunewell::download

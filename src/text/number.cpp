@@ -1,13 +1,13 @@
-#include "web/number.h"
+#include "text/number.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
@@ -93,4 +93,4 @@ Number ToNumber(const std::string& text) {
     return {Number::Kind::Double, value};
 }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace tunewell::web {
+namespace tunewell::text {
 
 // Decodes bytes in the named character set into UTF-8. "gb2312" is read as
 // GBK (code page 936), "utf-8" as UTF-8; invalid bytes become U+FFFD.
@@ -24,4 +24,4 @@ std::string FromGbk(std::string_view gbk);
 // that are not UTF-8), so that a caller never stores a "?" in their place.
 std::optional<std::string> ToGbkExact(std::string_view utf8);
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

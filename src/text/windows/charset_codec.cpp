@@ -1,12 +1,12 @@
-#include "web/charset_codec.h"
+#include "text/charset_codec.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "web/utf8_text.h"
+#include "text/utf8_text.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 constexpr UINT kGbk = 936;
@@ -159,4 +159,4 @@ char32_t LowerCodePoint(char32_t c) {
     return (out[0] >= 0xD800 && out[0] <= 0xDFFF) ? c : static_cast<char32_t>(out[0]);
 }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

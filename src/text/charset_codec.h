@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace tunewell::web {
+namespace tunewell::text {
 
 // The system's character-set tables, behind one seam: ICU on Linux, the
 // Win32 code-page and locale calls on Windows. Both give the same results
@@ -22,4 +22,4 @@ std::string EncodeGbk(std::string_view utf8);
 // The simple lower-case mapping of one code point (itself when it has none).
 char32_t LowerCodePoint(char32_t c);
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -3,9 +3,9 @@
 #include <string_view>
 #include <vector>
 
-#include "web/number.h"
+#include "text/number.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 
 // Small stateless text and number helpers. All texts are UTF-8.
 
@@ -63,4 +63,4 @@ std::size_t CharacterCount(const std::string& text);
 // Replaces every non-overlapping occurrence of `from`, left to right.
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -1,8 +1,8 @@
-#include "web/charset.h"
+#include "text/charset.h"
 
 #include <gtest/gtest.h>
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 const std::string kChineseGbk = "\xD6\xD0\xCE\xC4\xB8\xE8\xC7\xFA";  // 中文歌曲 in GBK
@@ -60,4 +60,4 @@ TEST(Charset, LongTextsDecodeWholeAcrossInternalPieces) {
 }
 
 }  // namespace
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -1,4 +1,4 @@
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -179,4 +179,4 @@ TEST(ReplaceAll, LeftToRightWithoutOverlap) {
 }
 
 }  // namespace
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -1,4 +1,4 @@
-#include "web/text_utils.h"
+#include "text/text_utils.h"
 
 #include <chrono>
 #include <cmath>
@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "web/charset.h"
-#include "web/charset_codec.h"
-#include "web/utf8_text.h"
+#include "text/charset.h"
+#include "text/charset_codec.h"
+#include "text/utf8_text.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 void AppendEscape(std::string& out, unsigned char byte, bool twoDigits) {
@@ -199,4 +199,4 @@ std::string SplitPart(std::string_view text, std::string_view delimiter, int mod
     return std::string(SplitPiece(text, delimiter, mode));
 }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

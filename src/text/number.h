@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-namespace tunewell::web {
+namespace tunewell::text {
 
 // A number as ToNumber produces it: the value, plus which of the three
 // storage types (16-bit, 32-bit, double) it would have had. Comparisons and
@@ -17,4 +17,4 @@ struct Number {
     friend bool operator==(const Number& a, const Number& b) { return a.value == b.value; }
 };
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

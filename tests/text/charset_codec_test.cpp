@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "web/charset.h"
-#include "web/charset_codec.h"
-#include "web/utf8_text.h"
+#include "text/charset.h"
+#include "text/charset_codec.h"
+#include "text/utf8_text.h"
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 std::uint64_t Fnv1a(const std::string& bytes) {
@@ -134,4 +134,4 @@ TEST(Utf8Text, PrefixesEndAtACharacterBoundary) {
 }
 
 }  // namespace
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -1,5 +1,5 @@
-#include "web/charset_codec.h"
-#include "web/utf8_text.h"
+#include "text/charset_codec.h"
+#include "text/utf8_text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace tunewell::web {
+namespace tunewell::text {
 namespace {
 
 struct ConverterCloser {
@@ -35,8 +35,8 @@ struct ByteCounter {
     }
 };
 
-// One code point as UTF-8: into a text (web/utf8_text.h), or only counted.
-using tunewell::web::AppendUtf8;
+// One code point as UTF-8: into a text (text/utf8_text.h), or only counted.
+using tunewell::text::AppendUtf8;
 void AppendUtf8(ByteCounter& out, char32_t c) { out.bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
 // UTF-16 units to UTF-8. A high surrogate at the end of a piece waits in
@@ -136,4 +136,4 @@ std::string EncodeGbk(std::string_view utf8) {
 
 char32_t LowerCodePoint(char32_t c) { return static_cast<char32_t>(u_tolower(static_cast<UChar32>(c))); }
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace tunewell::web {
+namespace tunewell::text {
 
 // Reads the code point at `at` in UTF-8 text and moves `at` past it. An
 // ill-formed sequence gives -1 and moves past its longest valid start (at
@@ -21,4 +21,4 @@ void AppendUtf8(std::string& out, char32_t c);
 // byte that starts none, so that a walk over ill-formed text goes on.
 std::size_t Utf8CharLength(unsigned char lead);
 
-}  // namespace tunewell::web
+}  // namespace tunewell::text
