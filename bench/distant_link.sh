@@ -48,7 +48,7 @@ proxy=$(sed -n 's/^http_proxy=//p' "$work/server.out")
 list=$(sed -n 's/^list=//p' "$work/server.out")
 play=$(sed -n 's/^play=//p' "$work/server.out")
 sed -n 's/^song=//p' "$work/server.out" >"$work/songs.txt"
-[ -n "$proxy" ] && [ "$(wc -l <"$work/songs.txt")" = "$songs" ] || { echo "distant_link: no server" >&2; exit 1; }
+{ [ -n "$proxy" ] && [ "$(wc -l <"$work/songs.txt")" = "$songs" ]; } || { echo "distant_link: no server" >&2; exit 1; }
 export http_proxy=$proxy HTTP_PROXY=$proxy
 unset https_proxy HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
 

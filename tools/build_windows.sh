@@ -52,8 +52,10 @@ fetch_source() {
   fi
   # A mirror may hold the upstream tarball but not yet Debian's files of
   # the newest security release: the upstream source then serves.
-  local tarball
-  tarball="$(ls "$cache/src/${package}_$upstream".orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -n 1 || true)"
+  local tarball="" candidate
+  for candidate in "$cache/src/${package}_$upstream".orig.tar.*; do
+    if [ -f "$candidate" ] && [[ "$candidate" != *.asc ]]; then tarball="$candidate"; break; fi
+  done
   if [ ! -d "$folder" ] && [ -n "$tarball" ]; then
     log "Debian's files of $package $version are missing; using the upstream tarball"
     mkdir -p "$folder"

@@ -9,13 +9,6 @@ packages=(
   xvfb xauth fonts-wqy-microhei
   dpkg-dev file appstream groff-base python3
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=lib/packages.sh
+source "$(dirname "$0")/lib/packages.sh"
+install_missing_packages "${packages[@]}"

@@ -58,12 +58,16 @@ protected:
     // What a transfer interrupted earlier left of song `id` under `name`:
     // its first `kept` bytes and its record.
     void LeavePartial(int id, const std::string& name, std::size_t kept) {
+        LeavePartial(id, name, demo::AudioContent(id).substr(0, kept), static_cast<std::int64_t>(demo::AudioSize(id)));
+    }
+    // The same with `bytes` of a song of `total` bytes that its address no
+    // longer gives.
+    void LeavePartial(int id, const std::string& name, const std::string& bytes, std::int64_t total) {
         const std::string partial = transfer::PartialPathFor(temp_.File(name));
-        testing::WriteBytes(partial, demo::AudioContent(id).substr(0, kept));
+        testing::WriteBytes(partial, bytes);
         const std::string source = testing::MusicUrl("/hostile/song/" + std::to_string(id) + ".mp3");
-        ASSERT_TRUE(transfer::WriteResumeRecord(
-            transfer::PartialRecordPath(partial),
-            {source, name, "\"hostile-" + std::to_string(id) + "\"", "", static_cast<std::int64_t>(demo::AudioSize(id))}));
+        ASSERT_TRUE(transfer::WriteResumeRecord(transfer::PartialRecordPath(partial),
+                                                {source, name, "\"hostile-" + std::to_string(id) + "\"", "", total}));
     }
 };
 
@@ -93,6 +97,33 @@ TEST_P(HostileReplyRunTest, RepliesThatAreNoSongFailWithTheirCauseAndLeaveNothin
     EXPECT_EQ(Read("网页类型的歌 - 佚名.mp3"), AudioContent(kSongTypedAsPage));
     EXPECT_EQ(Read("山间小路 - 林小溪.mp3"), AudioContent(kSongPlain));
     EXPECT_TRUE(ui_.messages.shown.empty());
+}
+
+// A song continued from an earlier partial whose address now answers with
+// a 3xx that is not followed: the reply's page is never added to the
+// partial, nothing is saved under the song's name, and the partial goes
+// with the failure, never to be continued again.
+TEST_P(HostileReplyRunTest, ARedirectNotFollowedEndsAContinuedSongAndItsPartial) {
+    using namespace demo;
+    const std::vector<std::pair<int, std::string>> songs = {{kSongMovedNowhere, "无处可去 - 佚名.mp3"},
+                                                            {kSongChoices, "多种选择 - 佚名.mp3"},
+                                                            {kSongRedirectLoop, "绕圈子 - 佚名.mp3"},
+                                                            {kSongNotModified, "未修改 - 佚名.mp3"}};
+    std::vector<int> ids;
+    for (const auto& [id, name] : songs) {
+        LeavePartial(id, name, std::string(1000, 'x'), 60000);
+        ids.push_back(id);
+    }
+    AddRows(ids);
+    run_.cmdDown_Click();
+    EXPECT_EQ(Reasons(), (std::set<std::string>{"1 服务器返回HTTP 302", "2 服务器返回HTTP 300", "3 服务器返回HTTP 302",
+                                                "4 服务器返回HTTP 304"}));
+    EXPECT_EQ(FileNames(), std::set<std::string>{});
+    int continued = 0;
+    for (const auto& request : Site().RequestsFor(hosts::kMusicHost)) {
+        continued += request.target.starts_with("/hostile/song/") && request.Header("Range") == "bytes=1000-";
+    }
+    EXPECT_GE(continued, 4);  // each partial was offered for continuing
 }
 
 // A resumed song's 206 must end where the song ends. One that announces

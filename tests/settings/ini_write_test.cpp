@@ -12,6 +12,7 @@
 
 #include "settings/ini_file.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_child.h"
 
 namespace tunewell::settings {
 namespace {
@@ -134,15 +135,22 @@ TEST_F(WriteIniTest, NamesThatCannotBeStoredAreRefused) {
     EXPECT_EQ(OnDisk(), "[Config]\r\nA=1\r\n");
 }
 
+// The writes below run in a child that the mode bits bind, root or not:
+// it gets 0 from WriteIni, and what was on disk stays.
 TEST_F(WriteIniTest, UnwritableFolderFailsAndLosesNothing) {
     const std::string before = "[Config]\r\nLoginPass=keep\r\n";
     WriteBytes(file_, before);
-    ASSERT_EQ(::chmod(folder_.path().c_str(), 0500), 0);
-    if (::access(folder_.path().c_str(), W_OK) == 0) {
-        GTEST_SKIP() << "folder permissions do not bind this user";
-    }
-    EXPECT_EQ(Write("LoginPass", "new"), 0);
-    ::chmod(folder_.path().c_str(), 0700);
+    const std::string folder = folder_.path();
+    ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+    const int written = testing::RunUnprivileged({folder, file_}, [&] {
+        if (::access(folder.c_str(), X_OK) != 0 || ::access(folder.c_str(), W_OK) == 0) {
+            return testing::kNotTestableHere;
+        }
+        return Write("LoginPass", "new") == 0 ? 0 : 1;
+    });
+    ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    if (written == testing::kNotTestableHere) GTEST_SKIP() << "folder permissions bind no user here";
+    EXPECT_EQ(written, 0) << "the write reported success";
     EXPECT_EQ(OnDisk(), before);
     EXPECT_TRUE(Strays().empty());
 }
@@ -151,10 +159,17 @@ TEST_F(WriteIniTest, UnreadableFileIsNotReplaced) {
     const std::string before = "[Config]\r\nLoginPass=keep\r\n";
     WriteBytes(file_, before);
     ASSERT_EQ(::chmod(file_.c_str(), 0200), 0);
-    if (::access(file_.c_str(), R_OK) == 0) GTEST_SKIP() << "file permissions do not bind this user";
-    EXPECT_EQ(Write("GetPage", "2"), 0);
-    ::chmod(file_.c_str(), 0600);
+    const int written = testing::RunUnprivileged({folder_.path(), file_}, [&] {
+        if (::access(file_.c_str(), F_OK) != 0 || ::access(file_.c_str(), R_OK) == 0) {
+            return testing::kNotTestableHere;
+        }
+        return Write("GetPage", "2") == 0 ? 0 : 1;
+    });
+    ASSERT_EQ(::chmod(file_.c_str(), 0600), 0);
+    if (written == testing::kNotTestableHere) GTEST_SKIP() << "file permissions bind no user here";
+    EXPECT_EQ(written, 0) << "the write reported success";
     EXPECT_EQ(OnDisk(), before);
+    EXPECT_TRUE(Strays().empty());
 }
 
 TEST_F(WriteIniTest, MissingFolderFails) {

@@ -35,6 +35,10 @@ protected:
         net::CookieStore::Instance().Clear();
         limits_ = GetHttpLimits();
         AddRoutes();
+        // One request per connection: a connection kept open would hold the
+        // server's stop() for its whole keep-alive time (5 s) in every test.
+        // Nothing here is about reusing connections.
+        server_.set_keep_alive_max_count(1);
         port_ = server_.bind_to_any_port("127.0.0.1");
         ASSERT_GT(port_, 0);
         thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -44,6 +48,7 @@ protected:
 
     void TearDown() override {
         SetHttpLimits(limits_);
+        ending_ = true;
         server_.stop();
         thread_.join();
         net::CookieStore::Instance().Clear();
@@ -87,8 +92,13 @@ protected:
         server_.Get("/whoami", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content("cookie=" + req.get_header_value("Cookie"), "text/plain");
         });
-        const auto slow = [](const httplib::Request&, httplib::Response& res) {
-            std::this_thread::sleep_for(3s);
+        // Late by 3 s, or until the test ends: a request given up on must not
+        // keep the server's stop() waiting for the rest of it.
+        const auto slow = [this](const httplib::Request&, httplib::Response& res) {
+            const auto due = std::chrono::steady_clock::now() + 3s;
+            while (!ending_.load() && std::chrono::steady_clock::now() < due) {
+                std::this_thread::sleep_for(5ms);
+            }
             res.set_content("late", "text/plain");
         };
         server_.Get("/slow", slow);
@@ -96,7 +106,9 @@ protected:
         // Answers only once the client's wait pump has run often enough:
         // a client that pumps only when bytes arrive never gets the reply.
         const auto held = [this](const httplib::Request&, httplib::Response& res) {
-            for (int i = 0; i < 1000 && pumped_.load() < 20; ++i) std::this_thread::sleep_for(5ms);
+            for (int i = 0; i < 1000 && pumped_.load() < 20 && !ending_.load(); ++i) {
+                std::this_thread::sleep_for(5ms);
+            }
             if (pumped_.load() >= 20) {
                 res.set_content("held", "text/plain");
             } else {
@@ -163,6 +175,7 @@ protected:
     int port_ = 0;
     std::atomic<int> hits_{0};
     std::atomic<int> pumped_{0};
+    std::atomic<bool> ending_{false};
     HttpLimits limits_;
     std::string away_;
 };

@@ -39,4 +39,4 @@ offline cmake -S "$root" -B "$build" "-DTUNEWELL_WINDOWS_PREFIXES=$prefixes" -DT
 offline cmake --build "$build" -j"$(nproc)"
 offline cmake --build "$build" --target windows_packages
 log "done after $((SECONDS - started)) s: $build/Tunewell.exe, $build/UpDate.exe," \
-    "$(cd "$build" && ls Tunewell-*-setup.exe Tunewell-*-portable.zip | tr '\n' ' ')"
+    "$(cd "$build" && printf '%s ' Tunewell-*-setup.exe Tunewell-*-portable.zip)"

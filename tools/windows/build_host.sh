@@ -1,24 +1,12 @@
+# shellcheck shell=bash
 # Sourced by the Windows build scripts: installing what is missing,
 # Debian's source entries, and building without the network. The caller
 # defines log().
 
-apt_sudo=""
-[ "$(id -u)" -ne 0 ] && apt_sudo="sudo"
-
-# Installs those of the named packages that are not installed yet; the
-# package lists are updated only when the first attempt fails.
-install_missing_packages() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  log "installing ${missing[*]}"
-  if ! DEBIAN_FRONTEND=noninteractive $apt_sudo apt-get install -y --no-install-recommends "${missing[@]}"; then
-    $apt_sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $apt_sudo apt-get install -y --no-install-recommends "${missing[@]}"
-  fi
-}
+# Installing what is missing: install_missing_packages.
+# shellcheck source=../lib/packages.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/packages.sh"
+apt_sudo="$(packages_sudo)"
 
 # Source entries are copies of the binary ones with "Types: deb-src", so the
 # sources come from the very mirror (or snapshot) the system already uses.
@@ -41,5 +29,5 @@ enable_sources() {
 # reach another machine. apt keeps its own network access: it runs outside.
 offline() {
   http_proxy=http://127.0.0.1:9 https_proxy=http://127.0.0.1:9 all_proxy=http://127.0.0.1:9 \
-    HTTP_PROXY=http://127.0.0.1:9 HTTPS_PROXY=http://127.0.0.1:9 no_proxy= NO_PROXY= "$@"
+    HTTP_PROXY=http://127.0.0.1:9 HTTPS_PROXY=http://127.0.0.1:9 no_proxy='' NO_PROXY='' "$@"
 }

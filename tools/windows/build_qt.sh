@@ -17,7 +17,7 @@ jobs="$(nproc)"
 recipe=3
 
 log() { printf '[build_qt] %s\n' "$*" >&2; }
-# shellcheck source=windows/build_host.sh
+# shellcheck source=build_host.sh
 source "$root/tools/windows/build_host.sh"
 
 install_packages() {

@@ -12,6 +12,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
+# shellcheck source=../lib/files.sh
+source "$root/tools/lib/files.sh"
 # The update script ends only the program of its own folder; still, the
 # session runs in a process space of its own where the machine allows one,
 # besides wine's own prefix, which holds only the session's programs.
@@ -41,6 +43,7 @@ fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 # Pictures are cut from the whole screen: asked for one window, import
 # waits forever when that window goes away meanwhile.
 shoot() {
+  # shellcheck disable=SC2034  # all of them are set by the eval
   local WINDOW X Y WIDTH HEIGHT SCREEN
   eval "$(xdotool getwindowgeometry --shell "$1")" || return 1
   timeout 20 /usr/bin/import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$2" &&
@@ -78,13 +81,13 @@ if [ -f "$config" ]; then
 else
   fail "no Config.ini after fetching the list"
 fi
-before="$(ls "$folder" | sort)"
+before="$(folder_names "$folder")"
 xdotool mousemove --window "$main" 27 205 click 1
 sleep 1
 xdotool mousemove --window "$main" 343 439 click 1
 downloaded=""
 for _ in $(seq 60); do
-  downloaded="$(comm -13 <(echo "$before") <(ls "$folder" | sort) | grep -v '^Config.ini$' | head -1 || true)"
+  downloaded="$(comm -13 <(echo "$before") <(folder_names "$folder") | grep -v '^Config.ini$' | head -1 || true)"
   [ -n "$downloaded" ] && [ -s "$folder/$downloaded" ] && break
   sleep 0.5
 done

@@ -10,6 +10,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
+# shellcheck source=../lib/files.sh
+source "$root/tools/lib/files.sh"
 wine_session_name=test_installed
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
@@ -26,7 +28,7 @@ reg_value() {  # reg_value NAME: the entry's string value
   "$wine64" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p"
 }
 
-setup="$(ls "$root"/build-windows/Tunewell-*-setup.exe | head -1)"
+setup="$(first_file "$root"/build-windows/Tunewell-*-setup.exe)"
 wine_session_log "$(basename "$setup") /S into the default folder"
 "$wine64" "$setup" /S >/dev/null 2>&1
 wineserver -w

@@ -15,10 +15,12 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
+# shellcheck source=../lib/files.sh
+source "$root/tools/lib/files.sh"
 wine_session_name=test_installer
 stage="$root/build-windows/stage/Tunewell"
-setup="$(ls "$root"/build-windows/Tunewell-*-setup.exe | head -1)"
-zip="$(ls "$root"/build-windows/Tunewell-*-portable.zip | head -1)"
+setup="$(first_file "$root"/build-windows/Tunewell-*-setup.exe)"
+zip="$(first_file "$root"/build-windows/Tunewell-*-portable.zip)"
 version="$(basename "$setup")"
 version="${version#Tunewell-}"
 version="${version%-setup.exe}"
@@ -101,7 +103,7 @@ if [ "$rc" -ne 0 ]; then
   # it lies with _?=, so that its exit code is its own).
   uninstall_rc=0
   "$wine64" "$target/Uninstall.exe" /S '_?=C:\用户程序\Tunewell' >/dev/null 2>&1 || uninstall_rc=$?
-  [ "$uninstall_rc" -ne 0 ] && [ "$(shipped_sums "$target" Uninstall.exe Tunewell.files old-only.dll)" = "$before" ] ||
+  { [ "$uninstall_rc" -ne 0 ] && [ "$(shipped_sums "$target" Uninstall.exe Tunewell.files old-only.dll)" = "$before" ]; } ||
     fail "the uninstaller (exit $uninstall_rc) took files of a running Tunewell.exe"
 else
   ! kill -0 "$tunewell_pid" 2>/dev/null || fail "the installer succeeded while Tunewell.exe still runs"
@@ -119,7 +121,7 @@ printf 'outside\r\n' >"$WINEPREFIX/drive_c/用户程序/outside.txt"
 printf 'outside\r\n' >"$WINEPREFIX/drive_c/outside.txt"
 printf '..\\outside.txt\r\nC:\\outside.txt\r\n\\outside.txt\r\n' >>"$target/Tunewell.files"
 install_again
-[ -f "$WINEPREFIX/drive_c/用户程序/outside.txt" ] && [ -f "$WINEPREFIX/drive_c/outside.txt" ] ||
+{ [ -f "$WINEPREFIX/drive_c/用户程序/outside.txt" ] && [ -f "$WINEPREFIX/drive_c/outside.txt" ]; } ||
   fail "the upgrade deleted a file outside the install folder"
 [ "$rc" -eq 0 ] || fail "the upgrade failed (exit $rc)"
 same_as_stage || fail "the upgrade left files of the old version in place"
@@ -129,7 +131,7 @@ wine_session_log "the upgrade replaced every file and removed the old version's"
 # Over an install from before Tunewell.files: its own uninstaller goes first.
 rm "$target/Tunewell.files"
 install_again
-[ "$rc" -eq 0 ] && same_as_stage || fail "the upgrade over an install without a file list failed (exit $rc)"
+{ [ "$rc" -eq 0 ] && same_as_stage; } || fail "the upgrade over an install without a file list failed (exit $rc)"
 
 # What Windows' settings show of the install.
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tunewell'
@@ -144,7 +146,7 @@ done
   fail "QuietUninstallString is '$(reg_value QuietUninstallString)'"
 size_kib="$(du -sk --apparent-size "$stage" | cut -f1)"
 estimated=$(( $(reg_value EstimatedSize) ))
-[ "$estimated" -ge $(( size_kib * 9 / 10 )) ] && [ "$estimated" -le $(( size_kib * 11 / 10 + 200 )) ] ||
+{ [ "$estimated" -ge $(( size_kib * 9 / 10 )) ] && [ "$estimated" -le $(( size_kib * 11 / 10 + 200 )) ]; } ||
   fail "EstimatedSize is $estimated KiB for $size_kib KiB of files"
 wine_session_log "the uninstall entry: $(grep -c REG_ "$work/uninstall_key") values, EstimatedSize $estimated KiB"
 

@@ -11,6 +11,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
+# shellcheck source=../lib/files.sh
+source "$root/tools/lib/files.sh"
 wine_session_name=update_wine
 
 stage=build-windows/stage/Tunewell
@@ -79,8 +81,8 @@ if [ "$(main_windows)" -ge 2 ]; then
 else
   fail "the new Tunewell.exe did not start"
 fi
-[ -z "$(ls "$folder" | grep -vx -f <(ls "$stage") | grep -v '^Config.ini$' || true)" ] ||
-  fail "UpDate left files beside the program: $(ls "$folder" | grep -vx -f <(ls "$stage"))"
+left="$(comm -23 <(folder_names "$folder") <(folder_names "$stage") | grep -vx 'Config.ini' || true)"
+[ -z "$left" ] || fail "UpDate left files beside the program: $left"
 
 if [ "$failures" -gt 0 ]; then
   cat "$work/update.log" >&2 || true

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run our programs under wine (the tests, the
 # windows, the installer). Gives them a fresh wine prefix made under a
 # Chinese locale (code page 936 is the ANSI code page, Chinese fonts and
@@ -11,21 +12,15 @@
 # started before wine is), $music_host. Needs $root.
 
 wine_session_log() { printf '[%s] %s\n' "${wine_session_name:-wine}" "$*" >&2; }
+: "${root:?wine_session.sh needs \$root, the source tree}"
+
+# shellcheck source=../lib/packages.sh
+source "$root/tools/lib/packages.sh"
+# shellcheck source=../lib/demo_site.sh
+source "$root/tools/lib/demo_site.sh"
 
 # What the sessions use: a display, clicks and pictures, a Chinese font.
-wine_session_missing=()
-for wine_session_package in xvfb xdotool imagemagick fonts-wqy-microhei wine64 locales; do
-  dpkg-query -W -f='${Status}' "$wine_session_package" 2>/dev/null | grep -q "install ok installed" ||
-    wine_session_missing+=("$wine_session_package")
-done
-if [ ${#wine_session_missing[@]} -gt 0 ]; then
-  wine_session_log "installing ${wine_session_missing[*]}"
-  wine_session_sudo=""
-  [ "$(id -u)" -ne 0 ] && wine_session_sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $wine_session_sudo apt-get install -y --no-install-recommends "${wine_session_missing[@]}" ||
-    { $wine_session_sudo apt-get update &&
-      DEBIAN_FRONTEND=noninteractive $wine_session_sudo apt-get install -y --no-install-recommends "${wine_session_missing[@]}"; }
-fi
+packages_log=wine_session_log install_missing_packages xvfb xdotool imagemagick fonts-wqy-microhei wine64 locales
 
 wine64=/usr/lib/wine/wine64
 [ -x "$wine64" ] || wine64="$(command -v wine64 || command -v wine)"
@@ -57,19 +52,17 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; wine_session_log "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
 
 # Starts a demo site with `--port 0` and the given options, as one of the
 # session's processes; sets wine_session_proxy to its address. Fails when
 # the site gives no address on 127.0.0.1.
 wine_session_site="$root/build/tunewell-demo-site"
 wine_session_demo_site() {
-  local out="$work/demo-${#wine_session_pids[@]}.out"
-  "$wine_session_site" --port 0 "$@" >"$out" &
-  wine_session_pids+=($!)
-  for _ in $(seq 100); do grep -q '^http_proxy=' "$out" && break; sleep 0.1; done
-  wine_session_proxy="$(sed -n 's/^http_proxy=//p' "$out")"
-  [[ "$wine_session_proxy" == http://127.0.0.1:* ]]
+  start_demo_site "$wine_session_site" "$work/demo-${#wine_session_pids[@]}.out" "$@" || return 1
+  wine_session_pids+=("$demo_site_pid")
+  wine_session_proxy="$demo_site_proxy"
 }
 
 # Every program of ours started in the session (the tests, the installer,
@@ -80,6 +73,7 @@ wine_session_demo_site ||
   { wine_session_log "the demo site did not start: no local http_proxy"; exit 1; }
 export http_proxy="$wine_session_proxy"
 export HTTP_PROXY="$http_proxy" no_proxy="" NO_PROXY=""
+# shellcheck disable=SC2034  # for the scripts that source this
 music_host="$("$wine_session_site" --print-hosts | sed -n 's/^music_host=//p')"
 wine_session_log "demo site: $http_proxy"
 
@@ -117,5 +111,6 @@ wine_session_update_offer() {
   ! cmp -s "$download" "$stage/Tunewell.exe" || return 1
   wine_session_demo_site --offer-version 2.6 --program "$download" \
     --sign-key "$root/build-windows/update-key/update-key.pem" || return 1
+  # shellcheck disable=SC2034  # for the scripts that source this
   offer_proxy="$wine_session_proxy"
 }
