@@ -99,33 +99,51 @@ void DownloadRun::Run(const Ticked& ticked) {
     state_ = State::Running;
     observer_.RunStarted();
     succeeded_ = failed_ = 0;
-    std::string ids;
-    for (const std::string& id : ticked.ids) ids += (ids.empty() ? "" : ",") + id;
+    outcome_ = ports::RunOutcome{};
 
-    const PlayEntries play = FetchPlayEntries(ui_, ids);
+    const PlayEntries play = FetchPlayEntries(ui_, ticked.ids, [this] { return state_ == State::Running; });
+    PlayPageFailed(play, ticked);
     SaveNames names;
     stopRequested_ = false;
     stopMessage_.clear();
     if (config_.Jobs > 1) {
-        RunSideBySide(play.entries, ticked, play.address, names);
+        RunSideBySide(play.entries, ticked, names);
     } else {
         for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
-            DownloadEntry(static_cast<int>(k), play.entries[k - 1], ticked, play.address, names);
+            DownloadEntry(static_cast<int>(k), play.entries[k - 1], ticked, names);
         }
     }
+    // Nothing started: the status line's advice has given way to the idle
+    // text, so the cause is told once the run is over.
+    if (!play.failure.empty() && succeeded_ + failed_ == 0) stopMessage_ = kPlayPageFailedText + play.failure;
     EndRun();
     // After the run, when nothing is in flight any more and the window is
     // idle again.
     if (!stopMessage_.empty()) ui_.message.Show(std::exchange(stopMessage_, std::string()));
+    observer_.RunOver(outcome_);
 }
 
-std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const std::string& entry,
+void DownloadRun::PlayPageFailed(const PlayEntries& play, const Ticked& ticked) {
+    if (play.failure.empty()) return;
+    for (std::size_t row = play.answeredRows; row < ticked.ids.size(); ++row) {
+        ui_.songs.MarkFailed(text::ToNumber(ticked.ids[row]).value, play.failure);
+        CountFailure(ticked.names[row], play.failure);
+    }
+}
+
+void DownloadRun::CountFailure(const std::string& name, const std::string& reason) {
+    constexpr std::size_t kFirstFailures = 3;
+    ++outcome_.failed;
+    if (outcome_.firstFailures.size() < kFirstFailures) outcome_.firstFailures.push_back(name + "：" + reason);
+}
+
+std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const PlayEntries::Entry& entry,
                                                                   const Ticked& ticked, SaveNames& names) {
     ui_.events.ProcessPending();
-    const std::optional<PlayEntry> parsed = ParsePlayEntry(entry);
+    const std::optional<PlayEntry> parsed = ParsePlayEntry(entry.text);
     // An entry without an address, or one the ticked rows do not account
     // for, has no song of its own to save or row to remove.
-    const std::size_t index = static_cast<std::size_t>(k - 1);
+    const std::size_t index = entry.row;
     if (!parsed || index >= ticked.ids.size()) return std::nullopt;
 
     const std::string fileName = names.NameFor(*parsed, ticked.names[index], k, config_.AddID == 1);
@@ -141,15 +159,14 @@ std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const 
         stopRequested_ = true;  // paused while this song was being prepared
         return std::nullopt;
     }
-    return PreparedSong{k, fileName, source, text::ToNumber(ticked.ids[index]).value};
+    return PreparedSong{k, fileName, source, text::ToNumber(ticked.ids[index]).value, entry.address};
 }
 
-void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
-                                const std::string& playAddress, SaveNames& names) {
+void DownloadRun::DownloadEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked, SaveNames& names) {
     const std::optional<PreparedSong> song = PrepareEntry(k, entry, ticked, names);
     if (!song) return;
     if (controls_.UseDownloadManager()) {
-        HandOffSong(*song, playAddress);
+        HandOffSong(*song);
         return;
     }
     const std::string destination = controls_.SavePathText() + platform::PathSeparator() + song->fileName;
@@ -157,13 +174,16 @@ void DownloadRun::DownloadEntry(int k, const std::string& entry, const Ticked& t
     TransferEnded(*song, saved, saved ? transfer::TransferFailure{} : services_.transfer.LastFailure());
 }
 
-void DownloadRun::HandOffSong(const PreparedSong& song, const std::string& playAddress) {
+void DownloadRun::HandOffSong(const PreparedSong& song) {
     using Outcome = ports::RunObserver::SongOutcome;
     std::string reason;
     Outcome outcome = Outcome::HandedOff;
-    if (!HandOff(song.source, song.fileName, controls_.SavePathText(), playAddress, reason)) {
+    if (!HandOff(song.source, song.fileName, controls_.SavePathText(), song.playAddress, reason)) {
         outcome = Outcome::Failed;
         SongFailed(song.k, song.fileName, song.tag, reason);
+    } else {
+        ui_.songs.MarkHandedOff(song.tag);
+        ++outcome_.handedOff;
     }
     observer_.SongEnded(song.k, song.fileName, outcome);
     ++(outcome == Outcome::Failed ? failed_ : succeeded_);
@@ -181,7 +201,10 @@ void DownloadRun::TransferEnded(const PreparedSong& song, bool saved, const tran
     // Every later song would fail the same way.
     if (!saved && failure.cause == Cause::kDiskFull) StopForLackOfSpace();
     observer_.SongEnded(song.k, song.fileName, saved ? Outcome::Saved : Outcome::Failed);
-    if (saved) ui_.songs.RemoveByTag(song.tag);
+    if (saved) {
+        ui_.songs.RemoveByTag(song.tag);
+        ++outcome_.saved;
+    }
     ui_.events.ProcessPending();
     ++(saved ? succeeded_ : failed_);
 }
@@ -190,7 +213,9 @@ void DownloadRun::SongFailed(int k, const std::string& fileName, double tag, con
                              bool mark) {
     // A song the user paused has not failed: its row loses an older mark
     // rather than gaining one.
-    ui_.songs.MarkFailed(tag, state_ == State::Running && mark ? reason : std::string());
+    const bool own = state_ == State::Running && mark;
+    ui_.songs.MarkFailed(tag, own ? reason : std::string());
+    if (own) CountFailure(fileName, reason);
     observer_.SongFailed(k, fileName, reason);
 }
 

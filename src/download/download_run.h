@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "download/play_entries.h"
 #include "download/save_names.h"
 #include "transfer/file_fetch.h"
 #include "download/thunder_hand_off.h"
@@ -83,33 +84,37 @@ private:
         std::vector<std::string> ids;
         std::vector<std::string> names;
     };
-    // A song ready to start: its position, name, address and row tag.
+    // A song ready to start: its position, name, address, row tag and the
+    // play page it came from.
     struct PreparedSong {
         int k;
         std::string fileName;
         std::string source;
         double tag;
+        std::string playAddress;
     };
 
     bool CheckPreconditions(Ticked& ticked);
     void Run(const Ticked& ticked);
-    void DownloadEntry(int k, const std::string& entry, const Ticked& ticked,
-                       const std::string& playAddress, SaveNames& names);
+    void DownloadEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked, SaveNames& names);
+    // The rows the play page did not answer for fail with its cause.
+    void PlayPageFailed(const PlayEntries& play, const Ticked& ticked);
     // Everything before a song starts, in order: events, parsing, naming,
     // the status texts, the file host's cookie. Nothing when the entry has
     // no song, or when a pause came meanwhile (stopRequested_ is then set).
-    std::optional<PreparedSong> PrepareEntry(int k, const std::string& entry, const Ticked& ticked,
+    std::optional<PreparedSong> PrepareEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked,
                                              SaveNames& names);
-    void HandOffSong(const PreparedSong& song, const std::string& playAddress);
+    void HandOffSong(const PreparedSong& song);
     // A transfer's end: its outcome, the row removed when saved, events;
     // the run stops when the disk is full.
     void TransferEnded(const PreparedSong& song, bool saved, const transfer::TransferFailure& failure);
     // The run over the play entries with up to config_.Jobs transfers at a
     // time (download_run_jobs.cpp).
-    void RunSideBySide(const std::vector<std::string>& entries, const Ticked& ticked,
-                       const std::string& playAddress, SaveNames& names);
+    void RunSideBySide(const std::vector<PlayEntries::Entry>& entries, const Ticked& ticked, SaveNames& names);
     // `mark`: the reason goes on the row (not for a song that was stopped).
     void SongFailed(int k, const std::string& fileName, double tag, const std::string& reason, bool mark = true);
+    // A failure of the run's own, for its outcome.
+    void CountFailure(const std::string& name, const std::string& reason);
     // False with the reason when the manager did not take the song.
     bool HandOff(const std::string& source, const std::string& fileName, const std::string& folder,
                  const std::string& playAddress, std::string& reason);
@@ -131,6 +136,7 @@ private:
     transfer::TransferBatch* batch_ = nullptr;
     int succeeded_ = 0;
     int failed_ = 0;
+    ports::RunOutcome outcome_;
 };
 
 }  // namespace tunewell::download

@@ -8,8 +8,8 @@
 
 namespace tunewell::download {
 
-void DownloadRun::RunSideBySide(const std::vector<std::string>& entries, const Ticked& ticked,
-                                const std::string& playAddress, SaveNames& names) {
+void DownloadRun::RunSideBySide(const std::vector<PlayEntries::Entry>& entries, const Ticked& ticked,
+                                SaveNames& names) {
     const std::size_t jobs = static_cast<std::size_t>(config_.Jobs);
     transfer::TransferBatch batch;
     RunProgress progress(entries.size());
@@ -38,7 +38,7 @@ void DownloadRun::RunSideBySide(const std::vector<std::string>& entries, const T
                 continue;
             }
             if (controls_.UseDownloadManager()) {
-                HandOffSong(*song, playAddress);
+                HandOffSong(*song);
                 progress.Ended(k);
                 continue;
             }

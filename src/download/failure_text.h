@@ -2,6 +2,7 @@
 #include <string>
 
 #include "transfer/failure_text.h"
+#include "web/http_client.h"
 
 namespace tunewell::download {
 
@@ -16,5 +17,12 @@ inline constexpr const char* kBadAddressText = "歌曲地址无效";
 // The words for a failed song transfer: transfer::CommonFailureText, with the
 // song's own words for its address and its save folder.
 std::string FailureText(const transfer::TransferFailure& failure);
+
+// The words for a page that could not be fetched: the same words as for a
+// song ("服务器返回HTTP 503", "网络连接失败", "网络连接超时", ...).
+std::string PageFailureText(const web::PageResult& page);
+
+// The message when the play page failed and no song of the run started.
+inline constexpr const char* kPlayPageFailedText = "分析歌曲地址出错：";
 
 }  // namespace tunewell::download

@@ -1,6 +1,7 @@
 #include "download/play_entries.h"
 
 #include "base/text.h"
+#include "download/failure_text.h"
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
@@ -24,17 +25,46 @@ std::vector<std::string> SplitPlayEntries(const std::string& page) {
     return entries;
 }
 
-PlayEntries FetchPlayEntries(ports::UiPorts& ui, const std::string& idList) {
-    PlayEntries result;
-    result.address = PlayPageAddress(idList);
-    ui.events.ProcessPending();
-    const std::string page = web::GetHttpPage(result.address, result.address, "gb2312");
-    ui.status.SetText("正在分析歌曲地址......");
-    ui.events.ProcessPending();
-    if (page == web::kFalse) {
-        ui.status.SetText("分析歌曲地址出错,建议您不要一次获取太多歌曲......");
+std::vector<std::vector<std::string>> PlayPageBatches(const std::vector<std::string>& ids) {
+    std::vector<std::vector<std::string>> batches;
+    const std::size_t base = PlayPageAddress("").size();
+    std::size_t length = 0;
+    for (const std::string& id : ids) {
+        const std::size_t more = id.size() + (length == 0 ? 0 : 1);
+        if (batches.empty() || (length > 0 && base + length + more > kMaxPlayAddressBytes)) {
+            batches.emplace_back();
+            length = 0;
+        }
+        length += batches.back().empty() ? id.size() : id.size() + 1;
+        batches.back().push_back(id);
     }
-    result.entries = SplitPlayEntries(page);
+    return batches;
+}
+
+PlayEntries FetchPlayEntries(ports::UiPorts& ui, const std::vector<std::string>& ids,
+                             const std::function<bool()>& keepGoing) {
+    PlayEntries result;
+    for (const std::vector<std::string>& batch : PlayPageBatches(ids)) {
+        if (result.answeredRows > 0 && !keepGoing()) break;
+        std::string idList;
+        for (const std::string& id : batch) idList += (idList.empty() ? "" : ",") + id;
+        const std::string address = PlayPageAddress(idList);
+        ui.events.ProcessPending();
+        const web::PageResult page = web::FetchHttpPage(address, "gb2312");
+        ui.status.SetText("正在分析歌曲地址......");
+        ui.events.ProcessPending();
+        if (page.failure != web::PageResult::Failure::kNone) {
+            ui.status.SetText("分析歌曲地址出错,建议您不要一次获取太多歌曲......");
+            result.failure = PageFailureText(page);
+            break;
+        }
+        std::vector<std::string> texts = SplitPlayEntries(page.page);
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            const std::size_t row = k < batch.size() ? result.answeredRows + k : PlayEntries::kNoRow;
+            result.entries.push_back({std::move(texts[k]), row, address});
+        }
+        result.answeredRows += batch.size();
+    }
     return result;
 }
 

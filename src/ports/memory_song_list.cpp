@@ -45,8 +45,23 @@ void MemorySongList::RemoveByTag(double tag) {
 
 void MemorySongList::MarkFailed(double tag, const std::string& reason) {
     for (Row& row : rows_) {
-        if (row.id == tag) row.failure = reason;
+        if (row.id != tag) continue;
+        row.failure = reason;
+        if (!reason.empty()) row.handedOff = false;
     }
+}
+
+void MemorySongList::MarkHandedOff(double tag) {
+    for (Row& row : rows_) {
+        if (row.id != tag) continue;
+        row.failure.clear();
+        row.handedOff = true;
+    }
+}
+
+bool MemorySongList::IsHandedOff(int position) const {
+    const Row* row = At(position);
+    return row != nullptr && row->handedOff;
 }
 
 std::string MemorySongList::FailureOf(int position) const {

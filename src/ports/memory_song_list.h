@@ -16,6 +16,7 @@ public:
         std::string name;
         bool checked = false;
         std::string failure;  // the reason of a failed download; empty: none
+        bool handedOff = false;
     };
 
     void Prepare() override;
@@ -29,6 +30,8 @@ public:
     void RemoveByTag(double tag) override;
     void MarkFailed(double tag, const std::string& reason) override;
     std::string FailureOf(int position) const override;
+    void MarkHandedOff(double tag) override;
+    bool IsHandedOff(int position) const override;
 
     const std::vector<Row>& Rows() const { return rows_; }
     int PrepareCount() const { return prepareCount_; }

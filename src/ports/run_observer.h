@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace tunewell::ports {
 
@@ -8,6 +9,17 @@ namespace tunewell::ports {
 // download button's caption and Tag and the progress bar; the command
 // line: one line per song). Calls arrive on the run's thread, possibly
 // from inside a pending-events step.
+// How a run ended, for the front end's closing words.
+struct RunOutcome {
+    int saved = 0;      // songs that arrived in the save folder
+    int handedOff = 0;  // songs the download manager accepted
+    // Songs that failed on their own (a pause fails none), and ticked rows
+    // the play page could not resolve.
+    int failed = 0;
+    // "name：cause" of the first failures, in the order they happened.
+    std::vector<std::string> firstFailures;
+};
+
 class RunObserver {
 public:
     enum class SongOutcome {
@@ -38,6 +50,9 @@ public:
     virtual void SongFailed(int position, const std::string& fileName, const std::string& reason) = 0;
     // Song number `position` (1-based, in play-page order) is done.
     virtual void SongEnded(int position, const std::string& fileName, SongOutcome outcome) = 0;
+    // The run is over and idle again (after RunEnded and any message of the
+    // run's own): what it did, for the front end to sum up.
+    virtual void RunOver(const RunOutcome& /*outcome*/) {}
 };
 
 }  // namespace tunewell::ports

@@ -27,6 +27,11 @@ public:
     virtual void MarkFailed(double tag, const std::string& reason) = 0;
     // The reason a row was marked with; empty when it is not marked.
     virtual std::string FailureOf(int position) const = 0;
+    // Marks every row whose tag equals `tag` as handed to the download
+    // manager; a failure mark goes, as the hand-off mark goes when the row
+    // is marked failed later. A new list (Prepare) has no marks.
+    virtual void MarkHandedOff(double tag) = 0;
+    virtual bool IsHandedOff(int position) const = 0;
 };
 
 }  // namespace tunewell::ports

@@ -92,11 +92,29 @@ void SongListModel::RemoveByTag(double tag) {
 
 void SongListModel::MarkFailed(double tag, const std::string& reason) {
     for (int i = 0; i < RowCount(); ++i) {
-        if (rows_[i].id != tag || rows_[i].failure == reason) continue;
-        rows_[i].failure = reason;
-        if (i < shown_ && hasColumns_)
-            emit dataChanged(index(i, kIdColumn), index(i, kNameColumn), {Qt::ForegroundRole, Qt::ToolTipRole});
+        Row& row = rows_[i];
+        if (row.id != tag || (row.failure == reason && (reason.empty() || !row.handedOff))) continue;
+        row.failure = reason;
+        if (!reason.empty()) row.handedOff = false;
+        NotifyMark(i);
     }
+}
+
+void SongListModel::MarkHandedOff(double tag) {
+    for (int i = 0; i < RowCount(); ++i) {
+        Row& row = rows_[i];
+        if (row.id != tag || (row.handedOff && row.failure.empty())) continue;
+        row.failure.clear();
+        row.handedOff = true;
+        NotifyMark(i);
+    }
+}
+
+bool SongListModel::IsHandedOff(int position) const { return Valid(position) && rows_[position - 1].handedOff; }
+
+void SongListModel::NotifyMark(int i) {
+    if (i < shown_ && hasColumns_)
+        emit dataChanged(index(i, kIdColumn), index(i, kNameColumn), {Qt::ForegroundRole, Qt::ToolTipRole});
 }
 
 std::string SongListModel::FailureOf(int position) const {
@@ -142,9 +160,11 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
             return QString::fromStdString(idColumn ? row.idText : row.name);
         case Qt::ToolTipRole:
             if (!row.failure.empty()) return widgets::PlainToolTip(QString::fromStdString(row.failure));
+            if (row.handedOff) return widgets::PlainToolTip(QStringLiteral("已交给下载管理器"));
             return idColumn ? QVariant() : QVariant(widgets::PlainToolTip(QString::fromStdString(row.name)));
         case Qt::ForegroundRole:
-            return row.failure.empty() ? QVariant() : QVariant(QColor(Qt::red));
+            if (!row.failure.empty()) return QColor(Qt::red);
+            return row.handedOff ? QVariant(QColor(0x1E, 0x6E, 0xC8)) : QVariant();
         case Qt::CheckStateRole:
             return idColumn ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
         case Qt::SizeHintRole:

@@ -39,6 +39,8 @@ public:
     // A failed row is drawn in red; its tooltip gives the reason.
     void MarkFailed(double tag, const std::string& reason) override;
     std::string FailureOf(int position) const override;
+    void MarkHandedOff(double tag) override;
+    bool IsHandedOff(int position) const override;
     std::string IdText(int position) const;
 
     // The selection controls: a row click, "tick all" and "invert".
@@ -67,10 +69,13 @@ private:
         std::string name;
         bool checked = false;
         std::string failure;  // why its download failed; empty: it did not
+        bool handedOff = false;  // given to the download manager
     };
 
     bool Valid(int position) const { return position >= 1 && position <= RowCount(); }
     void NotifyChecks(int first, int last);
+    // A row's mark changed: its colour and tooltip are drawn again.
+    void NotifyMark(int i);
     void ScheduleFlush();
 
     std::vector<Row> rows_;

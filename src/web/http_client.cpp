@@ -70,6 +70,21 @@ std::string Decode(std::string&& body, const std::string& charset) {
     return text::BytesToBstr(bytes, charset);
 }
 
+PageResult::Failure PageFailure(const net::HttpResponse& response) {
+    using Failure = PageResult::Failure;
+    switch (response.failure) {
+        case net::Failure::kNone: return response.status == 200 ? Failure::kNone : Failure::kHttpStatus;
+        case net::Failure::kRefusedAddress: return Failure::kRefused;
+        case net::Failure::kHttpStatus: return Failure::kHttpStatus;
+        case net::Failure::kStall: return Failure::kStall;
+        case net::Failure::kTimeout: return Failure::kTimeout;
+        case net::Failure::kSizeCap: return Failure::kTooLarge;
+        case net::Failure::kTransport:
+        case net::Failure::kAborted: break;
+    }
+    return Failure::kNetwork;
+}
+
 }  // namespace
 
 HttpLimits GetHttpLimits() {
@@ -82,12 +97,20 @@ void SetHttpLimits(const HttpLimits& limits) {
     CurrentLimits() = limits;
 }
 
+PageResult FetchHttpPage(const std::string& httpUrl, const std::string& charset) {
+    using Failure = PageResult::Failure;
+    PageResult result{kFalse, Failure::kRefused, 0};
+    if (text::CharacterCount(httpUrl) < kShortestAddress || httpUrl == kFalse) return result;
+    net::HttpResponse response = net::Perform(PageRequest(httpUrl));
+    result.status = response.status;
+    result.failure = PageFailure(response);
+    if (result.failure == Failure::kNone) result.page = Decode(std::move(response.body), charset);
+    return result;
+}
+
 std::string GetHttpPage(const std::string& httpUrl, const std::string& /*refererUrl*/,
                         const std::string& charset) {
-    if (text::CharacterCount(httpUrl) < kShortestAddress || httpUrl == kFalse) return kFalse;
-    net::HttpResponse response = net::Perform(PageRequest(httpUrl));
-    if (!response.Ok() || response.status != 200) return kFalse;
-    return Decode(std::move(response.body), charset);
+    return FetchHttpPage(httpUrl, charset).page;
 }
 
 std::string GetHttpPage(const std::string& httpUrl, const std::string& charset) {

@@ -20,6 +20,24 @@ std::string GetHttpPage(const std::string& httpUrl, const std::string& refererUr
 // The two-argument form callers use when the referer is the address itself.
 std::string GetHttpPage(const std::string& httpUrl, const std::string& charset);
 
+// A page, or why there is none: what GetHttpPage gives, with the cause of a
+// failure for the user's message.
+struct PageResult {
+    enum class Failure {
+        kNone,
+        kRefused,     // too short an address, or not http(s): nothing sent
+        kHttpStatus,  // the server answered `status`, not 200
+        kNetwork,     // no connection, or it broke off
+        kTimeout,     // the connect or overall time limit
+        kStall,       // too few bytes within the stall limit
+        kTooLarge,    // a body over net::kPageBodyCap
+    };
+    std::string page;  // the decoded body, or kFalse
+    Failure failure = Failure::kNone;
+    long status = 0;
+};
+PageResult FetchHttpPage(const std::string& httpUrl, const std::string& charset);
+
 // Form POST with Content-Length, Content-Type, User-Agent and Referer, in that
 // order. Redirects are followed as a browser does (a GET after 301, 302 and
 // 303; the form again after 307 and 308, but only to the same server: see

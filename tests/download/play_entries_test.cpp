@@ -1,10 +1,38 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "download/play_entries.h"
 #include "support/site_urls.h"
 
 namespace tunewell::download {
 namespace {
+
+// However many rows are ticked, each play page address stays under the
+// length servers take, the ids keep their order and none is lost; ids that
+// fit stay one request.
+TEST(PlayEntries, IdsAreAskedInOrderedBatchesOfAddressesServersTake) {
+    EXPECT_EQ(PlayPageBatches({"6001", "2002"}), (std::vector<std::vector<std::string>>{{"6001", "2002"}}));
+    EXPECT_TRUE(PlayPageBatches({}).empty());
+
+    std::vector<std::string> ids;
+    for (int id = 100000; id < 103000; ++id) ids.push_back(std::to_string(id));
+    const auto batches = PlayPageBatches(ids);
+    ASSERT_GT(batches.size(), 1u);
+    std::vector<std::string> joined;
+    for (std::size_t b = 0; b < batches.size(); ++b) {
+        std::string list;
+        for (const std::string& id : batches[b]) list += (list.empty() ? "" : ",") + id;
+        EXPECT_LE(PlayPageAddress(list).size(), kMaxPlayAddressBytes);
+        // Each batch is as full as it can be: one more id would not fit.
+        if (b + 1 < batches.size()) {
+            EXPECT_GT(PlayPageAddress(list + "," + batches[b + 1].front()).size(), kMaxPlayAddressBytes);
+        }
+        joined.insert(joined.end(), batches[b].begin(), batches[b].end());
+    }
+    EXPECT_EQ(joined, ids);
+}
 
 TEST(PlayEntries, AddressJoinsIdsOnTheWwwHost) {
     EXPECT_EQ(PlayPageAddress("6001,2002,28110"), testing::MusicUrl("/play.php?song_id=6001,2002,28110", "www."));

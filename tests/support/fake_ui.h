@@ -77,6 +77,7 @@ public:
                                                             : "handed ";
         events.push_back(word + std::to_string(position));
     }
+    void RunOver(const ports::RunOutcome& outcome) override { outcomes.push_back(outcome); }
     long Count(const std::string& prefix) const {
         return std::count_if(events.begin(), events.end(),
                              [&](const std::string& event) { return event.starts_with(prefix); });
@@ -87,6 +88,7 @@ public:
     int percent = 0;
     std::vector<std::string> events;
     std::vector<std::string> reasons;  // "2 服务器返回HTTP 404", ...
+    std::vector<ports::RunOutcome> outcomes;  // one per run, as it ended
 };
 
 }  // namespace tunewell::testing

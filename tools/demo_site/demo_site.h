@@ -74,6 +74,9 @@ struct DemoOptions {
     std::size_t signInPadding = 0;
     // Status of the play page (anything but 200 makes the program's fetch fail).
     int playStatus = 200;
+    // Above 0, a play page address longer than this many bytes is refused
+    // with 414, as servers refuse overlong request lines.
+    std::size_t maxPlayAddressBytes = 0;
     // How long the play page and the list pages wait before they answer
     // (a slow site: the program's window stays in its wait meanwhile).
     int playDelayMs = 0;

@@ -28,9 +28,21 @@ std::string SongLine(const DemoSong& song, int index) {
            std::to_string(index) + q + std::to_string(180 + song.id % 120) + q + song.address + "\");\r\n";
 }
 
+// The address as the program asked for it (through a proxy the request
+// line carries it whole).
+std::size_t AddressBytes(const HttpRequest& request) {
+    if (request.target.rfind("http", 0) == 0) return request.target.size();
+    return std::string("http://").size() + request.host.size() + request.target.size();
+}
+
 void PlayPage(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     if (!state.SleepUnlessStopping(std::chrono::milliseconds(state.Options().playDelayMs))) {
         response.dropConnection = true;
+        return;
+    }
+    const std::size_t limit = state.Options().maxPlayAddressBytes;
+    if (limit > 0 && AddressBytes(request) > limit) {
+        SendGbkPage(response, SitePageHead("414") + SitePageFoot(), 414);
         return;
     }
     std::string lines;
