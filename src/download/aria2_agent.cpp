@@ -64,7 +64,9 @@ std::string Aria2Agent::BuildAddUriRequest(const std::string& id, const std::str
                                            const std::string& fileName, const std::string& folder,
                                            const std::string& referer, const std::string& cookie,
                                            const std::string& secret) {
-    nlohmann::json options = {{"dir", folder}, {"out", fileName}};
+    // A song already in the folder (or being fetched into it) stays the one
+    // copy: aria2 would otherwise save "name.1.mp3" beside it.
+    nlohmann::json options = {{"dir", folder}, {"out", fileName}, {"auto-file-renaming", "false"}};
     if (!referer.empty()) options["referer"] = referer;
     if (!cookie.empty()) options["header"] = nlohmann::json::array({"Cookie: " + cookie});
     nlohmann::json params = nlohmann::json::array();

@@ -119,7 +119,10 @@ void DownloadRun::Run(const Ticked& ticked) {
     EndRun();
     // After the run, when nothing is in flight any more and the window is
     // idle again.
-    if (!stopMessage_.empty()) ui_.message.Show(std::exchange(stopMessage_, std::string()));
+    if (!stopMessage_.empty()) {
+        outcome_.told = true;
+        ui_.message.Show(std::exchange(stopMessage_, std::string()));
+    }
     observer_.RunOver(outcome_);
 }
 

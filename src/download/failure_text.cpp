@@ -26,4 +26,19 @@ std::string PageFailureText(const web::PageResult& page) {
     return transfer::CommonFailureText({Cause::kNetwork, 0});
 }
 
+std::string RunFailuresText(const ports::RunOutcome& outcome) {
+    if (outcome.failed <= 0) return std::string();
+    std::string text = std::to_string(outcome.failed) + "首下载失败：";
+    for (const std::string& failure : outcome.firstFailures) text += "\n" + failure;
+    if (static_cast<std::size_t>(outcome.failed) > outcome.firstFailures.size()) text += "\n……";
+    return text;
+}
+
+std::string RunSummaryText(const ports::RunOutcome& outcome) {
+    std::string text = "下载结束：已保存" + std::to_string(outcome.saved) + "首";
+    if (outcome.handedOff > 0) text += "，已交给下载管理器" + std::to_string(outcome.handedOff) + "首";
+    if (outcome.failed > 0) text += "，" + std::to_string(outcome.failed) + "首失败";
+    return text;
+}
+
 }  // namespace tunewell::download

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "ports/run_observer.h"
 #include "transfer/failure_text.h"
 #include "web/http_client.h"
 
@@ -24,5 +25,12 @@ std::string PageFailureText(const web::PageResult& page);
 
 // The message when the play page failed and no song of the run started.
 inline constexpr const char* kPlayPageFailedText = "分析歌曲地址出错：";
+
+// After a run with failed songs: "3首下载失败：" and the first of them, one a
+// line ("name：cause"), "……" when there were more. Empty when none failed.
+std::string RunFailuresText(const ports::RunOutcome& outcome);
+// A run's outcome in one line: "下载结束：已保存5首，1首失败" (with
+// "，已交给下载管理器N首" when songs were handed off).
+std::string RunSummaryText(const ports::RunOutcome& outcome);
 
 }  // namespace tunewell::download

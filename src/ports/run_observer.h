@@ -18,6 +18,9 @@ struct RunOutcome {
     int failed = 0;
     // "name：cause" of the first failures, in the order they happened.
     std::vector<std::string> firstFailures;
+    // The run's own message box already said why it ended (a full disk, a
+    // play page that failed before any song started).
+    bool told = false;
 };
 
 class RunObserver {

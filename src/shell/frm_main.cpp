@@ -18,6 +18,7 @@
 #include "platform/program_folder.h"
 #include "settings/program_places.h"
 #include "shell/frm_menu.h"
+#include "download/failure_text.h"
 #include "shell/run_view.h"
 #include "widgets/message_dialog.h"
 #include "settings/ui/settings_window_launcher.h"
@@ -69,6 +70,7 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     CreateControls();
     ConnectControls();
     runView_ = std::make_unique<RunView>(*cmdDown, *PB);
+    runView_->onRunOver = [this](const ports::RunOutcome& outcome) { ShowRunOutcome(outcome); };
     download::DownloadRun::Services runServices{Transfer(), {}, services_.isRunning,
                                                 services_.managerEndpoint};
     run_ = std::make_unique<download::DownloadRun>(ui_, controlsPort_, *runView_, config_,
@@ -110,6 +112,11 @@ void frmMain::FillServiceDefaults() {
         };
     }
     if (!services_.endProgram) services_.endProgram = [] { QCoreApplication::quit(); };
+    if (!services_.notify) {
+        services_.notify = [this](const std::string& title, const std::string& text) {
+            widgets::ShowTrayMessage(this, kTrayIconId, title, text);
+        };
+    }
     if (!services_.diskSerial) {
         services_.diskSerial = [this] {
             if (!hnsn_) hnsn_ = std::make_unique<update::ClsHNSN>();
@@ -351,6 +358,14 @@ void frmMain::ShowMessage(const std::string& text) {
     if (ending_) return;  // the program is going: no box without a window
     EndPageWait();        // the box must take the user's clicks
     widgets::ShowMessage(this, text);
+}
+
+void frmMain::ShowRunOutcome(const ports::RunOutcome& outcome) {
+    const bool away = !isVisible() || isMinimized();
+    if (away && outcome.saved + outcome.handedOff + outcome.failed > 0) {
+        services_.notify(windowTitle().toStdString(), download::RunSummaryText(outcome));
+    }
+    if (!outcome.told && outcome.failed > 0) ShowMessage(download::RunFailuresText(outcome));
 }
 
 void frmMain::ProcessPending() {

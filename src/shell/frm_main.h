@@ -76,6 +76,9 @@ struct MainWindowServices {
     // the main window is hidden.
     std::function<void(frmMain& window)> openUpdater;
     std::function<void()> endProgramAtOnce;
+    // A notification from the window's tray icon (title, text); empty: the
+    // icon's balloon.
+    std::function<void(const std::string& title, const std::string& text)> notify;
 };
 
 // The main window: the address and folder fields, the song list, the
@@ -154,6 +157,9 @@ public:
     void SetStatusColour(std::uint32_t rgb);
     // widgets::ShowMessage with this window as owner; nothing once closing.
     void ShowMessage(const std::string& text);
+    // A run is over: failed songs are named in a message box, and a window
+    // waiting in the tray or minimised says what the run did.
+    void ShowRunOutcome(const ports::RunOutcome& outcome);
     // Processes the window system's pending events (ends a page wait first).
     void ProcessPending();
     void ShowSettingsHideMain();

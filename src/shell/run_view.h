@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "ports/run_observer.h"
 
 namespace tunewell::widgets {
@@ -16,6 +18,9 @@ class RunView : public ports::RunObserver {
 public:
     RunView(widgets::SkinButton& cmdDown, widgets::ProgressBar& PB) : cmdDown_(cmdDown), PB_(PB) {}
 
+    // Called with the outcome once a run is over (the window sums it up).
+    std::function<void(const ports::RunOutcome&)> onRunOver;
+
     void RunStarted() override;
     void RunPaused() override;
     void RunEnded() override;
@@ -26,6 +31,9 @@ public:
     void SongFailed(int, const std::string&, const std::string&) override {}
     // "下载完毕" or "下载失败" on the bar; a hand-off leaves the bar alone.
     void SongEnded(int position, const std::string& fileName, SongOutcome outcome) override;
+    void RunOver(const ports::RunOutcome& outcome) override {
+        if (onRunOver) onRunOver(outcome);
+    }
 
 private:
     void ShowIdleButton();

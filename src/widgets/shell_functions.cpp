@@ -105,6 +105,14 @@ bool HasTrayIcon(const QWidget* window, int iconId) {
     return found != icons.end() && !found->second.isNull();
 }
 
+void ShowTrayMessage(QWidget* window, int iconId, const std::string& title, const std::string& text) {
+    const auto found = TrayIcons().find(TrayKey{window, iconId});
+    if (found == TrayIcons().end() || found->second.isNull()) return;
+    constexpr int kShownMs = 10000;
+    found->second->showMessage(QString::fromStdString(title), QString::fromStdString(text),
+                               QSystemTrayIcon::Information, kShownMs);
+}
+
 QIcon ProgramIcon() {
     const QIcon own = QApplication::windowIcon();
     if (!own.isNull() && !own.availableSizes().isEmpty()) return own;

@@ -47,6 +47,8 @@ int AddTrayIcon(QWidget* window, const std::string& tip, int iconId);
 int RemoveTrayIcon(QWidget* window, int iconId);
 // Whether `window` has a tray icon with that id.
 bool HasTrayIcon(const QWidget* window, int iconId);
+// Shows a notification from the window's tray icon; nothing when it has none.
+void ShowTrayMessage(QWidget* window, int iconId, const std::string& title, const std::string& text);
 
 // The program's icon: the application's icon, or a drawn note when none.
 QIcon ProgramIcon();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #include "transfer/file_download_fetch.h"
 #include "download/file_host.h"
 #include "net/cookie_store.h"
+#include "net/json_rpc.h"
 #include "platform/process_list.h"
 #include "download/thunder_hand_off.h"
 #include "support/aria2_process.h"
@@ -263,6 +265,44 @@ TEST_F(RealAria2Test, AWrongSecretFailsEverySong) {
     EXPECT_EQ(controls_.Count("failed"), 2);
     EXPECT_EQ(controls_.Count("handed"), 0);
     EXPECT_FALSE(std::filesystem::exists(folder_.File("山间小路 - 林小溪.mp3")));
+}
+
+// aria2's count of the downloads it has ended (done or failed), once it has
+// none active or waiting; -1 while it still works or cannot be asked.
+int Aria2StoppedWhenIdle(const std::string& endpoint) {
+    const auto reply = net::CallJsonRpc(
+        endpoint, R"({"jsonrpc":"2.0","id":"t","method":"aria2.getGlobalStat","params":[]})",
+        std::chrono::seconds(2));
+    if (!reply) return -1;
+    const auto json = nlohmann::json::parse(reply->body, nullptr, false);
+    if (!json.contains("result")) return -1;
+    const auto& stat = json["result"];
+    if (stat.value("numActive", "1") != "0" || stat.value("numWaiting", "1") != "0") return -1;
+    return std::stoi(stat.value("numStoppedTotal", "0"));
+}
+
+// Handing the same songs into the same folder again makes no second copy
+// (aria2 would save "name.1.mp3" beside the first).
+TEST_F(RealAria2Test, HandingTheSameSongsAgainMakesNoSecondCopy) {
+    testing::Aria2Process aria2(Site().ProxyUrl(), folder_.path(), "");
+    ASSERT_TRUE(aria2.WaitUntilListening());
+    for (int round = 1; round <= 2; ++round) {
+        DownloadRun::Services services{transfer_, {}, [](const std::string&) { return true; }, aria2.Endpoint()};
+        DownloadRun run(ui_.ports, controls_, controls_, config_, std::move(services));
+        run.cmdDown_Click();
+        int stopped = -1;
+        for (int wait = 0; wait < 500 && stopped < 2 * round; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            stopped = Aria2StoppedWhenIdle(aria2.Endpoint());
+        }
+        ASSERT_EQ(stopped, 2 * round);
+    }
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"山间小路 - 林小溪.mp3", "蓝色天空 - 王一帆.mp3"}));
+    EXPECT_EQ(ReadBytes(folder_.File("山间小路 - 林小溪.mp3")), demo::AudioContent(demo::kSongPlain));
 }
 
 }  // namespace

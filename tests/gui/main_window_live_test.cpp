@@ -154,6 +154,44 @@ TEST_F(LiveWindowTest, TheHandOffUsesTheSecretOfTheSettings) {
     }, 10000));
 }
 
+// A run's end is told: the songs that failed in a message box, and, while
+// the window waits in the tray, a notification of what the run did. A play
+// page that fails says its cause once.
+TEST_F(LiveWindowTest, TheEndOfARunNamesItsFailuresAndNotifiesFromTheTray) {
+    std::vector<std::string> notices;
+    adjustServices = [&](shell::MainWindowServices& services) {
+        services.notify = [&](const std::string& title, const std::string& text) {
+            notices.push_back(title + "|" + text);
+        };
+    };
+    trayAvailable = true;
+    frmMain& window = WindowWithList(MusicUrl("/play.php?song_id=" + std::to_string(demo::kSongPlain) + "," +
+                                              std::to_string(demo::kSongMissing), "www."));
+    ASSERT_EQ(window.Songs().RowCount(), 2);
+    const std::string missing = window.Songs().Name(2);
+    window.selAll->click();
+    window.showMinimized();
+    ASSERT_TRUE(PumpUntil([&] { return !window.isVisible(); }));
+    window.cmdDown->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("1首下载失败：\n", 0), 0u) << messages[0];
+    EXPECT_NE(messages[0].find("服务器返回HTTP 404"), std::string::npos) << messages[0];
+    EXPECT_EQ(notices, std::vector<std::string>{"Tunewell音乐下载助手|下载结束：已保存1首，1首失败"});
+    ASSERT_EQ(window.Songs().RowCount(), 1);
+    EXPECT_EQ(window.Songs().FailureOf(1), "服务器返回HTTP 404");
+
+    // Shown again: a play page that fails gives one box with its cause and
+    // no notification.
+    window.Form_MouseDown(widgets::kTrayLeftButtonDown);
+    ASSERT_TRUE(PumpUntil([&] { return window.isVisible(); }));
+    messages.clear();
+    Site().Options().playStatus = 503;
+    window.cmdDown->click();
+    EXPECT_EQ(messages, std::vector<std::string>{"分析歌曲地址出错：服务器返回HTTP 503"});
+    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(window.Songs().FailureOf(1), "服务器返回HTTP 503");
+}
+
 // The click on "暂停下载" arrives while the play page is still on its way:
 // the run prepares its first entry and ends before starting it.
 TEST_F(LiveWindowTest, APauseClickWhileThePlayPageWaitsSavesNoSong) {

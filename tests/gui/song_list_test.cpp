@@ -127,6 +127,23 @@ TEST(SongListModelTest, FailedRowsAreMarkedWithTheirReason) {
     model.Prepare();
     model.AddRow(1, 7, "7", "again");
     EXPECT_EQ(model.FailureOf(1), "");
+
+    // Handed to the manager: its own colour and tip; a later failure takes
+    // its place, and a later hand-off takes the failure's.
+    model.Flush();
+    model.MarkHandedOff(7);
+    const QModelIndex name = model.index(0, 1);
+    EXPECT_TRUE(model.IsHandedOff(1));
+    EXPECT_EQ(TipText(model.data(name, Qt::ToolTipRole)), QStringLiteral("已交给下载管理器"));
+    const QColor handed = model.data(name, Qt::ForegroundRole).value<QColor>();
+    EXPECT_TRUE(handed.isValid());
+    EXPECT_NE(handed, QColor(Qt::red));
+    model.MarkFailed(7, "下载管理器拒绝了任务");
+    EXPECT_FALSE(model.IsHandedOff(1));
+    EXPECT_EQ(model.data(name, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    model.MarkHandedOff(7);
+    EXPECT_EQ(model.FailureOf(1), "");
+    EXPECT_EQ(model.data(name, Qt::ForegroundRole).value<QColor>(), handed);
 }
 
 TEST(SongListModelTest, AHundredThousandRowsFillQuicklyInAShownView) {
