@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -152,6 +154,10 @@ transfer::FileFetch& frmMain::Transfer() {
 
 void frmMain::ConnectControls() {
     connect(cmdList, &QPushButton::clicked, this, &frmMain::cmdList_Click);
+    // The keyboard's ways to the same handlers: Enter in the address field
+    // fetches, Ctrl+A ticks every row (in a text field it selects its text).
+    connect(ListUrl->Field(), &QLineEdit::returnPressed, this, &frmMain::cmdList_Click);
+    connect(new QShortcut(QKeySequence::SelectAll, this), &QShortcut::activated, this, &frmMain::selAll_Click);
     connect(cmdDown, &QPushButton::clicked, this, &frmMain::cmdDown_Click);
     connect(cmdSel, &QPushButton::clicked, this, &frmMain::cmdSel_Click);
     connect(cmdCon, &QPushButton::clicked, this, &frmMain::cmdCon_Click);

@@ -1,6 +1,7 @@
 #include "widgets/skin_button.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "chrome/skin_paint.h"
@@ -48,6 +49,15 @@ void SkinButton::focusInEvent(QFocusEvent* event) {
                          reason == Qt::ShortcutFocusReason;
     }
     QPushButton::focusInEvent(event);
+}
+
+void SkinButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void SkinButton::focusOutEvent(QFocusEvent* event) {

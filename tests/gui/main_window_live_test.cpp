@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -190,6 +191,24 @@ TEST_F(LiveWindowTest, TheEndOfARunNamesItsFailuresAndNotifiesFromTheTray) {
     EXPECT_EQ(messages, std::vector<std::string>{"分析歌曲地址出错：服务器返回HTTP 503"});
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(window.Songs().FailureOf(1), "服务器返回HTTP 503");
+}
+
+// The keyboard reaches the list: Enter in the address field fetches it,
+// Ctrl+A ticks every row, and in a text field selects its text instead.
+TEST_F(LiveWindowTest, EnterFetchesTheListAndCtrlATicksEveryRow) {
+    frmMain& window = LoadedWindow();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.ListUrl->SetText(QString::fromStdString(MusicUrl("/album/232523")));
+    QTest::keyClick(window.ListUrl->Field(), Qt::Key_Return);
+    shell::SongListModel& songs = window.Songs();
+    ASSERT_GE(songs.RowCount(), 3);
+    QTest::keyClick(window.ListUrl->Field(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Ticks(songs), std::vector<bool>(static_cast<std::size_t>(songs.RowCount()), false));
+    EXPECT_EQ(window.ListUrl->Field()->selectedText(), window.ListUrl->Text());
+    window.ListMusic->setFocus();
+    QTest::keyClick(window.ListMusic, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Ticks(songs), std::vector<bool>(static_cast<std::size_t>(songs.RowCount()), true));
 }
 
 // The click on "暂停下载" arrives while the play page is still on its way:

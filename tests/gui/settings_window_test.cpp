@@ -223,6 +223,17 @@ TEST_F(SettingsWindowTest, FailedWriteIsReportedAndTheWindowStays) {
     EXPECT_EQ(config.SavePath, "/songs");
 }
 
+TEST_F(SettingsWindowTest, EscLeavesTheWindowAsItsCloseButtonDoes) {
+    frmSeting window(&mainWindow, config, folder());
+    mainWindow.hide();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    Box(window, "cPath")->Field()->setFocus();
+    QTest::keyClick(Box(window, "cPath")->Field(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(mainWindow.isVisible());
+}
+
 TEST_F(SettingsWindowTest, BrowseFallsBackToTheProgramFolder) {
     frmSeting window(&mainWindow, config, folder());
     std::string answer = "/chosen";

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 
 #include "demo_site/gif_image.h"
 #include "support/demo_site_fixture.h"
+#include "widgets/message_dialog.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/skin_button.h"
 #include "net/remote_bytes.h"
@@ -52,6 +54,32 @@ TEST(WidgetsTest, SkinButtonShowsTheFocusCueOnlyForKeyboardFocus) {
         QApplication::sendEvent(&button, &in);
         EXPECT_EQ(button.ShowsFocusCue(), cue) << reason;
     }
+}
+
+// Enter and Space press a focused button; Enter with a modifier does not,
+// and a message box leaves on Esc.
+TEST(WidgetsTest, TheKeyboardPressesButtonsAndLeavesMessageBoxes) {
+    SkinButton button(QStringLiteral("获取歌曲列表"));
+    QSignalSpy clicks(&button, &QPushButton::clicked);
+    QTest::keyClick(&button, Qt::Key_Return);
+    QTest::keyClick(&button, Qt::Key_Enter);
+    QTest::keyClick(&button, Qt::Key_Space);
+    EXPECT_EQ(clicks.count(), 3);
+    QTest::keyClick(&button, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(clicks.count(), 3);
+
+    bool closedByEsc = false;
+    QTimer esc;
+    QObject::connect(&esc, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            esc.stop();
+            closedByEsc = true;
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    esc.start(20);
+    ShowMessage(nullptr, "保存地址路径不存在,请重新选择");
+    EXPECT_TRUE(closedByEsc);
 }
 
 TEST(WidgetsTest, AnimationActions) {

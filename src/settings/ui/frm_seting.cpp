@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <iterator>
@@ -73,6 +74,8 @@ frmSeting::frmSeting(QWidget* mainWindow, Config& config, std::string programFol
       chooseFolder_(ChooseFolderWithDialog) {
     trayAvailable = QSystemTrayIcon::isSystemTrayAvailable;
     setObjectName(QStringLiteral("frmSeting"));
+    // Esc leaves the window as its close button does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     setWindowTitle(Utf8("Tunewell音乐下载设置"));
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(8.25);
