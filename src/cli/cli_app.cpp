@@ -15,6 +15,7 @@
 #include "download/file_download_transfer.h"
 #include "transfer/file_download.h"
 #include "settings/config.h"
+#include "settings/program_places.h"
 #include "cli/command_line.h"
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
@@ -33,7 +34,8 @@ namespace {
 // The folder of -o: absolute (it may be stored with --save, and the
 // window has another working folder), and made when missing, as wget and
 // aria2 do. A folder that cannot be made is reported by the run.
-std::string OutputFolder(const std::string& given) {
+std::string OutputFolder(const std::string& typed) {
+    const std::string given = settings::SaveFolderOf(typed);  // "--output=~/x" reaches us unexpanded
     std::error_code error;
     std::string folder = platform::Utf8String(std::filesystem::absolute(platform::Utf8Path(given), error).lexically_normal());
     if (error) folder = given;
@@ -47,6 +49,7 @@ std::string OutputFolder(const std::string& given) {
 struct Session {
     Session(const std::string& folder, const CommandLine& line) : programFolder(folder), save(line.save) {
         settings::LoadConfig(config, programFolder);
+        config.SavePath = settings::SaveFolderOf(config.SavePath);
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
         console.SetQuiet(line.quiet);
