@@ -10,6 +10,7 @@
 
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
+#include "cli/json_lines.h"
 #include "cli/progress_text.h"
 
 namespace tunewell::cli {
@@ -141,6 +142,21 @@ TEST(ConsoleOutput, MessagesWithoutCaptionQuietDropsStatus) {
     EXPECT_EQ(out.Text(), "保存地址路径不存在,请重新选择\n");
     EXPECT_TRUE(ui.WatchedTextSeen());
     EXPECT_EQ(ui.LastMessage(), "保存地址路径不存在,请重新选择");
+}
+
+// A name that is not UTF-8 must not end the program (the JSON writer
+// throws on such bytes unless told otherwise); an id that is no whole
+// number keeps its text.
+TEST(ConsoleOutput, JsonLinesSurviveBadBytes) {
+    EXPECT_EQ(ListJsonLine(3, 3001, "3001", "a\xFF\"b\n"), "{\"row\":3,\"id\":3001,\"name\":\"a\xEF\xBF\xBD\\\"b\\n\"}\n");
+    SongReport report;
+    report.row = 2;
+    report.id = 1.5;
+    report.idText = "1.5";
+    report.result = "not_started";
+    report.cause = "\xC3";
+    EXPECT_EQ(SongJsonLine(report),
+              "{\"row\":2,\"id\":\"1.5\",\"file\":null,\"bytes\":0,\"result\":\"not_started\",\"cause\":\"\xEF\xBF\xBD\"}\n");
 }
 
 // Into a file or a pipe: no progress at all, only whole lines per song.
