@@ -2,7 +2,6 @@
 
 #include "platform/utf8_path.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -16,15 +15,18 @@
 #include "transfer/file_download_fetch.h"
 #include "transfer/file_download.h"
 #include "settings/config.h"
+#include "settings/program_places.h"
 #include "cli/command_line.h"
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
 #include "cli/interrupt.h"
+#include "cli/json_lines.h"
 #include "cli/printable_text.h"
+#include "cli/row_selection.h"
 #include "net/wait_pump.h"
+#include "platform/file_io.h"
 #include "platform/folder_facts.h"
 #include "ports/memory_song_list.h"
-#include "text/text_utils.h"
 
 namespace tunewell::cli {
 namespace {
@@ -32,7 +34,8 @@ namespace {
 // The folder of -o: absolute (it may be stored with --save, and the
 // window has another working folder), and made when missing, as wget and
 // aria2 do. A folder that cannot be made is reported by the run.
-std::string OutputFolder(const std::string& given) {
+std::string OutputFolder(const std::string& typed) {
+    const std::string given = settings::SaveFolderOf(typed);  // "--output=~/x" reaches us unexpanded
     std::error_code error;
     std::string folder = platform::Utf8String(std::filesystem::absolute(platform::Utf8Path(given), error).lexically_normal());
     if (error) folder = given;
@@ -46,8 +49,10 @@ std::string OutputFolder(const std::string& given) {
 struct Session {
     Session(const std::string& folder, const CommandLine& line) : programFolder(folder), save(line.save) {
         settings::LoadConfig(config, programFolder);
+        config.SavePath = settings::SaveFolderOf(config.SavePath);
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
+        console.SetQuiet(line.quiet);
     }
     // True when a list was shown (the rows may still be none). Config.ini
     // changes only with --save.
@@ -78,9 +83,15 @@ struct Session {
     catalogue::CatalogueState state;
 };
 
-void PrintRows(const ports::MemorySongList& songs) {
+void PrintRows(const ports::MemorySongList& songs, bool json) {
+    int position = 0;
     for (const ports::MemorySongList::Row& row : songs.Rows()) {
-        std::printf("%s\t%s\n", PrintableText(row.idText).c_str(), PrintableText(row.name).c_str());
+        ++position;
+        if (json) {
+            std::fputs(ListJsonLine(position, row.id, row.idText, row.name).c_str(), stdout);
+        } else {
+            std::printf("%s\t%s\n", PrintableText(row.idText).c_str(), PrintableText(row.name).c_str());
+        }
     }
     std::fflush(stdout);
 }
@@ -88,48 +99,100 @@ void PrintRows(const ports::MemorySongList& songs) {
 int RunList(const CommandLine& line, const std::string& programFolder) {
     Session session(programFolder, line);
     const std::string address = line.address.empty() ? session.config.ListUrl : line.address;
-    if (!session.FetchList(address)) return 1;
+    if (!session.FetchList(address)) return kExitSiteFailed;
     if (InterruptSignal() != 0) return InterruptExitStatus();
-    PrintRows(session.songs);
-    std::fprintf(stderr, "共%d首歌曲\n", session.songs.RowCount());
-    return 0;
+    PrintRows(session.songs, line.json);
+    if (!line.quiet) std::fprintf(stderr, "共%d首歌曲\n", session.songs.RowCount());
+    return kExitOk;
 }
 
-// Ticks "all" or the 1-based positions listed; false for a malformed list.
-bool TickRows(ports::MemorySongList& songs, const std::string& rows) {
-    if (rows == "all") {
-        for (int row = 1; row <= songs.RowCount(); ++row) songs.SetChecked(row, true);
-        return true;
-    }
-    std::set<int> positions;
-    std::size_t at = 0;
-    while (at <= rows.size()) {
-        const auto comma = rows.find(',', at);
-        const std::string piece = rows.substr(at, comma == std::string::npos ? comma : comma - at);
-        at = comma == std::string::npos ? rows.size() + 1 : comma + 1;
-        const text::Number number = text::ToNumber(piece);
-        if (number.kind == text::Number::Kind::Double || number.value < 1 ||
-            number.value > songs.RowCount()) {
-            return false;
+long long FileBytes(const std::string& path) {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(platform::Utf8Path(path), error);
+    return error ? 0 : static_cast<long long>(bytes);
+}
+
+// The --json lines of a download: one per song as it ends, and at the end
+// one for each song the run never reached.
+class JsonReport {
+public:
+    JsonReport(const ports::MemorySongList& songs, const std::vector<int>& rows, std::string folder)
+        : folder_(std::move(folder)) {
+        for (int row : rows) {
+            const ports::MemorySongList::Row& song = songs.Rows()[static_cast<std::size_t>(row - 1)];
+            SongReport report;
+            report.row = row;
+            report.id = song.id;
+            report.idText = song.idText;
+            songs_.push_back(std::move(report));
         }
-        positions.insert(static_cast<int>(number.value));
     }
-    for (int position : positions) songs.SetChecked(position, true);
-    return !positions.empty();
+
+    void SongEnded(const ConsoleControls::SongResult& result) {
+        using Outcome = ports::RunObserver::SongOutcome;
+        if (result.position < 1 || result.position > static_cast<int>(songs_.size())) return;
+        SongReport report = songs_[static_cast<std::size_t>(result.position - 1)];
+        report.file = folder_ + platform::PathSeparator() + result.fileName;
+        report.result = result.outcome == Outcome::Saved       ? "saved"
+                        : result.outcome == Outcome::HandedOff ? "handed_off"
+                                                               : "failed";
+        if (result.outcome == Outcome::Saved) report.bytes = FileBytes(*report.file);
+        if (result.outcome == Outcome::Failed) report.cause = result.cause;
+        Print(report);
+        ended_.insert(result.position);
+    }
+
+    // The songs without a line so far, with why none of them started.
+    void NotStarted(const std::string& cause) {
+        for (std::size_t position = 1; position <= songs_.size(); ++position) {
+            if (ended_.count(static_cast<int>(position)) != 0) continue;
+            SongReport report = songs_[position - 1];
+            report.result = "not_started";
+            report.cause = cause;
+            Print(report);
+        }
+    }
+
+private:
+    static void Print(const SongReport& report) {
+        std::fputs(SongJsonLine(report).c_str(), stdout);
+        std::fflush(stdout);  // a script reads each song as it ends
+    }
+
+    std::string folder_;
+    std::vector<SongReport> songs_;  // in run order
+    std::set<int> ended_;
+};
+
+// Why the run reached no song at all: the message it showed, or the play
+// page's failure.
+std::string NoSongCause(const ConsoleUi& console, int messagesBefore) {
+    if (InterruptSignal() != 0) return "已中断";
+    if (console.MessageCount() > messagesBefore) return console.LastMessage();
+    return "播放页没有给出这首歌的地址";
 }
 
 int RunDownload(const CommandLine& line, const std::string& programFolder) {
     Session session(programFolder, line);
-    if (!session.FetchList(line.address)) return 1;
-    if (!TickRows(session.songs, line.rows)) {
-        std::fprintf(stderr, "歌曲序号应为 all，或 1 到 %d 之间以逗号分隔的数字\n", session.songs.RowCount());
-        return 2;
+    if (!session.FetchList(line.address) || session.songs.RowCount() == 0) return kExitSiteFailed;
+    const std::optional<std::vector<int>> rows = SelectRows(line.rows, session.songs.RowCount());
+    if (!rows || rows->empty()) {
+        std::fprintf(stderr, "歌曲序号应为 all，或 1 到 %d 之间以逗号分隔的数字和范围（如 2-4,7）\n",
+                     session.songs.RowCount());
+        return kExitWrongLine;
     }
+    for (int row : *rows) session.songs.SetChecked(row, true);
     const bool thunder = line.thunder;
-    int ticked = 0;
-    for (int row = 1; row <= session.songs.RowCount(); ++row) ticked += session.songs.IsChecked(row);
+    const int ticked = static_cast<int>(rows->size());
 
     ConsoleControls controls(session.config.SavePath, thunder);
+    controls.SetRows(*rows);
+    controls.SetQuiet(line.quiet);
+    std::optional<JsonReport> json;
+    if (line.json) {
+        json.emplace(session.songs, *rows, session.config.SavePath);
+        controls.SetResultHandler([&json](const ConsoleControls::SongResult& result) { json->SongEnded(result); });
+    }
     transfer::CFileDownload fileDownload;
     transfer::FileDownloadFetch transfer(fileDownload);
     download::DownloadRun run(session.ui, controls, controls, session.config,
@@ -140,16 +203,25 @@ int RunDownload(const CommandLine& line, const std::string& programFolder) {
     };
     fileDownload.SetEventPump([&] { session.console.ProcessPending(); });
     session.console.SetStopAction([&] { run.Stop(); });
+    // The run says this once the save folder and the download manager are
+    // found, before it asks the play page.
+    session.console.WatchFor("正在准备下载......");
+    const int messagesBefore = session.console.MessageCount();
     run.cmdDown_Click();
     session.console.SetStopAction(nullptr);
     fileDownload.SetEventPump(nullptr);
-    const char* done = thunder ? "已交给aria2" : "已下载";
+    const int reached = run.Succeeded() + run.Failed();
+    if (json) json->NotStarted(NoSongCause(session.console, messagesBefore));
+    // The count stands apart from a name that ends in a digit.
+    const std::string done = thunder ? "已交给aria2 " : "已下载";
     if (InterruptSignal() != 0) {
-        std::fprintf(stderr, "已中断：%s%d首，共%d首\n", done, run.Succeeded(), ticked);
+        if (!line.quiet) std::fprintf(stderr, "已中断：%s%d首，共%d首\n", done.c_str(), run.Succeeded(), ticked);
         return InterruptExitStatus();
     }
-    std::fprintf(stderr, "%s%d首，共%d首\n", done, run.Succeeded(), ticked);
-    return run.Succeeded() == ticked ? 0 : 1;
+    if (!line.quiet) std::fprintf(stderr, "%s%d首，共%d首\n", done.c_str(), run.Succeeded(), ticked);
+    if (run.Succeeded() == ticked) return kExitOk;
+    if (reached == 0) return session.console.WatchedTextSeen() ? kExitSiteFailed : kExitCannotStart;
+    return kExitSongsFailed;
 }
 
 }  // namespace
@@ -166,7 +238,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& programFolde
         case CommandLine::Action::kWrong:
             std::fprintf(stderr, "tunewell-cli：%s\n用 tunewell-cli --help 查看用法。\n",
                          PrintableText(line.problem).c_str());
-            return 2;
+            return kExitWrongLine;
         case CommandLine::Action::kList:
         case CommandLine::Action::kDownload:
             break;

@@ -2,15 +2,152 @@
 
 #include <algorithm>
 #include <charconv>
-
-#include <algorithm>
+#include <string_view>
 
 namespace tunewell::cli {
 namespace {
 
-bool IsOneOf(const std::string& word, std::initializer_list<const char*> names) {
-    return std::any_of(names.begin(), names.end(), [&word](const char* name) { return word == name; });
-}
+enum class Option { kOutput, kSave, kThunder, kJobs, kQuiet, kJson, kHelp, kVersion };
+
+struct OptionName {
+    Option option;
+    std::string_view longName;
+    char shortName;  // '\0': none
+    bool takesValue;
+};
+
+constexpr OptionName kOptions[] = {
+    {Option::kOutput, "output", 'o', true}, {Option::kSave, "save", '\0', false},
+    {Option::kThunder, "thunder", '\0', false}, {Option::kJobs, "jobs", 'j', true},
+    {Option::kQuiet, "quiet", 'q', false}, {Option::kJson, "json", '\0', false},
+    {Option::kHelp, "help", 'h', false}, {Option::kVersion, "version", 'V', false},
+};
+
+// Reads the options into `line`; the words that are no options go to
+// `words`. Only the first problem is kept: a later --help still wins.
+class OptionReader {
+public:
+    OptionReader(CommandLine& line, std::vector<std::string>& words) : line_(line), words_(words) {}
+
+    void Read(const std::vector<std::string>& args) {
+        bool options = true;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& word = args[i];
+            const std::string* next = i + 1 < args.size() ? &args[i + 1] : nullptr;
+            bool tookNext = false;
+            if (!options || word.size() < 2 || word[0] != '-') {
+                words_.push_back(word);
+            } else if (word == "--") {
+                options = false;
+            } else if (word[1] == '-') {
+                tookNext = ReadLong(std::string_view(word).substr(2), next);
+            } else {
+                tookNext = ReadBundle(std::string_view(word).substr(1), next);
+            }
+            i += tookNext ? 1 : 0;
+        }
+    }
+
+    bool help = false;
+    bool version = false;
+    std::string problem;
+
+private:
+    void Fail(std::string text) {
+        if (problem.empty()) problem = std::move(text);
+    }
+
+    // "--name", "--name=value" or "--name value"; true when the next word was used.
+    bool ReadLong(std::string_view text, const std::string* next) {
+        const std::size_t equals = text.find('=');
+        const std::string_view name = text.substr(0, equals);
+        std::vector<const OptionName*> matches;
+        for (const OptionName& option : kOptions) {
+            if (option.longName == name) {
+                matches = {&option};
+                break;
+            }
+            if (option.longName.starts_with(name)) matches.push_back(&option);
+        }
+        const std::string typed = "--" + std::string(name);
+        if (matches.empty()) {
+            Fail("未知的选项：" + typed);
+            return false;
+        }
+        if (matches.size() > 1) {
+            std::string names;
+            for (const OptionName* option : matches) names += (names.empty() ? "" : "、") + ("--" + std::string(option->longName));
+            Fail("选项 " + typed + " 有歧义：" + names);
+            return false;
+        }
+        const OptionName& option = *matches.front();
+        const std::string spelled = "--" + std::string(option.longName);
+        if (!option.takesValue) {
+            if (equals != std::string_view::npos) Fail("选项 " + spelled + " 不接受值");
+            else Apply(option.option, "", spelled);
+            return false;
+        }
+        if (equals != std::string_view::npos) {
+            Apply(option.option, std::string(text.substr(equals + 1)), spelled);
+            return false;
+        }
+        Apply(option.option, next != nullptr ? *next : "", spelled);
+        return next != nullptr;
+    }
+
+    // "-qj4", "-o dir", "-odir"; true when the next word was used.
+    bool ReadBundle(std::string_view letters, const std::string* next) {
+        for (std::size_t at = 0; at < letters.size(); ++at) {
+            const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                             [&](const OptionName& o) { return o.shortName == letters[at]; });
+            const std::string spelled = std::string("-") + letters[at];
+            if (option == std::end(kOptions)) {
+                Fail("未知的选项：" + spelled);
+                return false;
+            }
+            if (!option->takesValue) {
+                Apply(option->option, "", spelled);
+                continue;
+            }
+            if (at + 1 < letters.size()) {
+                Apply(option->option, std::string(letters.substr(at + 1)), spelled);
+                return false;
+            }
+            Apply(option->option, next != nullptr ? *next : "", spelled);
+            return next != nullptr;
+        }
+        return false;
+    }
+
+    void Apply(Option option, const std::string& value, const std::string& spelled) {
+        switch (option) {
+            case Option::kOutput:
+                if (value.empty()) Fail("选项 " + spelled + " 需要一个文件夹");
+                else line_.output = value;
+                break;
+            case Option::kJobs: ReadJobs(value); break;
+            case Option::kSave: line_.save = true; break;
+            case Option::kThunder: line_.thunder = true; break;
+            case Option::kQuiet: line_.quiet = true; break;
+            case Option::kJson: line_.json = true; break;
+            case Option::kHelp: help = true; break;
+            case Option::kVersion: version = true; break;
+        }
+    }
+
+    void ReadJobs(const std::string& text) {
+        long long value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+            Fail("选项 --jobs 需要一个整数（1 到 8）");
+            return;
+        }
+        line_.jobs = static_cast<int>(std::clamp<long long>(value, 1, 8));
+    }
+
+    CommandLine& line_;
+    std::vector<std::string>& words_;
+};
 
 CommandLine Only(CommandLine::Action action) {
     CommandLine line;
@@ -27,51 +164,13 @@ CommandLine Wrong(std::string problem) {
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
-    // First pass: a request for help or the version ends the reading.
-    for (const std::string& word : args) {
-        if (word == "--") break;
-        if (IsOneOf(word, {"-h", "--help"})) return Only(CommandLine::Action::kHelp);
-        if (IsOneOf(word, {"-V", "--version"})) return Only(CommandLine::Action::kVersion);
-    }
     CommandLine line;
     std::vector<std::string> words;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (!options || word.empty() || word[0] != '-' || word == "-") {
-            words.push_back(word);
-        } else if (word == "--") {
-            options = false;
-        } else if (word == "--save") {
-            line.save = true;
-        } else if (word == "--thunder") {
-            line.thunder = true;
-        } else if (IsOneOf(word, {"-j", "--jobs"}) || word.starts_with("--jobs=")) {
-            std::string text;
-            if (word.starts_with("--jobs=")) {
-                text = word.substr(7);
-            } else if (i + 1 < args.size()) {
-                text = args[++i];
-            }
-            long long value = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-                return Wrong("选项 --jobs 需要一个整数（1 到 8）");
-            }
-            line.jobs = static_cast<int>(std::clamp<long long>(value, 1, 8));
-        } else if (IsOneOf(word, {"-o", "--output"}) || word.starts_with("--output=") ||
-                   word.starts_with("-o")) {
-            if (word == "-o" || word == "--output") {
-                if (i + 1 >= args.size()) return Wrong("选项 " + word + " 需要一个文件夹");
-                line.output = args[++i];
-            } else {
-                line.output = word.substr(word.starts_with("--") ? 9 : 2);
-            }
-            if (line.output.empty()) return Wrong("选项 " + word + " 需要一个文件夹");
-        } else {
-            return Wrong("未知的选项：" + word);
-        }
-    }
+    OptionReader reader(line, words);
+    reader.Read(args);
+    if (reader.help) return Only(CommandLine::Action::kHelp);
+    if (reader.version) return Only(CommandLine::Action::kVersion);
+    if (!reader.problem.empty()) return Wrong(reader.problem);
     if (words.empty()) return Wrong("缺少命令：list 或 download");
     const std::string& command = words[0];
     if (command == "list") {
@@ -102,19 +201,23 @@ std::string HelpText() {
            "  list      获取列表页及其后各页（地址默认为 Config.ini 中的 ListUrl），\n"
            "            每首歌曲输出一行：编号<TAB>名称\n"
            "  download  获取列表，勾选序号所指的歌曲（all 为全部，是默认值；\n"
-           "            或如 1,3,5）并逐首下载\n"
+           "            或如 1,3,5 和 2-4,7）并逐首下载\n"
            "\n"
            "选项：\n"
            "  -o, --output 文件夹  本次保存到该文件夹（默认为 Config.ini 中的 SavePath）\n"
            "      --save           把地址和保存文件夹存入 Config.ini（不加则不改动它）\n"
            "      --thunder        交给正在运行的 aria2c --enable-rpc 下载\n"
            "  -j, --jobs N         同时下载 N 首（1 到 8，默认为 Config.ini 中的 Jobs，否则为 1）\n"
+           "  -q, --quiet          只显示错误\n"
+           "      --json           在标准输出上每首歌曲输出一行 JSON\n"
+           "                       （list：id、name；download：id、file、bytes、result、cause）\n"
            "  -h, --help           显示本帮助并退出\n"
            "  -V, --version        显示版本并退出\n"
+           "短选项可以连写（-qj4），长选项可以缩写为不致混淆的前缀（--out），-- 之后不再有选项。\n"
            "\n"
            "状态和进度写到标准错误；进度只在终端上逐行刷新。\n"
-           "退出状态：0 全部成功，1 有歌曲或列表失败，2 命令行有误，\n"
-           "130 或 143 被 SIGINT 或 SIGTERM 中断。\n";
+           "退出状态：0 全部成功，1 有歌曲下载失败，2 命令行有误，3 列表或播放页获取失败，\n"
+           "4 保存文件夹或 aria2 不可用，130 或 143 被 SIGINT 或 SIGTERM 中断。\n";
 }
 
 }  // namespace tunewell::cli

@@ -4,10 +4,12 @@
 
 namespace tunewell::cli {
 
-// The command line of tunewell-cli, as curl, wget and aria2 users expect:
-// options may stand before, between or after the words, "--" ends them,
-// and a value may follow its option as the next word or after "=" (and
-// directly after "-o").
+// The command line of tunewell-cli, read as getopt_long reads one: options
+// may stand before, between or after the words and "--" ends them; short
+// options may be bundled ("-qj4"), and a value may be attached ("-j4",
+// "-o/m") or follow as the next word; a long option's value may follow
+// after "=" or as the next word, and a long name may be shortened to any
+// prefix that names one option only ("--out", "--js").
 struct CommandLine {
     enum class Action { kHelp, kVersion, kList, kDownload, kWrong };
     Action action = Action::kWrong;
@@ -16,6 +18,8 @@ struct CommandLine {
     std::string output;    // -o/--output: the save folder for this run; empty: SavePath
     bool save = false;     // --save: store the address and the save folder
     bool thunder = false;  // --thunder: hand the songs to aria2
+    bool quiet = false;    // -q/--quiet: errors only on standard error
+    bool json = false;     // --json: one JSON object per song on standard output
     int jobs = 0;          // -j/--jobs N: songs at a time, brought within 1..8; 0: Jobs of Config.ini
     std::string problem;   // for kWrong: what is wrong, in Chinese
 };

@@ -1,34 +1,42 @@
 #include "cli/console_controls.h"
 
 #include "cli/printable_text.h"
+#include "cli/progress_text.h"
 
 namespace tunewell::cli {
+
+int ConsoleControls::RowOf(int position) const {
+    return position >= 1 && position <= static_cast<int>(rows_.size()) ? rows_[position - 1] : position;
+}
 
 void ConsoleControls::RunEnded() { EndLine(); }
 
 void ConsoleControls::SongProgress(long long bytes, long long total, int reportedSpeedKb) {
     // A song's first report is measured against the previous song's last
-    // one: its speed means nothing (it can even be negative).
-    const int speedKb = speedKnown_ && reportedSpeedKb > 0 ? reportedSpeedKb : 0;
+    // one: its speed means nothing (it can even be negative). Later reports
+    // each measure a short interval, so the time left follows their
+    // running average rather than the last one.
+    const long long speedKb = speedKnown_ && reportedSpeedKb > 0 ? reportedSpeedKb : 0;
+    speedKb_ = speedKb_ == 0 ? speedKb : (3 * speedKb_ + speedKb) / 4;
     speedKnown_ = true;
-    if (!liveProgress_) return;
+    if (!liveProgress_ || quiet_) return;
     // One line per percent (or per 256 KiB without a length) is plenty.
     const long long step = total > 0 ? bytes * 100 / total : bytes >> 18;
     if (lineOpen_ && step == lastStep_) return;
     lastStep_ = step;
-    if (total > 0) {
-        std::fprintf(out_, "\r已下载%3lld%% %lld/%lld字节 %dKB/S   ", bytes * 100 / total, bytes, total, speedKb);
-    } else {
-        std::fprintf(out_, "\r已下载%lld字节 %dKB/S   ", bytes, speedKb);
-    }
-    std::fflush(out_);
-    lineOpen_ = true;
+    Rewrite(SongProgressText(bytes, total, speedKb_));
 }
 
 void ConsoleControls::CombinedProgress(int percent, int speedKb) {
-    if (!liveProgress_ || (lineOpen_ && percent == lastStep_)) return;
+    if (!liveProgress_ || quiet_ || (lineOpen_ && percent == lastStep_)) return;
     lastStep_ = percent;
-    std::fprintf(out_, "\r全部已下载%3d%% %dKB/S   ", percent, speedKb > 0 ? speedKb : 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "全部已下载%3d%% ", percent);
+    Rewrite(text + HumanSpeed(speedKb));
+}
+
+void ConsoleControls::Rewrite(const std::string& text) {
+    std::fprintf(out_, "\r%s   ", text.c_str());
     std::fflush(out_);
     lineOpen_ = true;
 }
@@ -40,11 +48,17 @@ void ConsoleControls::SongEnded(int position, const std::string& fileName, SongO
                        : outcome == SongOutcome::HandedOff ? "已交给aria2"
                                                            : "下载失败";
     if (outcome == SongOutcome::Failed && !reason_.empty()) said += " (" + reason_ + ")";
+    const SongResult result{position, RowOf(position), fileName, outcome,
+                            outcome == SongOutcome::Failed ? reason_ : std::string()};
     reason_.clear();
     speedKnown_ = false;
-    std::fprintf(out_, "%s%d. %s: %s\n", lineOpen_ ? "\r" : "", position, PrintableText(fileName).c_str(),
-                 said.c_str());
-    lineOpen_ = false;
+    speedKb_ = 0;
+    if (!quiet_ || outcome == SongOutcome::Failed) {
+        std::fprintf(out_, "%s%d. %s: %s\n", lineOpen_ ? "\r" : "", result.row, PrintableText(fileName).c_str(),
+                     PrintableText(said).c_str());
+        lineOpen_ = false;
+    }
+    if (onResult_) onResult_(result);
 }
 
 void ConsoleControls::EndLine() {

@@ -8,14 +8,17 @@
 namespace tunewell::cli {
 
 void ConsoleUi::SetText(const std::string& text) {
+    watchedSeen_ = watchedSeen_ || (!watched_.empty() && text == watched_);
     if (text == text_) return;
     text_ = text;
+    if (quiet_ || InterruptSignal() != 0) return;
     std::fprintf(out_, "[%s]\n", PrintableText(text).c_str());
 }
 
 void ConsoleUi::Show(const std::string& text) {
     ++messages_;
-    std::fprintf(out_, "%s: %s\n", ports::kMessageCaption, PrintableText(text).c_str());
+    lastMessage_ = text;
+    std::fprintf(out_, "%s\n", PrintableText(text).c_str());
 }
 
 void ConsoleUi::ProcessPending() {

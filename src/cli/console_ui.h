@@ -11,7 +11,10 @@
 namespace tunewell::cli {
 
 // The command-line front end's stand-in for the main window: status texts
-// and messages go to the error stream (standard output carries the rows).
+// and messages go to the error stream (standard output carries the rows),
+// messages as their bare text (no window caption), status texts in
+// brackets. Quiet: messages only. Once an interrupt has come no status
+// text is shown any more (the run only winds down).
 // The only event to process is an interrupt (cli/interrupt.h): it runs the
 // stop action when one is set (a download run), else ends the program at
 // once (nothing is being written then).
@@ -28,12 +31,24 @@ public:
     void SetStopAction(std::function<void()> stop) { stop_ = std::move(stop); }
     void ShowSettingsHideMain() override;
 
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
     int MessageCount() const { return messages_; }
+    const std::string& LastMessage() const { return lastMessage_; }
+    // Whether the status line has shown `text` since it was set here.
+    void WatchFor(std::string text) {
+        watched_ = std::move(text);
+        watchedSeen_ = false;
+    }
+    bool WatchedTextSeen() const { return watchedSeen_; }
 
 private:
     std::FILE* out_;
+    bool quiet_ = false;
     std::string text_;
     int messages_ = 0;
+    std::string lastMessage_;
+    std::string watched_;
+    bool watchedSeen_ = false;
     std::function<void()> stop_;
     bool stopping_ = false;
 };

@@ -1,5 +1,6 @@
 #include "net/easy_factory.h"
 
+#include "base/program_version.h"
 #include "base/text.h"
 #include "net/cookie_store.h"
 #include "net/process_share.h"
@@ -7,6 +8,17 @@
 #include <curl/curl.h>
 
 namespace tunewell::net {
+
+namespace {
+
+// Every request of both programs names them and the build's version, so
+// a server's log can tell which version asked.
+const std::string& UserAgent() {
+    static const std::string agent = std::string("Tunewell/") + base::kProgramVersion;
+    return agent;
+}
+
+}  // namespace
 
 bool IsWebAddress(const std::string& url) {
     return (base::StartsWithNoCase(url, "http://") && url.size() > 7) ||
@@ -24,6 +36,7 @@ CurlEasy NewEasy(const std::string& url, const RequestPolicy& policy) {
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent().c_str());
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(policy.connect.count()));
     // The overall limit is kept by Drive, which leaves out the time the
     // caller's wait step takes.

@@ -1,10 +1,12 @@
 #include "settings/config.h"
 
 #include <cmath>
+#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <utility>
 
+#include "platform/utf8_path.h"
 #include "settings/ini_file.h"
 #include "settings/program_places.h"
 #include "text/text_utils.h"
@@ -75,6 +77,15 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     if (config.GetPage == 0) config.GetPage = 1;
 }
 
+Config CurrentConfig(const Config& fallback, const std::string& programFolder) {
+    const std::string file = ConfigPath(programFolder);
+    std::error_code error;
+    if (file.empty() || !std::filesystem::is_regular_file(platform::Utf8Path(file), error)) return fallback;
+    Config current;
+    LoadConfig(current, programFolder);
+    return current;
+}
+
 namespace {
 
 bool WriteKeys(const std::string& configPath,
@@ -98,6 +109,10 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
                                   {kLoginNameKey, fields.LoginName},
                                   {kLoginPassKey, fields.LoginPass},
                                   {kAddIdKey, fields.AddID ? "1" : "0"}});
+}
+
+bool SaveMoreFields(const std::string& configPath, const std::string& jobs, const std::string& aria2Secret) {
+    return WriteKeys(configPath, {{kJobsKey, jobs}, {kAria2SecretKey, aria2Secret}});
 }
 
 }  // namespace tunewell::settings

@@ -17,10 +17,10 @@ struct Config {
     std::string LoginPass;
     std::int16_t AddID = 0;
     // The RPC secret of the download manager (aria2 --rpc-secret); empty:
-    // none. Only ever set by hand in the file.
+    // none. Set in the more-settings window (or by hand in the file).
     std::string Aria2Secret;
     // How many ticked songs a run transfers at a time, 1 to kMaxJobs (1:
-    // one after another). Only ever set by hand in the file.
+    // one after another). Set in the more-settings window.
     std::int16_t Jobs = 1;
 };
 
@@ -54,6 +54,9 @@ struct SettingsFields {
 };
 bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fields);
 
+// The more-settings window's two keys, in this order: Jobs and Aria2Secret.
+bool SaveMoreFields(const std::string& configPath, const std::string& jobs, const std::string& aria2Secret);
+
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
 // or unreadable file gives the defaults: SavePath DefaultSaveFolder (the
 // program folder, or the user's music folder for an installed copy),
@@ -61,5 +64,10 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
 // brought to the nearer end), the rest empty or 0. Numbers outside the
 // 16-bit range count as missing.
 void LoadConfig(Config& config, const std::string& programFolder);
+
+// What Config.ini in `programFolder` holds now, read as LoadConfig reads
+// it; `fallback` when there is no such file (nothing to show but what the
+// program holds).
+Config CurrentConfig(const Config& fallback, const std::string& programFolder);
 
 }  // namespace tunewell::settings

@@ -56,6 +56,36 @@ std::string EncodeValue(std::string_view value) {
     return clean;
 }
 
+// Whether `bytes` hold a byte above ASCII and are well-formed UTF-8 (no
+// overlong form, no surrogate, nothing above U+10FFFF). GBK text with a
+// Chinese character practically never passes: its second bytes run past
+// the range UTF-8 allows after a lead byte.
+bool IsNonAsciiUtf8(std::string_view bytes) {
+    bool nonAscii = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        nonAscii = true;
+        const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xF0 && lead <= 0xF4                     ? 4
+                                                                                      : 0;
+        if (length == 0 || at + length > bytes.size()) return false;
+        for (std::size_t i = 1; i < length; ++i) {
+            if ((static_cast<unsigned char>(bytes[at + i]) & 0xC0) != 0x80) return false;
+        }
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second > 0x8F)) {
+            return false;
+        }
+        at += length;
+    }
+    return nonAscii;
+}
+
 }  // namespace
 
 IniDocument::IniDocument(std::string_view bytes) {
@@ -63,6 +93,7 @@ IniDocument::IniDocument(std::string_view bytes) {
         utf8Bom_ = true;
         bytes.remove_prefix(kUtf8Bom.size());
     }
+    utf8_ = utf8Bom_ || IsNonAsciiUtf8(bytes);
     const std::size_t firstBreak = bytes.find('\n');
     if (firstBreak != std::string_view::npos && (firstBreak == 0 || bytes[firstBreak - 1] != '\r')) {
         newline_ = "\n";

@@ -8,9 +8,10 @@
 namespace tunewell::settings {
 
 // The lines of one INI file, kept as raw bytes so that a rewrite changes only
-// the line it must. Works on the file's own encoding (GBK, or UTF-8 when the
-// file starts with a UTF-8 byte-order mark); converting texts is the caller's
-// business. Parsing never fails: lines that are neither a section header nor
+// the line it must. Works on the file's own encoding: UTF-8 when the file
+// starts with a UTF-8 byte-order mark, or when it is entirely valid UTF-8
+// and holds a byte above ASCII (what editors on Linux write, without a
+// mark); GBK otherwise. Converting texts is the caller's business. Parsing never fails: lines that are neither a section header nor
 // a "key=value" line are carried along untouched.
 //
 // Rules: a section header is "[name]" (blanks around the name ignored); a key
@@ -21,8 +22,10 @@ class IniDocument {
 public:
     explicit IniDocument(std::string_view bytes = {});
 
-    // True when the file began with a UTF-8 byte-order mark.
-    bool IsUtf8() const { return utf8Bom_; }
+    // True when the file is UTF-8, with or without a byte-order mark.
+    bool IsUtf8() const { return utf8_; }
+    // True when the file began with a UTF-8 byte-order mark (Bytes keeps it).
+    bool HasByteOrderMark() const { return utf8Bom_; }
 
     // The stored value of `key` in `section`: blanks around it removed and one
     // pair of matching quotation marks (" or ') around it removed. No value
@@ -60,6 +63,7 @@ private:
     std::vector<Line> lines_;
     std::string newline_ = "\r\n";
     bool utf8Bom_ = false;
+    bool utf8_ = false;
 };
 
 }  // namespace tunewell::settings

@@ -3,8 +3,9 @@
 
 namespace tunewell::settings {
 
-// Private-profile (INI) access on a GBK-encoded file, or a UTF-8 one that
-// starts with a byte-order mark. Section and key names match regardless of
+// Private-profile (INI) access on a GBK-encoded file, or a UTF-8 one (one
+// that starts with a byte-order mark, or is entirely valid UTF-8 and holds
+// non-ASCII bytes; settings/ini_document.h). Section and key names match regardless of
 // ASCII case; blanks around a value are dropped and a value in matching
 // quotation marks loses them. Texts in and out are UTF-8.
 
@@ -19,7 +20,8 @@ std::string ReadIni(const std::string& section, const std::string& key,
 // Stores the key: rewritten in place when present, else appended at the end
 // of its section (the section is appended when missing, the file created
 // with owner-only permissions since it holds a password in clear text).
-// Other lines are kept as they are. A GBK file stays GBK while every text
+// Other lines are kept as they are. A UTF-8 file stays UTF-8, with its
+// byte-order mark or without one. A GBK file stays GBK while every text
 // has GBK bytes; a text GBK lacks turns the whole file into UTF-8 with a
 // byte-order mark, so that nothing is stored other than as given. A write
 // that would make the file larger than 1 MiB fails. The temporary copies a

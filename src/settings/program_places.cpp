@@ -1,5 +1,7 @@
 #include "settings/program_places.h"
 
+#include <filesystem>
+
 #include "platform/user_folders.h"
 #include "platform/utf8_path.h"
 #include "settings/install_entry.h"
@@ -88,6 +90,30 @@ std::string SettingsFolder(const std::string& programFolder) {
         platform::MakeFolders(folder, kPrivateFolderMode);
     }
     return folder;
+}
+
+std::string ExpandHomeFolder(const std::string& typed, const std::string& home) {
+    if (home.empty() || typed.empty() || typed[0] != '~') return typed;
+    if (typed.size() == 1) return home;
+    if (typed[1] != '/' && typed[1] != '\\') return typed;
+    const std::string base = WithoutClosingSlash(home);
+    return (base == "/" ? std::string() : base) + typed.substr(1);
+}
+
+std::string SaveFolderOf(const std::string& typed) { return ExpandHomeFolder(typed, platform::UserHome()); }
+
+std::string BrowseStartFolder(const std::string& typed) {
+    if (typed.empty()) return {};
+    std::error_code error;
+    std::filesystem::path folder = platform::Utf8Path(SaveFolderOf(typed));
+    if (!folder.is_absolute()) folder = std::filesystem::absolute(folder, error);
+    while (!error && !folder.empty()) {
+        if (std::filesystem::is_directory(folder, error)) return platform::Utf8String(folder);
+        if (folder == folder.parent_path()) break;
+        folder = folder.parent_path();
+        error.clear();
+    }
+    return {};
 }
 
 }  // namespace tunewell::settings

@@ -72,4 +72,18 @@ std::string SettingsFolder(const std::string& programFolder);
 // when missing. Empty when there is none.
 std::string DefaultSaveFolder(const std::string& programFolder);
 
+// Pure: a save folder as the user typed it, with a leading "~" alone or
+// followed by "/" (or "\\") meaning the home folder `home`, as a shell
+// reads it. Anything else ("~user", "a/~"), and everything when no home is
+// known, stays as typed.
+std::string ExpandHomeFolder(const std::string& typed, const std::string& home);
+
+// The folder a typed save folder names, with this user's home folder.
+std::string SaveFolderOf(const std::string& typed);
+
+// Where a folder dialog for the typed save folder starts: that folder, or
+// the nearest folder above it that exists; empty (the dialog's own start)
+// when there is none or nothing was typed.
+std::string BrowseStartFolder(const std::string& typed);
+
 }  // namespace tunewell::settings

@@ -101,8 +101,8 @@ frmMain::~frmMain() {
 
 void frmMain::FillServiceDefaults() {
     if (!services_.browseForFolder) {
-        services_.browseForFolder = [](QWidget* owner, const std::string& title) {
-            return widgets::BrowseForFolder(owner, title, kFolderDialogFlags);
+        services_.browseForFolder = [](QWidget* owner, const std::string& title, const std::string& start) {
+            return widgets::BrowseForFolder(owner, title, kFolderDialogFlags, start);
         };
     }
     if (!services_.openUrl) services_.openUrl = widgets::OpenUrl;
@@ -261,13 +261,15 @@ void frmMain::cmdCon_Click() {
 
 void frmMain::cmdHelp_Click() { services_.openUrl(std::string(hosts::kVersionServer) + "/log/tunewell/"); }
 
-void frmMain::cmdOpen_Click() { services_.openFolder(SavePath->Text().toStdString()); }
+void frmMain::cmdOpen_Click() { services_.openFolder(SavePathText()); }
 
+// The dialog starts at the folder in the field; a cancelled one leaves the
+// field as it was.
 void frmMain::cmdDir_Click() {
     EndPageWait();  // the dialog takes the user's clicks: no busy cursor over it
-    std::string folder = services_.browseForFolder(this, kFolderDialogTitle);
-    if (folder.empty()) folder = settings::DefaultSaveFolder(programFolder_);
-    SavePath->SetText(Q(folder));
+    const std::string folder = services_.browseForFolder(
+        this, kFolderDialogTitle, settings::BrowseStartFolder(SavePath->Text().toStdString()));
+    if (!folder.empty()) SavePath->SetText(Q(folder));
 }
 
 void frmMain::selAll_Click() { songs_->CheckAll(); }
@@ -389,6 +391,7 @@ void frmMain::ShowSettingsHideMain() {
 
 bool frmMain::UseDownloadManager() const { return IsXun->isChecked(); }
 
-std::string frmMain::SavePathText() const { return SavePath->Text().toStdString(); }
+// "~/…" in the field means the home folder, as in a shell.
+std::string frmMain::SavePathText() const { return settings::SaveFolderOf(SavePath->Text().toStdString()); }
 
 }  // namespace tunewell::shell

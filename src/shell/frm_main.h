@@ -57,7 +57,9 @@ struct MainWindowServices {
     // The download manager's RPC address; empty: aria2's own default. The
     // hand-off uses the Aria2Secret the settings hold at that time.
     std::string managerEndpoint;
-    std::function<std::string(QWidget* owner, const std::string& title)> browseForFolder;
+    // The folder dialog, starting at `start` (empty: the user's home);
+    // returns the chosen folder, or an empty text when cancelled.
+    std::function<std::string(QWidget* owner, const std::string& title, const std::string& start)> browseForFolder;
     std::function<void(const std::string&)> openUrl;
     std::function<void(const std::string&)> openFolder;
     // Shows the settings window for the main window (not modal); empty:

@@ -86,6 +86,10 @@ void frmMain::CreateControls() {
     selAll = Button(this, "全选", 240, 6420, 615, 345);
     selBack = Button(this, "反选", 960, 6420, 615, 345);
     IsXun = Place(new QCheckBox(QStringLiteral("使用迅雷"), this), 2400, 6480, 1095, 255);
+#ifndef _WIN32
+    // Here the box names a manager the system does not have: say what it does.
+    IsXun->setToolTip(QStringLiteral("把歌曲交给正在运行的 aria2c --enable-rpc 下载"));
+#endif
     cmdOpen = Button(this, "打开目录", 3600, 6420, 975, 345);
     cmdDown = Button(this, "开始下载", 4680, 6420, 975, 345);
     cmdDown->SetTag(QStringLiteral("0"));

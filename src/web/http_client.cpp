@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "base/program_version.h"
 #include "net/http_request.h"
 #include "net/url_origin.h"
 #include "text/charset.h"
@@ -10,7 +11,10 @@
 namespace tunewell::web {
 namespace {
 
-constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
+// The sign-in form keeps the browser's name the site has always seen, and
+// names this program beside it as every other request does.
+const std::string kUserAgent =
+    std::string("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1) Tunewell/") + base::kProgramVersion;
 constexpr std::size_t kShortestAddress = 18;
 // Redirects a POST may go through: the GET that follows a 301, 302 or 303
 // follows its own; a 307 or 308 sends the form again, so each counts here.

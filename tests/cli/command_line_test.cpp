@@ -4,18 +4,15 @@
 // returns into a pipe, Chinese messages).
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/cli_process.h"
 #include "cli/command_line.h"
+#include "cli/row_selection.h"
 #include "download/save_names.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
@@ -87,38 +84,70 @@ TEST(CommandLine, HelpAndVersionWinWrongLinesSayWhy) {
     }
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs tunewell-cli from `folder` (its Config.ini lives there) with
-// standard output and error going to files (not a terminal).
-Outcome RunCli(const std::string& folder, std::vector<std::string> args) {
-    args.insert(args.begin(), folder + "/tunewell-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const std::string out = folder + "/out.txt", err = folder + "/err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    Outcome outcome;
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Spelled as getopt_long reads them: attached and bundled values, "=",
+// shortened long names, and "--" ending the options.
+TEST(CommandLine, UsualOptionSyntax) {
+    const struct {
+        std::vector<std::string> args;
+        int jobs;
+        bool quiet, json, save;
+        std::string output, address;
+    } cases[] = {
+        {{"download", "-j4", "a"}, 4, false, false, false, "", "a"},
+        {{"download", "--jobs=4", "a"}, 4, false, false, false, "", "a"},
+        {{"-qj4", "download", "a"}, 4, true, false, false, "", "a"},
+        {{"-qj", "3", "download", "a"}, 3, true, false, false, "", "a"},
+        {{"-qo", "/m", "download", "a"}, 0, true, false, false, "/m", "a"},
+        {{"-oq", "download", "a"}, 0, false, false, false, "q", "a"},
+        {{"--job", "2", "--js", "--qu", "--sa", "--out=/m", "download", "a"}, 2, true, true, true, "/m", "a"},
+        {{"download", "--json", "--quiet", "--", "-q"}, 0, true, true, false, "", "-q"},
+        {{"download", "a", "-j-3"}, 1, false, false, false, "", "a"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.args);
+        const std::string what = ::testing::PrintToString(c.args);
+        ASSERT_EQ(line.action, Action::kDownload) << what << ": " << line.problem;
+        EXPECT_EQ(line.jobs, c.jobs) << what;
+        EXPECT_EQ(line.quiet, c.quiet) << what;
+        EXPECT_EQ(line.json, c.json) << what;
+        EXPECT_EQ(line.save, c.save) << what;
+        EXPECT_EQ(line.output, c.output) << what;
+        EXPECT_EQ(line.address, c.address) << what;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.out = testing::ReadBytes(out);
-    outcome.err = testing::ReadBytes(err);
-    stdfs::remove(out);
-    stdfs::remove(err);
-    return outcome;
+    EXPECT_EQ(ParseCommandLine({"--he"}).action, Action::kHelp);
+    EXPECT_EQ(ParseCommandLine({"-qh"}).action, Action::kHelp);
+    EXPECT_EQ(ParseCommandLine({"--vers", "list"}).action, Action::kVersion);
+    EXPECT_EQ(ParseCommandLine({"download", "-o", "-h", "a"}).output, "-h");  // a value, not a request for help
+    const struct {
+        std::vector<std::string> args;
+        const char* problem;
+    } wrong[] = {
+        {{"download", "a", "--j", "2"}, "选项 --j 有歧义：--jobs、--json"},
+        {{"download", "a", "--j=2"}, "有歧义"},
+        {{"download", "a", "--save=yes"}, "选项 --save 不接受值"},
+        {{"download", "a", "-qx"}, "未知的选项：-x"},
+        {{"download", "a", "--outputs=d"}, "未知的选项：--outputs"},
+        {{"download", "a", "-j"}, "--jobs 需要一个整数"},
+    };
+    for (const auto& c : wrong) {
+        const CommandLine line = ParseCommandLine(c.args);
+        EXPECT_EQ(line.action, Action::kWrong) << ::testing::PrintToString(c.args);
+        EXPECT_NE(line.problem.find(c.problem), std::string::npos) << line.problem;
+    }
 }
+
+TEST(CommandLine, RowsAreNumbersAndRanges) {
+    using Rows = std::vector<int>;
+    EXPECT_EQ(SelectRows("all", 3), (Rows{1, 2, 3}));
+    EXPECT_EQ(SelectRows("2-4,7", 9), (Rows{2, 3, 4, 7}));
+    EXPECT_EQ(SelectRows("7,2-4,3,4-4", 9), (Rows{2, 3, 4, 7}));  // in list order, each once
+    EXPECT_EQ(SelectRows("9", 9), (Rows{9}));
+    for (const char* bad : {"", "0", "10", "4-2", "2-", "-2", "2-10", "1,,2", "1,", "a", "1.5", "+1", " 1", "1-2-3"}) {
+        EXPECT_FALSE(SelectRows(bad, 9).has_value()) << bad;
+    }
+}
+
+using Outcome = testing::CliOutcome;
 
 class CliConventions : public testing::DemoSiteTest {
 protected:
@@ -126,7 +155,7 @@ protected:
         DemoSiteTest::SetUp();
         stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
     }
-    Outcome Run(std::vector<std::string> args) { return RunCli(folder_.path(), std::move(args)); }
+    Outcome Run(std::vector<std::string> args) { return testing::RunCliIn(folder_.path(), std::move(args)); }
     std::string Config() const { return testing::ReadBytes(folder_.File("Config.ini")); }
 
     testing::TempFolder folder_;

@@ -67,8 +67,9 @@ protected:
         services.programFolder = Folder();
         services.transfer = transfer;
         services.isRunning = [](const std::string&) { return false; };
-        services.browseForFolder = [this](QWidget*, const std::string& title) {
+        services.browseForFolder = [this](QWidget*, const std::string& title, const std::string& start) {
             dialogTitles.push_back(title);
+            dialogStarts.push_back(start);
             return folderChoice;
         };
         services.openUrl = [this](const std::string& url) { openedUrls.push_back(url); };
@@ -131,6 +132,7 @@ protected:
     std::vector<std::string> openedFolders;
     std::vector<std::string> dialogTitles;
     std::string folderChoice;
+    std::vector<std::string> dialogStarts;  // where each folder dialog started
     int settingsShown = 0;
     int endCalls = 0;
     bool trayAvailable = false;

@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 
+#include "platform/user_folders.h"
 #include "chrome/frame_layout.h"
 #include "chrome/text_box.h"
 #include "demo_site/gif_image.h"
@@ -140,16 +141,28 @@ TEST_F(MainWindowTest, OutsideButtonsOpenAddressesFoldersAndTheSettingsWindow) {
     EXPECT_EQ(window.pos(), QPoint(120, 60));
 }
 
-TEST_F(MainWindowTest, FolderButtonPutsTheChoiceOrOnCancelTheProgramFolder) {
+// The dialog starts at the field's folder (the nearest one that exists,
+// "~" the home folder); Cancel leaves the field as it was.
+TEST_F(MainWindowTest, FolderButtonStartsAtTheFieldsFolderAndCancelKeepsIt) {
     frmMain& window = LoadedWindow();
+    const std::string songs = Folder() + "/songs";
+    std::filesystem::create_directories(songs);
+    window.SavePath->SetText(QString::fromStdString(songs + "/not yet"));
     folderChoice = "/home/someone/Music";
     window.cmdDir->click();
     EXPECT_EQ(window.SavePath->Text(), QStringLiteral("/home/someone/Music"));
+    window.SavePath->SetText(QString::fromStdString(songs));
     folderChoice.clear();
     window.cmdDir->click();
-    EXPECT_EQ(window.SavePath->Text().toStdString(), Folder());
+    EXPECT_EQ(window.SavePath->Text().toStdString(), songs);
+    EXPECT_EQ(dialogStarts, (std::vector<std::string>{songs, songs}));
     EXPECT_EQ(dialogTitles, (std::vector<std::string>{"请选择保存文件夹", "请选择保存文件夹"}));
     EXPECT_FALSE(std::filesystem::exists(settings::ConfigPath(Folder())));  // nothing saved here
+    // The run and 打开目录 take "~/…" as the home folder.
+    window.SavePath->SetText(QStringLiteral("~/songs"));
+    if (!platform::UserHome().empty()) {
+        EXPECT_EQ(window.SavePathText(), platform::UserHome() + "/songs");
+    }
 }
 
 TEST_F(MainWindowTest, QuickLinksFillTheAddressFieldAndNothingElse) {

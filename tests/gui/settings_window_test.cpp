@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -16,6 +18,8 @@
 #include "chrome/skin.h"
 #include "chrome/skin_paint.h"
 #include "chrome/text_box.h"
+#include "settings/ini_file.h"
+#include "settings/ui/frm_more.h"
 #include "settings/ui/frm_seting.h"
 #include "widgets/message_dialog.h"
 #include "widgets/shell_functions.h"
@@ -234,18 +238,95 @@ TEST_F(SettingsWindowTest, EscLeavesTheWindowAsItsCloseButtonDoes) {
     EXPECT_TRUE(mainWindow.isVisible());
 }
 
-TEST_F(SettingsWindowTest, BrowseFallsBackToTheProgramFolder) {
+// The dialog starts at the field's folder, or the nearest one above it
+// that exists; Cancel keeps what the field held.
+TEST_F(SettingsWindowTest, BrowseStartsAtTheFieldsFolderAndCancelKeepsIt) {
     frmSeting window(&mainWindow, config, folder());
-    std::string answer = "/chosen";
-    window.setFolderChooser([&](QWidget*, const std::string& title) {
+    std::string answer;
+    std::vector<std::string> starts;
+    window.setFolderChooser([&](QWidget*, const std::string& title, const std::string& start) {
         EXPECT_EQ(title, "请选择保存文件夹");
+        starts.push_back(start);
         return answer;
     });
+    QDir(dir.path()).mkpath(QStringLiteral("sub"));
+    const QString typed = dir.path() + QStringLiteral("/sub/not yet");
+    Box(window, "cPath")->SetText(typed);
+    Child<QPushButton>(window, "cmdDir")->click();
+    EXPECT_EQ(Text(window, "cPath"), typed);
+    answer = "/chosen";
     Child<QPushButton>(window, "cmdDir")->click();
     EXPECT_EQ(Text(window, "cPath"), Q("/chosen"));
-    answer.clear();
-    Child<QPushButton>(window, "cmdDir")->click();
-    EXPECT_EQ(Text(window, "cPath"), dir.path());
+    const std::string sub = folder() + "/sub";
+    EXPECT_EQ(starts, (std::vector<std::string>{sub, sub}));
+}
+
+// The main window's list button stores the folder behind the settings'
+// back: the window shows what Config.ini holds and so never writes back
+// the folder the program loaded at start.
+TEST_F(SettingsWindowTest, ShowsWhatConfigIniHoldsAndNeverWritesBackAnOldFolder) {
+    ASSERT_TRUE(SaveListFields(ConfigPath(folder()), "http://list", "/newer"));
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    EXPECT_EQ(Text(window, "cPath"), Q("/newer"));
+    Edit(window, "cPage", "5");
+    Save(window);
+    EXPECT_NE(FileBytes().find("SavePath=/newer\r\n"), std::string::npos) << FileBytes();
+    EXPECT_EQ(config.SavePath, "/newer");
+
+    // Shown again after a save: what changed in the file comes in, what
+    // the user typed stays.
+    Edit(window, "cName", "typed");
+    ASSERT_TRUE(SaveListFields(ConfigPath(folder()), "http://list", "/newest"));
+    ASSERT_NE(WriteIni("Config", "LoginName", "other writer", ConfigPath(folder())), 0);
+    window.show();
+    EXPECT_EQ(Text(window, "cPath"), Q("/newest"));
+    EXPECT_EQ(Text(window, "cName"), Q("typed"));
+    EXPECT_EQ(Text(window, "cPage"), Q("5"));
+}
+
+// "更多设置" holds the settings that were only ever set by hand: the songs
+// at a time and aria2's secret.
+TEST_F(SettingsWindowTest, MoreSettingsSetJobsAndTheAria2Secret) {
+    ASSERT_NE(WriteIni("Config", "Jobs", "3", ConfigPath(folder())), 0);
+    ASSERT_NE(WriteIni("Config", "Aria2Secret", "old", ConfigPath(folder())), 0);
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    Child<QPushButton>(window, "cmdMore")->click();
+    auto* more = window.findChild<frmMore*>();
+    ASSERT_NE(more, nullptr);
+    EXPECT_TRUE(more->isVisible());
+    EXPECT_EQ(more->windowTitle(), Q("更多设置"));
+    EXPECT_TRUE(more->windowFlags().testFlag(Qt::FramelessWindowHint));
+    auto* skin = more->findChild<chrome::Skin*>(QStringLiteral("skin1"));
+    ASSERT_NE(skin, nullptr);
+    EXPECT_TRUE(skin->CloseButton()->isVisible());
+    EXPECT_FALSE(skin->MinButton()->isVisible());
+    auto* jobs = more->findChild<chrome::TextBox*>(QStringLiteral("cJobs"));
+    auto* secret = more->findChild<chrome::TextBox*>(QStringLiteral("cSecret"));
+    ASSERT_TRUE(jobs && secret);
+    EXPECT_EQ(jobs->Text(), Q("3"));
+    EXPECT_EQ(secret->Text(), Q("old"));
+
+    const std::string before = FileBytes();
+    for (const char* bad : {"9", "0", "2.5", "abc", ""}) {
+        jobs->SetText(Q(bad));
+        more->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+        EXPECT_EQ(more->findChild<QLabel*>(QStringLiteral("LabTip"))->text(), Q("同时下载歌曲数应为 1 到 8 的整数！")) << bad;
+        EXPECT_TRUE(more->isVisible()) << bad;
+    }
+    EXPECT_EQ(FileBytes(), before);
+
+    QPointer<frmMore> open = more;
+    jobs->SetText(Q("4"));
+    secret->SetText(Q("s3 cret"));
+    more->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+    EXPECT_NE(FileBytes().find("Jobs=4\r\nAria2Secret=s3 cret\r\n"), std::string::npos) << FileBytes();
+    EXPECT_EQ(config.Jobs, 4);
+    EXPECT_EQ(config.Aria2Secret, "s3 cret");
+    EXPECT_EQ(config.SavePath, "/songs");  // nothing else is reloaded
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(open.isNull());
 }
 
 // No taskbar button: minimised, the window goes to the tray and its icon
@@ -292,14 +373,16 @@ TEST_F(SettingsWindowTest, LauncherReshowsASavedWindowAndReloadsAClosedOne) {
     ASSERT_EQ(VisibleSettingsWindow(), window);  // kept after a save, status and all
     EXPECT_EQ(Tip(*window)->text(), Q("配置保存成功！"));
 
-    config.LoginName = "from globals";
+    // Closed, the window loses what was typed; reopened it shows the file.
+    Edit(*window, "cName", "typed, not saved");
+    ASSERT_NE(WriteIni("Config", "LoginName", "from the file", ConfigPath(folder())), 0);
     window->close();
     EXPECT_TRUE(mainWindow.isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     shell::ShowSettingsWindow(&mainWindow, config, folder());
     frmSeting* reopened = VisibleSettingsWindow();
     ASSERT_NE(reopened, nullptr);
-    EXPECT_EQ(Text(*reopened, "cName"), Q("from globals"));
+    EXPECT_EQ(Text(*reopened, "cName"), Q("from the file"));
     reopened->close();
 }
 

@@ -84,7 +84,7 @@ check_completion() {
   [ "$got" = "$want" ] || fail "completing '$*': got '$got', want '$want'"
 }
 check_completion "download " tunewell-cli d
-check_completion "--help --output --version -V -h -o download list " tunewell-cli ""
+check_completion "--help --jobs --json --output --quiet --version -V -h -j -o -q download list " tunewell-cli ""
 check_completion "--save " tunewell-cli list http://x --s
 check_completion "--thunder " tunewell-cli -o /tmp download http://x --t
 check_completion "--save " tunewell-cli download http://x --s

@@ -104,6 +104,23 @@ TEST_F(ReadIniTest, FileWithUtf8ByteOrderMarkIsReadAsUtf8) {
     EXPECT_EQ(Read("SavePath", 3), kZhong);  // 中文 takes 4 GBK bytes
 }
 
+// What Linux editors write: UTF-8 without a mark. A file that is entirely
+// valid UTF-8 and holds a byte above ASCII is UTF-8; one with a byte UTF-8
+// does not allow anywhere is GBK.
+TEST_F(ReadIniTest, FileThatIsEntirelyUtf8IsReadAsUtf8) {
+    const std::string yinyue = "\xE9\x9F\xB3\xE4\xB9\x90";  // 音乐
+    Store("[Config]\nSavePath=/home/" + yinyue + "\nLoginName=" + kZhongWen + "\n");
+    EXPECT_EQ(Read("SavePath"), "/home/" + yinyue);
+    EXPECT_EQ(Read("LoginName", 3), kZhong);  // limits still count GBK bytes
+    Store("[Config]\r\nSavePath=/home/" + kZhongGbk + "\r\nLoginName=" + kZhongWen + "\r\n");
+    EXPECT_EQ(Read("SavePath"), "/home/" + kZhong);  // a GBK byte pair: the whole file is GBK
+    // Overlong forms and encoded surrogates are not UTF-8: read as GBK.
+    Store("[Config]\r\nA=\xC0\xAF\r\n");
+    EXPECT_NE(Read("A"), "/");
+    Store("[Config]\r\nA=\xED\xA0\x80\r\n");
+    EXPECT_NE(Read("A"), "\xED\xA0\x80");
+}
+
 TEST_F(ReadIniTest, HostileFilesGiveDefaultsOrTheirValues) {
     std::string garbage;
     for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);

@@ -106,6 +106,18 @@ TEST_F(WriteIniTest, FileWithUtf8ByteOrderMarkStaysUtf8) {
     EXPECT_EQ(Read("SavePath"), kZhongWen);
 }
 
+// A UTF-8 file without a mark is written back as it was: UTF-8, no mark
+// added, other lines untouched; a GBK one stays GBK.
+TEST_F(WriteIniTest, FileKeepsTheEncodingItHad) {
+    WriteBytes(file_, "[Config]\nLoginName=" + kZhongWen + "\nSavePath=/a\n");
+    EXPECT_NE(Write("SavePath", "/home/" + kZhongWen), 0);
+    EXPECT_EQ(OnDisk(), "[Config]\nLoginName=" + kZhongWen + "\nSavePath=/home/" + kZhongWen + "\n");
+    EXPECT_EQ(Read("LoginName"), kZhongWen);
+    WriteBytes(file_, "[Config]\r\nLoginName=\xD6\xD0\xCE\xC4\r\n");
+    EXPECT_NE(Write("SavePath", kZhongWen), 0);
+    EXPECT_EQ(OnDisk(), "[Config]\r\nLoginName=\xD6\xD0\xCE\xC4\r\nSavePath=\xD6\xD0\xCE\xC4\r\n");
+}
+
 TEST_F(WriteIniTest, EveryValueReadsBackUnchanged) {
     const std::vector<std::string> values = {
         "", "plain", " leading", "trailing ", "\tboth\t", "\"quoted\"", "'single'",

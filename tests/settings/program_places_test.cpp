@@ -67,6 +67,21 @@ TEST(ProgramPlaces, SystemCopiesUseTheUserFoldersOwnCopiesKeepTheirFolder) {
     }
 }
 
+TEST(ProgramPlaces, ATildeMeansTheHomeFolder) {
+    const struct {
+        const char* typed;
+        const char* home;
+        const char* folder;
+    } cases[] = {
+        {"~/音乐", "/home/ming", "/home/ming/音乐"}, {"~", "/home/ming/", "/home/ming/"},
+        {"~/", "/home/ming/", "/home/ming/"},      {"~\\Music", "C:\\Users\\ming", "C:\\Users\\ming\\Music"},
+        {"~/x", "/", "/x"},                        {"~ming/x", "/home/me", "~ming/x"},
+        {"/a/~/b", "/home/me", "/a/~/b"},          {"~/x", "", "~/x"},
+        {"", "/home/me", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExpandHomeFolder(c.typed, c.home), c.folder) << c.typed;
+}
+
 TEST(ProgramPlaces, MusicFolderFromXdgOrTheHomeMusicFolder) {
     const struct {
         const char* xdg;

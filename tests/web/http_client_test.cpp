@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/program_version.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -347,7 +349,8 @@ TEST(HttpPost, SendsItsHeadersInOrderWithTheByteCount) {
     const std::string& raw = requests[0];
     const auto length = raw.find("\r\nContent-Length: 20\r\n");
     const auto type = raw.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n");
-    const auto agent = raw.find("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n");
+    const auto agent = raw.find(std::string("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1) Tunewell/") +
+                                base::kProgramVersion + "\r\n");
     const auto referer = raw.find("\r\nReferer: http://ref.example/index.php\r\n");
     ASSERT_NE(length, std::string::npos) << raw;
     ASSERT_NE(type, std::string::npos) << raw;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <iterator>
@@ -14,6 +15,7 @@
 
 #include "chrome/skin.h"
 #include "settings/program_places.h"
+#include "settings/ui/frm_more.h"
 #include "chrome/text_box.h"
 #include "widgets/message_dialog.h"
 #include "widgets/shell_functions.h"
@@ -55,9 +57,9 @@ QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const P
     return label;
 }
 
-std::string ChooseFolderWithDialog(QWidget* owner, const std::string& title) {
+std::string ChooseFolderWithDialog(QWidget* owner, const std::string& title, const std::string& start) {
     return widgets::BrowseForFolder(owner, title,
-                                  widgets::kBrowseFileSystemOnly | widgets::kBrowseNewDialogStyle);
+                                  widgets::kBrowseFileSystemOnly | widgets::kBrowseNewDialogStyle, start);
 }
 
 std::string TextOf(const chrome::TextBox* box) { return box->Text().toStdString(); }
@@ -114,16 +116,18 @@ void frmSeting::CreateControls() {
     cID->setPalette(checkPalette);
     cID->setAutoFillBackground(true);
     cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {272, 152, 81, 24});
+    cmdMore = Put(new widgets::SkinButton(Utf8("更多设置"), this), "cmdMore", {184, 152, 81, 24});
     LabTip = Put(new QLabel(this), "LabTip", kTipPlace);
     LabTip->setTextFormat(Qt::PlainText);
     SetTipColour(kTipRed);
 
     connect(cmdDir, &widgets::SkinButton::clicked, this, &frmSeting::cmdDir_Click);
     connect(cmdSave, &widgets::SkinButton::clicked, this, &frmSeting::cmdSave_Click);
+    connect(cmdMore, &widgets::SkinButton::clicked, this, &frmSeting::cmdMore_Click);
 }
 
 void frmSeting::SetTabOrder() {
-    QWidget* const order[] = {cPath, cID, cPage, cName, cPass, cmdDir, cmdSave};
+    QWidget* const order[] = {cPath, cID, cPage, cName, cPass, cmdDir, cmdSave, cmdMore};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -135,23 +139,57 @@ void frmSeting::CentreOnScreen() {
          area.top() + (area.height() - kClientHeight) / 2);
 }
 
-// Fills the fields from the settings as they were last loaded.
+// Fills the fields from what Config.ini holds now (the settings as last
+// loaded when there is no file).
 void frmSeting::Form_Load() {
-    cPath->SetText(QString::fromStdString(config_.SavePath));
-    cPage->SetText(QString::number(config_.GetPage));
-    cName->SetText(QString::fromStdString(config_.LoginName));
-    cPass->SetText(QString::fromStdString(config_.LoginPass));
-    cID->setChecked(config_.AddID == 1);
+    filled_ = TextsOf(CurrentConfig(config_, programFolder_));
+    for (std::size_t field = 0; field < filled_.size(); ++field) SetFieldText(field, filled_[field]);
     SetTip(QString());
 }
 
-// Picks the save folder; a cancelled dialog gives the default save folder
-// (the program folder for a copy the user keeps).
-void frmSeting::cmdDir_Click() {
-    std::string folder = chooseFolder_(this, "请选择保存文件夹");
-    if (folder.empty()) folder = settings::DefaultSaveFolder(programFolder_);
-    cPath->SetText(QString::fromStdString(folder));
+frmSeting::FieldTexts frmSeting::TextsOf(const Config& config) {
+    return {QString::fromStdString(config.SavePath), QString::number(config.GetPage),
+            QString::fromStdString(config.LoginName), QString::fromStdString(config.LoginPass),
+            config.AddID == 1 ? QStringLiteral("1") : QStringLiteral("0")};
 }
+
+frmSeting::FieldTexts frmSeting::FieldTextsNow() const {
+    return {cPath->Text(), cPage->Text(), cName->Text(), cPass->Text(),
+            cID->isChecked() ? QStringLiteral("1") : QStringLiteral("0")};
+}
+
+void frmSeting::SetFieldText(std::size_t field, const QString& text) {
+    chrome::TextBox* const boxes[] = {cPath, cPage, cName, cPass};
+    if (field < std::size(boxes)) {
+        boxes[field]->SetText(text);
+    } else {
+        cID->setChecked(text == QStringLiteral("1"));
+    }
+}
+
+void frmSeting::TakeInFileChanges() {
+    const FieldTexts now = TextsOf(CurrentConfig(config_, programFolder_));
+    const FieldTexts shown = FieldTextsNow();
+    for (std::size_t field = 0; field < now.size(); ++field) {
+        if (now[field] != filled_[field] && shown[field] == filled_[field]) SetFieldText(field, now[field]);
+    }
+    filled_ = now;
+}
+
+void frmSeting::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) TakeInFileChanges();
+}
+
+// Picks the save folder, starting at the one in the field; a cancelled
+// dialog leaves the field as it was.
+void frmSeting::cmdDir_Click() {
+    const std::string typed = TextOf(cPath);
+    const std::string folder = chooseFolder_(this, "请选择保存文件夹", BrowseStartFolder(typed));
+    if (!folder.empty()) cPath->SetText(QString::fromStdString(folder));
+}
+
+void frmSeting::cmdMore_Click() { ShowMoreSettings(this, config_, programFolder_); }
 
 void frmSeting::cmdSave_Click() {
     const std::string path = TextOf(cPath);
@@ -171,6 +209,7 @@ void frmSeting::cmdSave_Click() {
     SetTipColour(kTipGreen);
     SetTip(Utf8("配置保存成功！"));
     LoadConfig(config_, programFolder_);
+    filled_ = TextsOf(config_);
     hide();
     ShowMainWindow();
 }

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "settings/ui/frm_more.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <cmath>
+#include <optional>
+
+#include "chrome/skin.h"
+#include "chrome/text_box.h"
+#include "text/text_utils.h"
+#include "widgets/message_dialog.h"
+#include "widgets/skin_button.h"
+
+namespace tunewell::settings {
+namespace {
+
+constexpr int kClientWidth = 260;
+constexpr int kClientHeight = 150;
+const QColor kTipRed(0xFF, 0x00, 0x00);
+const QColor kTipGreen(0x00, 0x80, 0x00);
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+template <typename Widget>
+Widget* Put(Widget* widget, const char* name, const QRect& place) {
+    widget->setObjectName(Utf8(name));
+    widget->setGeometry(place);
+    return widget;
+}
+
+QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const QRect& place) {
+    auto* label = Put(new QLabel(Utf8(caption), parent), name, place);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+// The count typed, when it is a whole number from 1 to kMaxJobs.
+std::optional<int> JobsFrom(const QString& text) {
+    const text::Number number = text::ToNumber(text.trimmed().toStdString());
+    if (text.trimmed().isEmpty() || number.value != std::floor(number.value) || number.value < 1 ||
+        number.value > kMaxJobs) {
+        return std::nullopt;
+    }
+    return static_cast<int>(number.value);
+}
+
+}  // namespace
+
+frmMore::frmMore(Config& config, std::string programFolder, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::WindowCloseButtonHint), config_(config), programFolder_(std::move(programFolder)) {
+    setObjectName(QStringLiteral("frmMore"));
+    setWindowTitle(Utf8("更多设置"));
+    setWindowModality(Qt::WindowModal);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    setFont(font);
+    setFixedSize(kClientWidth, kClientHeight);
+    CreateControls();
+    const Config current = CurrentConfig(config_, programFolder_);
+    cJobs->SetText(QString::number(current.Jobs));
+    cSecret->SetText(QString::fromStdString(current.Aria2Secret));
+    if (owner != nullptr) {
+        const QRect area = owner->window()->geometry();
+        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+}
+
+void frmMore::CreateControls() {
+    skin1 = new chrome::Skin(this);  // behind every control
+    skin1->setObjectName(QStringLiteral("skin1"));
+    PutLabel(this, "lblJobs", "同时下载歌曲数：", {16, 40, 96, 13});
+    cJobs = Put(new chrome::TextBox(this), "cJobs", {116, 38, 33, 21});
+    PutLabel(this, "lblJobsRange", "（1 到 8）", {155, 40, 80, 13});
+    PutLabel(this, "lblSecret", "aria2 RPC密钥：", {16, 69, 96, 13});
+    cSecret = Put(new chrome::TextBox(this), "cSecret", {116, 67, 128, 21});
+    cSecret->Field()->setEchoMode(QLineEdit::Normal);  // shown as typed, as the site password is
+    cSecret->setToolTip(Utf8("aria2c 启动时用 --rpc-secret 给出的密钥；没有则留空"));
+    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 98, 81, 24});
+    LabTip = Put(new QLabel(this), "LabTip", {16, 128, 0, 13});
+    LabTip->setTextFormat(Qt::PlainText);
+    setTabOrder(cJobs, cSecret);
+    setTabOrder(cSecret, cmdSave);
+    connect(cmdSave, &widgets::SkinButton::clicked, this, &frmMore::cmdSave_Click);
+}
+
+void frmMore::cmdSave_Click() {
+    const std::optional<int> jobs = JobsFrom(cJobs->Text());
+    if (!jobs) {
+        SetTip(Utf8("同时下载歌曲数应为 1 到 8 的整数！"), kTipRed);
+        return;
+    }
+    const std::string secret = cSecret->Text().toStdString();
+    if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret)) {
+        SetTip(Utf8("配置保存失败！"), kTipRed);
+        widgets::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
+        return;
+    }
+    // Only these two: the other settings keep the values of their last load.
+    const Config saved = CurrentConfig(config_, programFolder_);
+    config_.Jobs = saved.Jobs;
+    config_.Aria2Secret = saved.Aria2Secret;
+    SetTip(Utf8("配置保存成功！"), kTipGreen);
+    close();
+}
+
+void frmMore::SetTip(const QString& text, const QColor& colour) {
+    QPalette palette = LabTip->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    LabTip->setPalette(palette);
+    LabTip->setText(text);
+    LabTip->adjustSize();
+}
+
+void ShowMoreSettings(QWidget* owner, Config& config, const std::string& programFolder) {
+    auto* window = new frmMore(config, programFolder, owner);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace tunewell::settings
