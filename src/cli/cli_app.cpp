@@ -9,21 +9,15 @@
 #include <set>
 
 #include "base/program_version.h"
-#include "catalogue/catalogue_state.h"
-#include "catalogue/list_command.h"
-#include "catalogue/song_catalogue.h"
-#include "download/download_run.h"
-#include "transfer/file_download_fetch.h"
-#include "transfer/file_download.h"
 #include "settings/config.h"
 #include "cli/command_line.h"
 #include "cli/console_controls.h"
 #include "cli/console_ui.h"
 #include "cli/interrupt.h"
 #include "cli/printable_text.h"
-#include "net/wait_pump.h"
 #include "platform/folder_facts.h"
 #include "ports/memory_song_list.h"
+#include "session/session.h"
 #include "text/text_utils.h"
 
 namespace tunewell::cli {
@@ -41,41 +35,37 @@ std::string OutputFolder(const std::string& given) {
     return folder;
 }
 
-// One list step, shared by both commands: Config.ini, the console ports and
-// the in-memory rows.
+// The program's session over the console ports and the in-memory rows,
+// shared by both commands: Config.ini with the command line's changes.
 struct Session {
-    Session(const std::string& folder, const CommandLine& line) : programFolder(folder), save(line.save) {
-        settings::LoadConfig(config, programFolder);
+    Session(const std::string& folder, const CommandLine& line)
+        : core({console, console, songs, console, console}, Options(folder)), save(line.save) {
+        core.LoadSettings();
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
+    }
+    static tunewell::session::Session::Options Options(const std::string& folder) {
+        tunewell::session::Session::Options options;
+        options.programFolder = folder;
+        return options;
     }
     // True when a list was shown (the rows may still be none). Config.ini
     // changes only with --save.
     bool FetchList(const std::string& address) {
-        catalogue::SongCatalogue songCatalogue(ui, config, state);
         const std::optional<std::string> configPath =
-            save ? std::optional<std::string>(settings::ConfigPath(programFolder)) : std::nullopt;
-        if (!catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath, configPath)) {
+            save ? std::optional<std::string>(core.ConfigPath()) : std::nullopt;
+        if (!core.FetchList(address, config.SavePath, configPath)) {
             std::fprintf(stderr, "无法把列表地址和保存文件夹存入 %s\n", PrintableText(configPath.value_or("")).c_str());
         }
         return songs.PrepareCount() > 0;
     }
 
-    std::string programFolder;
-    bool save;
-    settings::Config config;
-    // Page waits notice an interrupt too.
-    struct PumpInstaller {
-        explicit PumpInstaller(ConsoleUi& console) {
-            net::SetWaitPump([&console](net::WaitKind) { console.ProcessPending(); });
-        }
-        ~PumpInstaller() { net::SetWaitPump(nullptr); }
-    };
+    // Page waits and transfers notice an interrupt.
     ConsoleUi console;
-    PumpInstaller pump{console};
     ports::MemorySongList songs;
-    ports::UiPorts ui{console, console, songs, console, console};
-    catalogue::CatalogueState state;
+    tunewell::session::Session core;
+    settings::Config& config = core.Settings();
+    bool save;
 };
 
 void PrintRows(const ports::MemorySongList& songs) {
@@ -130,19 +120,10 @@ int RunDownload(const CommandLine& line, const std::string& programFolder) {
     for (int row = 1; row <= session.songs.RowCount(); ++row) ticked += session.songs.IsChecked(row);
 
     ConsoleControls controls(session.config.SavePath, thunder);
-    transfer::CFileDownload fileDownload;
-    transfer::FileDownloadFetch transfer(fileDownload);
-    download::DownloadRun run(session.ui, controls, controls, session.config,
-                              download::DownloadRun::Services{transfer});
-    fileDownload.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t speed,
-                                  std::int32_t, const std::string&) {
-        run.ShowProgress(bytes, total, speed);
-    };
-    fileDownload.SetEventPump([&] { session.console.ProcessPending(); });
+    download::DownloadRun& run = session.core.OpenRun(controls, controls);
     session.console.SetStopAction([&] { run.Stop(); });
     run.cmdDown_Click();
     session.console.SetStopAction(nullptr);
-    fileDownload.SetEventPump(nullptr);
     const char* done = thunder ? "已交给aria2" : "已下载";
     if (InterruptSignal() != 0) {
         std::fprintf(stderr, "已中断：%s%d首，共%d首\n", done, run.Succeeded(), ticked);

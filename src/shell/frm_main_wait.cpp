@@ -17,12 +17,6 @@ constexpr int kStartUpRetryMs = 100;
 
 }  // namespace
 
-void frmMain::InstallWaitPump() {
-    WaitPumpOwner() = this;
-    net::AllowPageWaits();
-    net::SetWaitPump([this](net::WaitKind kind) { OnNetworkWait(kind); });
-}
-
 // Every wait step processes the window's events as they come; a page wait
 // shows the busy cursor as well. A window closed during a page wait ends
 // the request (and any later one): the step unwinds at once without acting
@@ -50,7 +44,7 @@ bool frmMain::ListClickTaken() const { return !listing_; }
 // list about to be replaced, holding the fetch until every song is done) and
 // while a paused run still unwinds (a second run would share its transfer).
 bool frmMain::DownClickTaken() const {
-    if (run_->CurrentState() == download::DownloadRun::State::Running) return true;
+    if (session_.Run().CurrentState() == download::DownloadRun::State::Running) return true;
     return !listing_ && !running_;
 }
 
