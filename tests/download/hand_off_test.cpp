@@ -17,6 +17,7 @@
 #include "download/thunder_hand_off.h"
 #include "support/aria2_process.h"
 #include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -202,10 +203,12 @@ protected:
     void Run(const std::string& aria2Secret, const std::string& configured) {
         testing::Aria2Process aria2(Site().ProxyUrl(), folder_.path(), aria2Secret);
         ASSERT_TRUE(aria2.WaitUntilListening());
-        config_.Aria2Secret = configured;
-        DownloadRun::Services services{transfer_, {}, [](const std::string&) { return true; }, aria2.Endpoint()};
-        DownloadRun run(ui_.ports, controls_, controls_, config_, std::move(services));
-        run.cmdDown_Click();
+        session::Session::Options options = testing::InFolder(folder_.path());
+        options.isRunning = [](const std::string&) { return true; };
+        options.managerEndpoint = aria2.Endpoint();
+        session::Session session(testing::FrontEndOf(ui_), std::move(options));
+        session.Settings().Aria2Secret = configured;
+        session.OpenRun(controls_, controls_).cmdDown_Click();
         // aria2 works on after accepting: wait for what it was given.
         const std::string plain = folder_.File("山间小路 - 林小溪.mp3");
         const std::string hosted = folder_.File("蓝色天空 - 王一帆.mp3");
@@ -220,9 +223,6 @@ protected:
     testing::TempFolder folder_;
     testing::FakeUi ui_;
     testing::RecordingRun controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;
-    transfer::FileDownloadFetch transfer_{fileDownload_};
 };
 
 TEST_F(RealAria2Test, SongsWithTheRightSecretArriveFileHostIncluded) {

@@ -6,21 +6,16 @@
 #include <memory>
 
 #include "net/wait_pump.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/temp_folder.h"
 
 namespace tunewell::session {
 namespace {
 
-Session::FrontEnd FrontEndOf(testing::FakeUi& ui) {
-    return {ui.status, ui.messages, ui.songs, ui.pump, ui.windows};
-}
+using testing::FrontEndOf;
 
-Session::Options InFolder(const testing::TempFolder& folder) {
-    Session::Options options;
-    options.programFolder = folder.path();
-    return options;
-}
+Session::Options InFolder(const testing::TempFolder& folder) { return testing::InFolder(folder.path()); }
 
 // Every wait runs the pump of the last session built that still lives,
 // whichever order the sessions go in; with none left nothing runs.
