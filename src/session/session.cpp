@@ -23,7 +23,6 @@ Session::Session(FrontEnd frontEnd, Options options)
       fileDownload_(std::make_unique<transfer::CFileDownload>()),
       fetch_(*fileDownload_) {
     if (!options_.waitPump) options_.waitPump = [this](net::WaitKind) { frontEnd_.events.ProcessPending(); };
-    fileDownload_->SetEventPump([this] { frontEnd_.events.ProcessPending(); });
     Living().push_back(this);
     net::AllowPageWaits();
     InstallLatestPump();
@@ -35,7 +34,6 @@ Session::~Session() {
     run_.reset();
     // The transfer must not report into a front end that is going.
     fileDownload_->OnProgress = nullptr;
-    fileDownload_->SetEventPump(nullptr);
 }
 
 void Session::InstallLatestPump() {

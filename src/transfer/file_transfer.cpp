@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "net/request_group.h"
+#include "net/wait_pump.h"
 #include "transfer/transfer_job.h"
 
 namespace tunewell::transfer {
@@ -54,10 +55,6 @@ FileTransfer::~FileTransfer() {
         binding->detached = true;
         binding->job.Abort();
     }
-}
-
-void FileTransfer::SetEventPump(std::function<void()> processPending) {
-    processPending_ = std::move(processPending);
 }
 
 bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& sDest) {
@@ -113,12 +110,10 @@ bool FileTransfer::ReportAndPump(Binding& binding, std::int64_t maxProgress,
 }
 
 bool FileTransfer::ProcessPendingEvents(Binding& binding) {
-    if (!processPending_) return !binding.Stopped();
-    // A copy: the handler may destroy this object, and with it the member.
-    const std::function<void()> pump = processPending_;
+    // The pump may destroy this object: nothing of it is used afterwards.
     const HandlerErrors policy = policy_;
     try {
-        pump();
+        net::RunWaitPump(net::WaitKind::kTransfer);
     } catch (...) {
         if (policy == HandlerErrors::kFailTransfer) binding.job.Fail();
     }
