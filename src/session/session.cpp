@@ -55,11 +55,11 @@ download::DownloadRun& Session::OpenRun(ports::DownloadControls& controls, ports
                                              options_.isRunning,  options_.managerEndpoint,
                                              options_.isWritableFolder, options_.freeSpace};
     run_ = std::make_unique<download::DownloadRun>(ui_, controls, observer, config_, std::move(services));
+    // Progress goes one way: from the run's transfer to the run, which
+    // tells its observer.
     download::DownloadRun& run = *run_;
-    fileDownload_->OnProgress = [&run](std::int64_t progress, std::int64_t maxProgress, std::int32_t speed,
-                                       std::int32_t, const std::string&) {
-        run.ShowProgress(progress, maxProgress, speed);
-    };
+    Transfer().SetProgressHandler(
+        [&run](std::int64_t bytes, std::int64_t total, std::int32_t speedKb) { run.ShowProgress(bytes, total, speedKb); });
     return run;
 }
 

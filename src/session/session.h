@@ -77,8 +77,8 @@ public:
                    const std::optional<std::string>& configPath);
 
     // Builds the download run over the session's transfer, reading its
-    // choices from `controls` and reporting to `observer`. Once; the run
-    // lives as long as the session.
+    // choices from `controls` and reporting to `observer`; the transfer's
+    // progress goes to the run. Once; the run lives as long as the session.
     download::DownloadRun& OpenRun(ports::DownloadControls& controls, ports::RunObserver& observer);
     // The run OpenRun built.
     download::DownloadRun& Run() { return *run_; }

@@ -215,11 +215,6 @@ void frmMain::ucAniGIF1_Click() {
     services_.openUrl(std::string(hosts::kVersionServer) + "/tunewell.asp?ReUrl=" + updateGlobals_.AdLink);
 }
 
-void frmMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
-                                         std::int32_t lSpeed, std::int32_t, const std::string&) {
-    Run().ShowProgress(lProgress, lMaxProgress, lSpeed);
-}
-
 // ---- What the ports forward to ----
 
 void frmMain::SetStatusText(const std::string& text) { LabTip->setText(Q(text)); }

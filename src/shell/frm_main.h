@@ -94,9 +94,6 @@ public:
     // A mouse message from the tray icon (widgets::kTrayLeftButtonDown restores,
     // widgets::kTrayRightButtonDown pops up the tray menu).
     void Form_MouseDown(int trayMessage);
-    void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
-                                    std::int32_t lSpeed, std::int32_t lStatusCode,
-                                    const std::string& sStatusText);
 
     // The tray menu's actions.
     void ShowFromTray();

@@ -67,6 +67,7 @@ bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& 
     if (binding.detached) return false;  // destroyed during the transfer
     m_oBinding = binding.previous;
     m_bBusy = false;
+    announced_ = job.Total();
     const bool succeeded = ok && !binding.Stopped();
     lastFailure_ = succeeded ? TransferFailure{} : job.Failure();
     // A failure nothing else explained (the pending-events step ended it).

@@ -106,6 +106,10 @@ public:
     // Why the last StartDownloading that ran returned false (kNone after a
     // success). A call refused while busy leaves it alone.
     const TransferFailure& LastFailure() const { return lastFailure_; }
+    // The whole file's length the server announced in the last transfer
+    // that ran, kept bytes of a resumed song included; 0 when it announced
+    // none (or none ran). A call refused while busy leaves it alone.
+    std::int64_t AnnouncedLength() const { return announced_; }
 
     // Shortens or lengthens the time limits (tests use short ones); the
     // size cap stays as it is.
@@ -151,6 +155,7 @@ private:
     TransferLimits limits_;
     FreeSpaceProbe freeSpace_;
     TransferFailure lastFailure_;
+    std::int64_t announced_ = 0;
 };
 
 }  // namespace tunewell::transfer

@@ -150,11 +150,10 @@ std::string upMain::DownloadAndReplace(const QString& address, const QString& ta
     const PrivateFolderRemoval removal{folder};
     const trust::DownloadStep download = [this](const std::string& source, const std::string& file,
                                                std::int64_t maxBytes, std::int64_t& announced) {
-        announced_ = 0;
         m_oFileDownload->SetSizeCap(maxBytes);
         const net::ScopedWaitPump pump([](net::WaitKind) { QCoreApplication::processEvents(); });
         const bool ok = m_oFileDownload->StartDownloading(source, file);
-        announced = announced_;
+        announced = m_oFileDownload->AnnouncedLength();
         return ok;
     };
     const std::string downloaded = folder + "/" + platform::MainProgramFileName();
@@ -176,7 +175,6 @@ std::string upMain::DownloadAndReplace(const QString& address, const QString& ta
 }
 
 void upMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress) {
-    if (lMaxProgress > 0) announced_ = lMaxProgress;
     const long long percent = transfer::ProgressPercent(lProgress, lMaxProgress);
     pb_->setValue(transfer::BarValue(percent));
     lblProgress_->setText(QString::fromStdString(transfer::ProgressText(percent)));

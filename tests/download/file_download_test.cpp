@@ -272,6 +272,7 @@ TEST_F(FileDownloadTest, BodyArrivesIntactWithMonotoneProgress) {
             EXPECT_GE(reports_[i].progress, reports_[i - 1].progress);
         EXPECT_EQ(reports_.back().progress, size);
         EXPECT_EQ(reports_.back().max, c.max);
+        EXPECT_EQ(download_.AnnouncedLength(), c.max);
         EXPECT_EQ(reports_.back().status, transfer::kStatusEndDownloadData);
         EXPECT_FALSE(download_.IsBusy());
     }
