@@ -34,35 +34,6 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-class frmMain::OnStack {
-public:
-    OnStack(frmMain& window, bool& flag) : window_(window), flag_(flag) {
-        flag_ = true;
-        window_.ShowGuardedButtons();
-    }
-    ~OnStack() {
-        flag_ = false;
-        window_.ShowGuardedButtons();
-    }
-    OnStack(const OnStack&) = delete;
-    OnStack& operator=(const OnStack&) = delete;
-
-private:
-    frmMain& window_;
-    bool& flag_;
-};
-
-class frmMain::Step {
-public:
-    explicit Step(frmMain& window) : window_(window) {}
-    ~Step() { window_.EndPageWait(); }
-    Step(const Step&) = delete;
-    Step& operator=(const Step&) = delete;
-
-private:
-    frmMain& window_;
-};
-
 frmMain::frmMain(MainWindowServices services, QWidget* parent)
     : QWidget(parent),
       services_(std::move(services)),
@@ -128,15 +99,6 @@ void frmMain::Form_Load() {
     QTimer::singleShot(kFirstPaintWaitMs, this, &frmMain::RunStartUpCheck);
 }
 
-void frmMain::CheckVersion() {
-    Step step(*this);
-    update::VersionCheck check(ports_, ports_, updateGlobals_, [this] {
-        if (!ending_) services_.openUpdater(*this);
-    });
-    check.fetch = services_.fetchVersionReply;
-    check.CheckVersion(services_.diskSerial());
-}
-
 void frmMain::ShowAfterFailedUpdate() {
     stayHidden_ = false;
     show();
@@ -162,29 +124,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 // ---- Buttons ----
-
-void frmMain::cmdList_Click() {
-    if (!ListClickTaken()) return;
-    Step step(*this);
-    OnStack busy(*this, listing_);
-    session_.FetchList(ListUrl->Text().toStdString(), SavePath->Text().toStdString(), session_.ConfigPath());
-}
-
-void frmMain::cmdDown_Click() {
-    if (!DownClickTaken()) return;
-    Step step(*this);
-    if (Run().CurrentState() == download::DownloadRun::State::Running) {
-        // A pause, whatever the list holds now: the start's checks (a ticked
-        // row, the folder, the download manager) would otherwise refuse it
-        // once the user has unticked the rest or fetched a new list, and
-        // the run could not be stopped. It ends at its next step.
-        Run().Stop();
-        ShowGuardedButtons();
-        return;
-    }
-    OnStack busy(*this, running_);
-    Run().cmdDown_Click();
-}
 
 void frmMain::cmdSel_Click() {
     Menus().m_Show->popup(mapToGlobal(QPoint(cmdSel->x(), cmdSel->y() + cmdSel->height())));

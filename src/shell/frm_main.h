@@ -158,10 +158,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Marks a list fetch or a download run as on the stack for its scope;
-    // the guarded buttons show whether they would take a click.
+    // A list fetch or a download run on the stack; a handler's page waits
+    // (frm_main_wait.cpp).
     class OnStack;
-    // A handler that may wait on page requests: the wait ends with it.
     class Step;
 
     static constexpr int kTrayIconId = 0;
