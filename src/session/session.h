@@ -68,7 +68,6 @@ public:
     std::string ConfigPath() const;
 
     ports::UiPorts& Ports() { return ui_; }
-    catalogue::SongCatalogue& Catalogue() { return catalogue_; }
 
     // The list button: fetches the list at `address` into the song list and
     // stores address and folder in `configPath` when given. False when they
@@ -78,12 +77,12 @@ public:
 
     // Builds the download run over the session's transfer, reading its
     // choices from `controls` and reporting to `observer`; the transfer's
-    // progress goes to the run. Once; the run lives as long as the session.
+    // progress goes to the run. The run lives as long as the session; a
+    // second call returns it as built.
     download::DownloadRun& OpenRun(ports::DownloadControls& controls, ports::RunObserver& observer);
-    // The run OpenRun built.
+    // The run OpenRun built (not before).
     download::DownloadRun& Run() { return *run_; }
     const download::DownloadRun& Run() const { return *run_; }
-    bool HasRun() const { return run_ != nullptr; }
 
     // The session's own transfer object (also when Options gave another).
     transfer::CFileDownload& FileDownload() { return *fileDownload_; }
