@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/wait_pump.h"
 #include "transfer/file_download.h"
 
 extern char** environ;
@@ -100,6 +101,9 @@ struct BusyOwner {
     std::uint64_t reports = 0, pumps = 0, work = 0;
     std::string caption;
 
+    // The pump is the process's: it goes with the owner.
+    ~BusyOwner() { tunewell::net::SetWaitPump(nullptr); }
+
     void Attach(CFileDownload& download) {
         download.OnProgress = [this](std::int64_t p, std::int64_t m, std::int32_t speed,
                                      std::int32_t, const std::string&) {
@@ -108,7 +112,7 @@ struct BusyOwner {
                 caption =
                     "已下载" + std::to_string(p * 100 / m) + "% " + std::to_string(speed) + "KB/S";
         };
-        download.SetEventPump([this] {
+        tunewell::net::SetWaitPump([this](tunewell::net::WaitKind) {
             ++pumps;
             std::uint64_t x = pumps;
             for (int i = 0; i < 2000; ++i) x ^= x << 13, x ^= x >> 7, x ^= x << 17;

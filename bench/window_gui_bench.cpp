@@ -218,7 +218,6 @@ void BM_SideBySideEventGap(benchmark::State& state) {
     for (auto _ : state) {
         ::sync();
         tunewell::transfer::TransferBatch batch;
-        batch.SetEventPump([&bench] { bench.window->ProcessPending(); });
         for (int k = 1; k <= kSongs; ++k) {
             batch.Start(k, address, (bench.folder / ("song" + std::to_string(k))).string());
         }

@@ -8,12 +8,6 @@
 #include <set>
 
 #include "base/program_version.h"
-#include "catalogue/catalogue_state.h"
-#include "catalogue/list_command.h"
-#include "catalogue/song_catalogue.h"
-#include "download/download_run.h"
-#include "transfer/file_download_fetch.h"
-#include "transfer/file_download.h"
 #include "settings/config.h"
 #include "settings/program_places.h"
 #include "cli/command_line.h"
@@ -27,6 +21,8 @@
 #include "platform/file_io.h"
 #include "platform/folder_facts.h"
 #include "ports/memory_song_list.h"
+#include "session/session.h"
+#include "text/text_utils.h"
 
 namespace tunewell::cli {
 namespace {
@@ -44,43 +40,39 @@ std::string OutputFolder(const std::string& typed) {
     return folder;
 }
 
-// One list step, shared by both commands: Config.ini, the console ports and
-// the in-memory rows.
+// The program's session over the console ports and the in-memory rows,
+// shared by both commands: Config.ini with the command line's changes.
 struct Session {
-    Session(const std::string& folder, const CommandLine& line) : programFolder(folder), save(line.save) {
-        settings::LoadConfig(config, programFolder);
+    Session(const std::string& folder, const CommandLine& line)
+        : core({console, console, songs, console, console}, Options(folder)), save(line.save) {
+        core.LoadSettings();
         config.SavePath = settings::SaveFolderOf(config.SavePath);
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
         console.SetQuiet(line.quiet);
     }
+    static tunewell::session::Session::Options Options(const std::string& folder) {
+        tunewell::session::Session::Options options;
+        options.programFolder = folder;
+        return options;
+    }
     // True when a list was shown (the rows may still be none). Config.ini
     // changes only with --save.
     bool FetchList(const std::string& address) {
-        catalogue::SongCatalogue songCatalogue(ui, config, state);
         const std::optional<std::string> configPath =
-            save ? std::optional<std::string>(settings::ConfigPath(programFolder)) : std::nullopt;
-        if (!catalogue::RunListCommand(ui, songCatalogue, address, config.SavePath, configPath)) {
+            save ? std::optional<std::string>(core.ConfigPath()) : std::nullopt;
+        if (!core.FetchList(address, config.SavePath, configPath)) {
             std::fprintf(stderr, "无法把列表地址和保存文件夹存入 %s\n", PrintableText(configPath.value_or("")).c_str());
         }
         return songs.PrepareCount() > 0;
     }
 
-    std::string programFolder;
-    bool save;
-    settings::Config config;
-    // Page waits notice an interrupt too.
-    struct PumpInstaller {
-        explicit PumpInstaller(ConsoleUi& console) {
-            net::SetWaitPump([&console](net::WaitKind) { console.ProcessPending(); });
-        }
-        ~PumpInstaller() { net::SetWaitPump(nullptr); }
-    };
+    // Page waits and transfers notice an interrupt.
     ConsoleUi console;
-    PumpInstaller pump{console};
     ports::MemorySongList songs;
-    ports::UiPorts ui{console, console, songs, console, console};
-    catalogue::CatalogueState state;
+    tunewell::session::Session core;
+    settings::Config& config = core.Settings();
+    bool save;
 };
 
 void PrintRows(const ports::MemorySongList& songs, bool json) {
@@ -193,15 +185,7 @@ int RunDownload(const CommandLine& line, const std::string& programFolder) {
         json.emplace(session.songs, *rows, session.config.SavePath);
         controls.SetResultHandler([&json](const ConsoleControls::SongResult& result) { json->SongEnded(result); });
     }
-    transfer::CFileDownload fileDownload;
-    transfer::FileDownloadFetch transfer(fileDownload);
-    download::DownloadRun run(session.ui, controls, controls, session.config,
-                              download::DownloadRun::Services{transfer});
-    fileDownload.OnProgress = [&](std::int64_t bytes, std::int64_t total, std::int32_t speed,
-                                  std::int32_t, const std::string&) {
-        run.ShowProgress(bytes, total, speed);
-    };
-    fileDownload.SetEventPump([&] { session.console.ProcessPending(); });
+    download::DownloadRun& run = session.core.OpenRun(controls, controls);
     session.console.SetStopAction([&] { run.Stop(); });
     // The run says this once the save folder and the download manager are
     // found, before it asks the play page.
@@ -209,7 +193,6 @@ int RunDownload(const CommandLine& line, const std::string& programFolder) {
     const int messagesBefore = session.console.MessageCount();
     run.cmdDown_Click();
     session.console.SetStopAction(nullptr);
-    fileDownload.SetEventPump(nullptr);
     const int reached = run.Succeeded() + run.Failed();
     if (json) json->NotStarted(NoSongCause(session.console, messagesBefore));
     // The count stands apart from a name that ends in a digit.

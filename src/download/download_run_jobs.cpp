@@ -13,7 +13,6 @@ void DownloadRun::RunSideBySide(const std::vector<PlayEntries::Entry>& entries, 
     const std::size_t jobs = static_cast<std::size_t>(config_.Jobs);
     transfer::TransferBatch batch;
     RunProgress progress(entries.size());
-    batch.SetEventPump([this] { ui_.events.ProcessPending(); });
     batch.SetFreeSpaceProbe(services_.freeSpace);
     batch.OnProgress = [this, &progress](const std::vector<transfer::TransferBatch::Progress>& running,
                                          std::int32_t speedKb) {

@@ -26,6 +26,8 @@ void AllowPageWaits() { Stopped() = false; }
 
 void SetWaitPump(WaitPump pump) { Installed() = std::move(pump); }
 
+WaitPump InstalledWaitPump() { return Installed(); }
+
 void RunWaitPump(WaitKind kind) {
     // A copy: the pump may install another one while it runs.
     const WaitPump pump = Installed();

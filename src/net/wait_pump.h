@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <utility>
 
 namespace tunewell::net {
 
@@ -8,17 +9,33 @@ namespace tunewell::net {
 // song or program download, during which the window stays fully live.
 enum class WaitKind { kPage, kTransfer };
 
-// The step a front end runs while a request waits: process the window's
-// pending events. Page waits call it at least every 50 ms until the reply
-// is complete, whether or not bytes arrive. A handler it runs may make a
-// request of its own (a list fetch during the run's play page): each request
-// drives its own handle, and time spent in the pump does not count towards
-// the waiting request's stall rule.
+// The step a front end runs while a request or a transfer waits: process
+// the window's pending events. It is the one way "process pending events"
+// reaches the network and the transfers: page waits, and every transfer of
+// the transfer library (a single file and songs side by side), call it at
+// least every 50 ms until they are done, whether or not bytes arrive. A
+// handler it runs may make a request of its own (a list fetch during the
+// run's play page): each request drives its own handle, and time spent in
+// the pump does not count towards the waiting request's stall rule.
 using WaitPump = std::function<void(WaitKind)>;
 
-// Installs the process-wide pump (empty: waits process nothing). The
-// window installs one at start; the command line has none.
+// Installs the process-wide pump (empty: waits process nothing). A front
+// end's session installs its own for as long as it lives.
 void SetWaitPump(WaitPump pump);
+// The pump installed now (empty when none).
+WaitPump InstalledWaitPump();
+
+// Installs `pump` for its scope and puts back the one installed before.
+class ScopedWaitPump {
+public:
+    explicit ScopedWaitPump(WaitPump pump) : previous_(InstalledWaitPump()) { SetWaitPump(std::move(pump)); }
+    ~ScopedWaitPump() { SetWaitPump(std::move(previous_)); }
+    ScopedWaitPump(const ScopedWaitPump&) = delete;
+    ScopedWaitPump& operator=(const ScopedWaitPump&) = delete;
+
+private:
+    WaitPump previous_;
+};
 
 // Runs the installed pump once; does nothing when none is installed.
 void RunWaitPump(WaitKind kind);

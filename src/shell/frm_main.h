@@ -2,25 +2,14 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "catalogue/catalogue_state.h"
-#include "catalogue/song_catalogue.h"
-#include "download/download_run.h"
-#include "transfer/file_download_fetch.h"
-#include "transfer/file_download.h"
-#include "settings/config.h"
-#include "ports/download_controls.h"
-#include "ports/event_pump.h"
-#include "ports/message_box.h"
-#include "ports/status_line.h"
-#include "ports/ui_ports.h"
-#include "ports/window_switcher.h"
 #include "net/wait_pump.h"
+#include "session/session.h"
+#include "shell/main_window_ports.h"
+#include "shell/main_window_services.h"
 #include "shell/page_wait.h"
-#include "update/cls_hnsn.h"
 #include "update/version_check.h"
 
 class QCheckBox;
@@ -44,51 +33,11 @@ class RunView;
 class SongListModel;
 class SongListView;
 
-class frmMain;
-
-// What the main window reaches outside itself. Every empty member gets the
-// real service; tests put recorders in.
-struct MainWindowServices {
-    std::string programFolder;  // where Config.ini lives; empty: the executable's folder
-    // The song transfer of the download run; null: the window's CFileDownload.
-    transfer::FileFetch* transfer = nullptr;
-    // Whether a process of that name runs (the download manager check).
-    std::function<bool(const std::string&)> isRunning;
-    // The download manager's RPC address; empty: aria2's own default. The
-    // hand-off uses the Aria2Secret the settings hold at that time.
-    std::string managerEndpoint;
-    // The folder dialog, starting at `start` (empty: the user's home);
-    // returns the chosen folder, or an empty text when cancelled.
-    std::function<std::string(QWidget* owner, const std::string& title, const std::string& start)> browseForFolder;
-    std::function<void(const std::string&)> openUrl;
-    std::function<void(const std::string&)> openFolder;
-    // Shows the settings window for the main window (not modal); empty:
-    // the program's settings window.
-    std::function<void(QWidget* mainWindow)> showSettings;
-    std::function<bool()> trayAvailable;
-    // Ends the program once the current handler has returned.
-    std::function<void()> endProgram;
-    // The version check: drive 0's serial, the reply to a version request
-    // (kFalse when unreachable), and opening the updater window.
-    std::function<std::string()> diskSerial;
-    std::function<std::string(const std::string& address)> fetchVersionReply;
-    // Opening the updater window; empty: the program's updater window,
-    // which ends the program through `endProgramAtOnce` (empty: at once,
-    // with no further events) after a hand-over, or when it is closed while
-    // the main window is hidden.
-    std::function<void(frmMain& window)> openUpdater;
-    std::function<void()> endProgramAtOnce;
-    // A notification from the window's tray icon (title, text); empty: the
-    // icon's balloon.
-    std::function<void(const std::string& title, const std::string& text)> notify;
-};
-
 // The main window: the address and folder fields, the song list, the
 // download controls, the status and version lines and the advertisement.
-// It is the core's window: the list step and the download run reach it
-// through small port adapters it owns (status line, message box, event
-// pump, window switcher, download controls, progress bar), each forwarding
-// to the window. It owns its CFileDownload, the song list model and the
+// It is the core's window: its session (settings, list, transfer, run) is
+// built over the window's ports (MainWindowPorts, the song list model and
+// the run view), and the window owns it, the song list model and the
 // quick-links/tray menus for its whole life.
 //
 // While it lives it is the process's network wait pump: every wait step of
@@ -106,6 +55,8 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
+    // The id of the window's one tray icon.
+    static constexpr int kTrayIconId = 0;
     explicit frmMain(MainWindowServices services = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -145,9 +96,6 @@ public:
     // A mouse message from the tray icon (widgets::kTrayLeftButtonDown restores,
     // widgets::kTrayRightButtonDown pops up the tray menu).
     void Form_MouseDown(int trayMessage);
-    void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress,
-                                    std::int32_t lSpeed, std::int32_t lStatusCode,
-                                    const std::string& sStatusText);
 
     // The tray menu's actions.
     void ShowFromTray();
@@ -168,6 +116,8 @@ public:
     // IsXun, SavePath.
     bool UseDownloadManager() const;
     std::string SavePathText() const;
+    // Whether Form_Unload has run (the program is ending).
+    bool Ending() const { return ending_; }
     // Whether a page request is waiting now (busy cursor).
     bool InPageWait() const;
     // Whether a list fetch / a download run started here is on the stack.
@@ -175,12 +125,12 @@ public:
     bool DownloadRunOnStack() const { return running_; }
 
     // The settings globals and the advertisement/update globals of the run.
-    settings::Config& Settings() { return config_; }
+    settings::Config& Settings() { return session_.Settings(); }
     update::UpdateGlobals& Globals() { return updateGlobals_; }
-    const std::string& ProgramFolderPath() const { return programFolder_; }
+    const std::string& ProgramFolderPath() const { return session_.ProgramFolder(); }
     SongListModel& Songs() { return *songs_; }
-    ports::UiPorts& Ports() { return ui_; }
-    transfer::CFileDownload& FileDownload() { return *m_oFileDownload; }
+    ports::UiPorts& Ports() { return session_.Ports(); }
+    transfer::CFileDownload& FileDownload() { return session_.FileDownload(); }
     // The quick-links and tray menus, created on first use.
     frmMenu& Menus();
 
@@ -213,83 +163,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The ports the core talks to, each forwarding to the window.
-    class StatusPort : public ports::StatusLine {
-    public:
-        explicit StatusPort(frmMain& window) : window_(window) {}
-        void SetText(const std::string& text) override { window_.SetStatusText(text); }
-        std::string Text() const override { return window_.StatusText(); }
-        void SetColour(std::uint32_t rgb) override { window_.SetStatusColour(rgb); }
+    // A list fetch or a download run on the stack; a handler's page waits
+    // (frm_main_wait.cpp).
+    class OnStack;
+    class Step;
 
-    private:
-        frmMain& window_;
-    };
-    class MessagePort : public ports::MessageBox {
-    public:
-        explicit MessagePort(frmMain& window) : window_(window) {}
-        void Show(const std::string& text) override { window_.ShowMessage(text); }
-
-    private:
-        frmMain& window_;
-    };
-    class PumpPort : public ports::EventPump {
-    public:
-        explicit PumpPort(frmMain& window) : window_(window) {}
-        void ProcessPending() override { window_.ProcessPending(); }
-
-    private:
-        frmMain& window_;
-    };
-    class SwitcherPort : public ports::WindowSwitcher {
-    public:
-        explicit SwitcherPort(frmMain& window) : window_(window) {}
-        void ShowSettingsHideMain() override { window_.ShowSettingsHideMain(); }
-
-    private:
-        frmMain& window_;
-    };
-    class ControlsPort : public ports::DownloadControls {
-    public:
-        explicit ControlsPort(frmMain& window) : window_(window) {}
-        bool UseDownloadManager() const override { return window_.UseDownloadManager(); }
-        std::string SavePathText() const override { return window_.SavePathText(); }
-
-    private:
-        frmMain& window_;
-    };
-    // Marks a list fetch or a download run as on the stack for its scope;
-    // the guarded buttons show whether they would take a click.
-    class OnStack {
-    public:
-        OnStack(frmMain& window, bool& flag) : window_(window), flag_(flag) {
-            flag_ = true;
-            window_.ShowGuardedButtons();
-        }
-        ~OnStack() {
-            flag_ = false;
-            window_.ShowGuardedButtons();
-        }
-        OnStack(const OnStack&) = delete;
-        OnStack& operator=(const OnStack&) = delete;
-
-    private:
-        frmMain& window_;
-        bool& flag_;
-    };
-    // A handler that may wait on page requests: the wait ends with it.
-    class Step {
-    public:
-        explicit Step(frmMain& window) : window_(window) {}
-        ~Step() { window_.EndPageWait(); }
-        Step(const Step&) = delete;
-        Step& operator=(const Step&) = delete;
-
-    private:
-        frmMain& window_;
-    };
-
-    static frmMain*& WaitPumpOwner();
-    void InstallWaitPump();
+    session::Session::Options SessionOptions();
     void OnNetworkWait(net::WaitKind kind);
     void EndPageWait();
     // Whether a click on the button would start a step now, and the
@@ -299,31 +178,18 @@ private:
     bool SettingsClickTaken() const;
     void ShowGuardedButtons();
     void RunStartUpCheck();
-    void FillServiceDefaults();
     void CreateControls();
     void ConnectControls();
     void RestoreWindow();
     void RefreshSkin();
-    transfer::FileFetch& Transfer();
+    download::DownloadRun& Run() { return session_.Run(); }
 
     MainWindowServices services_;
-    std::string programFolder_;
-    settings::Config config_;
-    catalogue::CatalogueState catalogueState_;
     update::UpdateGlobals updateGlobals_;
-    std::unique_ptr<update::ClsHNSN> hnsn_;  // the disk identity, for the window's life
     SongListModel* songs_;
-    StatusPort statusPort_;
-    MessagePort messagePort_;
-    PumpPort pumpPort_;
-    SwitcherPort switcherPort_;
-    ControlsPort controlsPort_;
-    ports::UiPorts ui_;
-    catalogue::SongCatalogue catalogue_;
-    std::unique_ptr<transfer::CFileDownload> m_oFileDownload;
-    transfer::FileDownloadFetch fileTransfer_;
+    MainWindowPorts ports_;
     std::unique_ptr<RunView> runView_;  // shows the run on cmdDown and PB
-    std::unique_ptr<download::DownloadRun> run_;
+    session::Session session_;  // declared after the ports it reports to
     frmMenu* menus_ = nullptr;
     PageWait* pageWait_ = nullptr;
     bool stayHidden_ = false;

@@ -1,10 +1,12 @@
-// The main window as the process's network wait pump, the handlers that
-// must not run inside another step, and the start-up check that waits for
-// the window's first painting.
+// The main window's steps: the handlers that wait on requests (the list,
+// the download run, the version check), the guards that keep them from
+// running inside one another, the window as the process's network wait
+// pump, and the start-up check that waits for the window's first painting.
 #include <QEvent>
 #include <QTimer>
 
 #include "chrome/skin.h"
+#include "chrome/text_box.h"
 #include "shell/frm_main.h"
 #include "widgets/skin_button.h"
 #include "widgets/uc_ani_gif.h"
@@ -17,10 +19,68 @@ constexpr int kStartUpRetryMs = 100;
 
 }  // namespace
 
-void frmMain::InstallWaitPump() {
-    WaitPumpOwner() = this;
-    net::AllowPageWaits();
-    net::SetWaitPump([this](net::WaitKind kind) { OnNetworkWait(kind); });
+// Marks a list fetch or a download run as on the stack for its scope; the
+// guarded buttons show whether they would take a click.
+class frmMain::OnStack {
+public:
+    OnStack(frmMain& window, bool& flag) : window_(window), flag_(flag) {
+        flag_ = true;
+        window_.ShowGuardedButtons();
+    }
+    ~OnStack() {
+        flag_ = false;
+        window_.ShowGuardedButtons();
+    }
+    OnStack(const OnStack&) = delete;
+    OnStack& operator=(const OnStack&) = delete;
+
+private:
+    frmMain& window_;
+    bool& flag_;
+};
+
+// A handler that may wait on page requests: the wait ends with it.
+class frmMain::Step {
+public:
+    explicit Step(frmMain& window) : window_(window) {}
+    ~Step() { window_.EndPageWait(); }
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+
+private:
+    frmMain& window_;
+};
+
+void frmMain::cmdList_Click() {
+    if (!ListClickTaken()) return;
+    Step step(*this);
+    OnStack busy(*this, listing_);
+    session_.FetchList(ListUrl->Text().toStdString(), SavePath->Text().toStdString(), session_.ConfigPath());
+}
+
+void frmMain::cmdDown_Click() {
+    if (!DownClickTaken()) return;
+    Step step(*this);
+    if (Run().CurrentState() == download::DownloadRun::State::Running) {
+        // A pause, whatever the list holds now: the start's checks (a ticked
+        // row, the folder, the download manager) would otherwise refuse it
+        // once the user has unticked the rest or fetched a new list, and
+        // the run could not be stopped. It ends at its next step.
+        Run().Stop();
+        ShowGuardedButtons();
+        return;
+    }
+    OnStack busy(*this, running_);
+    Run().cmdDown_Click();
+}
+
+void frmMain::CheckVersion() {
+    Step step(*this);
+    update::VersionCheck check(ports_, ports_, updateGlobals_, [this] {
+        if (!ending_) services_.openUpdater(*this);
+    });
+    check.fetch = services_.fetchVersionReply;
+    check.CheckVersion(services_.diskSerial());
 }
 
 // Every wait step processes the window's events as they come; a page wait
@@ -50,7 +110,7 @@ bool frmMain::ListClickTaken() const { return !listing_; }
 // list about to be replaced, holding the fetch until every song is done) and
 // while a paused run still unwinds (a second run would share its transfer).
 bool frmMain::DownClickTaken() const {
-    if (run_->CurrentState() == download::DownloadRun::State::Running) return true;
+    if (session_.Run().CurrentState() == download::DownloadRun::State::Running) return true;
     return !listing_ && !running_;
 }
 

@@ -2,10 +2,12 @@
 #include "transfer/file_download.h"
 #include "transfer/file_fetch.h"
 
+#include <utility>
+
 namespace tunewell::transfer {
 
-// The window's CFileDownload seen as a FileFetch. The CFileDownload is
-// borrowed; its owner installs OnProgress and the pump.
+// A CFileDownload seen as a FileFetch. The CFileDownload is borrowed; a
+// progress handler given here becomes its OnProgress.
 class FileDownloadFetch : public FileFetch {
 public:
     explicit FileDownloadFetch(CFileDownload& download) : download_(download) {}
@@ -15,6 +17,17 @@ public:
     void AbortDownloading() override { download_.AbortDownloading(); }
     TransferFailure LastFailure() const override { return download_.LastFailure(); }
     void SetSizeCap(std::int64_t maxBytes) override { download_.SetSizeCap(maxBytes); }
+    std::int64_t AnnouncedLength() const override { return download_.AnnouncedLength(); }
+    void SetProgressHandler(ProgressHandler handler) override {
+        if (!handler) {
+            download_.OnProgress = nullptr;
+            return;
+        }
+        download_.OnProgress = [handler = std::move(handler)](std::int64_t bytes, std::int64_t total,
+                                                              std::int32_t speed, std::int32_t, const std::string&) {
+            handler(bytes, total, speed);
+        };
+    }
 
 private:
     CFileDownload& download_;

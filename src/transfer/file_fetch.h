@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "transfer/file_transfer.h"
@@ -11,6 +12,10 @@ namespace tunewell::transfer {
 // The window's transfer object implements this.
 class FileFetch {
 public:
+    // Bytes in the file so far, the whole file's announced length (0 while
+    // unknown) and the speed in KB/s.
+    using ProgressHandler = std::function<void(std::int64_t bytes, std::int64_t total, std::int32_t speedKb)>;
+
     virtual ~FileFetch() = default;
     // True when the whole file arrived under `destination`.
     virtual bool StartDownloading(const std::string& source, const std::string& destination) = 0;
@@ -22,6 +27,13 @@ public:
     // cap): a larger one fails and leaves nothing. Only the window's
     // transfer caps; the default ignores it.
     virtual void SetSizeCap(std::int64_t /*maxBytes*/) {}
+    // The whole file's length the server announced in the last transfer (0:
+    // none, or the transfer cannot tell).
+    virtual std::int64_t AnnouncedLength() const { return 0; }
+    // Who hears the progress of the following transfers, raised from inside
+    // StartDownloading (empty: nobody). A transfer that cannot tell its
+    // progress ignores it.
+    virtual void SetProgressHandler(ProgressHandler /*handler*/) {}
 };
 
 }  // namespace tunewell::transfer

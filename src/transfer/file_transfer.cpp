@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "net/request_group.h"
+#include "net/wait_pump.h"
 #include "transfer/transfer_job.h"
 
 namespace tunewell::transfer {
@@ -56,10 +57,6 @@ FileTransfer::~FileTransfer() {
     }
 }
 
-void FileTransfer::SetEventPump(std::function<void()> processPending) {
-    processPending_ = std::move(processPending);
-}
-
 bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& sDest) {
     if (m_bBusy) return false;
     TransferJob job(sSrc, sDest, resumes_, limits_, freeSpace_);
@@ -70,6 +67,7 @@ bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& 
     if (binding.detached) return false;  // destroyed during the transfer
     m_oBinding = binding.previous;
     m_bBusy = false;
+    announced_ = job.Total();
     const bool succeeded = ok && !binding.Stopped();
     lastFailure_ = succeeded ? TransferFailure{} : job.Failure();
     // A failure nothing else explained (the pending-events step ended it).
@@ -113,12 +111,10 @@ bool FileTransfer::ReportAndPump(Binding& binding, std::int64_t maxProgress,
 }
 
 bool FileTransfer::ProcessPendingEvents(Binding& binding) {
-    if (!processPending_) return !binding.Stopped();
-    // A copy: the handler may destroy this object, and with it the member.
-    const std::function<void()> pump = processPending_;
+    // The pump may destroy this object: nothing of it is used afterwards.
     const HandlerErrors policy = policy_;
     try {
-        pump();
+        net::RunWaitPump(net::WaitKind::kTransfer);
     } catch (...) {
         if (policy == HandlerErrors::kFailTransfer) binding.job.Fail();
     }

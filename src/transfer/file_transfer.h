@@ -60,9 +60,10 @@ using FreeSpaceProbe = std::function<std::optional<std::int64_t>(const std::stri
 
 // The URL-to-file transfer shared by the main program and the updater: a
 // synchronous transfer (net::StreamRequest) on the calling thread that
-// reports progress through the derived class, processes the owner's pending
-// events after every report and at least every 50 ms while it waits, and
-// can be aborted from inside those events. Fewer than `stallBytes` within
+// reports progress through the derived class, processes pending events
+// (the process's wait pump, net::RunWaitPump with WaitKind::kTransfer)
+// after every report and at least every 50 ms while it waits, and can be
+// aborted from inside those events. Fewer than `stallBytes` within
 // `stall` fails it (TransferLimits).
 //
 // The file appears under the target name only when the whole transfer
@@ -105,10 +106,10 @@ public:
     // Why the last StartDownloading that ran returned false (kNone after a
     // success). A call refused while busy leaves it alone.
     const TransferFailure& LastFailure() const { return lastFailure_; }
-
-    // The "process pending events" step run after every progress report
-    // and at least every 50 ms while the transfer waits, bytes or not.
-    void SetEventPump(std::function<void()> processPending);
+    // The whole file's length the server announced in the last transfer
+    // that ran, kept bytes of a resumed song included; 0 when it announced
+    // none (or none ran). A call refused while busy leaves it alone.
+    std::int64_t AnnouncedLength() const { return announced_; }
 
     // Shortens or lengthens the time limits (tests use short ones); the
     // size cap stays as it is.
@@ -151,10 +152,10 @@ private:
     bool m_bBusy = false;
     HandlerErrors policy_;
     bool resumes_;
-    std::function<void()> processPending_;
     TransferLimits limits_;
     FreeSpaceProbe freeSpace_;
     TransferFailure lastFailure_;
+    std::int64_t announced_ = 0;
 };
 
 }  // namespace tunewell::transfer

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "net/wait_pump.h"
 #include "transfer/file_download.h"
 #include "transfer/transfer_job.h"
 
@@ -87,12 +88,9 @@ void TransferBatch::Step() {
         lastReport_ = now;
         lastBytes_ = bytes;
     }
-    if (processPending_) {
-        const std::function<void()> pump = processPending_;
-        try {
-            pump();
-        } catch (...) {
-        }
+    try {
+        net::RunWaitPump(net::WaitKind::kTransfer);
+    } catch (...) {
     }
 }
 

@@ -15,8 +15,9 @@ class TransferJob;
 
 // Several songs transferred side by side on the calling thread, through one
 // multi handle driven by the same wait step as a single transfer: every
-// round waits at most 50 ms, and the owner's events are processed at least
-// every 50 ms (at most every 15 ms while bytes flow). Each song resumes and
+// round waits at most 50 ms, and pending events are processed (the
+// process's wait pump, as for FileTransfer) at least every 50 ms (at most
+// every 15 ms while bytes flow). Each song resumes and
 // is put in place as CFileDownload's transfer is (see FileTransfer), and a
 // failure ends only its own song.
 //
@@ -64,8 +65,6 @@ public:
     // Raised from inside rounds in which bytes arrived, just before the
     // events are processed.
     ProgressHandler OnProgress;
-    // The "process pending events" step.
-    void SetEventPump(std::function<void()> processPending) { processPending_ = std::move(processPending); }
     // Replaces the question for a folder's free space, for the songs
     // started after it (tests).
     void SetFreeSpaceProbe(FreeSpaceProbe freeSpace) { freeSpace_ = std::move(freeSpace); }
@@ -81,7 +80,6 @@ private:
     // Declared after the songs: destroyed first, so no request outlives
     // its song.
     net::RequestGroup group_;
-    std::function<void()> processPending_;
     std::chrono::steady_clock::time_point lastStep_{};
     std::chrono::steady_clock::time_point lastReport_{};
     std::int64_t lastBytes_ = -1;  // bytes of all songs at the last report

@@ -49,11 +49,10 @@ bool ProgramUpdater::DownloadAndHandOver(const std::string& address) {
     }
     const trust::DownloadStep download = [this](const std::string& source, const std::string& target,
                                                std::int64_t maxBytes, std::int64_t& announced) {
-        announced_ = 0;
         transfer_.SetSizeCap(maxBytes);
         const bool ok = transfer_.StartDownloading(source, target);
         transfer_.SetSizeCap(0);
-        announced = announced_;
+        announced = transfer_.AnnouncedLength();
         return ok;
     };
     const std::string target = folder + "/" + kDownloadName;
@@ -103,7 +102,6 @@ bool ProgramUpdater::RunUpdate(const std::string& saveName) {
 }
 
 void ProgramUpdater::ShowProgress(long long bytes, long long total, int speed) {
-    if (total > 0) announced_ = total;
     if (bytes == 0 || total == 0) return;
     const long long percent = transfer::ProgressPercent(bytes, total);
     window_.bar.SetValue(transfer::BarValue(percent));

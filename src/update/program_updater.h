@@ -57,8 +57,9 @@ public:
     // cause, or what the check of the download found); empty after a
     // success or before any update.
     const std::string& FailureCause() const { return failureCause_; }
-    // "已下载45% 120KB/S" when both counts are known. Also notes the length
-    // the server announced, which the downloaded file must have.
+    // "已下载45% 120KB/S" when both counts are known. (The length the
+    // downloaded file must have is the one the transfer says its server
+    // announced.)
     void ShowProgress(long long bytes, long long total, int speed);
 
     // The download's file name inside the private folder.
@@ -74,7 +75,6 @@ private:
     UpdateGlobals& globals_;
     std::string programFolder_;
     std::string exeName_;
-    long long announced_ = 0;
     std::string failureCause_;
     std::string updateKey_ = trust::kUpdatePublicKey;
     bool selfUpdate_ = trust::kSelfUpdate;

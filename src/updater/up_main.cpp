@@ -11,6 +11,7 @@
 
 #include "base/program_version.h"
 #include "hosts/site_hosts.h"
+#include "net/wait_pump.h"
 #include "platform/folder_facts.h"
 #include "platform/detached_start.h"
 #include "platform/file_replace.h"
@@ -69,7 +70,6 @@ upMain::~upMain() = default;
 
 void upMain::Form_Load() {
     m_oFileDownload = std::make_unique<transfer::CUpdaterFileDownload>();
-    m_oFileDownload->SetEventPump([] { QCoreApplication::processEvents(); });
     m_oFileDownload->OnProgress = [this](std::int64_t progress, std::int64_t max, std::int32_t,
                                          const std::string&) { m_oFileDownload_OnProgress(progress, max); };
     lblProgress_->setText(QStringLiteral("更新进度0%"));
@@ -150,10 +150,10 @@ std::string upMain::DownloadAndReplace(const QString& address, const QString& ta
     const PrivateFolderRemoval removal{folder};
     const trust::DownloadStep download = [this](const std::string& source, const std::string& file,
                                                std::int64_t maxBytes, std::int64_t& announced) {
-        announced_ = 0;
         m_oFileDownload->SetSizeCap(maxBytes);
+        const net::ScopedWaitPump pump([](net::WaitKind) { QCoreApplication::processEvents(); });
         const bool ok = m_oFileDownload->StartDownloading(source, file);
-        announced = announced_;
+        announced = m_oFileDownload->AnnouncedLength();
         return ok;
     };
     const std::string downloaded = folder + "/" + platform::MainProgramFileName();
@@ -175,7 +175,6 @@ std::string upMain::DownloadAndReplace(const QString& address, const QString& ta
 }
 
 void upMain::m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress) {
-    if (lMaxProgress > 0) announced_ = lMaxProgress;
     const long long percent = transfer::ProgressPercent(lProgress, lMaxProgress);
     pb_->setValue(transfer::BarValue(percent));
     lblProgress_->setText(QString::fromStdString(transfer::ProgressText(percent)));

@@ -75,8 +75,7 @@ public slots:
 
 public:
     // A progress report of the transfer: "已下载p%" and the bar at p, p = 0
-    // when the maximum is unknown (0). Also notes the announced length,
-    // which the download must have.
+    // when the maximum is unknown (0).
     void m_oFileDownload_OnProgress(std::int64_t lProgress, std::int64_t lMaxProgress);
 
 private:
@@ -94,7 +93,6 @@ private:
     platform::SystemProcessTable systemTable_;
     platform::ProcessTable* processTable_ = &systemTable_;
     EndedProcess ended_;
-    std::int64_t announced_ = 0;
     std::string updateKey_ = trust::kUpdatePublicKey;
     bool selfUpdate_ = trust::kSelfUpdate;
 

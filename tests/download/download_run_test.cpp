@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -24,6 +25,7 @@
 #include "transfer/file_download.h"
 #include "hosts/site_hosts.h"
 #include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "net/cookie_store.h"
 #include "text/number.h"
@@ -37,19 +39,8 @@ using FakeControls = testing::RecordingRun;
 
 std::string ReadAll(const stdfs::path& path) { return testing::ReadBytes(path.string()); }
 
-class DownloadRunTest : public testing::DemoSiteTest {
+class DownloadRunTest : public testing::DownloadRunTest {
 protected:
-    void SetUp() override {
-        DemoSiteTest::SetUp();
-        folder_ = temp_.path();
-        controls_.folder = folder_.string();
-        fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
-        fileDownload_.OnProgress = [this](std::int64_t bytes, std::int64_t total, std::int32_t,
-                                          std::int32_t, const std::string&) {
-            run_.ShowProgress(bytes, total, 0);
-        };
-        net::CookieStore::Instance().Clear();
-    }
     void AddRows(const std::vector<std::pair<double, std::string>>& rows, bool ticked = true) {
         for (const auto& [id, name] : rows) {
             ui_.songs.AddRow(ui_.songs.RowCount() + 1, id, text::Number{text::Number::Kind::Int32, id}.ToText(), name);
@@ -57,20 +48,11 @@ protected:
         }
     }
     std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : stdfs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        const std::set<std::string> names = FileNames();
+        return {names.begin(), names.end()};
     }
 
-    testing::TempFolder temp_;
-    stdfs::path folder_;
-    testing::FakeUi ui_;
-    FakeControls controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;
-    transfer::FileDownloadFetch transfer_{fileDownload_};
-    DownloadRun run_{ui_.ports, controls_, controls_, config_, DownloadRun::Services{transfer_}};
+    const stdfs::path folder_{temp_.path()};
 };
 
 TEST_F(DownloadRunTest, SavesUnderBuiltNamesAndRemovesFinishedRows) {

@@ -27,6 +27,7 @@
 #include "transfer/resume_record.h"
 #include "transfer/updater_file_download.h"
 #include "net/cookie_store.h"
+#include "support/transfer_pump.h"
 
 namespace tunewell::download {
 namespace {
@@ -231,7 +232,10 @@ protected:
             reports_.push_back({p, m, s, c});
         };
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    void TearDown() override {
+        testing::PumpTransfers(nullptr);
+        fs::remove_all(folder_);
+    }
 
     static std::string Url(const std::string& path) { return server_->Url(path); }
     std::string Target(const std::string& name = "song.mp3") const { return folder_ / name; }
@@ -268,6 +272,7 @@ TEST_F(FileDownloadTest, BodyArrivesIntactWithMonotoneProgress) {
             EXPECT_GE(reports_[i].progress, reports_[i - 1].progress);
         EXPECT_EQ(reports_.back().progress, size);
         EXPECT_EQ(reports_.back().max, c.max);
+        EXPECT_EQ(download_.AnnouncedLength(), c.max);
         EXPECT_EQ(reports_.back().status, transfer::kStatusEndDownloadData);
         EXPECT_FALSE(download_.IsBusy());
     }
@@ -307,7 +312,7 @@ TEST_F(FileDownloadTest, SpeedIsMeasuredFromThePreviousReportAcrossTransfers) {
         reported = true;
     };
     // Exactly one second passes between the end of one report and the next.
-    download_.SetEventPump([&] {
+    testing::PumpTransfers([&] {
         if (std::exchange(reported, false)) clock += 1000;
     });
     ASSERT_TRUE(download_.StartDownloading(Url("/chunked"), Target()));
@@ -334,14 +339,14 @@ TEST_F(FileDownloadTest, AbortFromHandlerOrPumpEndsTheTransferAndLeavesNothing) 
             sawBytes = p > 0;
             if (sawBytes && !fromPump) download_.AbortDownloading();
         };
-        download_.SetEventPump([&] {
+        testing::PumpTransfers([&] {
             if (sawBytes && fromPump) download_.AbortDownloading();
         });
         EXPECT_FALSE(download_.StartDownloading(Url("/chunked"), Target()));
         EXPECT_TRUE(FolderEntries().empty());
         EXPECT_FALSE(download_.IsBusy());
         // The object is ready for the next transfer.
-        download_.SetEventPump(nullptr);
+        testing::PumpTransfers(nullptr);
         download_.OnProgress = nullptr;
         EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
         fs::remove(Target());
@@ -350,7 +355,7 @@ TEST_F(FileDownloadTest, AbortFromHandlerOrPumpEndsTheTransferAndLeavesNothing) 
 
 TEST_F(FileDownloadTest, StartWhileBusyIsRefusedAndTheRunningTransferGoesOn) {
     int refused = 0;
-    download_.SetEventPump([&] {
+    testing::PumpTransfers([&] {
         EXPECT_TRUE(download_.IsBusy());
         refused += !download_.StartDownloading(Url("/len"), Target("other.mp3"));
     });
@@ -363,7 +368,7 @@ TEST_F(FileDownloadTest, ANewTransferMayStartWhileTheAbortedOneUnwinds) {
     bool sawBytes = false, nested = false;
     download_.OnProgress = [&](std::int64_t p, std::int64_t, std::int32_t, std::int32_t,
                                const std::string&) { sawBytes = p > 0; };
-    download_.SetEventPump([&] {
+    testing::PumpTransfers([&] {
         if (!sawBytes || std::exchange(nested, true)) return;
         download_.AbortDownloading();  // a pause click, then at once a start click
         EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target("next.mp3")));
@@ -376,7 +381,7 @@ TEST_F(FileDownloadTest, ANewTransferMayStartWhileTheAbortedOneUnwinds) {
 TEST_F(FileDownloadTest, DestroyingTheObjectInsideItsEventsAbortsSafely) {
     auto owned = std::make_unique<transfer::CFileDownload>();
     transfer::CFileDownload* raw = owned.get();
-    owned->SetEventPump([&] { owned.reset(); });  // the window closes during the transfer
+    testing::PumpTransfers([&] { owned.reset(); });  // the window closes during the transfer
     EXPECT_FALSE(raw->StartDownloading(Url("/chunked"), Target()));
     EXPECT_TRUE(FolderEntries().empty());
 }
@@ -407,10 +412,10 @@ TEST_F(FileDownloadTest, FailuresSayWhy) {
         EXPECT_EQ(download_.LastFailure().status, c.status);
         EXPECT_EQ(FailureText(download_.LastFailure()), c.text);
     }
-    download_.SetEventPump([this] { download_.AbortDownloading(); });
+    testing::PumpTransfers([this] { download_.AbortDownloading(); });
     EXPECT_FALSE(download_.StartDownloading(Url("/chunked"), Target()));
     EXPECT_EQ(download_.LastFailure().cause, Cause::kAborted);
-    download_.SetEventPump(nullptr);
+    testing::PumpTransfers(nullptr);
     EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
     EXPECT_EQ(download_.LastFailure().cause, Cause::kNone);
 }
@@ -454,7 +459,7 @@ TEST_F(FileDownloadTest, FailuresLeaveTheTargetAsItWas) {
 
 TEST_F(FileDownloadTest, EventsAreProcessedWhileNoBytesArrive) {
     server_->pumped = 0;
-    download_.SetEventPump([&] { ++server_->pumped; });
+    testing::PumpTransfers([&] { ++server_->pumped; });
     EXPECT_TRUE(download_.StartDownloading(Url("/held"), Target()));
     EXPECT_EQ(ReadFile(Target()), "held");
 }
@@ -522,7 +527,7 @@ TEST_F(FileDownloadTest, HandlerErrorsFailOnlyTheUpdaterForm) {
             last = p;
             if (!inPump) thrower(p);
         };
-        updater.SetEventPump([&] {
+        testing::PumpTransfers([&] {
             if (inPump) thrower(last);
         });
         EXPECT_FALSE(updater.StartDownloading(Url("/len"), Target("updater.exe")));
@@ -533,12 +538,13 @@ TEST_F(FileDownloadTest, HandlerErrorsFailOnlyTheUpdaterForm) {
             last = p;
             if (!inPump) thrower(p);
         };
-        download_.SetEventPump([&] {
+        testing::PumpTransfers([&] {
             if (inPump) thrower(last);
         });
         EXPECT_TRUE(download_.StartDownloading(Url("/len"), Target()));
         fs::remove(Target());
     }
+    testing::PumpTransfers(nullptr);
     transfer::CUpdaterFileDownload updater;  // and without errors it works
     EXPECT_TRUE(updater.StartDownloading(Url("/chunked"), Target()));
     EXPECT_TRUE(ReadFile(Target()) == Body());
@@ -553,7 +559,7 @@ TEST_F(FileDownloadTest, StoredCookiesAreSentWithTheTransfer) {
 
 // Aborts `download` once it has written at least `bytes`.
 void AbortAfter(transfer::FileTransfer& download, const std::int64_t& progress, std::int64_t bytes) {
-    download.SetEventPump([&download, &progress, bytes] {
+    testing::PumpTransfers([&download, &progress, bytes] {
         if (progress >= bytes) download.AbortDownloading();
     });
 }
@@ -582,7 +588,7 @@ TEST_F(FileDownloadTest, AnInterruptedSongResumesFromItsPartialFile) {
     ASSERT_GE(partial, 1 << 20);
 
     reports_.clear();
-    download_.SetEventPump(nullptr);
+    testing::PumpTransfers(nullptr);
     ASSERT_TRUE(download_.StartDownloading(Url("/ranged"), Target(name)));
     EXPECT_EQ(server_->LastRange(), "bytes=" + std::to_string(partial) + "-");
     EXPECT_TRUE(ReadFile(Target(name)) == Body());
@@ -632,7 +638,7 @@ TEST_F(FileDownloadTest, APartialThatCannotBeContinuedStartsOver) {
         const std::string partial = transfer::PartialPathFor(Target());
         if (c.garbageRecord) WriteFile(transfer::PartialRecordPath(partial), "x\n\0y");
         server_->ranges = c.mode;
-        download_.SetEventPump(nullptr);
+        testing::PumpTransfers(nullptr);
         ASSERT_TRUE(download_.StartDownloading(Url("/ranged"), Target()));
         EXPECT_TRUE(ReadFile(Target()) == Body());
         if (c.garbageRecord) {

@@ -19,6 +19,7 @@
 #include "download/thunder_hand_off.h"
 #include "support/aria2_process.h"
 #include "support/demo_site_fixture.h"
+#include "support/download_run_fixture.h"
 #include "support/fake_ui.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -204,10 +205,12 @@ protected:
     void Run(const std::string& aria2Secret, const std::string& configured) {
         testing::Aria2Process aria2(Site().ProxyUrl(), folder_.path(), aria2Secret);
         ASSERT_TRUE(aria2.WaitUntilListening());
-        config_.Aria2Secret = configured;
-        DownloadRun::Services services{transfer_, {}, [](const std::string&) { return true; }, aria2.Endpoint()};
-        DownloadRun run(ui_.ports, controls_, controls_, config_, std::move(services));
-        run.cmdDown_Click();
+        session::Session::Options options = testing::InFolder(folder_.path());
+        options.isRunning = [](const std::string&) { return true; };
+        options.managerEndpoint = aria2.Endpoint();
+        session::Session session(testing::FrontEndOf(ui_), std::move(options));
+        session.Settings().Aria2Secret = configured;
+        session.OpenRun(controls_, controls_).cmdDown_Click();
         // aria2 works on after accepting: wait for what it was given.
         const std::string plain = folder_.File("山间小路 - 林小溪.mp3");
         const std::string hosted = folder_.File("蓝色天空 - 王一帆.mp3");
@@ -222,9 +225,6 @@ protected:
     testing::TempFolder folder_;
     testing::FakeUi ui_;
     testing::RecordingRun controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;
-    transfer::FileDownloadFetch transfer_{fileDownload_};
 };
 
 TEST_F(RealAria2Test, SongsWithTheRightSecretArriveFileHostIncluded) {
@@ -287,9 +287,11 @@ TEST_F(RealAria2Test, HandingTheSameSongsAgainMakesNoSecondCopy) {
     testing::Aria2Process aria2(Site().ProxyUrl(), folder_.path(), "");
     ASSERT_TRUE(aria2.WaitUntilListening());
     for (int round = 1; round <= 2; ++round) {
-        DownloadRun::Services services{transfer_, {}, [](const std::string&) { return true; }, aria2.Endpoint()};
-        DownloadRun run(ui_.ports, controls_, controls_, config_, std::move(services));
-        run.cmdDown_Click();
+        session::Session::Options options = testing::InFolder(folder_.path());
+        options.isRunning = [](const std::string&) { return true; };
+        options.managerEndpoint = aria2.Endpoint();
+        session::Session session(testing::FrontEndOf(ui_), std::move(options));
+        session.OpenRun(controls_, controls_).cmdDown_Click();
         int stopped = -1;
         for (int wait = 0; wait < 500 && stopped < 2 * round; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

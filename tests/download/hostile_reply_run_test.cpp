@@ -216,11 +216,10 @@ void RunOnSmallDisk(const std::string& disk) {
     testing::FakeUi ui;
     testing::RecordingRun controls;
     controls.folder = disk;
-    settings::Config config;
-    transfer::CFileDownload download;
-    download.SetFreeSpaceProbe([](const std::string&) { return std::optional<std::int64_t>(std::int64_t{1} << 40); });
-    transfer::FileDownloadFetch transfer(download);
-    DownloadRun run(ui.ports, controls, controls, config, DownloadRun::Services{transfer});
+    session::Session session(testing::FrontEndOf(ui), testing::InFolder(disk));
+    session.FileDownload().SetFreeSpaceProbe(
+        [](const std::string&) { return std::optional<std::int64_t>(std::int64_t{1} << 40); });
+    DownloadRun& run = session.OpenRun(controls, controls);
     for (int id : {demo::kSongPlain, demo::kSongShortTitle}) {
         ui.songs.AddRow(ui.songs.RowCount() + 1, id, std::to_string(id), "行");
         ui.songs.SetChecked(ui.songs.RowCount(), true);

@@ -19,15 +19,16 @@
 namespace tunewell::testing {
 
 // A transfer that succeeds or fails on command. Inside StartDownloading it
-// reports half the file through the window and lets the window process
-// events once, running `duringTransfer` there (a click arriving mid-song).
+// reports half the file to its listener (the window's run) and lets the
+// window process events once, running `duringTransfer` there (a click
+// arriving mid-song).
 class ScriptedTransfer : public transfer::FileFetch {
 public:
     bool StartDownloading(const std::string& source, const std::string& destination) override {
         started.push_back({source, destination});
         aborted = false;
         if (window != nullptr) {
-            window->m_oFileDownload_OnProgress(50, 100, 0, 5, "");
+            if (progress) progress(50, 100, 0);
             if (duringTransfer) duringTransfer(static_cast<int>(started.size()));
             window->ProcessPending();
         }
@@ -37,8 +38,10 @@ public:
         aborted = true;
         ++abortCalls;
     }
+    void SetProgressHandler(ProgressHandler handler) override { progress = std::move(handler); }
 
     shell::frmMain* window = nullptr;
+    ProgressHandler progress;
     std::function<void(int song)> duringTransfer;
     bool succeed = true;
     bool aborted = false;

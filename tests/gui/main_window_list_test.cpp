@@ -8,6 +8,7 @@
 #include "demo_site/demo_catalogue.h"
 #include "support/demo_site_fixture.h"
 #include "main_window_fixture.h"
+#include "net/wait_pump.h"
 #include "settings/config.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/skin_button.h"
@@ -153,12 +154,13 @@ TEST_F(MainWindowSiteTest, ClosingDuringARealTransferLeavesNoFileBehind) {
     const int before = songs.RowCount();
     bool closed = false;
     // Close as soon as the bar moves: the transfer is under way then.
-    window.FileDownload().SetEventPump([&] {
-        if (!closed && window.PB->Value() > 0) {
+    const net::WaitPump windowPump = net::InstalledWaitPump();
+    const net::ScopedWaitPump pump([&](net::WaitKind kind) {
+        if (kind == net::WaitKind::kTransfer && !closed && window.PB->Value() > 0) {
             closed = true;
             window.close();
         }
-        window.ProcessPending();
+        windowPump(kind);
     });
     window.cmdDown->click();
     EXPECT_TRUE(closed);

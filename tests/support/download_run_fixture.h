@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "download/download_run.h"
-#include "transfer/file_download_fetch.h"
 #include "net/cookie_store.h"
+#include "session/session.h"
 #include "settings/config.h"
 #include "support/demo_site_fixture.h"
 #include "support/fake_ui.h"
@@ -17,16 +17,28 @@
 
 namespace tunewell::testing {
 
-// The real download run against the demo site, saving into a temporary
-// folder through the window's transfer object (or, with Jobs above 1, a
-// batch of its own), with a fake window around it. A test adds ticked
-// rows, clicks run_.cmdDown_Click() and looks at the folder.
+// The fake window as a session's front end.
+inline session::Session::FrontEnd FrontEndOf(FakeUi& ui) {
+    return {ui.status, ui.messages, ui.songs, ui.pump, ui.windows};
+}
+
+// Session options with `folder` as the program folder.
+inline session::Session::Options InFolder(const std::string& folder) {
+    session::Session::Options options;
+    options.programFolder = folder;
+    return options;
+}
+
+// The program's session against the demo site, with a fake window around
+// it: the real download run saving into a temporary folder through the
+// session's transfer object (or, with Jobs above 1, a batch of its own).
+// A test adds ticked rows, clicks run_.cmdDown_Click() and looks at the
+// folder.
 class DownloadRunTest : public DemoSiteTest {
 protected:
     void SetUp() override {
         DemoSiteTest::SetUp();
         controls_.folder = temp_.path();
-        fileDownload_.SetEventPump([this] { ui_.pump.ProcessPending(); });
         net::CookieStore::Instance().Clear();
     }
 
@@ -54,10 +66,11 @@ protected:
     TempFolder temp_;
     FakeUi ui_;
     RecordingRun controls_;
-    settings::Config config_;
-    transfer::CFileDownload fileDownload_;  // unused with Jobs above 1
-    transfer::FileDownloadFetch transfer_{fileDownload_};
-    download::DownloadRun run_{ui_.ports, controls_, controls_, config_, download::DownloadRun::Services{transfer_}};
+    session::Session session_{FrontEndOf(ui_), InFolder(temp_.path())};
+    settings::Config& config_ = session_.Settings();
+    transfer::CFileDownload& fileDownload_ = session_.FileDownload();  // unused with Jobs above 1
+    transfer::FileFetch& transfer_ = session_.Transfer();
+    download::DownloadRun& run_ = session_.OpenRun(controls_, controls_);
 };
 
 }  // namespace tunewell::testing

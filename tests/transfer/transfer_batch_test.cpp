@@ -12,6 +12,7 @@
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
+#include "support/transfer_pump.h"
 #include "transfer/partial_files.h"
 #include "transfer/transfer_batch.h"
 
@@ -29,10 +30,14 @@ class TransferBatchTest : public testing::DemoSiteTest {
 protected:
     void SetUp() override {
         DemoSiteTest::SetUp();
-        batch_.SetEventPump([this] {
+        testing::PumpTransfers([this] {
             ++pumps_;
             if (onPump_) onPump_();
         });
+    }
+    void TearDown() override {
+        testing::PumpTransfers(nullptr);
+        DemoSiteTest::TearDown();
     }
     std::string Target(const std::string& name) const { return temp_.File(name); }
     // Rounds until nothing runs; the songs in the order they ended.

@@ -115,12 +115,14 @@ TEST(ProgramUpdater, FailedDownloadOffersTheManualAddressAndEndsNothing) {
 }
 
 // A transfer that "downloads" fixed bytes into the target, and into a
-// ".sig" target their signature as version 2.6 with the test key.
+// ".sig" target their signature as version 2.6 with the test key. Its
+// server announces `announced` bytes for the program (0: no length).
 class WritingTransfer : public transfer::FileFetch {
 public:
     explicit WritingTransfer(std::string bytes) : bytes_(std::move(bytes)) {}
     bool StartDownloading(const std::string& source, const std::string& destination) override {
-        if (source.ends_with(".sig")) {
+        signature_ = source.ends_with(".sig");
+        if (signature_) {
             testing::WriteBytes(destination, testing::SignatureFileFor(testing::TestUpdateKey(), "2.6", bytes_));
             return true;
         }
@@ -129,10 +131,13 @@ public:
         return true;
     }
     void AbortDownloading() override {}
+    std::int64_t AnnouncedLength() const override { return signature_ ? 0 : announced; }
     std::vector<std::string> destinations;
+    std::int64_t announced = 0;
 
 private:
     std::string bytes_;
+    bool signature_ = false;
 };
 
 struct UpdateOutcome {
@@ -144,11 +149,13 @@ struct UpdateOutcome {
 };
 
 UpdateOutcome RunUpdater(const std::string& bytes, const std::string& folder, const std::string& exe,
-                         bool selfUpdate = true, const std::string& offered = "2.6") {
+                         bool selfUpdate = true, const std::string& offered = "2.6",
+                         std::int64_t announced = 0) {
     RecordingBar bar;
     testing::ScriptedPump pump;
     UpdateOutcome outcome;
     WritingTransfer transfer(bytes);
+    transfer.announced = announced;
     UpdateGlobals globals;
     globals.OfferedVersion = offered;
     ProgramUpdater updater({bar, pump, [&](const std::string& text) { outcome.failure = text; },
@@ -207,6 +214,11 @@ TEST(ProgramUpdater, ReplayedVersionsAndPackagedBuildsReplaceNothing) {
     const UpdateOutcome replay = RunUpdater(program, base.path(), "Tunewell", true, "9.9");
     EXPECT_EQ(replay.failure, "升级失败,请点击这里手动下载升级！");
     EXPECT_EQ(replay.ended, 0);
+    // Shorter than its server announced: cut off on the way.
+    const auto longer = static_cast<std::int64_t>(program.size()) + 1;
+    const UpdateOutcome cut = RunUpdater(program, base.path(), "Tunewell", true, "2.6", longer);
+    EXPECT_EQ(cut.failure, "升级失败,请点击这里手动下载升级！");
+    EXPECT_EQ(cut.ended, 0);
     const UpdateOutcome packaged = RunUpdater(program, base.path(), "Tunewell", false);
     EXPECT_TRUE(packaged.downloads.empty());
     EXPECT_EQ(packaged.failure, ProgramUpdater::kManualOnlyText);

@@ -11,6 +11,7 @@
 
 #include "chrome/skin.h"
 #include "chrome/window_top_alpha.h"
+#include "net/wait_pump.h"
 #include "platform/program_folder.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
@@ -71,7 +72,6 @@ void frmUpDate::Form_Load() {
     std::int32_t alpha = 255;
     chrome::SetWindowTopAlpha(this, true, alpha, false);
     m_oFileDownload = std::make_unique<transfer::CFileDownload>();
-    m_oFileDownload->SetEventPump([this] { ProcessPending(); });
     transfer_ = std::make_unique<transfer::FileDownloadFetch>(*m_oFileDownload);
     const std::string exeName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
     updater_ = std::make_unique<ProgramUpdater>(
@@ -85,7 +85,19 @@ void frmUpDate::Form_Load() {
     SetText("下载进度0%");
     show();
     updating_ = true;
-    updater_->StartUpdate();
+    {
+        // The update's transfers process this window's events; a page
+        // wait keeps the pump it had.
+        const net::WaitPump outer = net::InstalledWaitPump();
+        const net::ScopedWaitPump pump([this, outer](net::WaitKind kind) {
+            if (kind == net::WaitKind::kTransfer) {
+                ProcessPending();
+            } else if (outer) {
+                outer(kind);
+            }
+        });
+        updater_->StartUpdate();
+    }
     updating_ = false;
     if (closed_) EndUnlessMainWindowUsable();
 }
