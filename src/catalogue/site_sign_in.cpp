@@ -1,5 +1,7 @@
 #include "catalogue/site_sign_in.h"
 
+#include "net/wait_pump.h"
+
 #include "web/get_body.h"
 #include "web/http_client.h"
 #include "hosts/site_hosts.h"
@@ -26,6 +28,13 @@ std::string SiteSignIn::BuildFormBody(const std::string& name, const std::string
            "&passcode=" + passcode + "&mpc=" + mpc + "&B12=Login";
 }
 
+// The user abandoned the step this sign-in belongs to (a list fetch): it
+// ends without a word.
+bool SiteSignIn::Abandoned() {
+    const net::AbandonableWait* step = net::AbandonableWait::Current();
+    return step != nullptr && step->Abandoned();
+}
+
 void SiteSignIn::SignIn() {
     if (config_.LoginPass.empty() || config_.LoginName.empty()) {
         ui_.message.Show("您未配置您的TW用户名或密码！");
@@ -35,6 +44,7 @@ void SiteSignIn::SignIn() {
     ui_.events.ProcessPending();
     std::string formPage = web::GetHttpPage(SiteAddress("/signin.php"), "gb2312");
     ui_.events.ProcessPending();
+    if (Abandoned()) return;
 
     // A failed fetch leaves both values empty; the post goes ahead and the
     // site answers for itself.
@@ -48,6 +58,10 @@ void SiteSignIn::SignIn() {
         SiteAddress("/index.php"),
         SiteAddress("/info_oper.php?tag=signin&pageref=%2Fhome.php%3Ftag%3Dfav"), body, "gb2312");
     ui_.events.ProcessPending();
+    if (Abandoned()) {
+        state_.SignedIn = false;
+        return;
+    }
 
     // A post that never reached the site is no sign-in: saying "success"
     // would send the user on to a page that cannot come. The list step

@@ -25,6 +25,7 @@ public:
                                      const std::string& passcode, const std::string& mpc);
 
 private:
+    static bool Abandoned();
     ports::UiPorts& ui_;
     const settings::Config& config_;
     CatalogueState& state_;

@@ -1,5 +1,6 @@
 #include "catalogue/song_catalogue.h"
 
+#include <utility>
 #include <vector>
 
 #include "catalogue/page_count.h"
@@ -57,11 +58,30 @@ std::string SongCatalogue::FetchNormalised(const std::string& address) {
     return page;
 }
 
+void SongCatalogue::AbandonFetch() {
+    if (fetching_ != nullptr) fetching_->Abandon();
+}
+
+bool SongCatalogue::Stopped() const { return fetching_ != nullptr && fetching_->Abandoned(); }
+
 void SongCatalogue::FetchSongList(const std::string& address) {
+    // Every page request of this fetch belongs to it, so that the user can
+    // abandon the lot (see AbandonFetch).
+    net::AbandonableWait wait;
+    net::AbandonableWait* const outer = std::exchange(fetching_, &wait);
+    abandoned_ = false;
+    Fetch(address);
+    abandoned_ = wait.Abandoned();
+    fetching_ = outer;
+}
+
+void SongCatalogue::Fetch(const std::string& address) {
     ui_.events.ProcessPending();
     std::string page = FetchNormalised(address);
+    if (Stopped()) return;
     ui_.status.SetText(kFetchingText);
     ui_.events.ProcessPending();
+    if (Stopped()) return;
     if (page.empty() || page == "$false$") {
         ui_.message.Show(kNetworkFailure);
         return;
@@ -72,8 +92,9 @@ void SongCatalogue::FetchSongList(const std::string& address) {
         ui_.status.SetText(kSigningInText);
         std::string().swap(page);  // fetched again once signed in
         signIn_.SignIn();
-        if (!state_.SignedIn) return;
+        if (!state_.SignedIn || Stopped()) return;
         page = FetchNormalised(address);
+        if (Stopped()) return;
     }
 
     const PageKind* kind = DetectPageKind(page);
@@ -87,6 +108,7 @@ void SongCatalogue::FetchSongList(const std::string& address) {
     std::vector<std::string> bodies;
     bodies.push_back(BuildFirstBody(std::move(page), *kind));
     const long cutAfter = FetchFollowingBodies(address, *kind, pages, bodies);
+    if (Stopped()) return;  // the rows stay as they were
     const bool rowsCut = FillList(Join(bodies), kind->delimiter);
     if (cutAfter > 0 && !rowsCut) ui_.status.SetText(PagesCutText(cutAfter));
 }
@@ -106,6 +128,7 @@ long SongCatalogue::FetchFollowingBodies(const std::string& address, const PageK
         const std::string next = FollowingAddress(address, kind.paging, k);
         ui_.events.ProcessPending();
         std::string followingPage = FetchNormalised(next);
+        if (Stopped()) return 0;
         ui_.status.SetText(kPagingText);
         ui_.events.ProcessPending();
         std::string more = BuildFollowingBody(std::move(followingPage), kind);

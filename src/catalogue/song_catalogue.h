@@ -7,6 +7,7 @@
 #include "catalogue/site_sign_in.h"
 #include "catalogue/song_parser.h"
 #include "settings/config.h"
+#include "net/wait_pump.h"
 #include "ports/ui_ports.h"
 
 namespace tunewell::catalogue {
@@ -33,6 +34,13 @@ public:
     // and leaves the previous rows in place.
     void FetchSongList(const std::string& address);
 
+    // Abandons the fetch under way (called from inside its waits): the
+    // request in flight ends at once, and the fetch returns without a
+    // message, leaving the rows as they were. Nothing when none is under way.
+    void AbandonFetch();
+    // Whether the last fetch was abandoned.
+    bool FetchAbandoned() const { return abandoned_; }
+
     SiteSignIn& SignIn() { return signIn_; }
 
     // The most rows a list gets (kMaxSongRows; tests use fewer). Beyond it
@@ -46,6 +54,7 @@ public:
     void SetBodyLimit(std::size_t maxBytes) { maxBodyBytes_ = maxBytes; }
 
 private:
+    void Fetch(const std::string& address);
     std::string FetchNormalised(const std::string& address);
     // Fetches pages 2 to `pages` and adds their bodies to `bodies` (which
     // holds the first page's) within the row and byte bounds. The pages
@@ -55,7 +64,12 @@ private:
     // Fills the list from the joined bodies; true when the row bound cut it.
     bool FillList(std::string body, const std::string& delimiter);
 
+    // The fetch's abandoned requests: true when it must stop here.
+    bool Stopped() const;
+
     ports::UiPorts& ui_;
+    net::AbandonableWait* fetching_ = nullptr;  // the fetch under way
+    bool abandoned_ = false;
     const settings::Config& config_;
     CatalogueState& state_;
     SiteSignIn signIn_;

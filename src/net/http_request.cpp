@@ -93,12 +93,15 @@ HttpResponse Perform(const HttpRequest& request) {
         curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
     }
     const std::optional<WaitKind> pump = request.pump;
+    // The step this request belongs to, if the user may abandon it.
+    const AbandonableWait* step = pump == WaitKind::kPage ? AbandonableWait::Current() : nullptr;
     const DriveResult driven = Drive(
         handle, request.policy, [&] { return static_cast<std::int64_t>(response.body.size()); },
-        [pump] {
+        [pump, step] {
             if (!pump) return true;
+            if (step != nullptr && step->Abandoned()) return false;
             RunWaitPump(*pump);
-            return !(*pump == WaitKind::kPage && PageWaitsStopped());
+            return !(*pump == WaitKind::kPage && (PageWaitsStopped() || (step != nullptr && step->Abandoned())));
         });
     if (driven.stalled) {
         response.failure = Failure::kStall;

@@ -24,6 +24,21 @@ bool PageWaitsStopped() { return Stopped(); }
 
 void AllowPageWaits() { Stopped() = false; }
 
+namespace {
+
+AbandonableWait*& InnermostAbandonable() {
+    thread_local AbandonableWait* innermost = nullptr;
+    return innermost;
+}
+
+}  // namespace
+
+AbandonableWait::AbandonableWait() : outer_(InnermostAbandonable()) { InnermostAbandonable() = this; }
+
+AbandonableWait::~AbandonableWait() { InnermostAbandonable() = outer_; }
+
+const AbandonableWait* AbandonableWait::Current() { return InnermostAbandonable(); }
+
 void SetWaitPump(WaitPump pump) { Installed() = std::move(pump); }
 
 WaitPump InstalledWaitPump() { return Installed(); }

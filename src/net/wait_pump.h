@@ -49,4 +49,27 @@ bool PageWaitsStopped();
 // Page requests run normally again (a new main window).
 void AllowPageWaits();
 
+// A step whose page requests the user may abandon (a list fetch that does
+// not answer). While it is the innermost such step alive, the page requests
+// made on this thread belong to it; once Abandon() is called they end at
+// their next wait step as aborted (kAborted), and so do those it makes
+// later, so the step unwinds at once. Requests made before it, or outside
+// it (the run's play page under a list fetch), are not touched.
+class AbandonableWait {
+public:
+    AbandonableWait();
+    ~AbandonableWait();
+    AbandonableWait(const AbandonableWait&) = delete;
+    AbandonableWait& operator=(const AbandonableWait&) = delete;
+
+    void Abandon() { abandoned_ = true; }
+    bool Abandoned() const { return abandoned_; }
+    // The innermost step alive on this thread, or null.
+    static const AbandonableWait* Current();
+
+private:
+    bool abandoned_ = false;
+    AbandonableWait* outer_;
+};
+
 }  // namespace tunewell::net

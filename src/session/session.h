@@ -74,6 +74,8 @@ public:
     // could not be stored (the list is fetched all the same).
     bool FetchList(const std::string& address, const std::string& saveFolder,
                    const std::optional<std::string>& configPath);
+    // The list's fetching (to abandon a fetch that does not answer).
+    catalogue::SongCatalogue& Catalogue() { return catalogue_; }
 
     // Builds the download run over the session's transfer, reading its
     // choices from `controls` and reporting to `observer`; the transfer's

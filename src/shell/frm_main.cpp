@@ -71,6 +71,8 @@ void frmMain::ConnectControls() {
     // The keyboard's ways to the same handlers: Enter in the address field
     // fetches, Ctrl+A ticks every row (in a text field it selects its text).
     connect(ListUrl->Field(), &QLineEdit::returnPressed, this, &frmMain::cmdList_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &frmMain::AbandonListFetch);
     connect(new QShortcut(QKeySequence::SelectAll, this), &QShortcut::activated, this, &frmMain::selAll_Click);
     connect(cmdDown, &QPushButton::clicked, this, &frmMain::cmdDown_Click);
     connect(cmdSel, &QPushButton::clicked, this, &frmMain::cmdSel_Click);

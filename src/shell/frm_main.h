@@ -79,6 +79,8 @@ public:
 
     // Button, list and widget handlers.
     void cmdList_Click();
+    // Esc: abandons a list fetch under way.
+    void AbandonListFetch();
     void cmdDown_Click();
     void cmdSel_Click();
     void cmdCon_Click();
@@ -196,6 +198,9 @@ private:
     bool startUpPending_ = false;
     bool ending_ = false;
     bool listing_ = false;  // cmdList's fetch is on the stack
+    // A list click came during a fetch: the fetch is abandoned and the
+    // field's address fetched next.
+    bool relistPending_ = false;
     bool running_ = false;  // a run cmdDown started is on the stack (also while it unwinds after a pause)
 };
 

@@ -14,6 +14,8 @@
 namespace tunewell::shell {
 namespace {
 
+constexpr const char* kListAbandonedText = "已停止获取歌曲列表";
+
 // How long a start-up check that found a step on the stack waits to retry.
 constexpr int kStartUpRetryMs = 100;
 
@@ -51,11 +53,26 @@ private:
     frmMain& window_;
 };
 
+// A click while a list is fetched abandons that fetch at once and fetches
+// the address now in the field, as a browser does with a newer request.
 void frmMain::cmdList_Click() {
-    if (!ListClickTaken()) return;
+    if (listing_) {
+        relistPending_ = true;
+        session_.Catalogue().AbandonFetch();
+        return;
+    }
     Step step(*this);
     OnStack busy(*this, listing_);
-    session_.FetchList(ListUrl->Text().toStdString(), SavePath->Text().toStdString(), session_.ConfigPath());
+    do {
+        relistPending_ = false;
+        session_.FetchList(ListUrl->Text().toStdString(), SavePath->Text().toStdString(), session_.ConfigPath());
+    } while (relistPending_ && !ending_);
+    if (session_.Catalogue().FetchAbandoned()) SetStatusText(kListAbandonedText);
+}
+
+// Esc leaves a list fetch that does not answer; the list keeps its rows.
+void frmMain::AbandonListFetch() {
+    if (listing_) session_.Catalogue().AbandonFetch();
 }
 
 void frmMain::cmdDown_Click() {
@@ -100,10 +117,11 @@ void frmMain::EndPageWait() { pageWait_->End(); }
 
 bool frmMain::InPageWait() const { return pageWait_->Active(); }
 
-// A second fetch inside the first would fill the list twice, and the outer
-// one would then overwrite what the user ticked in the inner one. A fetch
-// during a run is fine: the run works on the songs it collected at its start.
-bool frmMain::ListClickTaken() const { return !listing_; }
+// The list button always takes a click: during a fetch it abandons that
+// fetch for the address in the field (cmdList_Click), so no fetch ever runs
+// inside another. A fetch during a run is fine: the run works on the songs
+// it collected at its start.
+bool frmMain::ListClickTaken() const { return true; }
 
 // A click while a run is under way pauses it, wherever the run waits. A
 // start is refused while a list is fetched (the run would download from a

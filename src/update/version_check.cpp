@@ -50,13 +50,14 @@ std::string VersionRequestAddress(const std::string& serial, long randomNumber) 
 void VersionCheck::CheckVersion(const std::string& serial) {
     const std::string address = VersionRequestAddress(serial, text::RandomInRange(10000, 999999));
     events_.ProcessPending();
+    const std::string before = status_.Text();
     const std::string reply = fetch ? fetch(address) : web::GetHttpPage(address, address, "gb2312");
     events_.ProcessPending();
     if (reply.empty() || reply == web::kFalse) return;
-    ApplyReply(reply);
+    ApplyReply(reply, status_.Text() == before);
 }
 
-void VersionCheck::ApplyReply(const std::string& reply) {
+void VersionCheck::ApplyReply(const std::string& reply, bool tellStatus) {
     const VersionReply fields = ParseVersionReply(reply);
     const text::Number newest = text::ToNumber(CutVersion(fields.version));
     const text::Number own =
@@ -72,10 +73,12 @@ void VersionCheck::ApplyReply(const std::string& reply) {
     }
     if (newest.value > own.value) {
         globals_.OfferedVersion = fields.version;
-        status_.SetColour(ports::StatusLine::kRed);
-        status_.SetText("发现新的版本Ver" + newest.ToText());
+        if (tellStatus) {
+            status_.SetColour(ports::StatusLine::kRed);
+            status_.SetText("发现新的版本Ver" + newest.ToText());
+        }
         if (openUpdater_) openUpdater_();
-    } else {
+    } else if (tellStatus) {
         status_.SetText("您使用的是最新版本");
     }
 }

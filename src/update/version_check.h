@@ -42,6 +42,8 @@ std::string VersionRequestAddress(const std::string& serial, long randomNumber);
 // The start-up version and advertisement check. Asks the version server
 // once; a newer version turns the status red and calls `openUpdater` (which
 // opens the updater window and hides the main window). Failures are quiet.
+// A reply that comes after something else has written the status line (the
+// user fetched a list meanwhile) leaves that newer text alone.
 class VersionCheck {
 public:
     VersionCheck(ports::StatusLine& status, ports::EventPump& events, UpdateGlobals& globals,
@@ -54,8 +56,9 @@ public:
     // How the reply is fetched; GetHttpPage unless replaced (tests).
     std::function<std::string(const std::string& address)> fetch;
 
-    // Applies a reply as CheckVersion does after fetching it (pure of I/O).
-    void ApplyReply(const std::string& reply);
+    // Applies a reply as CheckVersion does after fetching it (pure of I/O);
+    // `tellStatus` false leaves the status line as it is.
+    void ApplyReply(const std::string& reply, bool tellStatus = true);
 
 private:
     ports::StatusLine& status_;

@@ -70,6 +70,36 @@ TEST(VersionCheck, RequestAddressAndCut) {
     EXPECT_EQ(CutVersion("26"), "26");
 }
 
+// The user fetched a list while the version server was slow: its late
+// answer leaves the list's newer status text, but a newer version is still
+// offered.
+TEST(VersionCheck, ALateReplyLeavesANewerStatusText) {
+    for (const bool newer : {false, true}) {
+        testing::RecordingStatus status;
+        status.SetText("正在获取歌曲列表......");
+        testing::ScriptedPump pump;
+        UpdateGlobals globals;
+        int opened = 0;
+        VersionCheck check(status, pump, globals, [&] { ++opened; });
+        check.fetch = [&](const std::string&) {
+            status.SetText("获取歌曲列表成功,请单击选择您想下载的歌曲");
+            return std::string(newer ? "{TunewellVerSion}2.6{/TunewellVerSion}" : "{TunewellVerSion}2.5{/TunewellVerSion}");
+        };
+        check.CheckVersion("serial");
+        EXPECT_EQ(status.Text(), "获取歌曲列表成功,请单击选择您想下载的歌曲");
+        EXPECT_TRUE(status.colours.empty());
+        EXPECT_EQ(opened, newer ? 1 : 0);
+    }
+    // Nothing else wrote meanwhile: the check tells its result.
+    testing::RecordingStatus status;
+    testing::ScriptedPump pump;
+    UpdateGlobals globals;
+    VersionCheck check(status, pump, globals, nullptr);
+    check.fetch = [](const std::string&) { return std::string("{TunewellVerSion}2.5{/TunewellVerSion}"); };
+    check.CheckVersion("serial");
+    EXPECT_EQ(status.Text(), "您使用的是最新版本");
+}
+
 TEST(VersionCheck, UnreachableServerChangesNothing) {
     testing::RecordingStatus status;
     testing::ScriptedPump pump;
