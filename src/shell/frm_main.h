@@ -22,6 +22,7 @@
 #include "shell/page_wait.h"
 #include "update/cls_hnsn.h"
 #include "update/version_check.h"
+#include "update/version_check_build.h"
 
 class QCheckBox;
 class QLabel;
@@ -73,6 +74,9 @@ struct MainWindowServices {
     // the main window is hidden.
     std::function<void(frmMain& window)> openUpdater;
     std::function<void()> endProgramAtOnce;
+    // Whether the start-up version check (and the advertisement it names)
+    // runs at all; the build's TUNEWELL_VERSION_CHECK unless a test says.
+    bool versionCheck = update::kVersionCheck;
 };
 
 // The main window: the address and folder fields, the song list, the
