@@ -108,6 +108,9 @@ bool HasTrayIcon(const QWidget* window, int iconId) {
 QIcon ProgramIcon() {
     const QIcon own = QApplication::windowIcon();
     if (!own.isNull() && !own.availableSizes().isEmpty()) return own;
+    // The icon an installed copy put into the icon theme (hicolor).
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("tunewell"));
+    if (!themed.isNull()) return themed;
     static const QIcon drawn = DrawnIcon();
     return drawn;
 }

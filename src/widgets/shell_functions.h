@@ -48,7 +48,8 @@ int RemoveTrayIcon(QWidget* window, int iconId);
 // Whether `window` has a tray icon with that id.
 bool HasTrayIcon(const QWidget* window, int iconId);
 
-// The program's icon: the application's icon, or a drawn note when none.
+// The program's icon: the application's icon, else the icon theme's
+// "tunewell" where one is installed, else a drawn note.
 QIcon ProgramIcon();
 
 // Opens an address in the user's browser.
