@@ -11,16 +11,29 @@
 #    against the demo site: nothing is written under /usr, Config.ini lands
 #    in ~/.config/tunewell and the song in ~/Music; the package's own test
 #    (debian/tests) runs there too.
-# The demo site comes from the developer build folder (TUNEWELL_DEMO_BUILD,
-# default build; configured and built when missing).
-#   tools/check_package.sh [BUILD_FOLDER]        (default: build-deb)
+# With --reproducible the packages are built twice, in BUILD_FOLDER/first
+# and BUILD_FOLDER/second/elsewhere, and must be the same byte for byte
+# (tools/check_reproducible.sh); the first build is then checked. The demo
+# site comes from the developer build folder (TUNEWELL_DEMO_BUILD, default
+# build; configured and built when missing).
+#   tools/check_package.sh [--reproducible] [BUILD_FOLDER]   (default: build-deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+reproducible=0
+if [ "${1:-}" = --reproducible ]; then
+  reproducible=1
+  shift
+fi
 build=${1:-build-deb}
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-deb=$(bash tools/make_package.sh "$build" | tail -n1)
+if [ "$reproducible" = 1 ]; then
+  bash tools/check_reproducible.sh "$build" || fail "two builds of one commit differ"
+  deb=$(ls "$build"/first/tunewell_*.deb)
+else
+  deb=$(bash tools/make_package.sh "$build" | tail -n1)
+fi
 changes=${deb%.deb}.changes
 demo_build=${TUNEWELL_DEMO_BUILD:-build}
 [ -f "$demo_build/CMakeCache.txt" ] || cmake -S . -B "$demo_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -72,7 +85,7 @@ if [ "$(id -u)" -ne 0 ] || ! unshare --mount true 2>/dev/null; then
 else
   "$demo_build/tunewell-demo-site" --port 0 >"$work/site" 2>/dev/null &
   site_pid=$!
-  for _ in $(seq 50); do grep -q '^http_proxy=' "$work/site" && break; sleep 0.1; done
+  for _ in $(seq 50); do grep -qs "^http_proxy=" "$work/site" && break; sleep 0.1; done
   proxy=$(sed -n 's/^http_proxy=//p' "$work/site")
   music_host=$("$demo_build/tunewell-demo-site" --print-hosts | sed -n 's/^music_host=//p')
   mkdir -p "$work/upper" "$work/overlay-work" "$work/home"

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev aria2
   xvfb xauth fonts-wqy-microhei
   dpkg-dev file appstream groff-base python3
+  debhelper lintian ccache
 )
 missing=()
 for p in "${packages[@]}"; do

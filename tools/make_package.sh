@@ -56,6 +56,10 @@ esac
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$build}
+  # Named now: debhelper gives the build a HOME of its own, and a cache
+  # found through it would start empty each time.
+  CCACHE_DIR=${CCACHE_DIR:-$(ccache --get-config cache_dir)}
+  export CCACHE_DIR
 fi
 export TUNEWELL_MUSIC_HOST TUNEWELL_VERSION_SERVER TUNEWELL_FILE_HOST_DOMAIN TUNEWELL_UPDATE_PUBLIC_KEY \
   TUNEWELL_VERSION_CHECK
