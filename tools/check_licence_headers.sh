@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that every tracked source file, script and CMake file starts with
-# the licence line (after its "#!" line where it has one); --fix adds the
-# line where it is missing. Exits 77 outside a git checkout (nothing to
-# list), 1 when a file lacks the line.
+# the licence line (after its "#!" or "#compdef" line where it has one);
+# --fix adds the line where it is missing. Exits 77 outside a git checkout
+# (nothing to list), 1 when a file lacks the line.
 #   tools/check_licence_headers.sh [--fix]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,8 +36,9 @@ while IFS= read -r -d '' file; do
   [ -f "$file" ] && [ ! -L "$file" ] || continue
   comment=$(comment_of "$file")
   [ -n "$comment" ] || continue
+  # After a "#!" line, and after the "#compdef" line zsh wants first.
   line=1
-  [ "$(head -c2 "$file")" = '#!' ] && line=2
+  case $(head -n1 "$file") in '#!'* | '#compdef'*) line=2 ;; esac
   [ "$(sed -n "${line}p" "$file")" = "$comment $spdx" ] && continue
   if [ "$fix" = 1 ]; then
     if [ "$line" = 2 ]; then
