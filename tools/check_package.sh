@@ -1,29 +1,50 @@
 #!/usr/bin/env bash
-# Builds the Debian package (tools/make_package.sh) and checks it as a
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian packages (tools/make_package.sh) and checks them as a
 # packager and a user would, without installing anything on this machine:
-#  - lintian (installed when missing) and appstreamcli validate;
+#  - lintian --pedantic on the source and binary packages (lintian is
+#    installed when missing) and appstreamcli validate;
 #  - install and remove in a throwaway dpkg root: the program folder goes
 #    with the package, leftovers of older versions included;
 #  - as root, the installed programs run from /usr (the package's files laid
 #    over /usr in a private mount space, writes caught in an upper layer)
 #    against the demo site: nothing is written under /usr, Config.ini lands
-#    in ~/.config/tunewell and the song in ~/Music.
-#   tools/check_package.sh [BUILD_FOLDER]        (default: build-deb)
+#    in ~/.config/tunewell and the song in ~/Music; the package's own test
+#    (debian/tests) runs there too.
+# With --reproducible the packages are built twice, in BUILD_FOLDER/first
+# and BUILD_FOLDER/second/elsewhere, and must be the same byte for byte
+# (tools/check_reproducible.sh); the first build is then checked. The demo
+# site comes from the developer build folder (TUNEWELL_DEMO_BUILD, default
+# build; configured and built when missing).
+#   tools/check_package.sh [--reproducible] [BUILD_FOLDER]   (default: build-deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+reproducible=0
+if [ "${1:-}" = --reproducible ]; then
+  reproducible=1
+  shift
+fi
 build=${1:-build-deb}
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-deb=$(bash tools/make_package.sh "$build" | tail -n1)
-cmake --build "$build" --target tunewell-demo-site >/dev/null
+if [ "$reproducible" = 1 ]; then
+  bash tools/check_reproducible.sh "$build" || fail "two builds of one commit differ"
+  deb=$(ls "$build"/first/tunewell_*.deb)
+else
+  deb=$(bash tools/make_package.sh "$build" | tail -n1)
+fi
+changes=${deb%.deb}.changes
+demo_build=${TUNEWELL_DEMO_BUILD:-build}
+[ -f "$demo_build/CMakeCache.txt" ] || cmake -S . -B "$demo_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$demo_build" --target tunewell-demo-site >/dev/null
 echo "package: $deb"
 
 if ! command -v lintian >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends lintian >/dev/null
 fi
 echo "== lintian"
-lintian_out=$(lintian --display-info --pedantic "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+lintian_out=$(lintian --display-info --pedantic "$changes" 2>&1 | grep -v 'running with root privileges' || true)
 echo "${lintian_out:-(nothing)}"
 if grep -qE '^[EW]: ' <<<"$lintian_out"; then fail "lintian reports errors or warnings"; fi
 
@@ -62,11 +83,11 @@ echo "== the installed programs, run as root from /usr"
 if [ "$(id -u)" -ne 0 ] || ! unshare --mount true 2>/dev/null; then
   echo "skipped: needs root and a private mount space"
 else
-  "$build/tunewell-demo-site" --port 0 >"$work/site" 2>/dev/null &
+  "$demo_build/tunewell-demo-site" --port 0 >"$work/site" 2>/dev/null &
   site_pid=$!
-  for _ in $(seq 50); do grep -q '^http_proxy=' "$work/site" && break; sleep 0.1; done
+  for _ in $(seq 50); do grep -qs "^http_proxy=" "$work/site" && break; sleep 0.1; done
   proxy=$(sed -n 's/^http_proxy=//p' "$work/site")
-  music_host=$("$build/tunewell-demo-site" --print-hosts | sed -n 's/^music_host=//p')
+  music_host=$("$demo_build/tunewell-demo-site" --print-hosts | sed -n 's/^music_host=//p')
   mkdir -p "$work/upper" "$work/overlay-work" "$work/home"
   cp -a "$work/files/usr/." "$work/upper/"
   find "$work/upper" | sort >"$work/before"
@@ -79,7 +100,11 @@ else
     /usr/bin/tunewell-cli list "http://$3/music/chart/" --save >/dev/null 2>"$1/list.err" || echo "list failed" >&2
     /usr/bin/tunewell-cli download "http://$3/music/chart/" 1 >/dev/null 2>"$1/download.err" || echo "download failed" >&2
     timeout -s TERM 5 /usr/bin/tunewell >/dev/null 2>&1 || true
-  ' sh "$work" "$proxy" "$music_host" || fail "could not run the installed programs"
+    mkdir -p "$1/autopkgtest"
+    AUTOPKGTEST_TMP="$1/autopkgtest" PATH=/usr/bin:/bin sh "$4/debian/tests/cli-download" >"$1/autopkgtest.log" 2>&1 ||
+      echo "debian/tests/cli-download failed: $(tail -n 5 "$1/autopkgtest.log")" >&2
+  ' sh "$work" "$proxy" "$music_host" "$PWD" 2>"$work/run.err" || fail "could not run the installed programs"
+  [ ! -s "$work/run.err" ] || fail "$(cat "$work/run.err")"
   find "$work/upper" | sort >"$work/after"
   written=$(comm -13 "$work/before" "$work/after")
   [ -z "$written" ] || fail "written under /usr: $written"

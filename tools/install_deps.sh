@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev aria2
   xvfb xauth fonts-wqy-microhei
   dpkg-dev file appstream groff-base python3
+  debhelper lintian ccache
 )
 # shellcheck source=lib/packages.sh
 source "$(dirname "$0")/lib/packages.sh"

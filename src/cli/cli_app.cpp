@@ -216,7 +216,12 @@ int RunCli(const std::vector<std::string>& args, const std::string& programFolde
             std::fputs(HelpText().c_str(), stdout);
             return 0;
         case CommandLine::Action::kVersion:
-            std::printf("tunewell-cli %s\n", base::kProgramVersion);
+            // The licence under the version, as GNU programs print it.
+            std::printf("tunewell-cli %s\n"
+                        "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                        "This is free software: you are free to change and redistribute it.\n"
+                        "There is NO WARRANTY, to the extent permitted by law.\n",
+                        base::kProgramVersion);
             return 0;
         case CommandLine::Action::kWrong:
             std::fprintf(stderr, "tunewell-cli：%s\n用 tunewell-cli --help 查看用法。\n",

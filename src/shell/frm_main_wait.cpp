@@ -163,7 +163,9 @@ void frmMain::RunStartUpCheck() {
         return;
     }
     startUpPending_ = false;
-    if (ending_) return;
+    // Built without the version check: no request, no disk identity, no
+    // advertisement; the status line keeps its first text.
+    if (ending_ || !services_.versionCheck) return;
     CheckVersion();
     if (ending_) return;
     ucAniGIF1->LoadAnimatedGIF_Remote(updateGlobals_.AdPic);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "transfer/file_fetch.h"
+#include "update/version_check_build.h"
 
 class QWidget;
 
@@ -46,6 +47,9 @@ struct MainWindowServices {
     // A notification from the window's tray icon (title, text); empty: the
     // icon's balloon.
     std::function<void(const std::string& title, const std::string& text)> notify;
+    // Whether the start-up version check (and the advertisement it names)
+    // runs at all; the build's TUNEWELL_VERSION_CHECK unless a test says.
+    bool versionCheck = update::kVersionCheck;
 };
 
 // Gives every empty member of `services` the program's own service for

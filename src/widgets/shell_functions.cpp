@@ -116,6 +116,9 @@ void ShowTrayMessage(QWidget* window, int iconId, const std::string& title, cons
 QIcon ProgramIcon() {
     const QIcon own = QApplication::windowIcon();
     if (!own.isNull() && !own.availableSizes().isEmpty()) return own;
+    // The icon an installed copy put into the icon theme (hicolor).
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("tunewell"));
+    if (!themed.isNull()) return themed;
     static const QIcon drawn = DrawnIcon();
     return drawn;
 }

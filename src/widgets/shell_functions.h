@@ -50,7 +50,8 @@ bool HasTrayIcon(const QWidget* window, int iconId);
 // Shows a notification from the window's tray icon; nothing when it has none.
 void ShowTrayMessage(QWidget* window, int iconId, const std::string& title, const std::string& text);
 
-// The program's icon: the application's icon, or a drawn note when none.
+// The program's icon: the application's icon, else the icon theme's
+// "tunewell" where one is installed, else a drawn note.
 QIcon ProgramIcon();
 
 // Opens an address in the user's browser.

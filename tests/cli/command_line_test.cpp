@@ -172,7 +172,10 @@ TEST_F(CliConventions, HelpAndVersionOnStandardOutput) {
     for (const char* flag : {"-V", "--version"}) {
         const Outcome version = Run({flag});
         EXPECT_EQ(version.status, 0) << flag;
-        EXPECT_EQ(version.out, "tunewell-cli 2.5\n") << flag;
+        EXPECT_EQ(version.out.substr(0, version.out.find('\n', version.out.find('\n') + 1) + 1),
+                  "tunewell-cli 2.5\n"
+                  "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n")
+            << flag;
     }
     const Outcome wrong = Run({"list", "--bogus"});
     EXPECT_EQ(wrong.status, 2);

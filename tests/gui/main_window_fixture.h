@@ -80,12 +80,18 @@ protected:
         services.showSettings = [this](QWidget*) { ++settingsShown; };
         services.trayAvailable = [this] { return trayAvailable; };
         services.endProgram = [this] { ++endCalls; };
-        services.diskSerial = [] { return std::string("SERIAL-1"); };
-        services.fetchVersionReply = [this](const std::string& address) {
-            versionRequests.push_back(address);
-            if (duringVersionRequest) duringVersionRequest();
-            return versionReply;
+        services.diskSerial = [this] {
+            ++serialReads;
+            return std::string("SERIAL-1");
         };
+        if (!realVersionServer) {
+            services.fetchVersionReply = [this](const std::string& address) {
+                versionRequests.push_back(address);
+                if (duringVersionRequest) duringVersionRequest();
+                return versionReply;
+            };
+        }
+        services.versionCheck = versionCheck;
         if (!realUpdater) {
             services.openUpdater = [this](shell::frmMain& window) {
                 ++updaterOpened;
@@ -121,6 +127,12 @@ protected:
     }
 
     std::vector<std::string> messages;
+    // Whether the window runs its start-up version check, and whether it
+    // asks the real version server (through http_proxy) instead of
+    // versionReply; serialReads counts the disk identity reads.
+    bool versionCheck = true;
+    bool realVersionServer = false;
+    int serialReads = 0;
     // The version server as the window sees it (unreachable by default).
     std::string versionReply = "$False$";
     std::vector<std::string> versionRequests;

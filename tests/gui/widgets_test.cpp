@@ -1,4 +1,8 @@
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QPixmap>
 #include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QSignalSpy>
@@ -14,7 +18,9 @@
 #include "demo_site/gif_image.h"
 #include "support/demo_site_fixture.h"
 #include "widgets/message_dialog.h"
+#include "support/temp_folder.h"
 #include "widgets/progress_bar_widget.h"
+#include "widgets/shell_functions.h"
 #include "widgets/skin_button.h"
 #include "net/remote_bytes.h"
 #include "widgets/uc_ani_gif.h"
@@ -42,6 +48,34 @@ TEST(WidgetsTest, ProgressBarClampsItsValue) {
 }
 
 // The focus outline shows only for focus given with the keyboard.
+// An installed copy's windows show the icon the package put into the
+// hicolor theme; without one they keep the drawn note.
+TEST(WidgetsTest, ProgramIconIsTheThemeIconWhereOneIsInstalled) {
+    ASSERT_TRUE(QApplication::windowIcon().isNull());
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    testing::TempFolder themes;
+    const QString hicolor = QString::fromStdString(themes.path()) + QStringLiteral("/hicolor");
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    QIcon::setThemeSearchPaths({QString::fromStdString(themes.path())});
+    EXPECT_TRUE(ProgramIcon().name().isEmpty());
+    EXPECT_FALSE(ProgramIcon().isNull());
+
+    ASSERT_TRUE(QDir().mkpath(hicolor + QStringLiteral("/16x16/apps")));
+    QFile index(hicolor + QStringLiteral("/index.theme"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Hicolor\nDirectories=16x16/apps\n\n[16x16/apps]\nSize=16\nType=Fixed\n");
+    index.close();
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(hicolor + QStringLiteral("/16x16/apps/tunewell.png")));
+    QIcon::setThemeSearchPaths({QString::fromStdString(themes.path())});
+    EXPECT_EQ(ProgramIcon().name(), QStringLiteral("tunewell"));
+
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(themeName);
+}
+
 TEST(WidgetsTest, SkinButtonShowsTheFocusCueOnlyForKeyboardFocus) {
     SkinButton button(QStringLiteral("示例"));
     const std::pair<Qt::FocusReason, bool> steps[] = {{Qt::ActiveWindowFocusReason, false},
