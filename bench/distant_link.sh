@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Downloads the same 20 songs over a simulated distant link with
 # tunewell-cli (one after another, and with --jobs), with curl (one process
 # for all files, which keeps its connection; once for the songs alone, once

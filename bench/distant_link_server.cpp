@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // distant_link_server [--port N] [--rtt-ms MS] [--connection-rate B/S]
 //                     [--line-rate B/S] [--songs N] [--song-bytes B]
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parse stage of the list step on a joined body of many entries: time
 // should grow linearly with the entries, and the peak memory the parse adds
 // should stay within a few times the body's size.

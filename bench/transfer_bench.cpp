@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of CFileDownload against the curl tool: a 1 GiB body streamed
 // by a local server over loopback, fetched in the same run by `curl` and by
 // StartDownloading (with a progress handler and an event-processing step

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window layer under load: the song list model with 10,000 and 100,000
 // rows (fill, tick all, invert, remove 100 ids by tag; each should grow
 // linearly); a 1 GiB transfer through the main window's own transfer

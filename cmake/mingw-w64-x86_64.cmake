@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-building the Windows edition on Debian with MinGW-w64 (the posix
 # thread model, which std::thread and std::mutex need). Libraries built for
 # the target (libcurl, libcrypto, GoogleTest) are found through

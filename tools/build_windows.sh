@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the Windows edition (the core, tunewell-cli.exe and the test
 # programs) into build-windows/ with MinGW-w64.
 #

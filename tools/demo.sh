@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The main job: installs what is missing, builds, starts the demo site on
 # 127.0.0.1 and shows Tunewell working against it. With a display the
 # window opens on the demo site; without one the command-line front end

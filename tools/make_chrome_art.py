@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the window frame artwork into src/chrome/art/ as PNG files.
 
 Images written (sizes in pixels):

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes an Ed25519 key pair for signing program updates (a release key; a
 # build without one makes its own in the build folder).
 #   tools/make_update_key.sh [PRIVATE_KEY_FILE]   (default: update-key.pem)

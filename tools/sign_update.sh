@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Signs a program for the version server.
 #   tools/sign_update.sh PRIVATE_KEY_FILE PROGRAM VERSION
 # Writes PROGRAM.sig, to be published beside PROGRAM (its address + ".sig").

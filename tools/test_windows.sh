@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows edition (tools/build_windows.sh) and tests it under
 # wine, in a fresh wine prefix made under a Chinese locale so that code
 # page 936 is the ANSI code page, as on a Chinese Windows:

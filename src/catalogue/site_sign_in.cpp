@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "catalogue/site_sign_in.h"
 
 #include "net/wait_pump.h"

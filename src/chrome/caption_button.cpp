@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chrome/caption_button.h"
 
 #include <QMouseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chrome/window_top_alpha.h"
 
 #include <QWidget>

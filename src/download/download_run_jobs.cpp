@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The download run with several songs side by side (Jobs above 1).
 #include <map>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "download/file_host.h"
 
 #include "net/cookie_store.h"

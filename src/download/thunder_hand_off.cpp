@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "download/thunder_hand_off.h"
 
 #include "download/aria2_agent.h"

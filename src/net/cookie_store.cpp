@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/cookie_store.h"
 
 #include "net/curl_easy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/easy_factory.h"
 
 #include "base/program_version.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/remote_bytes.h"
 
 #include "net/http_request.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "net/stream_request.h"
 
 #include "net/easy_factory.h"

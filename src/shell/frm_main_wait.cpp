@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's steps: the handlers that wait on requests (the list,
 // the download run, the version check), the guards that keep them from
 // running inside one another, the window as the process's network wait

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tunewell: the main program. Loads the main window and runs until it closes.
 #include <QApplication>
 

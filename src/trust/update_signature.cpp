@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "trust/update_signature.h"
 
 #include "trust/sha256_stream.h"

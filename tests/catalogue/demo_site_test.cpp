@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo site that stands in for the music site, the file host and the
 // version server: routing through the proxy, page mark-up the parsers rely
 // on, sign-in, generated files and prompt shutdown.

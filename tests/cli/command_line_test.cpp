@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tunewell-cli's command line: the parser on its own, then the program
 // itself against the demo site (help and version, wrong lines, the output
 // folder for one run, Config.ini left alone without --save, no carriage

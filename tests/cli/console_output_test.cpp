@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the command line prints of a run: nothing a page sent may steer the
 // terminal, a failure says why, and the speed is never a made-up number.
 #include <gtest/gtest.h>

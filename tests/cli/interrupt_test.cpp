@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tunewell-cli ends cleanly when asked to: a signal during a transfer
 // aborts it, leaves no file under its final name and no temporary behind,
 // and the exit status tells which signal ended it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tunewell-cli --jobs N: N songs at a time, N brought within 1..8, and an
 // N that is no whole number refused with the usage text.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A download run pays for one connection: the list pages, the play page,
 // the file host's pages and every song go through the connection the first
 // request opened. A paused song's connection, abandoned half-read, is

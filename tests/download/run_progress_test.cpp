@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The combined percent of songs side by side: every song weighs the same,
 // an unknown length counts for nothing until the song ends, and the bar
 // neither passes 100 nor goes back as songs end.

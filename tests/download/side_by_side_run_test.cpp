@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A run with Jobs 3: up to three songs at a time, each finished song leaves
 // the list as it ends, one failing song touches nothing else, a pause
 // aborts every song in flight and keeps its bytes, and the next run

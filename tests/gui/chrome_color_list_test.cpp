@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour lists: pixel placement, colour conversion and the transparent key.
 #include <gtest/gtest.h>
 

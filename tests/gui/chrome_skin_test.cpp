@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skinned frame: slicing, caption, buttons, window shape and mouse.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The framed text box, the top-and-alpha helper and the progress painter.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the window tests inside one QApplication: offscreen unless the
 // environment chooses a platform, or, in the Windows build, Qt's Windows
 // platform (the only one built there; wine never passes QT_ variables on,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list and download buttons end to end: the window, the core and the
 // demo site on 127.0.0.1.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window stays live while a real page request waits on the demo
 // site: clicks made during the wait act at once (ticks, the tray, a pause of
 // the run), while the clicks that would start a second step are ignored.

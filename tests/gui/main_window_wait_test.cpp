@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window while a page request waits, and its start-up order. The
 // version check stands for every page request: its fake request calls the
 // network wait pump in a loop, as the real requests do.

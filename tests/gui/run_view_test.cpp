@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's view of a download run: the button's Tag and Caption
 // and the progress bar's captions, event by event.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from pages reaches the user as text: message boxes, labels and tool
 // tips never read it as mark-up. And the shell's open-folder call hands the
 // file manager whatever the field holds.

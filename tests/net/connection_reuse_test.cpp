@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Requests of the program share one connection cache: a second request
 // through the proxy takes the connection the first left, whatever the host;
 // requests that must not share (a worker thread's) open their own; a

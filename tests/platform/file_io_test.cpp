@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File operations the transfer and the settings store rely on, run on
 // every platform, with Chinese names throughout.
 #include <gtest/gtest.h>

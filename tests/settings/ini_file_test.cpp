@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as both builds store it: GBK bytes, in a folder with a
 // Chinese name, read back as UTF-8.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The character-set tables give the same answers on every platform: ICU on
 // Linux and the Win32 code pages on Windows are checked against the same
 // table and the same digest of every GBK pair.

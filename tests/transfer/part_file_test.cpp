@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The partial file's life on this platform's file system: kept after a
 // failure, continued, renamed into place while its lock is held, swept when
 // stale. Windows is the hard case (renaming an open file, mandatory locks),

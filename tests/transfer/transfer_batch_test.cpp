@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Songs side by side on one thread: each ends on its own, a failure
 // touches only its song, an abort from inside the events ends them all with
 // their partials kept, and the events keep coming while bytes flow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Update signatures checked through the libcrypto this build links (the
 // cross-built one on Windows), on a program in a folder with a Chinese name.
 #include <gtest/gtest.h>

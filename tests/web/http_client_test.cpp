@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/http_client.h"
 
 // The packaged library's build flags come through pkg-config.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tunewell-demo-site --print-hosts: prints the configured host names as
 // music_host=, version_server= and file_host_domain= lines and exits.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
 #include "hosts/site_hosts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tunewell-standin: the harmless program the demo version server offers as
 // the update when it serves no real Tunewell (the tests, a build without
 // the window). It is a real program of this platform, so an updater

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The windowed half of the Windows edition, run after tools/build_windows.sh
 # has built the core into build-windows/: builds Qt for MinGW (once, into
 # the cache, tools/windows/build_qt.sh), adds it to that build, builds

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Sourced by the Windows build scripts: installing what is missing,
 # Debian's source entries, and building without the network. The caller

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Qt's base module (Core, Gui, Widgets, Test and the Windows platform
 # plugin) for MinGW-w64 from Debian's own source of the host's Qt version,
 # once, into the Windows library cache:

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Turns the program's drawing (packaging/tunewell.svg) into a Windows icon.
 
 The drawing is made of filled circles, ellipses and rectangles only, so this

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Windows Tunewell.exe under wine as a user would, against the
 # Linux-built demo site: the main window opens at 394x577, 获取歌曲列表 fetches
 # the list, the first song is ticked and downloaded, Config.ini is written

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows edition's windows under wine: the cross-built window tests
 # (build-windows/tests/gui/windows/test_gui.exe and test_updater.exe, Qt's
 # Windows platform on an Xvfb display; among them the system's folder

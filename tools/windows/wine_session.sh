@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Sourced by the scripts that run our programs under wine (the tests, the
 # windows, the installer). Gives them a fresh wine prefix made under a

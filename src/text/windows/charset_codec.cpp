@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/charset_codec.h"
 
 #include <windows.h>

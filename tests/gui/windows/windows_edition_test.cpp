@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the Windows edition adds around the windows: Qt's Chinese texts
 // found through the program folder's qt.conf, and the icon and version
 // records inside both programs.
