@@ -33,7 +33,7 @@ comment_of() {
 
 missing=0
 while IFS= read -r -d '' file; do
-  [ -f "$file" ] && [ ! -L "$file" ] || continue
+  if [ ! -f "$file" ] || [ -L "$file" ]; then continue; fi
   comment=$(comment_of "$file")
   [ -n "$comment" ] || continue
   # After a "#!" line, and after the "#compdef" line zsh wants first.

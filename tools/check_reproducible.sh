@@ -29,7 +29,7 @@ for deb in "$(dirname "$first")"/*.deb "$(dirname "$first")"/*.dsc "$(dirname "$
     echo "same bytes: $(basename "$deb") ($(sha256sum <"$deb" | cut -c1-16))"
   else
     echo "DIFFERENT: $(basename "$deb")" >&2
-    command -v diffoscope >/dev/null && diffoscope "$deb" "$other" >&2 || true
+    if command -v diffoscope >/dev/null; then diffoscope "$deb" "$other" >&2 || true; fi
     failures=$((failures + 1))
   fi
 done

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 source tools/lib/packages.sh
 install_missing_packages shellcheck
 
-scripts=(.ci/run packaging/debian/postrm tests/packaging/install_test.sh tests/tools/script_lib_test.sh)
+scripts=(.ci/run debian/tunewell.postrm debian/tests/cli-download tests/packaging/install_test.sh tests/tools/script_lib_test.sh)
 while IFS= read -r -d '' script; do
   scripts+=("$script")
 done < <(find tools bench -name '*.sh' -type f -print0 | sort -z)

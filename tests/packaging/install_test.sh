@@ -108,14 +108,19 @@ sorted_words() { tr ' ' '\n' | grep -E '^--?[A-Za-z]' | sort -u | tr '\n' ' '; }
 help_options=$("$build/tunewell-cli" --help |
   sed -n '/^选项：/,/^$/p' | sed -n 's/^ *\(\(-[-A-Za-z]*,\? *\)*\).*/\1/p' | tr -d ',' | sorted_words)
 [ -n "$help_options" ] || fail "no options read from tunewell-cli --help"
+# The four lists below are read through ${!listed}.
+# shellcheck disable=SC2034
 man_options=$(zcat "$root/share/man/man1/tunewell-cli.1.gz" | sed -n '/^\.SH OPTIONS/,/^\.SH [^O]/p' |
   sed -n '/^\.TP/{n;p}' | sed -e 's/\\-/-/g' -e 's/"[^"]*"/ /g' | tr -s ' ' '\n' | sorted_words)
+# shellcheck disable=SC2034
 bash_options=$(for words in "" "list http://x" "download http://x"; do
   # shellcheck disable=SC2086
   completions tunewell-cli $words -; done | sorted_words)
 # zsh: the option specs of _arguments, the lines that start with '- or '(.
+# shellcheck disable=SC2034
 zsh_options=$(grep "^ *'[-(]" "$root/share/zsh/vendor-completions/_tunewell-cli" |
   sed -e 's/\[[^]]*\]//g' -e 's/[{}+=,()'"'"']/ /g' | tr -s ' ' '\n' | sorted_words)
+# shellcheck disable=SC2034
 fish_options=$(sed -n 's/^complete -c tunewell-cli\(.*\)/\1/p' "$root/share/fish/vendor_completions.d/tunewell-cli.fish" |
   sed -e "s/'[^']*'//g" -e 's/"[^"]*"//g' | grep -oE -- '-(s|l) [A-Za-z-]+' |
   sed -e 's/^-s /-/' -e 's/^-l /--/' | sorted_words)
