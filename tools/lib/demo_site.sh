@@ -21,6 +21,9 @@ start_demo_site() {
     echo "demo site: no $site: build it first" >&2
     return 1
   fi
+  # Emptied first: an address left in OUT by an earlier site must not be
+  # taken for this one's before the new site has truncated the file.
+  : >"$out"
   "$site" --port 0 "$@" >"$out" &
   demo_site_pid=$!
   # Tenths of a second, so that a quick start is not kept waiting.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ui/frm_more.h"
+#include "settings/ui/form_controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,21 +21,9 @@ constexpr int kClientHeight = 150;
 const QColor kTipRed(0xFF, 0x00, 0x00);
 const QColor kTipGreen(0x00, 0x80, 0x00);
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-template <typename Widget>
-Widget* Put(Widget* widget, const char* name, const QRect& place) {
-    widget->setObjectName(Utf8(name));
-    widget->setGeometry(place);
-    return widget;
-}
-
-QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const QRect& place) {
-    auto* label = Put(new QLabel(Utf8(caption), parent), name, place);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return label;
-}
+using form::Put;
+using form::PutLabel;
+using form::Utf8;
 
 // The count typed, when it is a whole number from 1 to kMaxJobs.
 std::optional<int> JobsFrom(const QString& text) {

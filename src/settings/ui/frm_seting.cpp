@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ui/frm_seting.h"
+#include "settings/ui/form_controls.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -33,30 +34,13 @@ const QColor kTipRed(0xFF, 0x00, 0x00);
 const QColor kTipGreen(0x00, 0x80, 0x00);
 const QColor kCheckBackground(0xF4, 0xF4, 0xF4);
 
-// Where a control sits in the client area, in pixels.
-struct Place {
-    int left, top, width, height;
-};
-
 // The status line sits in the strip along the bottom of the frame, below
 // the save button, where the frame leaves it readable.
-constexpr Place kTipPlace{16, 189, 0, 13};
+const QRect kTipPlace(16, 189, 0, 13);
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-template <typename Widget>
-Widget* Put(Widget* widget, const char* name, const Place& place) {
-    widget->setObjectName(Utf8(name));
-    widget->setGeometry(place.left, place.top, place.width, place.height);
-    return widget;
-}
-
-QLabel* PutLabel(QWidget* parent, const char* name, const char* caption, const Place& place) {
-    auto* label = Put(new QLabel(Utf8(caption), parent), name, place);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return label;
-}
+using form::Put;
+using form::PutLabel;
+using form::Utf8;
 
 std::string ChooseFolderWithDialog(QWidget* owner, const std::string& title, const std::string& start) {
     return widgets::BrowseForFolder(owner, title,
