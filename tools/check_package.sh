@@ -19,6 +19,10 @@
 #   tools/check_package.sh [--reproducible] [BUILD_FOLDER]   (default: build-deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=lib/packages.sh
+source tools/lib/packages.sh
+# shellcheck source=lib/demo_site.sh
+source tools/lib/demo_site.sh
 reproducible=0
 if [ "${1:-}" = --reproducible ]; then
   reproducible=1
@@ -40,9 +44,7 @@ demo_build=${TUNEWELL_DEMO_BUILD:-build}
 cmake --build "$demo_build" --target tunewell-demo-site >/dev/null
 echo "package: $deb"
 
-if ! command -v lintian >/dev/null; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends lintian >/dev/null
-fi
+install_missing_packages lintian
 echo "== lintian"
 lintian_out=$(lintian --display-info --pedantic "$changes" 2>&1 | grep -v 'running with root privileges' || true)
 echo "${lintian_out:-(nothing)}"
@@ -51,7 +53,7 @@ if grep -qE '^[EW]: ' <<<"$lintian_out"; then fail "lintian reports errors or wa
 work=$(mktemp -d)
 site_pid=""
 cleanup() {
-  if [ -n "$site_pid" ]; then kill "$site_pid" 2>/dev/null || true; wait "$site_pid" 2>/dev/null || true; fi
+  stop_demo_site "$site_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -83,10 +85,11 @@ echo "== the installed programs, run as root from /usr"
 if [ "$(id -u)" -ne 0 ] || ! unshare --mount true 2>/dev/null; then
   echo "skipped: needs root and a private mount space"
 else
-  "$demo_build/tunewell-demo-site" --port 0 >"$work/site" 2>/dev/null &
-  site_pid=$!
-  for _ in $(seq 50); do grep -qs "^http_proxy=" "$work/site" && break; sleep 0.1; done
-  proxy=$(sed -n 's/^http_proxy=//p' "$work/site")
+  # The installed programs run only with the demo site on 127.0.0.1 as
+  # their http_proxy.
+  start_demo_site "$demo_build/tunewell-demo-site" "$work/site" || exit 1
+  site_pid=$demo_site_pid
+  proxy=$demo_site_proxy
   music_host=$("$demo_build/tunewell-demo-site" --print-hosts | sed -n 's/^music_host=//p')
   mkdir -p "$work/upper" "$work/overlay-work" "$work/home"
   cp -a "$work/files/usr/." "$work/upper/"
