@@ -2,6 +2,7 @@
 // The download run's use of the saved-songs record: recording each song
 // saved, and with SkipSaved leaving out the songs saved before.
 #include <chrono>
+#include <utility>
 
 #include "download/download_run.h"
 #include "platform/file_io.h"

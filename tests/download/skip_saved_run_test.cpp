@@ -3,8 +3,10 @@
 // SkipSaved leave out what an earlier run saved and is still there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo_site/demo_catalogue.h"
