@@ -9,6 +9,7 @@ complete -c tunewell-cli -n "__fish_seen_subcommand_from download" -a all -d 'Ev
 complete -c tunewell-cli -s o -l output -r -a '(__fish_complete_directories)' -d 'Save into this folder for this run'
 complete -c tunewell-cli -l save -d 'Store the address and the save folder in Config.ini'
 complete -c tunewell-cli -l thunder -d 'Hand the songs to a running aria2c --enable-rpc'
+complete -c tunewell-cli -l skip-saved -d 'Leave out the songs saved before'
 complete -c tunewell-cli -s j -l jobs -x -a '1 2 3 4 5 6 7 8' -d 'Download up to N songs at a time'
 complete -c tunewell-cli -s q -l quiet -d 'Print errors only'
 complete -c tunewell-cli -l json -d 'Print one JSON object per song'

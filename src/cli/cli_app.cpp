@@ -50,6 +50,7 @@ struct Session {
         config.SavePath = settings::SaveFolderOf(config.SavePath);
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
+        if (line.skipSaved) config.SkipSaved = 1;
         console.SetQuiet(line.quiet);
     }
     static tunewell::session::Session::Options Options(const std::string& folder) {
@@ -128,8 +129,13 @@ public:
         report.file = folder_ + platform::PathSeparator() + result.fileName;
         report.result = result.outcome == Outcome::Saved       ? "saved"
                         : result.outcome == Outcome::HandedOff ? "handed_off"
+                        : result.outcome == Outcome::Skipped   ? "skipped"
                                                                : "failed";
-        if (result.outcome == Outcome::Saved) report.bytes = FileBytes(*report.file);
+        // A song saved before may lie in another folder: its name is its path.
+        if (result.outcome == Outcome::Skipped) report.file = result.fileName;
+        if (result.outcome == Outcome::Saved || result.outcome == Outcome::Skipped) {
+            report.bytes = FileBytes(*report.file);
+        }
         if (result.outcome == Outcome::Failed) report.cause = result.cause;
         Print(report);
         ended_.insert(result.position);

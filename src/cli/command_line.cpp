@@ -8,7 +8,7 @@
 namespace tunewell::cli {
 namespace {
 
-enum class Option { kOutput, kSave, kThunder, kJobs, kQuiet, kJson, kHelp, kVersion };
+enum class Option { kOutput, kSave, kThunder, kJobs, kQuiet, kJson, kHelp, kVersion, kSkipSaved };
 
 struct OptionName {
     Option option;
@@ -22,6 +22,7 @@ constexpr OptionName kOptions[] = {
     {Option::kThunder, "thunder", '\0', false}, {Option::kJobs, "jobs", 'j', true},
     {Option::kQuiet, "quiet", 'q', false}, {Option::kJson, "json", '\0', false},
     {Option::kHelp, "help", 'h', false}, {Option::kVersion, "version", 'V', false},
+    {Option::kSkipSaved, "skip-saved", '\0', false},
 };
 
 // Reads the options into `line`; the words that are no options go to
@@ -129,6 +130,7 @@ private:
             case Option::kJobs: ReadJobs(value); break;
             case Option::kSave: line_.save = true; break;
             case Option::kThunder: line_.thunder = true; break;
+            case Option::kSkipSaved: line_.skipSaved = true; break;
             case Option::kQuiet: line_.quiet = true; break;
             case Option::kJson: line_.json = true; break;
             case Option::kHelp: help = true; break;
@@ -178,6 +180,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (words.size() > 2) return Wrong("list 只接受一个地址");
         if (line.thunder) return Wrong("--thunder 只能用于 download");
         if (line.jobs != 0) return Wrong("--jobs 只能用于 download");
+        if (line.skipSaved) return Wrong("--skip-saved 只能用于 download");
         line.action = CommandLine::Action::kList;
         if (words.size() > 1) line.address = words[1];
         return line;
@@ -209,6 +212,7 @@ std::string HelpText() {
            "      --save           把地址和保存文件夹存入 Config.ini（不加则不改动它）\n"
            "      --thunder        交给正在运行的 aria2c --enable-rpc 下载\n"
            "  -j, --jobs N         同时下载 N 首（1 到 8，默认为 Config.ini 中的 Jobs，否则为 1）\n"
+           "      --skip-saved     跳过已下载过且文件仍在的歌曲（同 Config.ini 中的 SkipSaved=1）\n"
            "  -q, --quiet          只显示错误\n"
            "      --json           在标准输出上每首歌曲输出一行 JSON\n"
            "                       （list：id、name；download：id、file、bytes、result、cause）\n"

@@ -21,6 +21,7 @@ struct CommandLine {
     bool thunder = false;  // --thunder: hand the songs to aria2
     bool quiet = false;    // -q/--quiet: errors only on standard error
     bool json = false;     // --json: one JSON object per song on standard output
+    bool skipSaved = false;  // --skip-saved: leave out the songs saved before (SkipSaved=1)
     int jobs = 0;          // -j/--jobs N: songs at a time, brought within 1..8; 0: Jobs of Config.ini
     std::string problem;   // for kWrong: what is wrong, in Chinese
 };

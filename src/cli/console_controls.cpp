@@ -47,6 +47,7 @@ void ConsoleControls::SongFailed(int, const std::string&, const std::string& rea
 void ConsoleControls::SongEnded(int position, const std::string& fileName, SongOutcome outcome) {
     std::string said = outcome == SongOutcome::Saved       ? "下载完毕"
                        : outcome == SongOutcome::HandedOff ? "已交给aria2"
+                       : outcome == SongOutcome::Skipped   ? "已下载过，跳过"
                                                            : "下载失败";
     if (outcome == SongOutcome::Failed && !reason_.empty()) said += " (" + reason_ + ")";
     const SongResult result{position, RowOf(position), fileName, outcome,

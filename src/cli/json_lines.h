@@ -20,7 +20,7 @@ struct SongReport {
     std::string idText;
     std::optional<std::string> file;  // the file's path; nothing when no song was started
     long long bytes = 0;              // of the saved file; 0 otherwise
-    std::string result;               // "saved", "handed_off", "failed" or "not_started"
+    std::string result;               // "saved", "handed_off", "skipped", "failed" or "not_started"
     std::optional<std::string> cause;  // why it failed or did not start
 };
 // {"row":2,"id":3002,"file":"/m/a.mp3","bytes":204800,"result":"saved","cause":null}

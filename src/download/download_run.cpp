@@ -102,21 +102,32 @@ void DownloadRun::Run(const Ticked& ticked) {
     succeeded_ = failed_ = 0;
     outcome_ = ports::RunOutcome{};
 
-    const PlayEntries play = FetchPlayEntries(ui_, ticked.ids, [this] { return state_ == State::Running; });
-    PlayPageFailed(play, ticked);
+    const std::vector<std::string> saved = SavedFilesOf(ticked);
+    std::vector<std::string> asked;
+    std::vector<std::size_t> askedRows;
+    for (std::size_t row = 0; row < ticked.ids.size(); ++row) {
+        if (!saved[row].empty()) continue;
+        asked.push_back(ticked.ids[row]);
+        askedRows.push_back(row);
+    }
+    PlayEntries play = FetchPlayEntries(ui_, asked, [this] { return state_ == State::Running; });
+    PlayPageFailed(play, ticked, askedRows);
+    const std::vector<PlayEntries::Entry> entries = MergeSaved(play, saved, askedRows);
     SaveNames names;
     stopRequested_ = false;
     stopMessage_.clear();
     if (config_.Jobs > 1) {
-        RunSideBySide(play.entries, ticked, names);
+        RunSideBySide(entries, ticked, names);
     } else {
-        for (std::size_t k = 1; k <= play.entries.size() && !stopRequested_; ++k) {
-            DownloadEntry(static_cast<int>(k), play.entries[k - 1], ticked, names);
+        for (std::size_t k = 1; k <= entries.size() && !stopRequested_; ++k) {
+            DownloadEntry(static_cast<int>(k), entries[k - 1], ticked, names);
         }
     }
     // Nothing started: the status line's advice has given way to the idle
     // text, so the cause is told once the run is over.
-    if (!play.failure.empty() && succeeded_ + failed_ == 0) stopMessage_ = kPlayPageFailedText + play.failure;
+    if (!play.failure.empty() && succeeded_ - outcome_.skipped + failed_ == 0) {
+        stopMessage_ = kPlayPageFailedText + play.failure;
+    }
     EndRun();
     // After the run, when nothing is in flight any more and the window is
     // idle again.
@@ -127,9 +138,11 @@ void DownloadRun::Run(const Ticked& ticked) {
     observer_.RunOver(outcome_);
 }
 
-void DownloadRun::PlayPageFailed(const PlayEntries& play, const Ticked& ticked) {
+void DownloadRun::PlayPageFailed(const PlayEntries& play, const Ticked& ticked,
+                                 const std::vector<std::size_t>& askedRows) {
     if (play.failure.empty()) return;
-    for (std::size_t row = play.answeredRows; row < ticked.ids.size(); ++row) {
+    for (std::size_t asked = play.answeredRows; asked < askedRows.size(); ++asked) {
+        const std::size_t row = askedRows[asked];
         ui_.songs.MarkFailed(text::ToNumber(ticked.ids[row]).value, play.failure);
         CountFailure(ticked.names[row], play.failure);
     }
@@ -163,10 +176,17 @@ std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const 
         stopRequested_ = true;  // paused while this song was being prepared
         return std::nullopt;
     }
-    return PreparedSong{k, fileName, source, text::ToNumber(ticked.ids[index]).value, entry.address};
+    return PreparedSong{k,
+                        fileName,
+                        source,
+                        text::ToNumber(ticked.ids[index]).value,
+                        entry.address,
+                        ticked.ids[index],
+                        controls_.SavePathText() + platform::PathSeparator() + fileName};
 }
 
 void DownloadRun::DownloadEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked, SaveNames& names) {
+    if (SkipIfSaved(k, entry, ticked)) return;
     const std::optional<PreparedSong> song = PrepareEntry(k, entry, ticked, names);
     if (!song) return;
     if (controls_.UseDownloadManager()) {
@@ -206,6 +226,7 @@ void DownloadRun::TransferEnded(const PreparedSong& song, bool saved, const tran
     if (!saved && failure.cause == Cause::kDiskFull) StopForLackOfSpace();
     observer_.SongEnded(song.k, song.fileName, saved ? Outcome::Saved : Outcome::Failed);
     if (saved) {
+        RecordSaved(song);
         ui_.songs.RemoveByTag(song.tag);
         ++outcome_.saved;
     }

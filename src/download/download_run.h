@@ -7,6 +7,7 @@
 
 #include "download/play_entries.h"
 #include "download/save_names.h"
+#include "download/saved_songs.h"
 #include "transfer/file_fetch.h"
 #include "download/thunder_hand_off.h"
 #include "ports/download_controls.h"
@@ -58,6 +59,10 @@ public:
         // The free space of a folder for the songs side by side; empty asks
         // the system (seam for tests; `transfer` has its own).
         transfer::FreeSpaceProbe freeSpace = {};
+        // The saved-songs record: every song saved goes into it, and with
+        // SkipSaved a ticked song it holds (its file still there) is left
+        // out. Null: no record.
+        SavedSongs* savedSongs = nullptr;
     };
 
     DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls, ports::RunObserver& observer,
@@ -93,13 +98,27 @@ private:
         std::string source;
         double tag;
         std::string playAddress;
+        std::string id;           // as the play page was asked for it
+        std::string destination;  // the file it is saved as
     };
 
     bool CheckPreconditions(Ticked& ticked);
     void Run(const Ticked& ticked);
     void DownloadEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked, SaveNames& names);
-    // The rows the play page did not answer for fail with its cause.
-    void PlayPageFailed(const PlayEntries& play, const Ticked& ticked);
+    // The rows the play page did not answer for fail with its cause;
+    // `askedRows`: the ticked row of each id it was asked for.
+    void PlayPageFailed(const PlayEntries& play, const Ticked& ticked, const std::vector<std::size_t>& askedRows);
+    // With SkipSaved, the saved file of each ticked row saved earlier (empty
+    // for the others); the play page is asked only for the others. Their
+    // entries are put back in row order, and savedFiles_ filled by position.
+    std::vector<std::string> SavedFilesOf(const Ticked& ticked);
+    std::vector<PlayEntries::Entry> MergeSaved(PlayEntries& play, const std::vector<std::string>& saved,
+                                               const std::vector<std::size_t>& askedRows);
+    // A song left out as saved: done, its row removed. False when song `k`
+    // is not such a song.
+    bool SkipIfSaved(int k, const PlayEntries::Entry& entry, const Ticked& ticked);
+    // Puts a saved song into the record.
+    void RecordSaved(const PreparedSong& song);
     // Everything before a song starts, in order: events, parsing, naming,
     // the status texts, the file host's cookie. Nothing when the entry has
     // no song, or when a pause came meanwhile (stopRequested_ is then set).
@@ -138,6 +157,8 @@ private:
     int succeeded_ = 0;
     int failed_ = 0;
     ports::RunOutcome outcome_;
+    // The saved file of each position left out as saved; empty otherwise.
+    std::vector<std::string> savedFiles_;
 };
 
 }  // namespace tunewell::download

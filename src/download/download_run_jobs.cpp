@@ -32,6 +32,10 @@ void DownloadRun::RunSideBySide(const std::vector<PlayEntries::Entry>& entries, 
         // that comes while a song is being prepared) starts no more.
         while (state_ == State::Running && !stopRequested_ && next <= entries.size() && batch.Running() < jobs) {
             const int k = static_cast<int>(next++);
+            if (SkipIfSaved(k, entries[k - 1], ticked)) {
+                progress.Ended(k);
+                continue;
+            }
             const std::optional<PreparedSong> song = PrepareEntry(k, entries[k - 1], ticked, names);
             if (!song) {
                 progress.Ended(k);

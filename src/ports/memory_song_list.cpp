@@ -60,6 +60,17 @@ void MemorySongList::MarkHandedOff(double tag) {
     }
 }
 
+void MemorySongList::MarkSaved(double tag) {
+    for (Row& row : rows_) {
+        if (row.id == tag) row.saved = true;
+    }
+}
+
+bool MemorySongList::IsSaved(int position) const {
+    const Row* row = At(position);
+    return row != nullptr && row->saved;
+}
+
 bool MemorySongList::IsHandedOff(int position) const {
     const Row* row = At(position);
     return row != nullptr && row->handedOff;

@@ -18,6 +18,7 @@ public:
         bool checked = false;
         std::string failure;  // the reason of a failed download; empty: none
         bool handedOff = false;
+        bool saved = false;  // saved by an earlier run
     };
 
     void Prepare() override;
@@ -33,6 +34,8 @@ public:
     std::string FailureOf(int position) const override;
     void MarkHandedOff(double tag) override;
     bool IsHandedOff(int position) const override;
+    void MarkSaved(double tag) override;
+    bool IsSaved(int position) const override;
 
     const std::vector<Row>& Rows() const { return rows_; }
     int PrepareCount() const { return prepareCount_; }

@@ -14,6 +14,7 @@ namespace tunewell::ports {
 struct RunOutcome {
     int saved = 0;      // songs that arrived in the save folder
     int handedOff = 0;  // songs the download manager accepted
+    int skipped = 0;    // songs left out as saved by an earlier run (SkipSaved)
     // Songs that failed on their own (a pause fails none), and ticked rows
     // the play page could not resolve.
     int failed = 0;
@@ -30,6 +31,8 @@ public:
         Saved,      // the whole file arrived in the save folder
         Failed,     // the transfer or the hand-off did not succeed
         HandedOff,  // the download manager accepted the task
+        Skipped,    // saved by an earlier run and still there: not fetched;
+                    // the file name is then the saved file's whole path
     };
 
     virtual ~RunObserver() = default;

@@ -33,6 +33,11 @@ public:
     // is marked failed later. A new list (Prepare) has no marks.
     virtual void MarkHandedOff(double tag) = 0;
     virtual bool IsHandedOff(int position) const = 0;
+    // Marks every row whose tag equals `tag` as saved by an earlier run
+    // (its file still there); a failure or hand-off mark of the row wins
+    // while it lasts. A new list (Prepare) has no marks.
+    virtual void MarkSaved(double tag) = 0;
+    virtual bool IsSaved(int position) const = 0;
 };
 
 }  // namespace tunewell::ports

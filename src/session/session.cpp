@@ -5,6 +5,7 @@
 
 #include "catalogue/list_command.h"
 #include "platform/program_folder.h"
+#include "settings/program_places.h"
 
 namespace tunewell::session {
 
@@ -46,14 +47,29 @@ std::string Session::ConfigPath() const { return settings::ConfigPath(programFol
 
 bool Session::FetchList(const std::string& address, const std::string& saveFolder,
                         const std::optional<std::string>& configPath) {
-    return catalogue::RunListCommand(ui_, catalogue_, address, saveFolder, configPath);
+    const bool stored = catalogue::RunListCommand(ui_, catalogue_, address, saveFolder, configPath);
+    if (config_.SkipSaved != 0) {
+        SavedRecord().Load();
+        download::MarkSavedRows(ui_.songs, SavedRecord());
+    }
+    return stored;
+}
+
+download::SavedSongs& Session::SavedRecord() {
+    if (!savedSongs_) {
+        const std::string folder = settings::SettingsFolder(programFolder_);
+        savedSongs_ = std::make_unique<download::SavedSongs>(folder.empty() ? std::string()
+                                                                            : folder + "/" + kSavedSongsFileName);
+    }
+    return *savedSongs_;
 }
 
 download::DownloadRun& Session::OpenRun(ports::DownloadControls& controls, ports::RunObserver& observer) {
     if (run_) return *run_;
     download::DownloadRun::Services services{Transfer(),          options_.agents,
                                              options_.isRunning,  options_.managerEndpoint,
-                                             options_.isWritableFolder, options_.freeSpace};
+                                             options_.isWritableFolder, options_.freeSpace,
+                                             &SavedRecord()};
     run_ = std::make_unique<download::DownloadRun>(ui_, controls, observer, config_, std::move(services));
     // Progress goes one way: from the run's transfer to the run, which
     // tells its observer.

@@ -30,6 +30,8 @@ namespace tunewell::session {
 // a later session's pump replaces it, and when that session goes the pump
 // of the one before it comes back; with no session left, waits process
 // nothing.
+inline constexpr const char* kSavedSongsFileName = "SavedSongs.log";
+
 class Session {
 public:
     struct Options {
@@ -71,7 +73,8 @@ public:
 
     // The list button: fetches the list at `address` into the song list and
     // stores address and folder in `configPath` when given. False when they
-    // could not be stored (the list is fetched all the same).
+    // could not be stored (the list is fetched all the same). With SkipSaved
+    // the rows of songs saved earlier (still there) are marked so.
     bool FetchList(const std::string& address, const std::string& saveFolder,
                    const std::optional<std::string>& configPath);
     // The list's fetching (to abandon a fetch that does not answer).
@@ -85,6 +88,10 @@ public:
     // The run OpenRun built (not before).
     download::DownloadRun& Run() { return *run_; }
     const download::DownloadRun& Run() const { return *run_; }
+
+    // The saved-songs record beside Config.ini (kSavedSongsFileName); no
+    // record when there is no settings folder.
+    download::SavedSongs& SavedRecord();
 
     // The session's own transfer object (also when Options gave another).
     transfer::CFileDownload& FileDownload() { return *fileDownload_; }
@@ -104,6 +111,7 @@ private:
     catalogue::SongCatalogue catalogue_;
     std::unique_ptr<transfer::CFileDownload> fileDownload_;
     transfer::FileDownloadFetch fetch_;
+    std::unique_ptr<download::SavedSongs> savedSongs_;  // made on first use
     std::unique_ptr<download::DownloadRun> run_;
 };
 

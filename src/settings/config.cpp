@@ -23,6 +23,7 @@ constexpr const char* kLoginPassKey = "LoginPass";
 constexpr const char* kAddIdKey = "AddID";
 constexpr const char* kAria2SecretKey = "Aria2Secret";
 constexpr const char* kJobsKey = "Jobs";
+constexpr const char* kSkipSavedKey = "SkipSaved";
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -74,6 +75,7 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.AddID = ToInt16(read(kAddIdKey, kValueLimit)).value_or(0);
     config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
     config.Jobs = JobsWithinLimits(text::ToNumber(read(kJobsKey, kValueLimit)).value);
+    config.SkipSaved = ToInt16(read(kSkipSavedKey, kValueLimit)).value_or(0);
     if (config.SavePath.empty()) config.SavePath = DefaultSaveFolder(programFolder);
     if (config.GetPage == 0) config.GetPage = 1;
 }
@@ -114,6 +116,10 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
 
 bool SaveMoreFields(const std::string& configPath, const std::string& jobs, const std::string& aria2Secret) {
     return WriteKeys(configPath, {{kJobsKey, jobs}, {kAria2SecretKey, aria2Secret}});
+}
+
+bool SaveSkipSaved(const std::string& configPath, bool skipSaved) {
+    return WriteKeys(configPath, {{kSkipSavedKey, skipSaved ? "1" : "0"}});
 }
 
 }  // namespace tunewell::settings

@@ -23,6 +23,9 @@ struct Config {
     // How many ticked songs a run transfers at a time, 1 to kMaxJobs (1:
     // one after another). Set in the more-settings window.
     std::int16_t Jobs = 1;
+    // Not 0: a run leaves out the ticked songs the saved-songs record says
+    // are already saved and still there. Set in the more-settings window.
+    std::int16_t SkipSaved = 0;
 };
 
 inline constexpr int kMaxJobs = 8;
@@ -57,6 +60,8 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
 
 // The more-settings window's two keys, in this order: Jobs and Aria2Secret.
 bool SaveMoreFields(const std::string& configPath, const std::string& jobs, const std::string& aria2Secret);
+// The more-settings window's SkipSaved box.
+bool SaveSkipSaved(const std::string& configPath, bool skipSaved);
 
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
 // or unreadable file gives the defaults: SavePath DefaultSaveFolder (the

@@ -111,6 +111,17 @@ void SongListModel::MarkHandedOff(double tag) {
     }
 }
 
+void SongListModel::MarkSaved(double tag) {
+    for (int i = 0; i < RowCount(); ++i) {
+        Row& row = rows_[i];
+        if (row.id != tag || row.saved) continue;
+        row.saved = true;
+        NotifyMark(i);
+    }
+}
+
+bool SongListModel::IsSaved(int position) const { return Valid(position) && rows_[position - 1].saved; }
+
 bool SongListModel::IsHandedOff(int position) const { return Valid(position) && rows_[position - 1].handedOff; }
 
 void SongListModel::NotifyMark(int i) {
@@ -162,10 +173,12 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (!row.failure.empty()) return widgets::PlainToolTip(QString::fromStdString(row.failure));
             if (row.handedOff) return widgets::PlainToolTip(QStringLiteral("已交给下载管理器"));
+            if (row.saved) return widgets::PlainToolTip(QStringLiteral("已下载"));
             return idColumn ? QVariant() : QVariant(widgets::PlainToolTip(QString::fromStdString(row.name)));
         case Qt::ForegroundRole:
             if (!row.failure.empty()) return QColor(Qt::red);
-            return row.handedOff ? QVariant(QColor(0x1E, 0x6E, 0xC8)) : QVariant();
+            if (row.handedOff) return QColor(0x1E, 0x6E, 0xC8);
+            return row.saved ? QVariant(QColor(Qt::gray)) : QVariant();
         case Qt::CheckStateRole:
             return idColumn ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
         case Qt::SizeHintRole:

@@ -42,6 +42,9 @@ public:
     std::string FailureOf(int position) const override;
     void MarkHandedOff(double tag) override;
     bool IsHandedOff(int position) const override;
+    // A row saved earlier is drawn grey, its tooltip says so.
+    void MarkSaved(double tag) override;
+    bool IsSaved(int position) const override;
     std::string IdText(int position) const;
 
     // The selection controls: a row click, "tick all" and "invert".
@@ -71,6 +74,7 @@ private:
         bool checked = false;
         std::string failure;  // why its download failed; empty: it did not
         bool handedOff = false;  // given to the download manager
+        bool saved = false;      // saved by an earlier run: grey
     };
 
     bool Valid(int position) const { return position >= 1 && position <= RowCount(); }

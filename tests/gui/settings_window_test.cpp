@@ -330,6 +330,24 @@ TEST_F(SettingsWindowTest, MoreSettingsSetJobsAndTheAria2Secret) {
     EXPECT_TRUE(open.isNull());
 }
 
+// The skip box shows SkipSaved and stores it, for the next run too.
+TEST_F(SettingsWindowTest, MoreSettingsKeepTheSkipSavedBox) {
+    ASSERT_NE(WriteIni("Config", "SkipSaved", "1", ConfigPath(folder())), 0);
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    Child<QPushButton>(window, "cmdMore")->click();
+    auto* more = window.findChild<frmMore*>();
+    ASSERT_NE(more, nullptr);
+    auto* skip = more->findChild<QCheckBox*>(QStringLiteral("cSkipSaved"));
+    ASSERT_NE(skip, nullptr);
+    EXPECT_EQ(skip->text(), Q("跳过已下载的歌曲"));
+    EXPECT_TRUE(skip->isChecked());
+    skip->setChecked(false);
+    more->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+    EXPECT_NE(FileBytes().find("SkipSaved=0\r\n"), std::string::npos) << FileBytes();
+    EXPECT_EQ(config.SkipSaved, 0);
+}
+
 // No taskbar button: minimised, the window goes to the tray and its icon
 // brings it back; without a tray it becomes a window the taskbar shows.
 TEST_F(SettingsWindowTest, MinimisingGoesToTheTrayOrWithoutOneToTheTaskbar) {

@@ -147,6 +147,31 @@ TEST(SongListModelTest, FailedRowsAreMarkedWithTheirReason) {
     EXPECT_EQ(model.data(name, Qt::ForegroundRole).value<QColor>(), handed);
 }
 
+// A song saved by an earlier run is grey with its tip until the row is
+// marked otherwise.
+TEST(SongListModelTest, ARowSavedBeforeIsGreyWithItsTip) {
+    SongListModel model;
+    model.Prepare();
+    model.AddRow(1, 7, "7", "saved");
+    model.AddRow(2, 8, "8", "new");
+    model.Flush();
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.MarkSaved(7);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(model.IsSaved(1));
+    EXPECT_FALSE(model.IsSaved(2));
+    for (int column = 0; column < 2; ++column) {
+        EXPECT_EQ(model.data(model.index(0, column), Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+        EXPECT_EQ(TipText(model.data(model.index(0, column), Qt::ToolTipRole)), QStringLiteral("已下载"));
+    }
+    EXPECT_FALSE(model.data(model.index(1, 1), Qt::ForegroundRole).isValid());
+    model.MarkFailed(7, "服务器返回HTTP 404");
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    model.Prepare();
+    model.AddRow(1, 7, "7", "again");
+    EXPECT_FALSE(model.IsSaved(1));
+}
+
 TEST(SongListModelTest, AHundredThousandRowsFillQuicklyInAShownView) {
     SongListModel model;
     SongListView view;

@@ -64,9 +64,10 @@ protected:
     std::string Read(const std::string& name) const { return ReadBytes(temp_.File(name)); }
 
     TempFolder temp_;
+    TempFolder program_;  // Config.ini and the saved-songs record, apart from the songs
     FakeUi ui_;
     RecordingRun controls_;
-    session::Session session_{FrontEndOf(ui_), InFolder(temp_.path())};
+    session::Session session_{FrontEndOf(ui_), InFolder(program_.path())};
     settings::Config& config_ = session_.Settings();
     transfer::CFileDownload& fileDownload_ = session_.FileDownload();  // unused with Jobs above 1
     transfer::FileFetch& transfer_ = session_.Transfer();

@@ -73,9 +73,10 @@ public:
         reasons.push_back(std::to_string(position) + " " + reason);
     }
     void SongEnded(int position, const std::string&, SongOutcome outcome) override {
-        const char* word = outcome == SongOutcome::Saved    ? "saved "
-                           : outcome == SongOutcome::Failed ? "failed "
-                                                            : "handed ";
+        const char* word = outcome == SongOutcome::Saved     ? "saved "
+                           : outcome == SongOutcome::Failed  ? "failed "
+                           : outcome == SongOutcome::Skipped ? "skipped "
+                                                             : "handed ";
         events.push_back(word + std::to_string(position));
     }
     void RunOver(const ports::RunOutcome& outcome) override { outcomes.push_back(outcome); }

@@ -2,6 +2,7 @@
 #include "settings/ui/frm_more.h"
 #include "settings/ui/form_controls.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <cmath>
@@ -50,6 +51,7 @@ frmMore::frmMore(Config& config, std::string programFolder, QWidget* owner)
     const Config current = CurrentConfig(config_, programFolder_);
     cJobs->SetText(QString::number(current.Jobs));
     cSecret->SetText(QString::fromStdString(current.Aria2Secret));
+    cSkipSaved->setChecked(current.SkipSaved != 0);
     if (owner != nullptr) {
         const QRect area = owner->window()->geometry();
         move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
@@ -66,11 +68,14 @@ void frmMore::CreateControls() {
     cSecret = Put(new chrome::TextBox(this), "cSecret", {116, 67, 128, 21});
     cSecret->Field()->setEchoMode(QLineEdit::Normal);  // shown as typed, as the site password is
     cSecret->setToolTip(Utf8("aria2c 启动时用 --rpc-secret 给出的密钥；没有则留空"));
+    cSkipSaved = Put(new QCheckBox(Utf8("跳过已下载的歌曲"), this), "cSkipSaved", {16, 101, 140, 17});
+    cSkipSaved->setToolTip(Utf8("已下载过且文件仍在的歌曲不再下载"));
     cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 98, 81, 24});
     LabTip = Put(new QLabel(this), "LabTip", {16, 128, 0, 13});
     LabTip->setTextFormat(Qt::PlainText);
     setTabOrder(cJobs, cSecret);
-    setTabOrder(cSecret, cmdSave);
+    setTabOrder(cSecret, cSkipSaved);
+    setTabOrder(cSkipSaved, cmdSave);
     connect(cmdSave, &widgets::SkinButton::clicked, this, &frmMore::cmdSave_Click);
 }
 
@@ -81,15 +86,17 @@ void frmMore::cmdSave_Click() {
         return;
     }
     const std::string secret = cSecret->Text().toStdString();
-    if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret)) {
+    if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret) ||
+        !SaveSkipSaved(ConfigPath(programFolder_), cSkipSaved->isChecked())) {
         SetTip(Utf8("配置保存失败！"), kTipRed);
         widgets::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
         return;
     }
-    // Only these two: the other settings keep the values of their last load.
+    // Only these: the other settings keep the values of their last load.
     const Config saved = CurrentConfig(config_, programFolder_);
     config_.Jobs = saved.Jobs;
     config_.Aria2Secret = saved.Aria2Secret;
+    config_.SkipSaved = saved.SkipSaved;
     SetTip(Utf8("配置保存成功！"), kTipGreen);
     close();
 }

@@ -5,6 +5,7 @@
 
 #include "settings/config.h"
 
+class QCheckBox;
 class QLabel;
 
 namespace tunewell::chrome {
@@ -21,7 +22,8 @@ namespace tunewell::settings {
 // The more-settings window ("更多设置"), opened from the settings window:
 // the settings that have no place there. It shows what Config.ini holds
 // for the songs at a time (Jobs) and the download manager's RPC secret
-// (Aria2Secret); saving checks the count (a whole number from 1 to
+// (Aria2Secret), and whether runs leave out the songs saved before
+// (SkipSaved); saving checks the count (a whole number from 1 to
 // kMaxJobs), writes both keys, takes them into `config` (the next run uses
 // them, nothing else of the settings changes) and closes the window. A
 // refusal or a failed write says why and keeps what was typed.
@@ -46,6 +48,7 @@ private:
     chrome::Skin* skin1 = nullptr;
     chrome::TextBox* cJobs = nullptr;
     chrome::TextBox* cSecret = nullptr;
+    QCheckBox* cSkipSaved = nullptr;
     widgets::SkinButton* cmdSave = nullptr;
     QLabel* LabTip = nullptr;
 };
