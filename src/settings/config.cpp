@@ -23,6 +23,8 @@ constexpr const char* kLoginPassKey = "LoginPass";
 constexpr const char* kAddIdKey = "AddID";
 constexpr const char* kAria2SecretKey = "Aria2Secret";
 constexpr const char* kJobsKey = "Jobs";
+constexpr const char* kRetriesKey = "Retries";
+constexpr const char* kSpeedLimitKey = "SpeedLimit";
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -56,6 +58,18 @@ std::int16_t JobsWithinLimits(double value) {
     return static_cast<std::int16_t>(rounded < 1 ? 1 : rounded > kMaxJobs ? kMaxJobs : rounded);
 }
 
+std::int16_t RetriesWithinLimits(double value) {
+    if (!std::isfinite(value)) return 0;
+    const double rounded = RoundHalfToEven(value);
+    return static_cast<std::int16_t>(rounded < 0 ? 0 : rounded > kMaxRetries ? kMaxRetries : rounded);
+}
+
+std::int32_t SpeedLimitWithinLimits(double value) {
+    if (!std::isfinite(value)) return 0;
+    const double rounded = RoundHalfToEven(value);
+    return static_cast<std::int32_t>(rounded < 0 ? 0 : rounded > kMaxSpeedLimit ? kMaxSpeedLimit : rounded);
+}
+
 std::string ConfigPath(const std::string& programFolder) {
     const std::string folder = SettingsFolder(programFolder);
     return folder.empty() ? std::string() : folder + "/" + kConfigFileName;
@@ -74,6 +88,8 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.AddID = ToInt16(read(kAddIdKey, kValueLimit)).value_or(0);
     config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
     config.Jobs = JobsWithinLimits(text::ToNumber(read(kJobsKey, kValueLimit)).value);
+    config.Retries = RetriesWithinLimits(text::ToNumber(read(kRetriesKey, kValueLimit)).value);
+    config.SpeedLimit = SpeedLimitWithinLimits(text::ToNumber(read(kSpeedLimitKey, kValueLimit)).value);
     if (config.SavePath.empty()) config.SavePath = DefaultSaveFolder(programFolder);
     if (config.GetPage == 0) config.GetPage = 1;
 }
@@ -114,6 +130,11 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
 
 bool SaveMoreFields(const std::string& configPath, const std::string& jobs, const std::string& aria2Secret) {
     return WriteKeys(configPath, {{kJobsKey, jobs}, {kAria2SecretKey, aria2Secret}});
+}
+
+bool SaveTransferFields(const std::string& configPath, const std::string& retries,
+                        const std::string& speedLimit) {
+    return WriteKeys(configPath, {{kRetriesKey, retries}, {kSpeedLimitKey, speedLimit}});
 }
 
 }  // namespace tunewell::settings
