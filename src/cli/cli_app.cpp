@@ -50,6 +50,8 @@ struct Session {
         config.SavePath = settings::SaveFolderOf(config.SavePath);
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
+        if (line.retries >= 0) config.Retries = static_cast<std::int16_t>(line.retries);
+        if (line.limitRate >= 0) config.SpeedLimit = settings::SpeedLimitWithinLimits(static_cast<double>(line.limitRate));
         console.SetQuiet(line.quiet);
     }
     static tunewell::session::Session::Options Options(const std::string& folder) {

@@ -17,7 +17,7 @@ namespace tunewell::settings {
 namespace {
 
 constexpr int kClientWidth = 260;
-constexpr int kClientHeight = 150;
+constexpr int kClientHeight = 208;
 const QColor kTipRed(0xFF, 0x00, 0x00);
 const QColor kTipGreen(0x00, 0x80, 0x00);
 
@@ -35,6 +35,16 @@ std::optional<int> JobsFrom(const QString& text) {
     return static_cast<int>(number.value);
 }
 
+// A whole number from `low` to `high` typed, or nothing.
+std::optional<long> WholeFrom(const QString& text, long low, long high) {
+    const text::Number number = text::ToNumber(text.trimmed().toStdString());
+    if (text.trimmed().isEmpty() || number.value != std::floor(number.value) || number.value < low ||
+        number.value > high) {
+        return std::nullopt;
+    }
+    return static_cast<long>(number.value);
+}
+
 }  // namespace
 
 frmMore::frmMore(Config& config, std::string programFolder, QWidget* owner)
@@ -50,6 +60,8 @@ frmMore::frmMore(Config& config, std::string programFolder, QWidget* owner)
     const Config current = CurrentConfig(config_, programFolder_);
     cJobs->SetText(QString::number(current.Jobs));
     cSecret->SetText(QString::fromStdString(current.Aria2Secret));
+    cRetries->SetText(QString::number(current.Retries));
+    cSpeed->SetText(QString::number(current.SpeedLimit));
     if (owner != nullptr) {
         const QRect area = owner->window()->geometry();
         move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
@@ -66,11 +78,21 @@ void frmMore::CreateControls() {
     cSecret = Put(new chrome::TextBox(this), "cSecret", {116, 67, 128, 21});
     cSecret->Field()->setEchoMode(QLineEdit::Normal);  // shown as typed, as the site password is
     cSecret->setToolTip(Utf8("aria2c 启动时用 --rpc-secret 给出的密钥；没有则留空"));
-    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 98, 81, 24});
-    LabTip = Put(new QLabel(this), "LabTip", {16, 128, 0, 13});
+    PutLabel(this, "lblRetries", "重试次数：", {16, 98, 96, 13});
+    cRetries = Put(new chrome::TextBox(this), "cRetries", {116, 96, 33, 21});
+    PutLabel(this, "lblRetriesRange", "（0 到 10）", {155, 98, 80, 13});
+    cRetries->setToolTip(Utf8("因网络或服务器暂时出错而失败的歌曲再试几次；0 为不重试"));
+    PutLabel(this, "lblSpeed", "限速(KB/s)：", {16, 127, 96, 13});
+    cSpeed = Put(new chrome::TextBox(this), "cSpeed", {116, 125, 64, 21});
+    PutLabel(this, "lblSpeedNone", "（0 为不限）", {186, 127, 70, 13});
+    cSpeed->setToolTip(Utf8("整次下载的速度上限，同时下载的歌曲共用；0 为不限"));
+    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 156, 81, 24});
+    LabTip = Put(new QLabel(this), "LabTip", {16, 186, 0, 13});
     LabTip->setTextFormat(Qt::PlainText);
     setTabOrder(cJobs, cSecret);
-    setTabOrder(cSecret, cmdSave);
+    setTabOrder(cSecret, cRetries);
+    setTabOrder(cRetries, cSpeed);
+    setTabOrder(cSpeed, cmdSave);
     connect(cmdSave, &widgets::SkinButton::clicked, this, &frmMore::cmdSave_Click);
 }
 
@@ -80,16 +102,29 @@ void frmMore::cmdSave_Click() {
         SetTip(Utf8("同时下载歌曲数应为 1 到 8 的整数！"), kTipRed);
         return;
     }
+    const std::optional<long> retries = WholeFrom(cRetries->Text(), 0, kMaxRetries);
+    if (!retries) {
+        SetTip(Utf8("重试次数应为 0 到 10 的整数！"), kTipRed);
+        return;
+    }
+    const std::optional<long> speed = WholeFrom(cSpeed->Text(), 0, kMaxSpeedLimit);
+    if (!speed) {
+        SetTip(Utf8("限速应为不小于 0 的整数（KB/s）！"), kTipRed);
+        return;
+    }
     const std::string secret = cSecret->Text().toStdString();
-    if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret)) {
+    if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret) ||
+        !SaveTransferFields(ConfigPath(programFolder_), std::to_string(*retries), std::to_string(*speed))) {
         SetTip(Utf8("配置保存失败！"), kTipRed);
         widgets::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
         return;
     }
-    // Only these two: the other settings keep the values of their last load.
+    // Only these: the other settings keep the values of their last load.
     const Config saved = CurrentConfig(config_, programFolder_);
     config_.Jobs = saved.Jobs;
     config_.Aria2Secret = saved.Aria2Secret;
+    config_.Retries = saved.Retries;
+    config_.SpeedLimit = saved.SpeedLimit;
     SetTip(Utf8("配置保存成功！"), kTipGreen);
     close();
 }
