@@ -35,10 +35,12 @@ std::optional<int> JobsFrom(const QString& text) {
     return static_cast<int>(number.value);
 }
 
-// A whole number from `low` to `high` typed, or nothing.
+// A whole number from `low` to `high` typed, or nothing (0 is one of them:
+// text that is no number is refused rather than read as 0).
 std::optional<long> WholeFrom(const QString& text, long low, long high) {
-    const text::Number number = text::ToNumber(text.trimmed().toStdString());
-    if (text.trimmed().isEmpty() || number.value != std::floor(number.value) || number.value < low ||
+    const std::string typed = text.trimmed().toStdString();
+    const text::Number number = text::ToNumber(typed);
+    if (typed.empty() || !text::IsNumeric(typed) || number.value != std::floor(number.value) || number.value < low ||
         number.value > high) {
         return std::nullopt;
     }
