@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <string_view>
+
+#include "settings/config.h"
 
 namespace tunewell::cli {
 namespace {
 
-enum class Option { kOutput, kSave, kThunder, kJobs, kQuiet, kJson, kHelp, kVersion, kSkipSaved };
+enum class Option { kOutput, kSave, kThunder, kJobs, kRetries, kLimitRate, kQuiet, kJson, kHelp, kVersion, kSkipSaved };
 
 struct OptionName {
     Option option;
@@ -20,6 +23,7 @@ struct OptionName {
 constexpr OptionName kOptions[] = {
     {Option::kOutput, "output", 'o', true}, {Option::kSave, "save", '\0', false},
     {Option::kThunder, "thunder", '\0', false}, {Option::kJobs, "jobs", 'j', true},
+    {Option::kRetries, "retries", '\0', true}, {Option::kLimitRate, "limit-rate", '\0', true},
     {Option::kQuiet, "quiet", 'q', false}, {Option::kJson, "json", '\0', false},
     {Option::kHelp, "help", 'h', false}, {Option::kVersion, "version", 'V', false},
     {Option::kSkipSaved, "skip-saved", '\0', false},
@@ -128,6 +132,8 @@ private:
                 else line_.output = value;
                 break;
             case Option::kJobs: ReadJobs(value); break;
+            case Option::kRetries: ReadRetries(value); break;
+            case Option::kLimitRate: ReadLimitRate(value); break;
             case Option::kSave: line_.save = true; break;
             case Option::kThunder: line_.thunder = true; break;
             case Option::kSkipSaved: line_.skipSaved = true; break;
@@ -148,9 +154,53 @@ private:
         line_.jobs = static_cast<int>(std::clamp<long long>(value, 1, 8));
     }
 
+    void ReadRetries(const std::string& text) {
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
+            value > settings::kMaxRetries) {
+            Fail("选项 --retries 需要一个整数（0 到 10）");
+            return;
+        }
+        line_.retries = value;
+    }
+
+    void ReadLimitRate(const std::string& text) {
+        const std::optional<long long> rate = RateInKb(text);
+        if (!rate) {
+            Fail("选项 --limit-rate 需要一个速度（字节每秒，可加 K 或 M，如 500K）");
+            return;
+        }
+        line_.limitRate = *rate;
+    }
+
     CommandLine& line_;
     std::vector<std::string>& words_;
 };
+
+// The largest rate taken, in KB/s (about 10 GB/s).
+constexpr long long kMaxRateKb = 10000000;
+
+}  // namespace
+
+std::optional<long long> RateInKb(const std::string& text) {
+    std::string_view digits = text;
+    long long unit = 1;
+    if (!digits.empty()) {
+        const char last = digits.back();
+        if (last == 'k' || last == 'K') unit = 1024;
+        if (last == 'm' || last == 'M') unit = 1024 * 1024;
+        if (unit != 1) digits.remove_suffix(1);
+    }
+    long long value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || value < 0 ||
+        value > kMaxRateKb * 1024 / unit)
+        return std::nullopt;
+    return (value * unit + 1023) / 1024;
+}
+
+namespace {
 
 CommandLine Only(CommandLine::Action action) {
     CommandLine line;
@@ -181,6 +231,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (line.thunder) return Wrong("--thunder 只能用于 download");
         if (line.jobs != 0) return Wrong("--jobs 只能用于 download");
         if (line.skipSaved) return Wrong("--skip-saved 只能用于 download");
+        if (line.retries >= 0) return Wrong("--retries 只能用于 download");
+        if (line.limitRate >= 0) return Wrong("--limit-rate 只能用于 download");
         line.action = CommandLine::Action::kList;
         if (words.size() > 1) line.address = words[1];
         return line;
@@ -213,6 +265,10 @@ std::string HelpText() {
            "      --thunder        交给正在运行的 aria2c --enable-rpc 下载\n"
            "  -j, --jobs N         同时下载 N 首（1 到 8，默认为 Config.ini 中的 Jobs，否则为 1）\n"
            "      --skip-saved     跳过已下载过且文件仍在的歌曲（同 Config.ini 中的 SkipSaved=1）\n"
+           "      --retries N      因网络或服务器暂时出错而失败的歌曲再试 N 次（0 到 10，\n"
+           "                       默认为 Config.ini 中的 Retries，否则为 0）\n"
+           "      --limit-rate 速度 整次下载的速度上限，字节每秒，可加 K 或 M（如 500K；\n"
+           "                       0 为不限，默认为 Config.ini 中的 SpeedLimit）\n"
            "  -q, --quiet          只显示错误\n"
            "      --json           在标准输出上每首歌曲输出一行 JSON\n"
            "                       （list：id、name；download：id、file、bytes、result、cause）\n"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,21 @@ struct CommandLine {
     bool json = false;     // --json: one JSON object per song on standard output
     bool skipSaved = false;  // --skip-saved: leave out the songs saved before (SkipSaved=1)
     int jobs = 0;          // -j/--jobs N: songs at a time, brought within 1..8; 0: Jobs of Config.ini
+    int retries = -1;      // --retries N: 0..10 retries of a passing failure; -1: Retries of Config.ini
+    // --limit-rate RATE: the run's speed in KB/s (bytes rounded up; 0 none);
+    // -1: SpeedLimit of Config.ini.
+    long long limitRate = -1;
     std::string problem;   // for kWrong: what is wrong, in Chinese
 };
 
 // Pure: reads the arguments after the program's name. --help and
 // --version win over everything else, even a wrong rest.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// A --limit-rate value in KB/s, rounded up: bytes a second, or with a K or
+// M (any case) kibibytes or mebibytes ("500K", "2M"); 0 is no limit. No
+// value when the text is no such rate or more than about 10 GB/s.
+std::optional<long long> RateInKb(const std::string& text);
 
 // The help text (standard output, exit status 0).
 std::string HelpText();

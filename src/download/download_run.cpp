@@ -9,6 +9,7 @@
 #include "download/failure_text.h"
 #include "download/file_host.h"
 #include "download/play_entries.h"
+#include "download/retry_wait.h"
 #include "platform/file_info.h"
 #include "platform/file_io.h"
 #include "platform/process_list.h"
@@ -194,8 +195,35 @@ void DownloadRun::DownloadEntry(int k, const PlayEntries::Entry& entry, const Ti
         return;
     }
     const std::string destination = controls_.SavePathText() + platform::PathSeparator() + song->fileName;
-    const bool saved = services_.transfer.StartDownloading(song->source, destination);
-    TransferEnded(*song, saved, saved ? transfer::TransferFailure{} : services_.transfer.LastFailure());
+    services_.transfer.SetRateLimit(RateLimit());
+    bool saved = false;
+    transfer::TransferFailure failure;
+    // A retry continues the partial the failed attempt kept, where the
+    // server allows.
+    for (int retry = 1;; ++retry) {
+        saved = services_.transfer.StartDownloading(song->source, destination);
+        failure = saved ? transfer::TransferFailure{} : services_.transfer.LastFailure();
+        if (saved || !WaitToRetry(retry, failure)) break;
+        ui_.status.SetText("开始下载" + CutToWidth(song->fileName, 40) + "...");
+    }
+    services_.transfer.SetRateLimit(0);  // the transfer also fetches programs
+    TransferEnded(*song, saved, failure);
+}
+
+std::int64_t DownloadRun::RateLimit() const { return static_cast<std::int64_t>(config_.SpeedLimit) * 1024; }
+
+bool DownloadRun::MayRetry(int retry, const transfer::TransferFailure& failure) const {
+    return retry <= config_.Retries && IsPassingFailure(failure) && state_ == State::Running && !stopRequested_;
+}
+
+bool DownloadRun::WaitToRetry(int retry, transfer::TransferFailure& failure) {
+    if (!MayRetry(retry, failure)) return false;
+    ui_.status.SetText(RetryText(retry));
+    if (WaitForRetry(RetryDelay(retry, failure.retryAfter),
+                     [this] { return state_ == State::Running && !stopRequested_; }))
+        return true;
+    failure = {transfer::TransferFailure::Cause::kAborted, 0};  // paused while waiting
+    return false;
 }
 
 void DownloadRun::HandOffSong(const PreparedSong& song) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,6 +39,11 @@ namespace tunewell::download {
 // observer gets the run's combined progress, and a pause aborts every
 // transfer in flight, keeping their partials. Hand-offs to the download
 // manager stay one after another.
+//
+// A song that fails for a passing cause (see IsPassingFailure) is tried
+// again up to Retries times (Config.ini), after a wait that tells the
+// status line "第k次重试…" and ends at once on a pause; side by side, a
+// waiting song keeps its place. SpeedLimit caps the whole run's rate.
 // Every reference is borrowed and must outlive the run.
 class DownloadRun {
 public:
@@ -125,6 +131,15 @@ private:
     std::optional<PreparedSong> PrepareEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked,
                                              SaveNames& names);
     void HandOffSong(const PreparedSong& song);
+    // The run's speed limit in bytes a second (0: none).
+    std::int64_t RateLimit() const;
+    // Whether a song may be tried again, for the `retry`th time, after it
+    // failed so: retries left, a passing cause, the run going on.
+    bool MayRetry(int retry, const transfer::TransferFailure& failure) const;
+    // Says so and waits before the `retry`th retry of a song that failed
+    // with `failure`. False when the song is not tried again; a pause
+    // during the wait makes `failure` kAborted.
+    bool WaitToRetry(int retry, transfer::TransferFailure& failure);
     // A transfer's end: its outcome, the row removed when saved, events;
     // the run stops when the disk is full.
     void TransferEnded(const PreparedSong& song, bool saved, const transfer::TransferFailure& failure);

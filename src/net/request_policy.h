@@ -38,6 +38,8 @@ struct RequestPolicy {
     std::chrono::milliseconds total{0};
     // A body larger than this fails; zero means no cap (streamed transfers).
     std::size_t maxBody = kPageBodyCap;
+    // The most body bytes a second the request receives; zero: no limit.
+    std::int64_t maxBytesPerSecond = 0;
     // libcurl's receive buffer; zero keeps its default.
     long receiveBuffer = 0;
 };

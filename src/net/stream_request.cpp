@@ -29,6 +29,7 @@ StreamRequest::StreamRequest(const std::string& url, const RequestPolicy& policy
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &StreamRequest::OnWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    SetRateLimit(policy.maxBytesPerSecond);
     if (rangeFrom > 0) {
         range_ = std::to_string(rangeFrom) + "-";
         curl_easy_setopt(easy, CURLOPT_RANGE, range_.c_str());
@@ -53,7 +54,8 @@ std::size_t StreamRequest::OnHeader(char* data, std::size_t, std::size_t size, v
 
 std::size_t StreamRequest::OnWrite(char* data, std::size_t, std::size_t size, void* self) {
     auto& request = *static_cast<StreamRequest*>(self);
-    if (!request.resuming_ && std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice) {
+    if (!request.resuming_ &&
+        (std::chrono::steady_clock::now() - request.sliceStart_ > kBodySlice || request.OverRate())) {
         request.paused_ = true;
         return CURL_WRITEFUNC_PAUSE;  // libcurl keeps the bytes and offers them again
     }
@@ -87,7 +89,7 @@ bool StreamRequest::OutOfTime() const { return policy_.total.count() > 0 && wait
 
 bool StreamRequest::Wake() {
     const bool go = receiver_->OnWait();
-    if (paused_ && go) {
+    if (paused_ && go && !OverRate()) {
         paused_ = false;
         // Delivers the kept bytes now (one buffer at most), whatever the
         // slice: they were received already.
@@ -116,6 +118,19 @@ void StreamRequest::Finish(End end, int code) {
             default: outcome_ = Failure::kTransport; break;
         }
     }
+}
+
+void StreamRequest::SetRateLimit(std::int64_t bytesPerSecond) {
+    rate_ = bytesPerSecond > 0 ? bytesPerSecond : 0;
+    rateStart_ = std::chrono::steady_clock::now();
+    rateBase_ = received_;
+}
+
+bool StreamRequest::OverRate() const {
+    if (rate_ == 0) return false;
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - rateStart_).count();
+    return received_ - rateBase_ >= rate_ * elapsed / 1000;
 }
 
 long StreamRequest::Status() const {

@@ -49,6 +49,13 @@ public:
     // How the request ended (Run's result); kAborted before it ended.
     Failure Outcome() const { return outcome_; }
 
+    // Changes the request's receive limit (bytes a second, 0: none), also
+    // while it runs: songs side by side share one limit as they come and go.
+    // The body is held back (paused) while more arrived since the limit was
+    // set than it allows, and let go at a wait step once it allows more;
+    // libcurl's own limit would let a whole burst of reads through at once.
+    void SetRateLimit(std::int64_t bytesPerSecond);
+
     // The status of the reply being received (0 before one arrived), and
     // its announced body length (-1 when it announced none). Valid inside
     // the receiver's calls and after the request ended.
@@ -90,6 +97,12 @@ private:
     // step, so several fast requests together stay within it.
     std::chrono::steady_clock::time_point sliceStart_{};
     bool paused_ = false;
+    // The receive limit: bytes a second (0: none), counted from rateStart_,
+    // when received_ was rateBase_.
+    std::int64_t rate_ = 0;
+    std::chrono::steady_clock::time_point rateStart_{};
+    std::int64_t rateBase_ = 0;
+    bool OverRate() const;
     bool resuming_ = false;  // delivering the bytes kept at a pause
 
     static std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* self);

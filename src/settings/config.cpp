@@ -24,6 +24,8 @@ constexpr const char* kAddIdKey = "AddID";
 constexpr const char* kAria2SecretKey = "Aria2Secret";
 constexpr const char* kJobsKey = "Jobs";
 constexpr const char* kSkipSavedKey = "SkipSaved";
+constexpr const char* kRetriesKey = "Retries";
+constexpr const char* kSpeedLimitKey = "SpeedLimit";
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -57,6 +59,18 @@ std::int16_t JobsWithinLimits(double value) {
     return static_cast<std::int16_t>(rounded < 1 ? 1 : rounded > kMaxJobs ? kMaxJobs : rounded);
 }
 
+std::int16_t RetriesWithinLimits(double value) {
+    if (!std::isfinite(value)) return 0;
+    const double rounded = RoundHalfToEven(value);
+    return static_cast<std::int16_t>(rounded < 0 ? 0 : rounded > kMaxRetries ? kMaxRetries : rounded);
+}
+
+std::int32_t SpeedLimitWithinLimits(double value) {
+    if (!std::isfinite(value)) return 0;
+    const double rounded = RoundHalfToEven(value);
+    return static_cast<std::int32_t>(rounded < 0 ? 0 : rounded > kMaxSpeedLimit ? kMaxSpeedLimit : rounded);
+}
+
 std::string ConfigPath(const std::string& programFolder) {
     const std::string folder = SettingsFolder(programFolder);
     return folder.empty() ? std::string() : folder + "/" + kConfigFileName;
@@ -76,6 +90,8 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.Aria2Secret = read(kAria2SecretKey, kValueLimit);
     config.Jobs = JobsWithinLimits(text::ToNumber(read(kJobsKey, kValueLimit)).value);
     config.SkipSaved = ToInt16(read(kSkipSavedKey, kValueLimit)).value_or(0);
+    config.Retries = RetriesWithinLimits(text::ToNumber(read(kRetriesKey, kValueLimit)).value);
+    config.SpeedLimit = SpeedLimitWithinLimits(text::ToNumber(read(kSpeedLimitKey, kValueLimit)).value);
     if (config.SavePath.empty()) config.SavePath = DefaultSaveFolder(programFolder);
     if (config.GetPage == 0) config.GetPage = 1;
 }
@@ -120,6 +136,11 @@ bool SaveMoreFields(const std::string& configPath, const std::string& jobs, cons
 
 bool SaveSkipSaved(const std::string& configPath, bool skipSaved) {
     return WriteKeys(configPath, {{kSkipSavedKey, skipSaved ? "1" : "0"}});
+}
+
+bool SaveTransferFields(const std::string& configPath, const std::string& retries,
+                        const std::string& speedLimit) {
+    return WriteKeys(configPath, {{kRetriesKey, retries}, {kSpeedLimitKey, speedLimit}});
 }
 
 }  // namespace tunewell::settings

@@ -26,9 +26,24 @@ struct Config {
     // Not 0: a run leaves out the ticked songs the saved-songs record says
     // are already saved and still there. Set in the more-settings window.
     std::int16_t SkipSaved = 0;
+    // How often a song that failed for a passing cause (the network, a
+    // server error) is tried again, 0 to kMaxRetries (0: a single attempt).
+    std::int16_t Retries = 0;
+    // The whole run's download speed in KB/s, shared by the songs side by
+    // side; 0: no limit.
+    std::int32_t SpeedLimit = 0;
 };
 
 inline constexpr int kMaxJobs = 8;
+inline constexpr int kMaxRetries = 10;
+inline constexpr std::int32_t kMaxSpeedLimit = 10000000;  // KB/s
+
+// A stored number of retries brought within 0..kMaxRetries; 0 for a value
+// that is no number.
+std::int16_t RetriesWithinLimits(double value);
+// A stored speed limit in KB/s as a whole number within 0..kMaxSpeedLimit;
+// 0 (no limit) for a value that is no number.
+std::int32_t SpeedLimitWithinLimits(double value);
 
 // A number of songs at a time brought within 1..kMaxJobs (a half rounds to
 // the even neighbour); 1 for a value that is no number.
@@ -63,11 +78,17 @@ bool SaveMoreFields(const std::string& configPath, const std::string& jobs, cons
 // The more-settings window's SkipSaved box.
 bool SaveSkipSaved(const std::string& configPath, bool skipSaved);
 
+// The retry and speed keys of the more-settings window, in this order:
+// Retries and SpeedLimit.
+bool SaveTransferFields(const std::string& configPath, const std::string& retries,
+                        const std::string& speedLimit);
+
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
 // or unreadable file gives the defaults: SavePath DefaultSaveFolder (the
 // program folder, or the user's music folder for an installed copy),
 // GetPage 1 (also for a stored 0), Jobs 1 (a stored value outside 1..8 is
-// brought to the nearer end), the rest empty or 0. Numbers outside the
+// brought to the nearer end), Retries 0 (brought within 0..10), SpeedLimit
+// 0, the rest empty or 0. Numbers outside the
 // 16-bit range count as missing.
 void LoadConfig(Config& config, const std::string& programFolder);
 

@@ -18,6 +18,7 @@ public:
     void AbortDownloading() override { download_.AbortDownloading(); }
     TransferFailure LastFailure() const override { return download_.LastFailure(); }
     void SetSizeCap(std::int64_t maxBytes) override { download_.SetSizeCap(maxBytes); }
+    void SetRateLimit(std::int64_t bytesPerSecond) override { download_.SetRateLimit(bytesPerSecond); }
     std::int64_t AnnouncedLength() const override { return download_.AnnouncedLength(); }
     void SetProgressHandler(ProgressHandler handler) override {
         if (!handler) {

@@ -28,6 +28,9 @@ public:
     // cap): a larger one fails and leaves nothing. Only the window's
     // transfer caps; the default ignores it.
     virtual void SetSizeCap(std::int64_t /*maxBytes*/) {}
+    // Limits the following transfers to `bytesPerSecond` (0: no limit).
+    // Only the window's transfer limits; the default ignores it.
+    virtual void SetRateLimit(std::int64_t /*bytesPerSecond*/) {}
     // The whole file's length the server announced in the last transfer (0:
     // none, or the transfer cannot tell).
     virtual std::int64_t AnnouncedLength() const { return 0; }

@@ -39,6 +39,9 @@ struct TransferFailure {
     };
     Cause cause = Cause::kNone;
     long status = 0;
+    // The seconds a 429 or 503 reply asked the client to wait before trying
+    // again (its Retry-After in seconds); -1 when it named none.
+    int retryAfter = -1;
 };
 
 // Limits of one transfer: a connection that is not made within `connect`,
@@ -52,6 +55,8 @@ struct TransferLimits {
     std::chrono::milliseconds stall{60000};
     std::int64_t stallBytes = 1024;
     std::int64_t maxBytes = 0;
+    // The most bytes a second the transfer receives (0: no limit).
+    std::int64_t bytesPerSecond = 0;
 };
 
 // The bytes free on the file system of a folder; nothing when that is not
@@ -113,12 +118,16 @@ public:
     std::int64_t AnnouncedLength() const { return announced_; }
 
     // Shortens or lengthens the time limits (tests use short ones); the
-    // size cap stays as it is.
+    // size cap and the rate limit stay as they are.
     void SetTimeLimits(const TransferLimits& limits) {
         const std::int64_t cap = limits_.maxBytes;
+        const std::int64_t rate = limits_.bytesPerSecond;
         limits_ = limits;
         limits_.maxBytes = cap;
+        limits_.bytesPerSecond = rate;
     }
+    // Limits the following transfers to `bytesPerSecond` (0: no limit).
+    void SetRateLimit(std::int64_t bytesPerSecond) { limits_.bytesPerSecond = bytesPerSecond; }
     // Caps the file of the following transfers at `maxBytes` bytes (0, the
     // default: no cap); see TransferLimits.
     void SetSizeCap(std::int64_t maxBytes) { limits_.maxBytes = maxBytes; }

@@ -46,6 +46,18 @@ std::string ReplyHeaders::Value(const std::string& name) const {
     return {};
 }
 
+int RetryAfterSeconds(const ReplyHeaders& headers) {
+    constexpr int kDay = 86400;
+    const std::string value = headers.Value("Retry-After");
+    if (value.empty() || value.size() > 9) return -1;
+    int seconds = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9') return -1;
+        seconds = seconds * 10 + (c - '0');
+    }
+    return seconds > kDay ? kDay : seconds;
+}
+
 ResumeRecord RecordOf(const ReplyHeaders& headers, const std::string& source,
                       const std::string& targetName, std::int64_t length) {
     return ResumeRecord{source, targetName, headers.Value("ETag"), headers.Value("Last-Modified"),

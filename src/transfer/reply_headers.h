@@ -23,6 +23,10 @@ private:
     std::string block_;
 };
 
+// The seconds a reply's "Retry-After" asks to wait, when given in seconds
+// (up to a day); -1 when absent, a date, or not a number.
+int RetryAfterSeconds(const ReplyHeaders& headers);
+
 // The record a fresh reply makes: its validators and `length`, the whole
 // body's announced length (-1 when unknown).
 ResumeRecord RecordOf(const ReplyHeaders& headers, const std::string& source,

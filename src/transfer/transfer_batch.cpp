@@ -31,7 +31,10 @@ TransferBatch::~TransferBatch() { AbortAll(); }
 
 bool TransferBatch::Start(int id, const std::string& source, const std::string& destination,
                           TransferFailure* failure) {
-    auto song = std::make_unique<Song>(id, source, destination, limits_, freeSpace_);
+    // Its share from the first byte (it also sizes the reads).
+    TransferLimits limits = limits_;
+    if (rate_ > 0) limits.bytesPerSecond = std::max<std::int64_t>(1, rate_ / static_cast<std::int64_t>(jobs_.size() + 1));
+    auto song = std::make_unique<Song>(id, source, destination, limits, freeSpace_);
     if (!song->job.Start(group_)) {
         if (failure != nullptr) *failure = song->job.Failure();
         return false;
@@ -39,7 +42,20 @@ bool TransferBatch::Start(int id, const std::string& source, const std::string& 
     // The kept bytes of a resumed song were not received now: no speed.
     if (lastBytes_ >= 0) lastBytes_ += song->job.Written();
     jobs_.push_back(std::move(song));
+    ShareRate();
     return true;
+}
+
+void TransferBatch::SetRateLimit(std::int64_t bytesPerSecond) {
+    rate_ = bytesPerSecond > 0 ? bytesPerSecond : 0;
+    ShareRate();
+}
+
+void TransferBatch::ShareRate() {
+    if (jobs_.empty()) return;
+    const auto count = static_cast<std::int64_t>(jobs_.size());
+    const std::int64_t each = rate_ > 0 ? std::max<std::int64_t>(1, rate_ / count) : 0;
+    for (const auto& song : jobs_) song->job.SetRateLimit(each);
 }
 
 void TransferBatch::AbortAll() {
@@ -60,6 +76,7 @@ std::vector<TransferBatch::Ended> TransferBatch::Round() {
         ended.push_back(Ended{(*it)->id, saved, saved ? TransferFailure{} : job.Failure()});
         jobs_.erase(it);
     }
+    if (!ended.empty()) ShareRate();
     return ended;
 }
 

@@ -63,6 +63,10 @@ public:
 
     std::size_t Running() const { return jobs_.size(); }
 
+    // Limits the whole batch to `bytesPerSecond` (0: no limit): the running
+    // songs share it equally, shared again as songs start and end.
+    void SetRateLimit(std::int64_t bytesPerSecond);
+
     // Raised from inside rounds in which bytes arrived, just before the
     // events are processed.
     ProgressHandler OnProgress;
@@ -74,8 +78,10 @@ private:
     struct Song;
 
     void Step();
+    void ShareRate();
 
     TransferLimits limits_;
+    std::int64_t rate_ = 0;  // the whole batch's, bytes a second
     FreeSpaceProbe freeSpace_;
     std::vector<std::unique_ptr<Song>> jobs_;
     // Declared after the songs: destroyed first, so no request outlives

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include "transfer/transfer_job.h"
 
 #include <optional>
@@ -14,6 +15,7 @@ namespace {
 // libcurl's default 16 KiB receive buffer leaves more than half of the
 // loopback throughput unused; 512 KiB keeps up with the curl tool.
 constexpr long kReceiveBufferSize = 524288;
+constexpr long kLimitedBufferMin = 1024;  // libcurl's smallest
 constexpr long kMaxRedirects = 10;
 
 TransferFailure::Cause CauseOf(net::Failure failure, long status) {
@@ -43,7 +45,8 @@ TransferJob::TransferJob(std::string source, std::string destination, bool song,
       destination_(std::move(destination)),
       song_(song),
       limits_(limits),
-      freeSpace_(std::move(freeSpace)) {}
+      freeSpace_(std::move(freeSpace)),
+      rate_(limits.bytesPerSecond) {}
 
 TransferJob::~TransferJob() = default;
 
@@ -67,7 +70,13 @@ bool TransferJob::StartAttempt(net::RequestGroup& group) {
     // Streamed to disk, so only the owner's cap; libcurl then refuses a
     // reply announcing more before its first byte.
     policy.maxBody = limits_.maxBytes > 0 ? static_cast<std::size_t>(limits_.maxBytes) : 0;
-    policy.receiveBuffer = kReceiveBufferSize;
+    // libcurl holds back only between reads: a limited transfer reads in
+    // small pieces, or a short song would arrive in one unlimited read.
+    policy.receiveBuffer =
+        rate_ > 0 ? std::clamp<long>(static_cast<long>(std::min<std::int64_t>(rate_ / 8, kReceiveBufferSize)),
+                                     kLimitedBufferMin, kReceiveBufferSize)
+                  : kReceiveBufferSize;
+    policy.maxBytesPerSecond = rate_;
     std::vector<std::string> headers;
     if (offered_ > 0) {
         const std::string validator = IfRangeValue(*part_->Previous());
@@ -98,6 +107,11 @@ void TransferJob::Refuse(TransferFailure::Cause cause, long status) {
     failed_ = true;
     Record(cause, status);
     part_->Abandon();
+}
+
+void TransferJob::SetRateLimit(std::int64_t bytesPerSecond) {
+    rate_ = bytesPerSecond;
+    if (request_) request_->SetRateLimit(bytesPerSecond);
 }
 
 TransferFailure TransferJob::Failure() const {
@@ -246,6 +260,7 @@ TransferJob::State TransferJob::Ended(net::RequestGroup& group) {
     if (request->Outcome() != net::Failure::kNone) {
         const TransferFailure::Cause cause = CauseOf(request->Outcome(), status);
         Record(cause, cause == TransferFailure::Cause::kHttpStatus ? status : 0);
+        if (status == 429 || status == 503) failure_.retryAfter = RetryAfterSeconds(headers_);
         if (cause == TransferFailure::Cause::kTooLarge || (song_ && redirect)) part_->Abandon();
         return State::kFailed;
     }

@@ -72,6 +72,10 @@ public:
     // failure (the target then stays as it was).
     bool Commit();
 
+    // Limits the job's attempts to `bytesPerSecond` (0: none), the one
+    // under way included. Starts as TransferLimits::bytesPerSecond.
+    void SetRateLimit(std::int64_t bytesPerSecond);
+
     void Abort() { aborted_ = true; }
     // A handler error that fails the transfer.
     void Fail() { failed_ = true; }
@@ -125,6 +129,7 @@ private:
     std::int64_t offered_ = 0;  // the kept bytes a Range asked to continue after
     std::int64_t base_ = 0;     // bytes already in the file when the body began
     std::int64_t written_ = 0;
+    std::int64_t rate_ = 0;  // bytes a second, 0: no limit
     std::int64_t announced_ = -1;  // the final reply's announced length
     std::int64_t end_ = -1;        // a continued range's end: the whole file's length
     BodyStart bodyStart_;

@@ -139,6 +139,38 @@ TEST(CommandLine, UsualOptionSyntax) {
     }
 }
 
+// --retries takes 0..10 and --limit-rate curl's rates; anything else is
+// refused with what is wanted, and neither means anything to list.
+TEST(CommandLine, RetriesAndRateLimit) {
+    const CommandLine plain = ParseCommandLine({"download", "a"});
+    EXPECT_EQ(plain.retries, -1);
+    EXPECT_EQ(plain.limitRate, -1);
+    const CommandLine line = ParseCommandLine({"download", "a", "--retries", "10", "--limit-rate=500K"});
+    ASSERT_EQ(line.action, Action::kDownload) << line.problem;
+    EXPECT_EQ(line.retries, 10);
+    EXPECT_EQ(line.limitRate, 500);
+    EXPECT_EQ(ParseCommandLine({"download", "a", "--retries=0"}).retries, 0);
+    EXPECT_EQ(RateInKb("0"), 0);
+    EXPECT_EQ(RateInKb("1"), 1);  // bytes round up: never no limit by accident
+    EXPECT_EQ(RateInKb("2048"), 2);
+    EXPECT_EQ(RateInKb("2049"), 3);
+    EXPECT_EQ(RateInKb("200k"), 200);
+    EXPECT_EQ(RateInKb("2M"), 2048);
+    EXPECT_EQ(RateInKb("10000000K"), 10000000);
+    for (const char* bad : {"", "K", "-1", "1.5M", "5G", "500 K", "10000001K", "99999999999999999999", "0x10"})
+        EXPECT_FALSE(RateInKb(bad).has_value()) << bad;
+    for (const char* bad : {"11", "-1", "2.5", "x", ""}) {
+        const CommandLine wrong = ParseCommandLine({"download", "a", "--retries", bad});
+        EXPECT_EQ(wrong.action, Action::kWrong) << bad;
+        EXPECT_EQ(wrong.problem, "选项 --retries 需要一个整数（0 到 10）") << bad;
+    }
+    const CommandLine badRate = ParseCommandLine({"download", "a", "--limit-rate", "fast"});
+    EXPECT_EQ(badRate.action, Action::kWrong);
+    EXPECT_EQ(badRate.problem, "选项 --limit-rate 需要一个速度（字节每秒，可加 K 或 M，如 500K）");
+    EXPECT_EQ(ParseCommandLine({"list", "--retries", "2"}).problem, "--retries 只能用于 download");
+    EXPECT_EQ(ParseCommandLine({"list", "--limit-rate", "2"}).problem, "--limit-rate 只能用于 download");
+}
+
 TEST(CommandLine, RowsAreNumbersAndRanges) {
     using Rows = std::vector<int>;
     EXPECT_EQ(SelectRows("all", 3), (Rows{1, 2, 3}));

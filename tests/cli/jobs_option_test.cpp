@@ -74,5 +74,22 @@ TEST_F(CliJobsTest, SongsSideBySideAndBadCountsRefused) {
     EXPECT_EQ(songs, 13u);
 }
 
+// --retries and --limit-rate: a bad value is a wrong command line, before
+// anything is fetched; good ones run.
+TEST_F(CliJobsTest, BadRetriesOrRatesRefusedBeforeAnyRequest) {
+    const std::string chart = MusicUrl("/music/chart/");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"download", chart, "1", "--retries", "11"},
+             {"download", chart, "1", "--retries=-1"},
+             {"download", chart, "1", "--limit-rate", "1.5M"},
+             {"download", chart, "1", "--limit-rate=fast"},
+             {"list", chart, "--retries", "2"}}) {
+        EXPECT_EQ(Run(args), 2) << args.back();
+    }
+    EXPECT_TRUE(Site().Requests().empty());
+    EXPECT_EQ(Run({"download", chart, "1", "--retries", "3", "--limit-rate", "4M"}), 0);
+    EXPECT_EQ(Saved(), 1u);
+}
+
 }  // namespace
 }  // namespace tunewell::testing

@@ -33,6 +33,7 @@
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
 #include "widgets/skin_button.h"
+#include "widgets/uc_ani_gif.h"
 
 namespace tunewell::testing {
 namespace {
@@ -212,6 +213,29 @@ TEST_F(LiveWindowTest, EnterFetchesTheListAndCtrlATicksEveryRow) {
     window.ListMusic->setFocus();
     QTest::keyClick(window.ListMusic, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(Ticks(songs), std::vector<bool>(static_cast<std::size_t>(songs.RowCount()), true));
+}
+
+// A build without the version check starts its window as usual but sends
+// the version server nothing, reads no disk identity and shows no
+// advertisement. The same window with the check asks once, so the site
+// does see the window's requests.
+TEST_F(LiveWindowTest, WithoutTheVersionCheckNothingIsAskedAtStart) {
+    realVersionServer = true;
+    for (const bool check : {true, false}) {
+        versionCheck = check;
+        serialReads = 0;
+        Site().ClearRequests();
+        frmMain& window = LoadedWindow();
+        ASSERT_TRUE(PumpUntil([&] { return !check || window.ucAniGIF1->HasPicture(); })) << check;
+        EXPECT_EQ(Site().RequestsFor(hosts::kVersionServerHost).empty(), !check) << check;
+        EXPECT_EQ(serialReads, check ? 1 : 0);
+        EXPECT_EQ(window.ucAniGIF1->HasPicture(), check);
+        EXPECT_EQ(window.LabVer->text(), QStringLiteral("Ver2.5"));
+        EXPECT_EQ(window.LabTip->text(), check ? QStringLiteral("您使用的是最新版本")
+                                               : QStringLiteral("Tunewell音乐下载助手"));
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(updaterOpened, 0);
+    }
 }
 
 // The click on "暂停下载" arrives while the play page is still on its way:

@@ -21,7 +21,6 @@
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
 #include "hosts/site_hosts.h"
-#include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 
 namespace tunewell::testing {
@@ -107,31 +106,6 @@ TEST_F(MainWindowTest, StartUpVersionCheckShowsTheResultAndOpensTheUpdater) {
     EXPECT_EQ(outdated.LabTip->text(), QStringLiteral("发现新的版本Ver2.6"));
     EXPECT_EQ(updaterOpened, 1);
     EXPECT_FALSE(outdated.isVisible());
-}
-
-// A build without the version check starts its window as usual but sends
-// the version server nothing, reads no disk identity and shows no
-// advertisement. The same window with the check asks once, so the site
-// does see the window's requests.
-TEST_F(MainWindowTest, WithoutTheVersionCheckNothingIsAskedAtStart) {
-    ScopedDemoSite demo;
-    ASSERT_TRUE(demo.Running());
-    realVersionServer = true;
-    for (const bool check : {true, false}) {
-        versionCheck = check;
-        serialReads = 0;
-        demo.Site().ClearRequests();
-        frmMain& window = LoadedWindow();
-        ASSERT_TRUE(PumpUntil([&] { return !check || window.ucAniGIF1->HasPicture(); })) << check;
-        EXPECT_EQ(demo.Site().RequestsFor(hosts::kVersionServerHost).empty(), !check) << check;
-        EXPECT_EQ(serialReads, check ? 1 : 0);
-        EXPECT_EQ(window.ucAniGIF1->HasPicture(), check);
-        EXPECT_EQ(window.LabVer->text(), QStringLiteral("Ver2.5"));
-        EXPECT_EQ(window.LabTip->text(), check ? QStringLiteral("您使用的是最新版本")
-                                               : QStringLiteral("Tunewell音乐下载助手"));
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(updaterOpened, 0);
-    }
 }
 
 TEST_F(MainWindowTest, StartUpFillsTheFieldsFromConfigIni) {

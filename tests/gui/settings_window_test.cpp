@@ -348,6 +348,44 @@ TEST_F(SettingsWindowTest, MoreSettingsKeepTheSkipSavedBox) {
     EXPECT_EQ(config.SkipSaved, 0);
 }
 
+// The retries and the speed limit: bad numbers refused in red with nothing
+// written, good ones stored and taken by the next run.
+TEST_F(SettingsWindowTest, MoreSettingsSetRetriesAndTheSpeedLimit) {
+    ASSERT_NE(WriteIni("Config", "Retries", "2", ConfigPath(folder())), 0);
+    frmSeting window(&mainWindow, config, folder());
+    window.show();
+    Child<QPushButton>(window, "cmdMore")->click();
+    auto* more = window.findChild<frmMore*>();
+    ASSERT_NE(more, nullptr);
+    auto* retries = more->findChild<chrome::TextBox*>(QStringLiteral("cRetries"));
+    auto* speed = more->findChild<chrome::TextBox*>(QStringLiteral("cSpeed"));
+    ASSERT_TRUE(retries && speed);
+    EXPECT_EQ(retries->Text(), Q("2"));
+    EXPECT_EQ(speed->Text(), Q("0"));
+    auto* save = more->findChild<QPushButton*>(QStringLiteral("cmdSave"));
+    auto* tip = more->findChild<QLabel*>(QStringLiteral("LabTip"));
+    const std::string before = FileBytes();
+    for (const char* bad : {"11", "-1", "1.5", "x", ""}) {
+        retries->SetText(Q(bad));
+        save->click();
+        EXPECT_EQ(tip->text(), Q("重试次数应为 0 到 10 的整数！")) << bad;
+    }
+    retries->SetText(Q("3"));
+    for (const char* bad : {"-1", "2.5", "fast", "", "10000001"}) {
+        speed->SetText(Q(bad));
+        save->click();
+        EXPECT_EQ(tip->text(), Q("限速应为不小于 0 的整数（KB/s）！")) << bad;
+    }
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_TRUE(more->isVisible());
+    speed->SetText(Q("500"));
+    save->click();
+    EXPECT_NE(FileBytes().find("Retries=3\r\n"), std::string::npos) << FileBytes();
+    EXPECT_NE(FileBytes().find("SpeedLimit=500\r\n"), std::string::npos) << FileBytes();
+    EXPECT_EQ(config.Retries, 3);
+    EXPECT_EQ(config.SpeedLimit, 500);
+}
+
 // No taskbar button: minimised, the window goes to the tray and its icon
 // brings it back; without a tray it becomes a window the taskbar shows.
 TEST_F(SettingsWindowTest, MinimisingGoesToTheTrayOrWithoutOneToTheTaskbar) {

@@ -117,6 +117,21 @@ TEST_F(LoadConfigTest, JobsIsClampedToOneToEight) {
     }
 }
 
+// Retries and the speed limit: 0 (the single attempt, no limit) unless a
+// number says otherwise, brought within their ranges rather than refused.
+TEST_F(LoadConfigTest, RetriesAndSpeedLimitAreBroughtWithinTheirRanges) {
+    const std::vector<NumberCase> retries = {
+        {"", 0}, {"Retries=abc", 0}, {"Retries=2", 2}, {"Retries=10", 10}, {"Retries=11", 10},
+        {"Retries=-1", 0}, {"Retries=2.5", 2}, {"Retries=1e300", 10}, {"retries=3", 3},
+    };
+    for (const NumberCase& c : retries) EXPECT_EQ(LoadWith(c.stored + "\r\n").Retries, c.expected) << c.stored;
+    const std::vector<std::pair<std::string, std::int32_t>> speeds = {
+        {"", 0}, {"SpeedLimit=x", 0}, {"SpeedLimit=500", 500}, {"SpeedLimit=-5", 0}, {"SpeedLimit=70000", 70000},
+        {"SpeedLimit=1e300", 10000000},
+    };
+    for (const auto& [stored, expected] : speeds) EXPECT_EQ(LoadWith(stored + "\r\n").SpeedLimit, expected) << stored;
+}
+
 TEST_F(LoadConfigTest, LongValuesAreCutAtTheirLimits) {
     const std::string zhongGbk = "\xD6\xD0";
     const Config config = LoadWith("ListUrl=" + std::string(300, 'u') + "\r\nSavePath=/" +

@@ -29,8 +29,8 @@ struct FeaturedSong {
 
 constexpr std::uint64_t KiB = 1024;
 
-const std::array<FeaturedSong, 12>& HostileReplySongs() {
-    static const std::array<FeaturedSong, 12> songs = {{
+const std::array<FeaturedSong, 15>& HostileReplySongs() {
+    static const std::array<FeaturedSong, 15> songs = {{
         {kSongMaintenancePage, "维护中的歌", "佚名", "", "/hostile/song/1050.mp3", 0},
         {kSongNotFoundPage, "不存在的歌", "佚名", "", "/hostile/song/1051.mp3", 0},
         {kSongNoContent, "没有内容", "佚名", "", "/hostile/song/1052.mp3", 0},
@@ -43,6 +43,9 @@ const std::array<FeaturedSong, 12>& HostileReplySongs() {
         {kSongLongRange, "多报的一段", "佚名", "", "/hostile/song/1059.mp3", 60000},
         {kSongOverrunRange, "跑过头的一段", "佚名", "", "/hostile/song/1060.mp3", 60000},
         {kSongShortRange, "缺了尾巴", "佚名", "", "/hostile/song/1061.mp3", 60000},
+        {kSongBusyTwice, "忙过两次", "佚名", "", "/hostile/song/1062.mp3", 60000},
+        {kSongBusyNoHint, "不说等多久", "佚名", "", "/hostile/song/1063.mp3", 60000},
+        {kSongCutOnce, "断过一次", "佚名", "", "/hostile/song/1064.mp3", 300000},
     }};
     return songs;
 }

@@ -56,6 +56,13 @@ inline constexpr int kSongLongRange = 1059;        // a range gets a 206 announc
 inline constexpr int kSongOverrunRange = 1060;     // a range gets a chunked 206 running 1,000 bytes on
 inline constexpr int kSongShortRange = 1061;       // a range gets a chunked 206 ending 1,000 bytes early
 inline constexpr std::uint64_t kRangeExcessBytes = 1000;
+// Songs that fail their first requests for a passing cause, then answer
+// (counted per site since it started; ranges are answered with a 206).
+inline constexpr int kSongBusyTwice = 1062;   // the first two requests get 503 with "Retry-After: 1"
+inline constexpr int kSongBusyNoHint = 1063;  // the first two requests get 503 without Retry-After
+inline constexpr int kSongCutOnce = 1064;     // the first request breaks off after kCutOnceBytes
+inline constexpr int kBusyRequests = 2;
+inline constexpr std::uint64_t kCutOnceBytes = 100000;
 
 struct DemoSong {
     int id = 0;

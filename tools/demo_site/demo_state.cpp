@@ -25,6 +25,11 @@ std::vector<RecordedRequest> DemoState::Requests() const {
     return requests_;
 }
 
+int DemoState::CountRequest(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ++requestCounts_[path];
+}
+
 void DemoState::ClearRequests() {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.clear();

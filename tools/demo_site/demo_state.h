@@ -42,6 +42,9 @@ public:
     void NoteProgramBytesSent(std::uint64_t bytes) { programBytesSent_ += bytes; }
     std::uint64_t ProgramBytesSent() const { return programBytesSent_.load(); }
 
+    // Counts a request for `path`: 1 for the first since the site started.
+    int CountRequest(const std::string& path);
+
     void SetStopping(bool stopping) { stopping_ = stopping; }
     bool Stopping() const { return stopping_.load(); }
     // Sleeps for `duration` in short steps; returns false at once when the
@@ -56,6 +59,7 @@ private:
     std::vector<RecordedRequest> requests_;
     std::map<std::string, std::string> forms_;  // passcode -> mpc
     std::map<std::string, std::string> sessions_;  // token -> user
+    std::map<std::string, int> requestCounts_;     // path -> requests so far
     unsigned long counter_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> programServed_{false};

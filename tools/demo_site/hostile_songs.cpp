@@ -5,6 +5,7 @@
 #include <string>
 
 #include "demo_site/demo_catalogue.h"
+#include "demo_site/demo_state.h"
 #include "demo_site/routes.h"
 #include "demo_site/site_names.h"
 
@@ -16,7 +17,7 @@ std::string EtagOf(int songId) { return "\"hostile-" + std::to_string(songId) + 
 // How a 206 lies: its Content-Range is right, but its body runs
 // kRangeExcessBytes past the end, announced (a Content-Length) or only
 // sent (chunked), or it ends that many bytes early (chunked).
-enum class RangeLie { kAnnouncedLonger, kRunsLonger, kEndsEarly };
+enum class RangeLie { kNone, kAnnouncedLonger, kRunsLonger, kEndsEarly };
 
 // The whole song with its entity tag; a range of it gets a lying 206.
 void SendLyingRange(const HttpRequest& request, HttpResponse& response, int songId, RangeLie lie) {
@@ -37,16 +38,47 @@ void SendLyingRange(const HttpRequest& request, HttpResponse& response, int song
     std::string body = GeneratedBytes(static_cast<std::uint64_t>(songId), from, size - from);
     if (lie == RangeLie::kEndsEarly) {
         body.resize(body.size() > kRangeExcessBytes ? body.size() - kRangeExcessBytes : 0);
-    } else {
+    } else if (lie != RangeLie::kNone) {
         body += GeneratedBytes(7, 0, kRangeExcessBytes);
     }
-    response.streamLength = lie == RangeLie::kAnnouncedLonger ? static_cast<std::int64_t>(body.size()) : -1;
+    response.streamLength =
+        lie == RangeLie::kAnnouncedLonger || lie == RangeLie::kNone ? static_cast<std::int64_t>(body.size()) : -1;
     response.stream = [body](BodySink& sink) { return sink.Write(body); };
+}
+
+// A server too busy for the first kBusyRequests requests, then the song.
+void SendBusyFirst(DemoState& state, const HttpRequest& request, HttpResponse& response, int songId,
+                   bool hint) {
+    if (state.CountRequest(request.path) > kBusyRequests) {
+        SendLyingRange(request, response, songId, RangeLie::kNone);
+        return;
+    }
+    SendGbkPage(response, "<HTML><BODY><H1>服务器忙</H1></BODY></HTML>\r\n", 503);
+    if (hint) response.SetHeader("Retry-After", "1");
+}
+
+// The first request announces the whole song and breaks off after
+// kCutOnceBytes; the later ones get the song, or its rest, whole.
+void SendCutOnce(DemoState& state, const HttpRequest& request, HttpResponse& response) {
+    if (state.CountRequest(request.path) > 1) {
+        SendLyingRange(request, response, kSongCutOnce, RangeLie::kNone);
+        return;
+    }
+    const std::uint64_t size = AudioSize(kSongCutOnce);
+    response.SetHeader("Content-Type", "audio/mpeg");
+    response.SetHeader("ETag", EtagOf(kSongCutOnce));
+    response.SetHeader("Accept-Ranges", "bytes");
+    response.streamLength = static_cast<std::int64_t>(size);
+    const std::string head = AudioContent(kSongCutOnce).substr(0, kCutOnceBytes);
+    response.stream = [head](BodySink& sink) {
+        sink.Write(head);
+        return false;
+    };
 }
 
 }  // namespace
 
-bool HandleHostileSong(DemoState&, const HttpRequest& request, HttpResponse& response) {
+bool HandleHostileSong(DemoState& state, const HttpRequest& request, HttpResponse& response) {
     const std::string& path = request.path;  // "/hostile/song/<id>.mp3"
     const std::string file = path.substr(path.rfind('/') + 1);
     const auto dot = file.find('.');
@@ -85,6 +117,9 @@ bool HandleHostileSong(DemoState&, const HttpRequest& request, HttpResponse& res
         case kSongLongRange: SendLyingRange(request, response, kSongLongRange, RangeLie::kAnnouncedLonger); break;
         case kSongOverrunRange: SendLyingRange(request, response, kSongOverrunRange, RangeLie::kRunsLonger); break;
         case kSongShortRange: SendLyingRange(request, response, kSongShortRange, RangeLie::kEndsEarly); break;
+        case kSongBusyTwice: SendBusyFirst(state, request, response, kSongBusyTwice, true); break;
+        case kSongBusyNoHint: SendBusyFirst(state, request, response, kSongBusyNoHint, false); break;
+        case kSongCutOnce: SendCutOnce(state, request, response); break;
         default: return false;
     }
     return true;

@@ -18,7 +18,7 @@ namespace tunewell::settings {
 namespace {
 
 constexpr int kClientWidth = 260;
-constexpr int kClientHeight = 150;
+constexpr int kClientHeight = 208;
 const QColor kTipRed(0xFF, 0x00, 0x00);
 const QColor kTipGreen(0x00, 0x80, 0x00);
 
@@ -34,6 +34,18 @@ std::optional<int> JobsFrom(const QString& text) {
         return std::nullopt;
     }
     return static_cast<int>(number.value);
+}
+
+// A whole number from `low` to `high` typed, or nothing (0 is one of them:
+// text that is no number is refused rather than read as 0).
+std::optional<long> WholeFrom(const QString& text, long low, long high) {
+    const std::string typed = text.trimmed().toStdString();
+    const text::Number number = text::ToNumber(typed);
+    if (typed.empty() || !text::IsNumeric(typed) || number.value != std::floor(number.value) || number.value < low ||
+        number.value > high) {
+        return std::nullopt;
+    }
+    return static_cast<long>(number.value);
 }
 
 }  // namespace
@@ -52,6 +64,8 @@ frmMore::frmMore(Config& config, std::string programFolder, QWidget* owner)
     cJobs->SetText(QString::number(current.Jobs));
     cSecret->SetText(QString::fromStdString(current.Aria2Secret));
     cSkipSaved->setChecked(current.SkipSaved != 0);
+    cRetries->SetText(QString::number(current.Retries));
+    cSpeed->SetText(QString::number(current.SpeedLimit));
     if (owner != nullptr) {
         const QRect area = owner->window()->geometry();
         move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
@@ -68,13 +82,23 @@ void frmMore::CreateControls() {
     cSecret = Put(new chrome::TextBox(this), "cSecret", {116, 67, 128, 21});
     cSecret->Field()->setEchoMode(QLineEdit::Normal);  // shown as typed, as the site password is
     cSecret->setToolTip(Utf8("aria2c 启动时用 --rpc-secret 给出的密钥；没有则留空"));
-    cSkipSaved = Put(new QCheckBox(Utf8("跳过已下载的歌曲"), this), "cSkipSaved", {16, 101, 140, 17});
+    PutLabel(this, "lblRetries", "重试次数：", {16, 98, 96, 13});
+    cRetries = Put(new chrome::TextBox(this), "cRetries", {116, 96, 33, 21});
+    PutLabel(this, "lblRetriesRange", "（0 到 10）", {155, 98, 80, 13});
+    cRetries->setToolTip(Utf8("因网络或服务器暂时出错而失败的歌曲再试几次；0 为不重试"));
+    PutLabel(this, "lblSpeed", "限速(KB/s)：", {16, 127, 96, 13});
+    cSpeed = Put(new chrome::TextBox(this), "cSpeed", {116, 125, 64, 21});
+    PutLabel(this, "lblSpeedNone", "（0 为不限）", {186, 127, 70, 13});
+    cSpeed->setToolTip(Utf8("整次下载的速度上限，同时下载的歌曲共用；0 为不限"));
+    cSkipSaved = Put(new QCheckBox(Utf8("跳过已下载的歌曲"), this), "cSkipSaved", {16, 159, 140, 17});
     cSkipSaved->setToolTip(Utf8("已下载过且文件仍在的歌曲不再下载"));
-    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 98, 81, 24});
-    LabTip = Put(new QLabel(this), "LabTip", {16, 128, 0, 13});
+    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 156, 81, 24});
+    LabTip = Put(new QLabel(this), "LabTip", {16, 186, 0, 13});
     LabTip->setTextFormat(Qt::PlainText);
     setTabOrder(cJobs, cSecret);
-    setTabOrder(cSecret, cSkipSaved);
+    setTabOrder(cSecret, cRetries);
+    setTabOrder(cRetries, cSpeed);
+    setTabOrder(cSpeed, cSkipSaved);
     setTabOrder(cSkipSaved, cmdSave);
     connect(cmdSave, &widgets::SkinButton::clicked, this, &frmMore::cmdSave_Click);
 }
@@ -85,8 +109,19 @@ void frmMore::cmdSave_Click() {
         SetTip(Utf8("同时下载歌曲数应为 1 到 8 的整数！"), kTipRed);
         return;
     }
+    const std::optional<long> retries = WholeFrom(cRetries->Text(), 0, kMaxRetries);
+    if (!retries) {
+        SetTip(Utf8("重试次数应为 0 到 10 的整数！"), kTipRed);
+        return;
+    }
+    const std::optional<long> speed = WholeFrom(cSpeed->Text(), 0, kMaxSpeedLimit);
+    if (!speed) {
+        SetTip(Utf8("限速应为不小于 0 的整数（KB/s）！"), kTipRed);
+        return;
+    }
     const std::string secret = cSecret->Text().toStdString();
     if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret) ||
+        !SaveTransferFields(ConfigPath(programFolder_), std::to_string(*retries), std::to_string(*speed)) ||
         !SaveSkipSaved(ConfigPath(programFolder_), cSkipSaved->isChecked())) {
         SetTip(Utf8("配置保存失败！"), kTipRed);
         widgets::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
@@ -97,6 +132,8 @@ void frmMore::cmdSave_Click() {
     config_.Jobs = saved.Jobs;
     config_.Aria2Secret = saved.Aria2Secret;
     config_.SkipSaved = saved.SkipSaved;
+    config_.Retries = saved.Retries;
+    config_.SpeedLimit = saved.SpeedLimit;
     SetTip(Utf8("配置保存成功！"), kTipGreen);
     close();
 }

@@ -22,9 +22,10 @@ namespace tunewell::settings {
 // The more-settings window ("更多设置"), opened from the settings window:
 // the settings that have no place there. It shows what Config.ini holds
 // for the songs at a time (Jobs) and the download manager's RPC secret
-// (Aria2Secret), and whether runs leave out the songs saved before
-// (SkipSaved); saving checks the count (a whole number from 1 to
-// kMaxJobs), writes both keys, takes them into `config` (the next run uses
+// (Aria2Secret), the retries of a passing failure (Retries) and the speed
+// limit in KB/s (SpeedLimit), and whether runs leave out the songs saved
+// before (SkipSaved); saving checks the numbers (whole numbers
+// from 1 to kMaxJobs, 0 to kMaxRetries, 0 to kMaxSpeedLimit), writes the keys, takes them into `config` (the next run uses
 // them, nothing else of the settings changes) and closes the window. A
 // refusal or a failed write says why and keeps what was typed.
 // It carries the skinned frame (caption and close) like the other windows
@@ -49,6 +50,8 @@ private:
     chrome::TextBox* cJobs = nullptr;
     chrome::TextBox* cSecret = nullptr;
     QCheckBox* cSkipSaved = nullptr;
+    chrome::TextBox* cRetries = nullptr;
+    chrome::TextBox* cSpeed = nullptr;
     widgets::SkinButton* cmdSave = nullptr;
     QLabel* LabTip = nullptr;
 };
