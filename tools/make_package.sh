@@ -16,6 +16,8 @@
 #   [TUNEWELL_VERSION_CHECK=OFF] tools/make_package.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=lib/packages.sh
+source tools/lib/packages.sh
 checkout=$PWD
 build=${1:-build-deb}
 mkdir -p "$build"
@@ -74,7 +76,7 @@ if ! unmet=$(dpkg-checkbuilddeps 2>&1); then
     exit 1
   fi
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $packages >&2
+  install_missing_packages $packages >&2
 fi
 
 if ! dpkg-buildpackage -us -uc >"$build/build.log" 2>&1; then

@@ -2,14 +2,12 @@
 // tunewell-cli --jobs N: N songs at a time, N brought within 1..8, and an
 // N that is no whole number refused with the usage text.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/cli_process.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -28,23 +26,7 @@ protected:
         WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + songs_ + "\r\nGetPage=1\r\nJobs=1\r\n");
     }
     // Runs tunewell-cli with `args` to its end; its exit status.
-    int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), folder_.File("tunewell-cli"));
-        std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return -1;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int Run(const std::vector<std::string>& args) { return RunCliIn(folder_.path(), args).status; }
     std::size_t Saved() const {
         std::size_t count = 0;
         for (const auto& entry : stdfs::directory_iterator(songs_)) count += entry.path().filename().string()[0] != '.';
