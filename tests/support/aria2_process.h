@@ -2,10 +2,8 @@
 #pragma once
 // A real aria2c for the hand-off tests (Linux only).
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +13,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/spawn_child.h"
 
 namespace tunewell::testing {
 
@@ -32,15 +32,7 @@ public:
                                          "--all-proxy=" + proxy, "--dir=" + folder,
                                          "--stop-with-process=" + std::to_string(::getpid())};
         if (!secret.empty()) args.push_back("--rpc-secret=" + secret);
-        std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (::posix_spawnp(&pid_, "aria2c", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = SpawnChild(std::move(args), "", "", true);
     }
     ~Aria2Process() {
         if (pid_ <= 0) return;
