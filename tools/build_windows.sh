@@ -28,7 +28,8 @@ source "$root/tools/windows/build_host.sh"
 
 
 install_packages() {
-  install_missing_packages mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales googletest nlohmann-json3-dev
+  install_missing_packages mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales googletest nlohmann-json3-dev \
+    libutfcpp-dev
 }
 
 # The version of the source package a binary package is built from, as the
@@ -133,9 +134,10 @@ build_taglib() {
   log "building TagLib $version"
   rm -rf "$cache/work/taglib" "$prefix"
   # A static library without zlib (only compressed ID3v2 frames need it),
-  # the C bindings, tests or examples; users define TAGLIB_STATIC.
+  # the C bindings, tests or examples; users define TAGLIB_STATIC. Debian's
+  # source takes its UTF-8 helpers (headers only) from libutfcpp-dev.
   cmake -S "$source" -B "$cache/work/taglib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_CXX_FLAGS="-I/usr/include/utf8cpp" \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
     -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=OFF -DBUILD_BINDINGS=OFF -DBUILD_TESTING=OFF \
     -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF >&2

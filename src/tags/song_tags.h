@@ -22,9 +22,11 @@ enum class TagOutcome {
 // platform read Chinese: the title and performer frames the file had are
 // replaced, every other frame (pictures, album, ...) is kept. An ID3v1 tag
 // at the file's end stays as it was: it holds Latin-1 only, and players
-// read ID3v2 first. The file is changed in place and must not be open
-// elsewhere (Windows refuses a second writer); a failure may leave it
-// partly rewritten, so callers tag a file nobody sees under its name yet.
+// read ID3v2 first. The tagged file is written beside the old one and
+// replaces it in one rename, so on any failure (a full disk, a file that
+// is not ours to replace) the file stays exactly as it was; it needs room
+// for a second copy of the song meanwhile. The file must not be open for
+// writing elsewhere (Windows would refuse the rename).
 TagOutcome WriteMp3Tags(const std::string& path, const SongTags& tags);
 
 }  // namespace tunewell::tags
