@@ -196,6 +196,12 @@ bool PartFile::CommitPartial(const FinishStep& finish) {
         return false;
     }
     if (finish) {
+        // The partial stops being the server's bytes: its record says there
+        // is nothing to resume, so that a crash before the rename never
+        // continues the changed file (it stays known as this program's).
+        const std::string record = PartialRecordPath(partialPath_);
+        const std::string name = targetPath_.substr(platform::NameStart(targetPath_));
+        if (!WriteResumeRecord(record, ResumeRecord{"", name, "", "", -1})) platform::RemoveFile(record);
         // Closed first: Windows lets no second writer in while it is open.
         platform::CloseFile(fd_);
         fd_ = -1;

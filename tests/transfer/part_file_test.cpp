@@ -88,13 +88,21 @@ TEST(PartFile, TheFinishingStepChangesTheFileBeforeItTakesItsName) {
         WriteBytes(target, "old song");
         PartFile part(target, mode);
         ASSERT_TRUE(part.IsOpen());
-        ASSERT_TRUE(part.Begin(false, kRecord));
+        ResumeRecord longer = kRecord;
+        longer.total = 100;
+        ASSERT_TRUE(part.Begin(false, longer));
         ASSERT_TRUE(part.Write("0123456789", 10));
         const std::string temp = part.TempPath();
         std::string seen;
         ASSERT_TRUE(part.Commit([&](const std::string& path) {
             seen = path;
             EXPECT_EQ(ReadBytes(target), "old song");
+            if (mode == PartFile::Mode::kResumable) {
+                // Were the program to end here, the next transfer would
+                // not continue the changed bytes.
+                const auto record = ReadResumeRecord(PartialRecordPath(path));
+                EXPECT_FALSE(record && record->source == kRecord.source);
+            }
             // Windows lets this writer in only once the transfer's own
             // handle is closed.
             std::ofstream(platform::Utf8Path(path), std::ios::binary | std::ios::app) << "TAG";
