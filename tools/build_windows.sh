@@ -3,8 +3,8 @@
 # Cross-builds the Windows edition (the core, tunewell-cli.exe and the test
 # programs) into build-windows/ with MinGW-w64.
 #
-# Debian has no MinGW builds of libcurl or OpenSSL, so Debian's own sources
-# of both are built once for the target into a cache outside the checkout,
+# Debian has no MinGW builds of libcurl, OpenSSL or TagLib, so Debian's own
+# sources of them are built once for the target into a cache outside the checkout,
 # one folder per library and version:
 #   ${TUNEWELL_WINDOWS_CACHE:-~/.cache/tunewell-windows}/<name>-<version>
 # A folder is complete when its ".built" stamp names the same recipe; a
@@ -28,7 +28,8 @@ source "$root/tools/windows/build_host.sh"
 
 
 install_packages() {
-  install_missing_packages mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales googletest nlohmann-json3-dev
+  install_missing_packages mingw-w64 wine wine64 cmake make perl ccache dpkg-dev locales googletest nlohmann-json3-dev \
+    libutfcpp-dev
 }
 
 # The version of the source package a binary package is built from, as the
@@ -126,6 +127,26 @@ build_googletest() {
   stamp "$prefix"
 }
 
+build_taglib() {
+  local prefix="$1" version="$2"
+  local source
+  source="$(fetch_source taglib "$version")"
+  log "building TagLib $version"
+  rm -rf "$cache/work/taglib" "$prefix"
+  # A static library without zlib (only compressed ID3v2 frames need it),
+  # the C bindings, tests or examples; users define TAGLIB_STATIC. Debian's
+  # source takes its UTF-8 helpers (headers only) from libutfcpp-dev.
+  cmake -S "$source" -B "$cache/work/taglib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_CXX_FLAGS="-I/usr/include/utf8cpp" \
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+    -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=OFF -DBUILD_BINDINGS=OFF -DBUILD_TESTING=OFF \
+    -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF >&2
+  cmake --build "$cache/work/taglib" -j"$jobs" >&2
+  cmake --install "$cache/work/taglib" >&2
+  rm -rf "$cache/work/taglib"
+  stamp "$prefix"
+}
+
 # The JSON library is headers only; a copy keeps the host's /usr/include
 # (glibc's headers) out of the target's include path.
 copy_json() {
@@ -141,22 +162,26 @@ main() {
   local started=$SECONDS
   install_packages
   mkdir -p "$cache"
-  local curl_version openssl_version gtest_version json_version
+  local curl_version openssl_version gtest_version json_version taglib_version
   curl_version="$(source_version libcurl4-openssl-dev)"
+  taglib_version="$(source_version libtag1-dev)"
   openssl_version="$(source_version libssl-dev)"
   gtest_version="$(dpkg-query -W -f='${Version}' googletest)"
   json_version="$(dpkg-query -W -f='${Version}' nlohmann-json3-dev)"
   local curl="$cache/curl-$curl_version" openssl="$cache/openssl-$openssl_version"
   local gtest="$cache/googletest-$gtest_version" json="$cache/nlohmann-json-$json_version"
+  local taglib="$cache/taglib-$taglib_version"
   stamp_ok "$curl" || build_curl "$curl" "$curl_version"
   stamp_ok "$openssl" || build_openssl "$openssl" "$openssl_version"
   stamp_ok "$gtest" || build_googletest "$gtest"
   stamp_ok "$json" || copy_json "$json"
+  stamp_ok "$taglib" || build_taglib "$taglib" "$taglib_version"
   log "libraries ready after $((SECONDS - started)) s"
   # The sources also give the licence texts the Windows bundle ships.
-  local curl_source openssl_source
+  local curl_source openssl_source taglib_source
   curl_source="$(fetch_source curl "$curl_version")"
   openssl_source="$(fetch_source openssl "$openssl_version")"
+  taglib_source="$(fetch_source taglib "$taglib_version")"
 
   export CCACHE_BASEDIR="$root"
   # Our build steps run `offline`: http_proxy and the other proxy variables
@@ -164,9 +189,10 @@ main() {
   offline cmake -S "$root" -B "$root/build-windows" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
-    "-DTUNEWELL_WINDOWS_PREFIXES=$curl;$openssl;$gtest;$json" \
+    "-DTUNEWELL_WINDOWS_PREFIXES=$curl;$openssl;$gtest;$json;$taglib" \
     -DOPENSSL_ROOT_DIR="$openssl" -DOPENSSL_USE_STATIC_LIBS=TRUE \
-    -DTUNEWELL_CURL_SOURCE="$curl_source" -DTUNEWELL_OPENSSL_SOURCE="$openssl_source" >/dev/null
+    -DTUNEWELL_CURL_SOURCE="$curl_source" -DTUNEWELL_OPENSSL_SOURCE="$openssl_source" \
+    -DTUNEWELL_TAGLIB_SOURCE="$taglib_source" >/dev/null
   offline cmake --build "$root/build-windows" -j"$jobs"
   log "done after $((SECONDS - started)) s: $root/build-windows/tunewell-cli.exe"
 }

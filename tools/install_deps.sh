@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config
-  libcurl4-openssl-dev libssl-dev openssl libicu-dev nlohmann-json3-dev libcpp-httplib-dev
+  libcurl4-openssl-dev libssl-dev openssl libicu-dev nlohmann-json3-dev libcpp-httplib-dev libtag1-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-translations-l10n libgl-dev aria2
   xvfb xauth fonts-wqy-microhei

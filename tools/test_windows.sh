@@ -137,6 +137,35 @@ else
   e2e=1
 fi
 
+# Tags (--tags) into folders with Chinese names: the real MP3 must carry
+# its title as a UTF-16 frame, and both editions must save the same bytes
+# (the song that holds no MP3 is saved as sent).
+tagged="http://www.$music_host/play.php?song_id=1065,1001"
+mkdir -p "$work/标签 linux" "$work/带标签的歌曲"
+log "tunewell-cli download --tags (into 带标签的歌曲)"
+if (cd "$work/linux" && ./tunewell-cli download --tags -o "$work/标签 linux" "$tagged") >/dev/null 2>"$work/tags.linux.err" &&
+  (cd "$work/windows" && "$wine64" ./tunewell-cli.exe download --tags -o "$(winepath -w "$work/带标签的歌曲")" "$tagged") \
+    >/dev/null 2>"$work/tags.windows.err"; then
+  (cd "$work/标签 linux" && find . -type f ! -name '.*' | sort | xargs -d '\n' sha256sum) >"$work/tagged.linux"
+  (cd "$work/带标签的歌曲" && find . -type f ! -name '.*' | sort | xargs -d '\n' sha256sum) >"$work/tagged.windows"
+  # The title frame's text: encoding 1 (UTF-16), the byte order mark, the title.
+  title_hex="01fffe$(printf '有标签的歌' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n')"
+  song="$work/带标签的歌曲/有标签的歌 - 新歌手.mp3"
+  if [ "$(wc -l <"$work/tagged.windows")" -eq 2 ] && cmp -s "$work/tagged.linux" "$work/tagged.windows" &&
+    [ -f "$song" ] && od -An -tx1 -v "$song" | tr -d ' \n' | grep -q "$title_hex"; then
+    log "the tagged songs are the same on both, with the UTF-16 title"
+  else
+    diff "$work/tagged.linux" "$work/tagged.windows" >&2 || true
+    cat "$work/tags.linux.err" "$work/tags.windows.err" >&2
+    log "FAILED: the tagged downloads"
+    e2e=1
+  fi
+else
+  cat "$work/tags.linux.err" "$work/tags.windows.err" >&2 || true
+  log "FAILED: the --tags download"
+  e2e=1
+fi
+
 if [ "$failed" -ne 0 ] || [ "$e2e" -ne 0 ]; then
   log "FAILED"
   exit 1

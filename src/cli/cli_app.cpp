@@ -51,6 +51,7 @@ struct Session {
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
         if (line.skipSaved) config.SkipSaved = 1;
+        if (line.tags) config.WriteTags = 1;
         if (line.retries >= 0) config.Retries = static_cast<std::int16_t>(line.retries);
         if (line.limitRate >= 0) config.SpeedLimit = settings::SpeedLimitWithinLimits(static_cast<double>(line.limitRate));
         console.SetQuiet(line.quiet);

@@ -11,7 +11,7 @@
 namespace tunewell::cli {
 namespace {
 
-enum class Option { kOutput, kSave, kThunder, kJobs, kRetries, kLimitRate, kQuiet, kJson, kHelp, kVersion, kSkipSaved };
+enum class Option { kOutput, kSave, kThunder, kJobs, kRetries, kLimitRate, kQuiet, kJson, kHelp, kVersion, kSkipSaved, kTags };
 
 struct OptionName {
     Option option;
@@ -27,6 +27,7 @@ constexpr OptionName kOptions[] = {
     {Option::kQuiet, "quiet", 'q', false}, {Option::kJson, "json", '\0', false},
     {Option::kHelp, "help", 'h', false}, {Option::kVersion, "version", 'V', false},
     {Option::kSkipSaved, "skip-saved", '\0', false},
+    {Option::kTags, "tags", '\0', false},
 };
 
 // Reads the options into `line`; the words that are no options go to
@@ -137,6 +138,7 @@ private:
             case Option::kSave: line_.save = true; break;
             case Option::kThunder: line_.thunder = true; break;
             case Option::kSkipSaved: line_.skipSaved = true; break;
+            case Option::kTags: line_.tags = true; break;
             case Option::kQuiet: line_.quiet = true; break;
             case Option::kJson: line_.json = true; break;
             case Option::kHelp: help = true; break;
@@ -231,6 +233,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (line.thunder) return Wrong("--thunder 只能用于 download");
         if (line.jobs != 0) return Wrong("--jobs 只能用于 download");
         if (line.skipSaved) return Wrong("--skip-saved 只能用于 download");
+        if (line.tags) return Wrong("--tags 只能用于 download");
         if (line.retries >= 0) return Wrong("--retries 只能用于 download");
         if (line.limitRate >= 0) return Wrong("--limit-rate 只能用于 download");
         line.action = CommandLine::Action::kList;
@@ -265,6 +268,8 @@ std::string HelpText() {
            "      --thunder        交给正在运行的 aria2c --enable-rpc 下载\n"
            "  -j, --jobs N         同时下载 N 首（1 到 8，默认为 Config.ini 中的 Jobs，否则为 1）\n"
            "      --skip-saved     跳过已下载过且文件仍在的歌曲（同 Config.ini 中的 SkipSaved=1）\n"
+           "      --tags           保存的 MP3 写入与文件名相同的歌名和歌手（ID3v2 标签；\n"
+           "                       同 Config.ini 中的 WriteTags=1）\n"
            "      --retries N      因网络或服务器暂时出错而失败的歌曲再试 N 次（0 到 10，\n"
            "                       默认为 Config.ini 中的 Retries，否则为 0）\n"
            "      --limit-rate 速度 整次下载的速度上限，字节每秒，可加 K 或 M（如 500K；\n"

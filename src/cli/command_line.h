@@ -22,6 +22,7 @@ struct CommandLine {
     bool thunder = false;  // --thunder: hand the songs to aria2
     bool quiet = false;    // -q/--quiet: errors only on standard error
     bool json = false;     // --json: one JSON object per song on standard output
+    bool tags = false;       // --tags: saved MP3s get their title and performer (WriteTags=1)
     bool skipSaved = false;  // --skip-saved: leave out the songs saved before (SkipSaved=1)
     int jobs = 0;          // -j/--jobs N: songs at a time, brought within 1..8; 0: Jobs of Config.ini
     int retries = -1;      // --retries N: 0..10 retries of a passing failure; -1: Retries of Config.ini

@@ -44,12 +44,16 @@ void ConsoleControls::Rewrite(const std::string& text) {
 
 void ConsoleControls::SongFailed(int, const std::string&, const std::string& reason) { reason_ = reason; }
 
+void ConsoleControls::SongNote(int, const std::string&, const std::string& note) { note_ = note; }
+
 void ConsoleControls::SongEnded(int position, const std::string& fileName, SongOutcome outcome) {
     std::string said = outcome == SongOutcome::Saved       ? "下载完毕"
                        : outcome == SongOutcome::HandedOff ? "已交给aria2"
                        : outcome == SongOutcome::Skipped   ? "已下载过，跳过"
                                                            : "下载失败";
     if (outcome == SongOutcome::Failed && !reason_.empty()) said += " (" + reason_ + ")";
+    if (outcome == SongOutcome::Saved && !note_.empty()) said += " (" + note_ + ")";
+    note_.clear();
     const SongResult result{position, RowOf(position), fileName, outcome,
                             outcome == SongOutcome::Failed ? reason_ : std::string()};
     reason_.clear();

@@ -52,6 +52,7 @@ public:
     void SongProgress(long long bytes, long long total, int speedKb) override;
     void CombinedProgress(int percent, int speedKb) override;
     void SongFailed(int position, const std::string& fileName, const std::string& reason) override;
+    void SongNote(int position, const std::string& fileName, const std::string& note) override;
     void SongEnded(int position, const std::string& fileName, SongOutcome outcome) override;
 
 private:
@@ -67,6 +68,7 @@ private:
     std::function<void(const SongResult&)> onResult_;
     bool lineOpen_ = false;
     std::string reason_;  // of the song that just failed
+    std::string note_;    // on the song that was just saved
     bool speedKnown_ = false;  // the song under way has had a report
     long long speedKb_ = 0;    // smoothed over the song's reports
     long long lastStep_ = -1;

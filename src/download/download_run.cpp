@@ -183,7 +183,8 @@ std::optional<DownloadRun::PreparedSong> DownloadRun::PrepareEntry(int k, const 
                         text::ToNumber(ticked.ids[index]).value,
                         entry.address,
                         ticked.ids[index],
-                        controls_.SavePathText() + platform::PathSeparator() + fileName};
+                        controls_.SavePathText() + platform::PathSeparator() + fileName,
+                        NamedAfter(*parsed, ticked.names[index])};
 }
 
 void DownloadRun::DownloadEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked, SaveNames& names) {
@@ -196,6 +197,7 @@ void DownloadRun::DownloadEntry(int k, const PlayEntries::Entry& entry, const Ti
     }
     const std::string destination = controls_.SavePathText() + platform::PathSeparator() + song->fileName;
     services_.transfer.SetRateLimit(RateLimit());
+    services_.transfer.SetFinishStep(TagStep(*song));
     bool saved = false;
     transfer::TransferFailure failure;
     // A retry continues the partial the failed attempt kept, where the
@@ -207,6 +209,7 @@ void DownloadRun::DownloadEntry(int k, const PlayEntries::Entry& entry, const Ti
         ui_.status.SetText("开始下载" + CutToWidth(song->fileName, 40) + "...");
     }
     services_.transfer.SetRateLimit(0);  // the transfer also fetches programs
+    services_.transfer.SetFinishStep({});
     TransferEnded(*song, saved, failure);
 }
 
@@ -252,6 +255,7 @@ void DownloadRun::TransferEnded(const PreparedSong& song, bool saved, const tran
     }
     // Every later song would fail the same way.
     if (!saved && failure.cause == Cause::kDiskFull) StopForLackOfSpace();
+    TagsEnded(song, saved);
     observer_.SongEnded(song.k, song.fileName, saved ? Outcome::Saved : Outcome::Failed);
     if (saved) {
         RecordSaved(song);

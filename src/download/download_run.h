@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "ports/run_observer.h"
 #include "ports/ui_ports.h"
 #include "settings/config.h"
+#include "tags/song_tags.h"
 #include "transfer/transfer_batch.h"
 
 namespace tunewell::download {
@@ -44,6 +46,12 @@ namespace tunewell::download {
 // again up to Retries times (Config.ini), after a wait that tells the
 // status line "第k次重试…" and ends at once on a pause; side by side, a
 // waiting song keeps its place. SpeedLimit caps the whole run's rate.
+//
+// With WriteTags a song saved as ".mp3" gets the title and performer it
+// was named after as its tags, written into its partial before it takes
+// its name. A song whose tags cannot be written (no MP3 inside, a damaged
+// file) is saved all the same, with the server's bytes, and the observer
+// and the status line are told (SongNote).
 // Every reference is borrowed and must outlive the run.
 class DownloadRun {
 public:
@@ -69,6 +77,8 @@ public:
         // SkipSaved a ticked song it holds (its file still there) is left
         // out. Null: no record.
         SavedSongs* savedSongs = nullptr;
+        // Writes a saved MP3's tags (WriteTags); empty: tags::WriteMp3Tags.
+        std::function<tags::TagOutcome(const std::string& path, const tags::SongTags& tags)> writeTags = {};
     };
 
     DownloadRun(ports::UiPorts& ui, ports::DownloadControls& controls, ports::RunObserver& observer,
@@ -106,6 +116,7 @@ private:
         std::string playAddress;
         std::string id;           // as the play page was asked for it
         std::string destination;  // the file it is saved as
+        tags::SongTags tags;      // what it was named after
     };
 
     bool CheckPreconditions(Ticked& ticked);
@@ -131,6 +142,11 @@ private:
     std::optional<PreparedSong> PrepareEntry(int k, const PlayEntries::Entry& entry, const Ticked& ticked,
                                              SaveNames& names);
     void HandOffSong(const PreparedSong& song);
+    // The step that tags song `song` before it takes its name; empty when
+    // it is not to be tagged (download_run_tags.cpp).
+    transfer::FinishStep TagStep(const PreparedSong& song);
+    // Tells of tags that a saved song did not get; forgets its outcome.
+    void TagsEnded(const PreparedSong& song, bool saved);
     // The run's speed limit in bytes a second (0: none).
     std::int64_t RateLimit() const;
     // Whether a song may be tried again, for the `retry`th time, after it
@@ -174,6 +190,8 @@ private:
     ports::RunOutcome outcome_;
     // The saved file of each position left out as saved; empty otherwise.
     std::vector<std::string> savedFiles_;
+    // How writing the tags of the songs in flight went, by position.
+    std::map<int, tags::TagOutcome> tagged_;
 };
 
 }  // namespace tunewell::download

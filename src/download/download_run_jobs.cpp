@@ -69,7 +69,7 @@ void DownloadRun::RunSideBySide(const std::vector<PlayEntries::Entry>& entries, 
                 continue;
             }
             transfer::TransferFailure failure;
-            if (batch.Start(k, song->source, destination(*song), &failure)) {
+            if (batch.Start(k, song->source, destination(*song), &failure, TagStep(*song))) {
                 inFlight.emplace(k, *song);
                 continue;
             }
@@ -88,7 +88,8 @@ void DownloadRun::RunSideBySide(const std::vector<PlayEntries::Entry>& entries, 
             const Waiting wait = it->second;
             it = waiting.erase(it);
             transfer::TransferFailure failure;
-            if (batch.Start(wait.song.k, wait.song.source, destination(wait.song), &failure)) {
+            if (batch.Start(wait.song.k, wait.song.source, destination(wait.song), &failure,
+                            TagStep(wait.song))) {
                 inFlight.emplace(wait.song.k, wait.song);
             } else {
                 failed(wait.song, failure);

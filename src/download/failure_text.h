@@ -15,6 +15,10 @@ inline constexpr const char* kDiskFullText = transfer::kDiskFullText;
 inline constexpr const char* kDiskFullStopText = "磁盘空间不足，下载已停止。请腾出空间后再开始下载其余歌曲。";
 inline constexpr const char* kManagerRefusedText = "下载管理器拒绝了任务";
 inline constexpr const char* kBadAddressText = "歌曲地址无效";
+// A saved MP3 whose tags could not be written (WriteTags): it is saved all
+// the same, with the server's bytes.
+inline constexpr const char* kNotMp3TagsText = "未写入标签：不是有效的MP3文件";
+inline constexpr const char* kTagsFailedText = "未写入标签：无法写入文件";
 
 // The words for a failed song transfer: transfer::CommonFailureText, with the
 // song's own words for its address and its save folder.

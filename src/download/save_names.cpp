@@ -81,7 +81,17 @@ std::string NumberFor(int position) {
 // letter, not ASCII alone ("Été" and "ÉTÉ" are one file on Windows).
 std::string Folded(const std::string& name) { return text::LowerCaseLetters(name); }
 
+std::string WithoutControls(std::string text) {
+    std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return text;
+}
+
 }  // namespace
+
+tags::SongTags NamedAfter(const PlayEntry& song, const std::string& rowName) {
+    const bool titled = text::CharacterCount(song.title) >= kShortestTitle;
+    return {WithoutControls(titled ? song.title : rowName), WithoutControls(song.performer)};
+}
 
 std::vector<std::string> SaveNames::ProgramFiles() {
     return {"Config.ini", ".Config.ini.lock", "Tunewell",    "Tunewell.exe", "tunewell-cli",

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "download/play_entries.h"
+#include "tags/song_tags.h"
 
 namespace tunewell::download {
 
@@ -43,6 +44,11 @@ namespace tunewell::download {
 //  - at most `maxBytes` bytes: the stem is cut at a character boundary.
 // A file that was in the folder before the run is not looked at: it is
 // replaced, as before, once the new one is complete.
+// The title and performer a song's name is made from (see SaveNames), as
+// written: the title, or the row's display name when the title is too
+// short, and the page's performer; control characters left out.
+tags::SongTags NamedAfter(const PlayEntry& song, const std::string& rowName);
+
 class SaveNames {
 public:
     // Config.ini, its lock, both programs, UpDate and the update scripts.

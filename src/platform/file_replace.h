@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,9 @@ public:
         int createMode = -1;
         // fsync the file before the rename and the folder after it.
         bool durable = false;
+        // Runs on the closed temporary (its path) just before the rename;
+        // it may change the file's bytes. Empty: nothing.
+        std::function<void(const std::string& path)> beforeRename;
     };
     // Closes the temporary and renames it onto `targetPath`. False on any
     // failure; the temporary is then removed and the target is untouched.

@@ -55,6 +55,9 @@ public:
     // why, in words for the user ("保存文件夹不可写", "服务器返回HTTP 404",
     // ...). Its SongEnded with Failed follows.
     virtual void SongFailed(int position, const std::string& fileName, const std::string& reason) = 0;
+    // A remark on song number `position` that does not fail it (its tags
+    // could not be written); its SongEnded with Saved follows.
+    virtual void SongNote(int /*position*/, const std::string& /*fileName*/, const std::string& /*note*/) {}
     // Song number `position` (1-based, in play-page order) is done.
     virtual void SongEnded(int position, const std::string& fileName, SongOutcome outcome) = 0;
     // The run is over and idle again (after RunEnded and any message of the

@@ -26,6 +26,7 @@ constexpr const char* kJobsKey = "Jobs";
 constexpr const char* kSkipSavedKey = "SkipSaved";
 constexpr const char* kRetriesKey = "Retries";
 constexpr const char* kSpeedLimitKey = "SpeedLimit";
+constexpr const char* kWriteTagsKey = "WriteTags";
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -92,6 +93,7 @@ void LoadConfig(Config& config, const std::string& programFolder) {
     config.SkipSaved = ToInt16(read(kSkipSavedKey, kValueLimit)).value_or(0);
     config.Retries = RetriesWithinLimits(text::ToNumber(read(kRetriesKey, kValueLimit)).value);
     config.SpeedLimit = SpeedLimitWithinLimits(text::ToNumber(read(kSpeedLimitKey, kValueLimit)).value);
+    config.WriteTags = ToInt16(read(kWriteTagsKey, kValueLimit)).value_or(0);
     if (config.SavePath.empty()) config.SavePath = DefaultSaveFolder(programFolder);
     if (config.GetPage == 0) config.GetPage = 1;
 }
@@ -136,6 +138,10 @@ bool SaveMoreFields(const std::string& configPath, const std::string& jobs, cons
 
 bool SaveSkipSaved(const std::string& configPath, bool skipSaved) {
     return WriteKeys(configPath, {{kSkipSavedKey, skipSaved ? "1" : "0"}});
+}
+
+bool SaveWriteTags(const std::string& configPath, bool writeTags) {
+    return WriteKeys(configPath, {{kWriteTagsKey, writeTags ? "1" : "0"}});
 }
 
 bool SaveTransferFields(const std::string& configPath, const std::string& retries,

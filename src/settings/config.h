@@ -32,6 +32,9 @@ struct Config {
     // The whole run's download speed in KB/s, shared by the songs side by
     // side; 0: no limit.
     std::int32_t SpeedLimit = 0;
+    // Not 0: a saved .mp3 gets the title and performer it was named after
+    // as its ID3v2 tag. Set in the more-settings window.
+    std::int16_t WriteTags = 0;
 };
 
 inline constexpr int kMaxJobs = 8;
@@ -77,6 +80,8 @@ bool SaveSettingsFields(const std::string& configPath, const SettingsFields& fie
 bool SaveMoreFields(const std::string& configPath, const std::string& jobs, const std::string& aria2Secret);
 // The more-settings window's SkipSaved box.
 bool SaveSkipSaved(const std::string& configPath, bool skipSaved);
+// The more-settings window's WriteTags box.
+bool SaveWriteTags(const std::string& configPath, bool writeTags);
 
 // The retry and speed keys of the more-settings window, in this order:
 // Retries and SpeedLimit.

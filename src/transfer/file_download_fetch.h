@@ -19,6 +19,7 @@ public:
     TransferFailure LastFailure() const override { return download_.LastFailure(); }
     void SetSizeCap(std::int64_t maxBytes) override { download_.SetSizeCap(maxBytes); }
     void SetRateLimit(std::int64_t bytesPerSecond) override { download_.SetRateLimit(bytesPerSecond); }
+    void SetFinishStep(FinishStep finish) override { download_.SetFinishStep(std::move(finish)); }
     std::int64_t AnnouncedLength() const override { return download_.AnnouncedLength(); }
     void SetProgressHandler(ProgressHandler handler) override {
         if (!handler) {

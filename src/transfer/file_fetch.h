@@ -31,6 +31,10 @@ public:
     // Limits the following transfers to `bytesPerSecond` (0: no limit).
     // Only the window's transfer limits; the default ignores it.
     virtual void SetRateLimit(std::int64_t /*bytesPerSecond*/) {}
+    // A step the following transfers run on their complete file before it
+    // takes its name (empty: none; see PartFile::Commit). Only the window's
+    // transfer runs it; the default ignores it.
+    virtual void SetFinishStep(FinishStep /*finish*/) {}
     // The whole file's length the server announced in the last transfer (0:
     // none, or the transfer cannot tell).
     virtual std::int64_t AnnouncedLength() const { return 0; }

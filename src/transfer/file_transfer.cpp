@@ -61,6 +61,7 @@ FileTransfer::~FileTransfer() {
 bool FileTransfer::StartDownloading(const std::string& sSrc, const std::string& sDest) {
     if (m_bBusy) return false;
     TransferJob job(sSrc, sDest, resumes_, limits_, freeSpace_);
+    job.SetFinishStep(finish_);
     Binding binding{this, m_oBinding, job};
     m_oBinding = &binding;
     m_bBusy = true;

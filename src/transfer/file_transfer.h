@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "transfer/part_file.h"
+
 namespace tunewell::transfer {
 
 // Status codes carried by progress reports (the numbers of the classic
@@ -131,6 +133,9 @@ public:
     // Caps the file of the following transfers at `maxBytes` bytes (0, the
     // default: no cap); see TransferLimits.
     void SetSizeCap(std::int64_t maxBytes) { limits_.maxBytes = maxBytes; }
+    // A step the following transfers run on their complete file before it
+    // takes its name (empty: none); see PartFile::Commit.
+    void SetFinishStep(FinishStep finish) { finish_ = std::move(finish); }
     // Replaces the question for a folder's free space (tests).
     void SetFreeSpaceProbe(FreeSpaceProbe freeSpace) { freeSpace_ = std::move(freeSpace); }
 
@@ -164,6 +169,7 @@ private:
     bool resumes_;
     TransferLimits limits_;
     FreeSpaceProbe freeSpace_;
+    FinishStep finish_;
     TransferFailure lastFailure_;
     std::int64_t announced_ = 0;
 };

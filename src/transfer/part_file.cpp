@@ -189,9 +189,35 @@ std::string PartFile::Folder() const {
     return nameStart == 0 ? std::string(".") : targetPath_.substr(0, nameStart);
 }
 
-bool PartFile::CommitPartial() {
+bool PartFile::CommitPartial(const FinishStep& finish) {
     // The permissions of the file replaced (never of a link's target).
-    if (!platform::TakePermissionsOf(fd_, targetPath_) || !platform::RenameFile(partialPath_, targetPath_)) {
+    if (!platform::TakePermissionsOf(fd_, targetPath_)) {
+        error_ = errno;
+        return false;
+    }
+    if (finish) {
+        // The partial stops being the server's bytes: its record says there
+        // is nothing to resume, so that a crash before the rename never
+        // continues the changed file (it stays known as this program's).
+        const std::string record = PartialRecordPath(partialPath_);
+        const std::string name = targetPath_.substr(platform::NameStart(targetPath_));
+        if (!WriteResumeRecord(record, ResumeRecord{"", name, "", "", -1})) platform::RemoveFile(record);
+        // Closed first: Windows lets no second writer in while it is open.
+        platform::CloseFile(fd_);
+        fd_ = -1;
+        finish(partialPath_);
+        if (!platform::RenameFile(partialPath_, targetPath_)) {
+            error_ = errno;
+            platform::RemoveFile(partialPath_);
+            platform::RemoveFile(PartialRecordPath(partialPath_));
+            partialPath_.clear();
+            return false;
+        }
+        platform::RemoveFile(PartialRecordPath(partialPath_));
+        partialPath_.clear();
+        return true;
+    }
+    if (!platform::RenameFile(partialPath_, targetPath_)) {
         error_ = errno;
         return false;
     }
@@ -202,7 +228,7 @@ bool PartFile::CommitPartial() {
     return true;
 }
 
-bool PartFile::Commit() {
+bool PartFile::Commit(const FinishStep& finish) {
     if (fd_ < 0) return false;
     bool ok = Flush();
     if (direct_) {
@@ -213,13 +239,15 @@ bool PartFile::Commit() {
         fd_ = -1;
         return ok;
     }
-    if (!partialPath_.empty()) return ok && CommitPartial();
+    if (!partialPath_.empty()) return ok && CommitPartial(finish);
     fd_ = -1;
     if (!ok) {
         Discard();
         return false;
     }
-    if (temp_->Commit(targetPath_, {})) return true;
+    platform::ReplaceTemp::Options options;
+    options.beforeRename = finish;
+    if (temp_->Commit(targetPath_, options)) return true;
     error_ = errno != 0 ? errno : EIO;
     return false;
 }

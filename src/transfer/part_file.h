@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,12 @@
 #include "transfer/resume_record.h"
 
 namespace tunewell::transfer {
+
+// A last step on a complete file before it takes its name (the song's
+// tags): called with the path of the closed partial or temporary file,
+// which it may change in place. It cannot fail the transfer; it reports
+// what it did through what it captures.
+using FinishStep = std::function<void(const std::string& path)>;
 
 // The file a transfer writes into, so that no half-written file ever
 // appears under the target's name; the final rename puts it in place.
@@ -68,7 +75,10 @@ public:
     // Flushes and closes the file, gives it the permissions of the file it
     // replaces (or the usual default for a new file) and renames it onto
     // the target. False on any failure; the target is then left as it was.
-    bool Commit();
+    // `finish` (not for a device or pipe) runs on the closed file just
+    // before the rename; a partial it ran on is no longer the server's
+    // bytes, so it is never kept for resuming: a failed rename removes it.
+    bool Commit(const FinishStep& finish = {});
 
     // The folder the file is written in, for questions about its disk;
     // empty for a device or pipe written directly.
@@ -88,7 +98,7 @@ private:
     void OpenTemp();
     bool OpenPartial();
     void LeavePartial();
-    bool CommitPartial();
+    bool CommitPartial(const FinishStep& finish);
 
     std::string targetPath_;
     std::unique_ptr<platform::ReplaceTemp> temp_;  // the kFresh temporary

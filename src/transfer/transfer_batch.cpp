@@ -2,6 +2,7 @@
 #include "transfer/transfer_batch.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "net/wait_pump.h"
 #include "transfer/file_download.h"
@@ -30,11 +31,12 @@ TransferBatch::TransferBatch(const TransferLimits& limits) : limits_(limits) {}
 TransferBatch::~TransferBatch() { AbortAll(); }
 
 bool TransferBatch::Start(int id, const std::string& source, const std::string& destination,
-                          TransferFailure* failure) {
+                          TransferFailure* failure, FinishStep finish) {
     // Its share from the first byte (it also sizes the reads).
     TransferLimits limits = limits_;
     if (rate_ > 0) limits.bytesPerSecond = std::max<std::int64_t>(1, rate_ / static_cast<std::int64_t>(jobs_.size() + 1));
     auto song = std::make_unique<Song>(id, source, destination, limits, freeSpace_);
+    song->job.SetFinishStep(std::move(finish));
     if (!song->job.Start(group_)) {
         if (failure != nullptr) *failure = song->job.Failure();
         return false;

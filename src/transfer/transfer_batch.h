@@ -51,8 +51,10 @@ public:
     // song `id`. False when it cannot start (the folder cannot be written,
     // the address is refused): the song has failed, is not running, and
     // `failure`, when given, says why.
+    // `finish` runs on the complete file before it takes its name (see
+    // PartFile::Commit).
     bool Start(int id, const std::string& source, const std::string& destination,
-               TransferFailure* failure = nullptr);
+               TransferFailure* failure = nullptr, FinishStep finish = {});
 
     // One round; returns the songs that ended in it, in the order they
     // ended. Does nothing but process events when none runs.

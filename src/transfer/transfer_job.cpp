@@ -277,7 +277,7 @@ TransferJob::State TransferJob::Ended(net::RequestGroup& group) {
 
 bool TransferJob::Commit() {
     if (Stopped() || !part_) return false;
-    if (part_->Commit()) return true;
+    if (part_->Commit(finish_)) return true;
     RecordWriting();
     return false;
 }

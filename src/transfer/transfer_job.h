@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "net/request_group.h"
 #include "net/stream_request.h"
@@ -71,6 +72,8 @@ public:
     // Puts the complete file in place under the target name. False on any
     // failure (the target then stays as it was).
     bool Commit();
+    // A step on the complete file before it takes its name (PartFile::Commit).
+    void SetFinishStep(FinishStep finish) { finish_ = std::move(finish); }
 
     // Limits the job's attempts to `bytesPerSecond` (0: none), the one
     // under way included. Starts as TransferLimits::bytesPerSecond.
@@ -139,6 +142,7 @@ private:
     bool aborted_ = false;
     bool failed_ = false;  // a write error or a handler error
     TransferFailure failure_;
+    FinishStep finish_;
 };
 
 }  // namespace tunewell::transfer

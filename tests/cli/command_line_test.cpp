@@ -76,6 +76,8 @@ TEST(CommandLine, HelpAndVersionWinWrongLinesSayWhy) {
         {{"list", "a", "b"}, "list 只接受一个地址"},
         {{"list", "--thunder"}, "--thunder 只能用于 download"},
         {{"list", "--skip-saved"}, "--skip-saved 只能用于 download"},
+        {{"list", "--tags"}, "--tags 只能用于 download"},
+        {{"download", "a", "--t"}, "--t"},  // --thunder or --tags
         {{"download", "a", "--s"}, "--s"},  // --save or --skip-saved
         {{"download", "a", "-o"}, "选项 -o 需要一个文件夹"},
         {{"download", "a", "--output="}, "需要一个文件夹"},

@@ -330,8 +330,9 @@ TEST_F(SettingsWindowTest, MoreSettingsSetJobsAndTheAria2Secret) {
     EXPECT_TRUE(open.isNull());
 }
 
-// The skip box shows SkipSaved and stores it, for the next run too.
-TEST_F(SettingsWindowTest, MoreSettingsKeepTheSkipSavedBox) {
+// The skip and tags boxes show SkipSaved and WriteTags and store them, for
+// the next run too.
+TEST_F(SettingsWindowTest, MoreSettingsKeepTheSkipSavedAndTagsBoxes) {
     ASSERT_NE(WriteIni("Config", "SkipSaved", "1", ConfigPath(folder())), 0);
     frmSeting window(&mainWindow, config, folder());
     window.show();
@@ -342,10 +343,18 @@ TEST_F(SettingsWindowTest, MoreSettingsKeepTheSkipSavedBox) {
     ASSERT_NE(skip, nullptr);
     EXPECT_EQ(skip->text(), Q("跳过已下载的歌曲"));
     EXPECT_TRUE(skip->isChecked());
+    auto* tags = more->findChild<QCheckBox*>(QStringLiteral("cWriteTags"));
+    ASSERT_NE(tags, nullptr);
+    EXPECT_EQ(tags->text(), Q("写入歌曲标签(ID3)"));
+    EXPECT_FALSE(tags->isChecked());
+    EXPECT_TRUE(more->rect().contains(tags->geometry()));
     skip->setChecked(false);
+    tags->setChecked(true);
     more->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
     EXPECT_NE(FileBytes().find("SkipSaved=0\r\n"), std::string::npos) << FileBytes();
+    EXPECT_NE(FileBytes().find("WriteTags=1\r\n"), std::string::npos) << FileBytes();
     EXPECT_EQ(config.SkipSaved, 0);
+    EXPECT_EQ(config.WriteTags, 1);
 }
 
 // The retries and the speed limit: bad numbers refused in red with nothing

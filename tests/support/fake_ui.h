@@ -72,6 +72,9 @@ public:
     void SongFailed(int position, const std::string&, const std::string& reason) override {
         reasons.push_back(std::to_string(position) + " " + reason);
     }
+    void SongNote(int position, const std::string&, const std::string& note) override {
+        events.push_back("note " + std::to_string(position) + " " + note);
+    }
     void SongEnded(int position, const std::string&, SongOutcome outcome) override {
         const char* word = outcome == SongOutcome::Saved     ? "saved "
                            : outcome == SongOutcome::Failed  ? "failed "

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/file_io.h"
@@ -75,6 +76,53 @@ TEST(PartFile, AFreshTemporaryReplacesTheTargetOnlyOnCommit) {
     ASSERT_TRUE(part.Commit());
     EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_EQ(platform::FolderEntries(folder.File("下载")), std::vector<std::string>{"歌.mp3"});
+}
+
+// The finishing step (a song's tags) works on the closed file while the
+// old song is still under the name; a partial it changed is never kept
+// for resuming, also when the rename then fails.
+TEST(PartFile, TheFinishingStepChangesTheFileBeforeItTakesItsName) {
+    for (const PartFile::Mode mode : {PartFile::Mode::kResumable, PartFile::Mode::kFresh}) {
+        TempFolder folder;
+        const std::string target = folder.File("歌.mp3");
+        WriteBytes(target, "old song");
+        PartFile part(target, mode);
+        ASSERT_TRUE(part.IsOpen());
+        ResumeRecord longer = kRecord;
+        longer.total = 100;
+        ASSERT_TRUE(part.Begin(false, longer));
+        ASSERT_TRUE(part.Write("0123456789", 10));
+        const std::string temp = part.TempPath();
+        std::string seen;
+        ASSERT_TRUE(part.Commit([&](const std::string& path) {
+            seen = path;
+            EXPECT_EQ(ReadBytes(target), "old song");
+            if (mode == PartFile::Mode::kResumable) {
+                // Were the program to end here, the next transfer would
+                // not continue the changed bytes.
+                const auto record = ReadResumeRecord(PartialRecordPath(path));
+                EXPECT_FALSE(record && record->source == kRecord.source);
+            }
+            // Windows lets this writer in only once the transfer's own
+            // handle is closed.
+            std::ofstream(platform::Utf8Path(path), std::ios::binary | std::ios::app) << "TAG";
+        }));
+        EXPECT_EQ(seen, temp);
+        EXPECT_EQ(ReadBytes(target), "0123456789TAG");
+        EXPECT_EQ(platform::FolderEntries(folder.path()), std::vector<std::string>{"歌.mp3"});
+    }
+    TempFolder folder;
+    const std::string target = folder.File("歌.mp3");
+    const std::string partial = PartialPathFor(target);
+    PartFile part(target, PartFile::Mode::kResumable);
+    ASSERT_TRUE(part.Begin(false, kRecord));
+    ASSERT_TRUE(part.Write("01234", 5));
+    EXPECT_FALSE(part.Commit([&](const std::string&) {
+        // Something takes the name meanwhile that no file replaces.
+        std::filesystem::create_directories(platform::Utf8Path(target + "/x"));
+    }));
+    EXPECT_FALSE(Exists(partial));
+    EXPECT_FALSE(Exists(PartialRecordPath(partial)));
 }
 
 TEST(PartialFiles, OnlyStaleUnheldPartialsAreSwept) {

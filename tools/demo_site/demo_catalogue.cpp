@@ -29,8 +29,8 @@ struct FeaturedSong {
 
 constexpr std::uint64_t KiB = 1024;
 
-const std::array<FeaturedSong, 15>& HostileReplySongs() {
-    static const std::array<FeaturedSong, 15> songs = {{
+const std::array<FeaturedSong, 16>& HostileReplySongs() {
+    static const std::array<FeaturedSong, 16> songs = {{
         {kSongMaintenancePage, "维护中的歌", "佚名", "", "/hostile/song/1050.mp3", 0},
         {kSongNotFoundPage, "不存在的歌", "佚名", "", "/hostile/song/1051.mp3", 0},
         {kSongNoContent, "没有内容", "佚名", "", "/hostile/song/1052.mp3", 0},
@@ -46,6 +46,7 @@ const std::array<FeaturedSong, 15>& HostileReplySongs() {
         {kSongBusyTwice, "忙过两次", "佚名", "", "/hostile/song/1062.mp3", 60000},
         {kSongBusyNoHint, "不说等多久", "佚名", "", "/hostile/song/1063.mp3", 60000},
         {kSongCutOnce, "断过一次", "佚名", "", "/hostile/song/1064.mp3", 300000},
+        {kSongTagged, "有标签的歌", "新歌手", "", "/hostile/song/1065.mp3", 0},  // TaggedMp3Bytes
     }};
     return songs;
 }
@@ -135,11 +136,13 @@ std::vector<int> FeaturedSongIds() {
 }
 
 std::uint64_t AudioSize(int songId) {
+    if (songId == kSongTagged) return TaggedMp3Bytes().size();
     if (const FeaturedSong* featured = FindFeatured(songId)) return featured->size;
     return 40 * KiB + (Positive(songId) % 13) * KiB;
 }
 
 std::string AudioContent(int songId) {
+    if (songId == kSongTagged) return TaggedMp3Bytes();
     return GeneratedBytes(static_cast<std::uint64_t>(songId), 0, static_cast<std::size_t>(AudioSize(songId)));
 }
 

@@ -63,6 +63,8 @@ inline constexpr int kSongBusyNoHint = 1063;  // the first two requests get 503 
 inline constexpr int kSongCutOnce = 1064;     // the first request breaks off after kCutOnceBytes
 inline constexpr int kBusyRequests = 2;
 inline constexpr std::uint64_t kCutOnceBytes = 100000;
+// A real MP3 (TaggedMp3Bytes) that already carries tags of its own.
+inline constexpr int kSongTagged = 1065;
 
 struct DemoSong {
     int id = 0;
@@ -84,6 +86,18 @@ std::string AudioContent(int songId);
 // The deterministic byte stream behind every generated file: `length`
 // bytes from `offset` of the stream named by `seed`.
 std::string GeneratedBytes(std::uint64_t seed, std::uint64_t offset, std::size_t length);
+
+// A small valid MP3 file, the same on every call: an ID3v2.3 tag (title
+// kTaggedOldTitle and performer "Old Singer" in Latin-1, album
+// kTaggedAlbum in UTF-16, a front-cover picture kTaggedPicture as PNG),
+// kTaggedFrames silent MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz,
+// kTaggedFrameBytes each) and an ID3v1 tag whose title is kTaggedOldTitle.
+std::string TaggedMp3Bytes();
+inline constexpr const char* kTaggedOldTitle = "Old Title";
+inline constexpr const char* kTaggedAlbum = "演示专辑";
+inline constexpr const char* kTaggedPicture = "\x89PNG\r\n\x1a\npicture";
+inline constexpr int kTaggedFrames = 40;
+inline constexpr std::size_t kTaggedFrameBytes = 417;
 
 // The ROXCDNKEY value the file host expects for a file id.
 std::string FileHostKey(const std::string& fileId);

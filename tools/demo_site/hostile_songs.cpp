@@ -120,6 +120,10 @@ bool HandleHostileSong(DemoState& state, const HttpRequest& request, HttpRespons
         case kSongBusyTwice: SendBusyFirst(state, request, response, kSongBusyTwice, true); break;
         case kSongBusyNoHint: SendBusyFirst(state, request, response, kSongBusyNoHint, false); break;
         case kSongCutOnce: SendCutOnce(state, request, response); break;
+        case kSongTagged:
+            response.SetHeader("Content-Type", "audio/mpeg");
+            response.body = AudioContent(kSongTagged);
+            break;
         default: return false;
     }
     return true;

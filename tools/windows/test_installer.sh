@@ -39,7 +39,8 @@ esac
 expected="$(cd "$stage" && find . -type f | sort)"
 for file in tunewell-cli.exe licenses/README.txt licenses/Tunewell-GPL-3.0.txt \
     licenses/Qt-LGPL-3.0.txt licenses/Qt-replacing-the-DLLs.txt licenses/curl-COPYING.txt \
-    licenses/OpenSSL-LICENSE.txt licenses/GCC-runtime-copyright.txt licenses/MinGW-w64-copyright.txt; do
+    licenses/OpenSSL-LICENSE.txt licenses/TagLib-LGPL-2.1.txt licenses/TagLib-MPL-1.1.txt \
+    licenses/GCC-runtime-copyright.txt licenses/MinGW-w64-copyright.txt; do
   [ -s "$stage/$file" ] || fail "the program folder lacks $file"
 done
 grep -q 'GCC RUNTIME LIBRARY EXCEPTION' "$stage/licenses/GCC-runtime-copyright.txt" ||

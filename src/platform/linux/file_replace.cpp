@@ -156,6 +156,7 @@ bool ReplaceTemp::Commit(const std::string& targetPath, const Options& options) 
     if (ok && options.durable) ok = ::fsync(fd_) == 0;
     ok = (::close(fd_) == 0) && ok;
     fd_ = -1;
+    if (ok && options.beforeRename) options.beforeRename(path_);
     if (!ok || ::rename(path_.c_str(), targetPath.c_str()) != 0) {
         Discard();
         return false;

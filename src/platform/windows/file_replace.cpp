@@ -143,6 +143,7 @@ bool ReplaceTemp::Commit(const std::string& targetPath, const Options& options) 
     if (options.durable) ok = ::_commit(fd_) == 0;  // FlushFileBuffers
     ok = (::_close(fd_) == 0) && ok;
     fd_ = -1;
+    if (ok && options.beforeRename) options.beforeRename(path_);
     if (!ok || !MoveOnto(WidePath(path_), WidePath(targetPath))) {
         Discard();
         return false;

@@ -18,7 +18,7 @@ namespace tunewell::settings {
 namespace {
 
 constexpr int kClientWidth = 260;
-constexpr int kClientHeight = 208;
+constexpr int kClientHeight = 230;
 const QColor kTipRed(0xFF, 0x00, 0x00);
 const QColor kTipGreen(0x00, 0x80, 0x00);
 
@@ -64,6 +64,7 @@ frmMore::frmMore(Config& config, std::string programFolder, QWidget* owner)
     cJobs->SetText(QString::number(current.Jobs));
     cSecret->SetText(QString::fromStdString(current.Aria2Secret));
     cSkipSaved->setChecked(current.SkipSaved != 0);
+    cWriteTags->setChecked(current.WriteTags != 0);
     cRetries->SetText(QString::number(current.Retries));
     cSpeed->SetText(QString::number(current.SpeedLimit));
     if (owner != nullptr) {
@@ -93,13 +94,16 @@ void frmMore::CreateControls() {
     cSkipSaved = Put(new QCheckBox(Utf8("跳过已下载的歌曲"), this), "cSkipSaved", {16, 159, 140, 17});
     cSkipSaved->setToolTip(Utf8("已下载过且文件仍在的歌曲不再下载"));
     cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 156, 81, 24});
-    LabTip = Put(new QLabel(this), "LabTip", {16, 186, 0, 13});
+    cWriteTags = Put(new QCheckBox(Utf8("写入歌曲标签(ID3)"), this), "cWriteTags", {16, 183, 140, 17});
+    cWriteTags->setToolTip(Utf8("保存的MP3歌曲写入与文件名相同的歌名和歌手（ID3v2 标签）"));
+    LabTip = Put(new QLabel(this), "LabTip", {16, 208, 0, 13});
     LabTip->setTextFormat(Qt::PlainText);
     setTabOrder(cJobs, cSecret);
     setTabOrder(cSecret, cRetries);
     setTabOrder(cRetries, cSpeed);
     setTabOrder(cSpeed, cSkipSaved);
-    setTabOrder(cSkipSaved, cmdSave);
+    setTabOrder(cSkipSaved, cWriteTags);
+    setTabOrder(cWriteTags, cmdSave);
     connect(cmdSave, &widgets::SkinButton::clicked, this, &frmMore::cmdSave_Click);
 }
 
@@ -122,7 +126,8 @@ void frmMore::cmdSave_Click() {
     const std::string secret = cSecret->Text().toStdString();
     if (!SaveMoreFields(ConfigPath(programFolder_), std::to_string(*jobs), secret) ||
         !SaveTransferFields(ConfigPath(programFolder_), std::to_string(*retries), std::to_string(*speed)) ||
-        !SaveSkipSaved(ConfigPath(programFolder_), cSkipSaved->isChecked())) {
+        !SaveSkipSaved(ConfigPath(programFolder_), cSkipSaved->isChecked()) ||
+        !SaveWriteTags(ConfigPath(programFolder_), cWriteTags->isChecked())) {
         SetTip(Utf8("配置保存失败！"), kTipRed);
         widgets::ShowMessage(this, "配置保存失败，无法写入文件：" + ConfigPath(programFolder_));
         return;
@@ -132,6 +137,7 @@ void frmMore::cmdSave_Click() {
     config_.Jobs = saved.Jobs;
     config_.Aria2Secret = saved.Aria2Secret;
     config_.SkipSaved = saved.SkipSaved;
+    config_.WriteTags = saved.WriteTags;
     config_.Retries = saved.Retries;
     config_.SpeedLimit = saved.SpeedLimit;
     SetTip(Utf8("配置保存成功！"), kTipGreen);

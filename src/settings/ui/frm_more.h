@@ -24,7 +24,7 @@ namespace tunewell::settings {
 // for the songs at a time (Jobs) and the download manager's RPC secret
 // (Aria2Secret), the retries of a passing failure (Retries) and the speed
 // limit in KB/s (SpeedLimit), and whether runs leave out the songs saved
-// before (SkipSaved); saving checks the numbers (whole numbers
+// before (SkipSaved) and whether saved MP3s are tagged (WriteTags); saving checks the numbers (whole numbers
 // from 1 to kMaxJobs, 0 to kMaxRetries, 0 to kMaxSpeedLimit), writes the keys, takes them into `config` (the next run uses
 // them, nothing else of the settings changes) and closes the window. A
 // refusal or a failed write says why and keeps what was typed.
@@ -50,6 +50,7 @@ private:
     chrome::TextBox* cJobs = nullptr;
     chrome::TextBox* cSecret = nullptr;
     QCheckBox* cSkipSaved = nullptr;
+    QCheckBox* cWriteTags = nullptr;
     chrome::TextBox* cRetries = nullptr;
     chrome::TextBox* cSpeed = nullptr;
     widgets::SkinButton* cmdSave = nullptr;
