@@ -35,6 +35,7 @@ struct Config {
 };
 
 inline constexpr int kMaxJobs = 8;
+inline constexpr int kMaxGetPage = 32767;  // GetPage is a 16-bit number
 inline constexpr int kMaxRetries = 10;
 inline constexpr std::int32_t kMaxSpeedLimit = 10000000;  // KB/s
 

@@ -96,7 +96,7 @@ check_completion() {
   [ "$got" = "$want" ] || fail "completing '$*': got '$got', want '$want'"
 }
 check_completion "download " tunewell-cli d
-check_completion "--help --jobs --json --limit-rate --output --quiet --retries --version -V -h -j -o -q download list " tunewell-cli ""
+check_completion "--help --jobs --json --limit-rate --output --pages --quiet --retries --version -V -h -j -o -q download list " tunewell-cli ""
 check_completion "1 2 3 4 5 6 7 8 " tunewell-cli download http://x -j ""
 check_completion "--save " tunewell-cli list http://x --s
 check_completion "--thunder " tunewell-cli -o /tmp download http://x --t
