@@ -26,6 +26,10 @@ constexpr const char* kJobsKey = "Jobs";
 constexpr const char* kSkipSavedKey = "SkipSaved";
 constexpr const char* kRetriesKey = "Retries";
 constexpr const char* kSpeedLimitKey = "SpeedLimit";
+constexpr const char* kWindowLeftKey = "WindowLeft";
+constexpr const char* kWindowTopKey = "WindowTop";
+// Farther than any desktop reaches; a larger stored value is damage.
+constexpr double kMaxWindowCoordinate = 1000000;
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -136,6 +140,25 @@ bool SaveMoreFields(const std::string& configPath, const std::string& jobs, cons
 
 bool SaveSkipSaved(const std::string& configPath, bool skipSaved) {
     return WriteKeys(configPath, {{kSkipSavedKey, skipSaved ? "1" : "0"}});
+}
+
+std::optional<WindowSpot> ReadWindowSpot(const std::string& configPath) {
+    const auto coordinate = [&configPath](const char* key) -> std::optional<int> {
+        const std::string text = ReadIni(kConfigSection, key, "", kValueLimit, configPath);
+        const text::Number number = text::ToNumber(text);
+        if (!text::IsNumeric(text) || !std::isfinite(number.value) || number.value != std::floor(number.value) ||
+            std::fabs(number.value) > kMaxWindowCoordinate)
+            return std::nullopt;
+        return static_cast<int>(number.value);
+    };
+    const std::optional<int> left = coordinate(kWindowLeftKey);
+    const std::optional<int> top = coordinate(kWindowTopKey);
+    if (!left || !top) return std::nullopt;
+    return WindowSpot{*left, *top};
+}
+
+bool SaveWindowSpot(const std::string& configPath, const WindowSpot& spot) {
+    return WriteKeys(configPath, {{kWindowLeftKey, std::to_string(spot.left)}, {kWindowTopKey, std::to_string(spot.top)}});
 }
 
 bool SaveTransferFields(const std::string& configPath, const std::string& retries,

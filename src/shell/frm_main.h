@@ -22,6 +22,7 @@ class TextBox;
 }  // namespace tunewell::chrome
 
 namespace tunewell::widgets {
+class WindowPlace;
 class ProgressBar;
 class SkinButton;
 class ucAniGIF;
@@ -61,14 +62,15 @@ public:
     explicit frmMain(MainWindowServices services = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: settings, fields and version line, then the window shows;
+    // Start-up: settings, fields and version line, then the window shows
+    // (where it was when it last closed, if that is still on a screen);
     // the version check and the advertisement follow once the window has
     // been painted, so a slow version server never keeps it off the screen.
     void Form_Load();
     // True once the start-up version check has run (or was given up).
     bool StartUpDone() const { return !startUpPending_; }
-    // Closing: stops a running download, removes the tray icon and ends the
-    // program. Runs once; closeEvent calls it.
+    // Closing: stops a running download, keeps the window's place in
+    // Config.ini, removes the tray icon and ends the program. Runs once; closeEvent calls it.
     void Form_Unload();
     // The start-up version check. It may fill the advertisement globals and
     // call StayHiddenAfterLoad().
@@ -185,6 +187,7 @@ private:
     void ConnectControls();
     void RestoreWindow();
     void RefreshSkin();
+    void KeepPlace();
     download::DownloadRun& Run() { return session_.Run(); }
 
     MainWindowServices services_;
@@ -195,6 +198,8 @@ private:
     session::Session session_;  // declared after the ports it reports to
     frmMenu* menus_ = nullptr;
     PageWait* pageWait_ = nullptr;
+    widgets::WindowPlace* place_ = nullptr;
+    bool loaded_ = false;  // Form_Load has run
     bool stayHidden_ = false;
     bool startUpPending_ = false;
     bool ending_ = false;
