@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "net/wait_pump.h"
@@ -102,6 +103,14 @@ public:
     // widgets::kTrayRightButtonDown pops up the tray menu).
     void Form_MouseDown(int trayMessage);
 
+    // An address from outside the window (the command line, a later start
+    // of the program): with `comeForward` the window first comes out of the
+    // tray or the task bar and to the front. Once the start-up check is done
+    // and no dialog is open, a site address goes into ListUrl and is fetched
+    // as a click of cmdList would; anything else leaves the field as it was
+    // and says so in the status line. Empty: the window only comes forward.
+    void OpenFromElsewhere(const std::string& address, bool comeForward = true);
+
     // The tray menu's actions.
     void ShowFromTray();
     void ExitFromTray();
@@ -188,6 +197,8 @@ private:
     void RestoreWindow();
     void RefreshSkin();
     void KeepPlace();
+    void ComeForward();
+    void TakeHandedAddress();
     download::DownloadRun& Run() { return session_.Run(); }
 
     MainWindowServices services_;
@@ -200,8 +211,11 @@ private:
     PageWait* pageWait_ = nullptr;
     widgets::WindowPlace* place_ = nullptr;
     bool loaded_ = false;  // Form_Load has run
+    std::optional<std::string> handedAddress_;  // waits for TakeHandedAddress
+    bool openRetryQueued_ = false;
     bool stayHidden_ = false;
     bool startUpPending_ = false;
+    bool checkingVersion_ = false;  // the start-up check waits for the version server
     bool ending_ = false;
     bool listing_ = false;  // cmdList's fetch is on the stack
     // A list click came during a fetch: the fetch is abandoned and the

@@ -55,6 +55,7 @@ if [ "$gui" = 1 ]; then
   [ "$main" = 1 ] || fail "desktop entry has $main main categories: $categories"
   grep -q '^Keywords=.\+;$' "$desktop" || fail "desktop entry without keywords"
   grep -q '^SingleMainWindow=true$' "$desktop" || fail "desktop entry without SingleMainWindow=true"
+  grep -q '^Exec=tunewell %u$' "$desktop" || fail "desktop entry does not pass the address on (Exec=tunewell %u)"
   version=$(sed -n '1s/^tunewell (\([^)-]*\).*/\1/p' "$source_folder/debian/changelog")
   grep -q "<release version=\"$version\"" "$root/share/metainfo/example.tunewell.Tunewell.metainfo.xml" ||
     fail "the metadata's latest release is not the Debian changelog's $version"
