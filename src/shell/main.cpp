@@ -37,7 +37,9 @@ int main(int argc, char** argv) {
 
     tunewell::shell::MainWindowServices services;
     tunewell::shell::frmMain window(std::move(services));
-    single.Listen([&window](const QString& handed) { window.OpenFromElsewhere(handed.toStdString()); });
+    // A window that is closing takes nothing: the later start opens its own.
+    single.Listen([&window](const QString& handed) { window.OpenFromElsewhere(handed.toStdString()); },
+                  [&window] { return !window.Ending(); });
     window.Form_Load();
     if (!address.isEmpty()) window.OpenFromElsewhere(address.toStdString(), false);
     return QApplication::exec();

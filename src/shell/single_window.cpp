@@ -79,10 +79,11 @@ bool SingleWindow::HandOver(const QString& address, int answerWaitMs) const {
     return false;
 }
 
-bool SingleWindow::Listen(std::function<void(const QString&)> received) {
+bool SingleWindow::Listen(std::function<void(const QString&)> received, std::function<bool()> taking) {
     channel_ = platform::LocalChannel::Open(name_);
     if (channel_ == nullptr) return false;
     received_ = std::move(received);
+    taking_ = std::move(taking);
     timer_.start();
     return true;
 }
@@ -124,7 +125,7 @@ bool SingleWindow::Serve(Sender& sender) {
     const std::optional<QString> address = AddressIn(sender.bytes.substr(0, end));
     // Acted on only once the answer is out: a sender that gave up waiting
     // opens its own window, and this one must not fetch the address too.
-    if (!address || !sender.connection->Write(kAnswer)) return false;
+    if (!address || (taking_ && !taking_()) || !sender.connection->Write(kAnswer)) return false;
     sender.bytes = address->toStdString();
     sender.answered = true;
     return true;

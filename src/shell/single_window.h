@@ -59,8 +59,9 @@ public:
     // crashed left behind is taken over). `received` is called from the
     // event loop with each address handed over, empty for a start without
     // one. False when the name could not be owned: the program goes on
-    // alone.
-    bool Listen(std::function<void(const QString& address)> received);
+    // alone. While `taking` (if given) says no, as for a window that is
+    // closing, senders get no answer and open a window of their own.
+    bool Listen(std::function<void(const QString& address)> received, std::function<bool()> taking = {});
     bool Listening() const { return channel_ != nullptr; }
 
 private:
@@ -79,6 +80,7 @@ private:
     std::unique_ptr<platform::LocalChannel> channel_;
     std::vector<Sender> senders_;
     std::function<void(const QString&)> received_;
+    std::function<bool()> taking_;
     QTimer timer_;
     bool polling_ = false;
 };

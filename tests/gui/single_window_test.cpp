@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -81,20 +82,27 @@ TEST_F(SingleWindowTest, OversizedOrMalformedMessagesAreDroppedUnanswered) {
         "OPEN " + std::string(SingleWindow::kMaxMessageBytes, 'A') + "\n",
         "GIVE aHR0cDovL3g=\n", "OPEN ***\n", "OPEN \n", "OPEN /w==\n", "SHOW\nSHOW\n", "show\n"};
     for (const std::string& message : bad) {
-        auto connection = platform::ConnectLocalChannel(name_, 2000);
-        ASSERT_NE(connection, nullptr);
-        for (std::size_t at = 0; at < message.size(); at += 4000) {
-            ASSERT_TRUE(connection->Write(message.substr(at, 4000)) || at > 0);
-            QCoreApplication::processEvents();
-        }
-        std::string answer;
-        const bool closed = PumpUntil([&] {
-            const auto got = connection->ReadSome(16);
-            if (got) answer += *got;
-            return !got.has_value();
+        // From a thread of its own: a pipe's writer waits while its buffer
+        // is full, and the owner reads only as this thread processes events.
+        auto sent = std::async(std::launch::async, [&] {
+            std::string answer;
+            auto connection = platform::ConnectLocalChannel(name_, 2000);
+            if (connection == nullptr) return std::string("no connection");
+            for (std::size_t at = 0; at < message.size(); at += 4000) {
+                if (!connection->Write(message.substr(at, 4000))) break;  // dropped meanwhile
+            }
+            QElapsedTimer waited;
+            waited.start();
+            while (waited.elapsed() < 10000) {
+                const auto got = connection->ReadSome(16);
+                if (!got) return answer;  // closed by the owner
+                answer += *got;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            return answer + " (never closed)";
         });
-        EXPECT_TRUE(closed) << message.substr(0, 20);
-        EXPECT_EQ(answer, "") << message.substr(0, 20);
+        PumpUntil([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 15000);
+        EXPECT_EQ(sent.get(), "") << message.substr(0, 20);
     }
     EXPECT_TRUE(received_.empty());
     EXPECT_TRUE(HandOverFromElsewhere(SingleWindow(name_), QStringLiteral("after")));
@@ -108,6 +116,23 @@ TEST_F(SingleWindowTest, AnOverlongAddressArrivesCutPastTheLimit) {
     EXPECT_TRUE(HandOverFromElsewhere(SingleWindow(name_), address));
     ASSERT_EQ(received_.size(), 1u);
     EXPECT_EQ(received_[0], address.left(SingleWindow::kMaxAddressChars + 1));
+}
+
+// An owner that takes nothing now (its window is closing) lets the sender
+// go unanswered at once, so that it opens a window of its own.
+TEST(SingleWindowClosing, AClosingOwnerLeavesTheSenderToOpenItsOwnWindow) {
+    const std::string name = FreshChannelName();
+    SingleWindow owner(name);
+    bool taking = false;
+    std::vector<QString> received;
+    ASSERT_TRUE(owner.Listen([&](const QString& address) { received.push_back(address); }, [&] { return taking; }));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(HandOverFromElsewhere(SingleWindow(name), QStringLiteral("a")));
+    EXPECT_LT(timer.elapsed(), 3000);  // not the whole wait for an answer
+    taking = true;
+    EXPECT_TRUE(HandOverFromElsewhere(SingleWindow(name), QStringLiteral("b")));
+    EXPECT_EQ(received, std::vector<QString>{QStringLiteral("b")});
 }
 
 #ifndef _WIN32

@@ -33,7 +33,7 @@ chart="http://www.$music_host/music/chart/"
 wait_list_url() {
   local _
   for _ in $(seq $(($3 * 2))); do
-    tr -d '\r' <"$1/Config.ini" 2>/dev/null | grep -qxF "ListUrl=$2" && return 0
+    [ -f "$1/Config.ini" ] && tr -d '\r' <"$1/Config.ini" | grep -qxF "ListUrl=$2" && return 0
     sleep 0.5
   done
   return 1
@@ -54,10 +54,18 @@ else
   fail "the second start did not end by itself"
 fi
 wait_list_url "$folder" "$chart" 30 || fail "the first window did not fetch the handed-over address"
+wine_session_log "the first window fetched the handed-over address"
 [ "$(windows_named)" = 1 ] || fail "$(windows_named) main windows are shown, not one"
 
-xdotool windowminimize "$main" || true
-sleep 2
+# The frame's minimise button: the window goes to the tray.
+xdotool mousemove --window "$main" 330 10 click 1
+hidden=0
+for _ in $(seq 20); do
+  xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -qx "$main" || { hidden=1; break; }
+  sleep 0.5
+done
+[ "$hidden" = 1 ] || fail "the window did not leave the screen when minimised"
+wine_session_log "minimised to the tray; a start without an address"
 (cd "$folder" && timeout 60 "$wine64" ./Tunewell.exe >"$work/third.log" 2>&1) || fail "the third start did not end by itself"
 shown=0
 for _ in $(seq 20); do

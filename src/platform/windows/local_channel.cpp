@@ -160,7 +160,10 @@ private:
 }  // namespace
 
 // A pipe outlives no process, so there is never a stale name to take over.
+// A name with an instance (free or busy) has a live owner; asking first
+// also covers wine, which does not refuse a second first instance.
 std::unique_ptr<LocalChannel> LocalChannel::Open(const std::string& name) {
+    if (::WaitNamedPipeW(PipePath(name).c_str(), 1) || ::GetLastError() == ERROR_SEM_TIMEOUT) return nullptr;
     auto channel = std::make_unique<PipeChannel>(PipePath(name));
     if (!channel->Listen(true)) return nullptr;
     return channel;
