@@ -11,6 +11,7 @@ complete -c tunewell-cli -l save -d 'Store the address and the save folder in Co
 complete -c tunewell-cli -l thunder -d 'Hand the songs to a running aria2c --enable-rpc'
 complete -c tunewell-cli -l skip-saved -d 'Leave out the songs saved before'
 complete -c tunewell-cli -l tags -d 'Write the title and performer into saved MP3s'
+complete -c tunewell-cli -l pages -x -d 'Fetch at most N pages of the list for this run'
 complete -c tunewell-cli -s j -l jobs -x -a '1 2 3 4 5 6 7 8' -d 'Download up to N songs at a time'
 complete -c tunewell-cli -l retries -x -a '0 1 2 3 4 5 6 7 8 9 10' -d 'Try a song that failed for a passing cause again up to N times'
 complete -c tunewell-cli -l limit-rate -x -d 'Limit the whole run to RATE bytes a second (K, M)'

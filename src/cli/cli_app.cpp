@@ -49,6 +49,7 @@ struct Session {
         core.LoadSettings();
         config.SavePath = settings::SaveFolderOf(config.SavePath);
         if (!line.output.empty()) config.SavePath = OutputFolder(line.output);
+        if (line.pages != 0) config.GetPage = static_cast<std::int16_t>(line.pages);
         if (line.jobs != 0) config.Jobs = settings::JobsWithinLimits(line.jobs);
         if (line.skipSaved) config.SkipSaved = 1;
         if (line.tags) config.WriteTags = 1;

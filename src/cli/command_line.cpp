@@ -11,7 +11,7 @@
 namespace tunewell::cli {
 namespace {
 
-enum class Option { kOutput, kSave, kThunder, kJobs, kRetries, kLimitRate, kQuiet, kJson, kHelp, kVersion, kSkipSaved, kTags };
+enum class Option { kOutput, kSave, kThunder, kJobs, kRetries, kLimitRate, kQuiet, kJson, kHelp, kVersion, kSkipSaved, kTags, kPages };
 
 struct OptionName {
     Option option;
@@ -28,6 +28,7 @@ constexpr OptionName kOptions[] = {
     {Option::kHelp, "help", 'h', false}, {Option::kVersion, "version", 'V', false},
     {Option::kSkipSaved, "skip-saved", '\0', false},
     {Option::kTags, "tags", '\0', false},
+    {Option::kPages, "pages", '\0', true},
 };
 
 // Reads the options into `line`; the words that are no options go to
@@ -135,6 +136,7 @@ private:
             case Option::kJobs: ReadJobs(value); break;
             case Option::kRetries: ReadRetries(value); break;
             case Option::kLimitRate: ReadLimitRate(value); break;
+            case Option::kPages: ReadPages(value); break;
             case Option::kSave: line_.save = true; break;
             case Option::kThunder: line_.thunder = true; break;
             case Option::kSkipSaved: line_.skipSaved = true; break;
@@ -165,6 +167,19 @@ private:
             return;
         }
         line_.retries = value;
+    }
+
+    // GetPage of Config.ini is a 16-bit number; 0 and less mean the first
+    // page only there, which a count typed for one run has no need to say.
+    void ReadPages(const std::string& text) {
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
+            value > settings::kMaxGetPage) {
+            Fail("选项 --pages 需要一个整数（1 到 32767）");
+            return;
+        }
+        line_.pages = value;
     }
 
     void ReadLimitRate(const std::string& text) {
@@ -266,6 +281,7 @@ std::string HelpText() {
            "  -o, --output 文件夹  本次保存到该文件夹（默认为 Config.ini 中的 SavePath）\n"
            "      --save           把地址和保存文件夹存入 Config.ini（不加则不改动它）\n"
            "      --thunder        交给正在运行的 aria2c --enable-rpc 下载\n"
+"      --pages N        列表最多获取 N 页（1 到 32767，默认为 Config.ini 中的 GetPage）\n"
            "  -j, --jobs N         同时下载 N 首（1 到 8，默认为 Config.ini 中的 Jobs，否则为 1）\n"
            "      --skip-saved     跳过已下载过且文件仍在的歌曲（同 Config.ini 中的 SkipSaved=1）\n"
            "      --tags           保存的 MP3 写入与文件名相同的歌名和歌手（ID3v2 标签；\n"

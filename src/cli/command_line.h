@@ -29,6 +29,7 @@ struct CommandLine {
     // --limit-rate RATE: the run's speed in KB/s (bytes rounded up; 0 none);
     // -1: SpeedLimit of Config.ini.
     long long limitRate = -1;
+    int pages = 0;         // --pages N: the most list pages to fetch, 1..32767; 0: GetPage of Config.ini
     std::string problem;   // for kWrong: what is wrong, in Chinese
 };
 

@@ -27,6 +27,10 @@ constexpr const char* kSkipSavedKey = "SkipSaved";
 constexpr const char* kRetriesKey = "Retries";
 constexpr const char* kSpeedLimitKey = "SpeedLimit";
 constexpr const char* kWriteTagsKey = "WriteTags";
+constexpr const char* kWindowLeftKey = "WindowLeft";
+constexpr const char* kWindowTopKey = "WindowTop";
+// Farther than any desktop reaches; a larger stored value is damage.
+constexpr double kMaxWindowCoordinate = 1000000;
 
 // Largest value, in GBK bytes, read for each key.
 constexpr long kListUrlLimit = 255;
@@ -142,6 +146,25 @@ bool SaveSkipSaved(const std::string& configPath, bool skipSaved) {
 
 bool SaveWriteTags(const std::string& configPath, bool writeTags) {
     return WriteKeys(configPath, {{kWriteTagsKey, writeTags ? "1" : "0"}});
+}
+
+std::optional<WindowSpot> ReadWindowSpot(const std::string& configPath) {
+    const auto coordinate = [&configPath](const char* key) -> std::optional<int> {
+        const std::string text = ReadIni(kConfigSection, key, "", kValueLimit, configPath);
+        const text::Number number = text::ToNumber(text);
+        if (!text::IsNumeric(text) || !std::isfinite(number.value) || number.value != std::floor(number.value) ||
+            std::fabs(number.value) > kMaxWindowCoordinate)
+            return std::nullopt;
+        return static_cast<int>(number.value);
+    };
+    const std::optional<int> left = coordinate(kWindowLeftKey);
+    const std::optional<int> top = coordinate(kWindowTopKey);
+    if (!left || !top) return std::nullopt;
+    return WindowSpot{*left, *top};
+}
+
+bool SaveWindowSpot(const std::string& configPath, const WindowSpot& spot) {
+    return WriteKeys(configPath, {{kWindowLeftKey, std::to_string(spot.left)}, {kWindowTopKey, std::to_string(spot.top)}});
 }
 
 bool SaveTransferFields(const std::string& configPath, const std::string& retries,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tunewell::settings {
@@ -38,6 +39,7 @@ struct Config {
 };
 
 inline constexpr int kMaxJobs = 8;
+inline constexpr int kMaxGetPage = 32767;  // GetPage is a 16-bit number
 inline constexpr int kMaxRetries = 10;
 inline constexpr std::int32_t kMaxSpeedLimit = 10000000;  // KB/s
 
@@ -87,6 +89,18 @@ bool SaveWriteTags(const std::string& configPath, bool writeTags);
 // Retries and SpeedLimit.
 bool SaveTransferFields(const std::string& configPath, const std::string& retries,
                         const std::string& speedLimit);
+
+// The main window's top-left corner on the desktop when it last closed
+// (WindowLeft and WindowTop, in pixels). No value when either key is
+// missing or no whole number within +-1000000.
+struct WindowSpot {
+    int left = 0;
+    int top = 0;
+    bool operator==(const WindowSpot&) const = default;
+};
+std::optional<WindowSpot> ReadWindowSpot(const std::string& configPath);
+// Stores both keys, the other keys of the file left as they are.
+bool SaveWindowSpot(const std::string& configPath, const WindowSpot& spot);
 
 // Reads every key of Config.ini in `programFolder` into `config`. A missing
 // or unreadable file gives the defaults: SavePath DefaultSaveFolder (the

@@ -13,6 +13,7 @@
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "hosts/site_hosts.h"
+#include "settings/config.h"
 #include "settings/program_places.h"
 #include "shell/frm_menu.h"
 #include "download/failure_text.h"
@@ -50,7 +51,7 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     runView_ = std::make_unique<RunView>(*cmdDown, *PB);
     runView_->onRunOver = [this](const ports::RunOutcome& outcome) { ShowRunOutcome(outcome); };
     session_.OpenRun(ports_, *runView_);
-    new widgets::WindowPlace(this);
+    place_ = new widgets::WindowPlace(this);
     pageWait_ = new PageWait(this);
 }
 
@@ -105,7 +106,11 @@ void frmMain::Form_Load() {
     // The window shows first; the version check runs after its first
     // painting (or after a short wait, should no painting come).
     startUpPending_ = true;
+    loaded_ = true;
     skin1->installEventFilter(this);
+    if (const auto spot = settings::ReadWindowSpot(session_.ConfigPath())) {
+        place_->StartAt(QPoint(spot->left, spot->top));
+    }
     show();
     QTimer::singleShot(kFirstPaintWaitMs, this, &frmMain::RunStartUpCheck);
 }
@@ -122,11 +127,23 @@ void frmMain::Form_Unload() {
     // Stop the run itself, not only the song under way: the run would
     // otherwise go on with the next song while the program waits to end.
     Run().Stop();
+    KeepPlace();
     widgets::RemoveTrayIcon(this, kTrayIconId);
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this) window->hide();
     }
     services_.endProgram();
+}
+
+// The next start opens where this one closed. Only a window that started
+// stores its place, and only a changed place is written.
+void frmMain::KeepPlace() {
+    if (!loaded_) return;
+    const QPoint place = place_->Place();
+    const settings::WindowSpot spot{place.x(), place.y()};
+    const std::string configPath = session_.ConfigPath();
+    if (configPath.empty() || settings::ReadWindowSpot(configPath) == spot) return;
+    settings::SaveWindowSpot(configPath, spot);  // a settings file that cannot be written only loses the place
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "net/wait_pump.h"
@@ -22,6 +23,7 @@ class TextBox;
 }  // namespace tunewell::chrome
 
 namespace tunewell::widgets {
+class WindowPlace;
 class ProgressBar;
 class SkinButton;
 class ucAniGIF;
@@ -61,14 +63,15 @@ public:
     explicit frmMain(MainWindowServices services = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: settings, fields and version line, then the window shows;
+    // Start-up: settings, fields and version line, then the window shows
+    // (where it was when it last closed, if that is still on a screen);
     // the version check and the advertisement follow once the window has
     // been painted, so a slow version server never keeps it off the screen.
     void Form_Load();
     // True once the start-up version check has run (or was given up).
     bool StartUpDone() const { return !startUpPending_; }
-    // Closing: stops a running download, removes the tray icon and ends the
-    // program. Runs once; closeEvent calls it.
+    // Closing: stops a running download, keeps the window's place in
+    // Config.ini, removes the tray icon and ends the program. Runs once; closeEvent calls it.
     void Form_Unload();
     // The start-up version check. It may fill the advertisement globals and
     // call StayHiddenAfterLoad().
@@ -99,6 +102,14 @@ public:
     // A mouse message from the tray icon (widgets::kTrayLeftButtonDown restores,
     // widgets::kTrayRightButtonDown pops up the tray menu).
     void Form_MouseDown(int trayMessage);
+
+    // An address from outside the window (the command line, a later start
+    // of the program): with `comeForward` the window first comes out of the
+    // tray or the task bar and to the front. Once the start-up check is done
+    // and no dialog is open, a site address goes into ListUrl and is fetched
+    // as a click of cmdList would; anything else leaves the field as it was
+    // and says so in the status line. Empty: the window only comes forward.
+    void OpenFromElsewhere(const std::string& address, bool comeForward = true);
 
     // The tray menu's actions.
     void ShowFromTray();
@@ -185,6 +196,9 @@ private:
     void ConnectControls();
     void RestoreWindow();
     void RefreshSkin();
+    void KeepPlace();
+    void ComeForward();
+    void TakeHandedAddress();
     download::DownloadRun& Run() { return session_.Run(); }
 
     MainWindowServices services_;
@@ -195,8 +209,13 @@ private:
     session::Session session_;  // declared after the ports it reports to
     frmMenu* menus_ = nullptr;
     PageWait* pageWait_ = nullptr;
+    widgets::WindowPlace* place_ = nullptr;
+    bool loaded_ = false;  // Form_Load has run
+    std::optional<std::string> handedAddress_;  // waits for TakeHandedAddress
+    bool openRetryQueued_ = false;
     bool stayHidden_ = false;
     bool startUpPending_ = false;
+    bool checkingVersion_ = false;  // the start-up check waits for the version server
     bool ending_ = false;
     bool listing_ = false;  // cmdList's fetch is on the stack
     // A list click came during a fetch: the fetch is abandoned and the

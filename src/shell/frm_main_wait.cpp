@@ -167,7 +167,9 @@ void frmMain::RunStartUpCheck() {
     // Built without the version check: no request, no disk identity, no
     // advertisement; the status line keeps its first text.
     if (ending_ || !services_.versionCheck) return;
+    checkingVersion_ = true;
     CheckVersion();
+    checkingVersion_ = false;
     if (ending_) return;
     ucAniGIF1->LoadAnimatedGIF_Remote(updateGlobals_.AdPic);
     if (stayHidden_) hide();

@@ -173,6 +173,19 @@ TEST(CommandLine, RetriesAndRateLimit) {
     EXPECT_EQ(ParseCommandLine({"list", "--limit-rate", "2"}).problem, "--limit-rate 只能用于 download");
 }
 
+// --pages takes the page counts GetPage can hold, for both commands; 0, a
+// negative count or one past the 16-bit key is refused, not brought in.
+TEST(CommandLine, PagesWithinTheSettingsRange) {
+    EXPECT_EQ(ParseCommandLine({"list", "a"}).pages, 0);
+    EXPECT_EQ(ParseCommandLine({"list", "a", "--pages", "3"}).pages, 3);
+    EXPECT_EQ(ParseCommandLine({"download", "a", "--pages=32767"}).pages, 32767);
+    for (const char* bad : {"0", "-1", "32768", "1.5", "2x", ""}) {
+        const CommandLine wrong = ParseCommandLine({"download", "a", "--pages", bad});
+        EXPECT_EQ(wrong.action, Action::kWrong) << bad;
+        EXPECT_EQ(wrong.problem, "选项 --pages 需要一个整数（1 到 32767）") << bad;
+    }
+}
+
 TEST(CommandLine, RowsAreNumbersAndRanges) {
     using Rows = std::vector<int>;
     EXPECT_EQ(SelectRows("all", 3), (Rows{1, 2, 3}));

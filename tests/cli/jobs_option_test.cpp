@@ -3,6 +3,7 @@
 // N that is no whole number refused with the usage text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -71,6 +72,30 @@ TEST_F(CliJobsTest, BadRetriesOrRatesRefusedBeforeAnyRequest) {
     EXPECT_TRUE(Site().Requests().empty());
     EXPECT_EQ(Run({"download", chart, "1", "--retries", "3", "--limit-rate", "4M"}), 0);
     EXPECT_EQ(Saved(), 1u);
+}
+
+// --pages N fetches at most N pages of a paged list for this run only:
+// Config.ini's GetPage is neither used nor changed; a bad count is refused
+// before any request.
+TEST_F(CliJobsTest, PagesForOneRun) {
+    const std::string config = "[Config]\r\nSavePath=" + songs_ + "\r\nGetPage=5\r\n";
+    WriteBytes(folder_.File("Config.ini"), config);
+    const std::string chart = MusicUrl("/music/chart/");
+    EXPECT_EQ(Run({"list", chart, "--pages", "0"}), 2);
+    EXPECT_TRUE(Site().Requests().empty());
+    const auto pageRequests = [this] {
+        std::size_t pages = 0;
+        for (const auto& request : Site().Requests()) pages += request.target.starts_with("/music/chart/");
+        return pages;
+    };
+    const CliOutcome one = RunCliIn(folder_.path(), {"list", chart, "--pages", "1"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 10);
+    EXPECT_EQ(pageRequests(), 1u);
+    const CliOutcome three = RunCliIn(folder_.path(), {"list", chart, "--pages=3"});
+    EXPECT_EQ(std::count(three.out.begin(), three.out.end(), '\n'), 30);
+    EXPECT_EQ(pageRequests(), 4u);
+    EXPECT_EQ(ReadBytes(folder_.File("Config.ini")), config);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "demo_site/demo_catalogue.h"
+#include "hand_over.h"
 #include "main_window_fixture.h"
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
@@ -29,6 +30,7 @@
 #include "support/site_urls.h"
 #include "trust/self_update.h"
 #include "settings/config.h"
+#include "shell/single_window.h"
 #include "update/ui/frm_up_date.h"
 #include "widgets/progress_bar_widget.h"
 #include "widgets/shell_functions.h"
@@ -431,6 +433,67 @@ TEST_F(LiveWindowTest, AFailedUpdateShowsTheMainWindowAndClosingTheUpdaterEndsNo
     EXPECT_TRUE(window.isVisible());
     window.cmdHelp->click();  // the window still answers
     EXPECT_EQ(openedUrls.size(), 1u);
+}
+
+// A later start hands its address over while the window still waits for
+// the version server: the window takes it once it has started, puts it in
+// the address field and fetches it as the list button does (the fields
+// saved to Config.ini).
+TEST_F(LiveWindowTest, AnAddressHandedOverDuringStartUpIsFetchedOnceStarted) {
+    const std::string config = settings::ConfigPath(Folder());
+    WriteBytes(config, "[Config]\r\nSavePath=" + Folder() + "\r\n");
+    const std::string name = FreshChannelName();
+    const std::string address = MusicUrl("/album/232523");
+    bool taken = false;
+    int fetchedThen = -1;
+    duringVersionRequest = [&] {
+        taken = HandOverFromElsewhere(shell::SingleWindow(name), QString::fromStdString("  " + address + "\n"));
+        QTest::qWait(200);
+        fetchedThen = RequestsTo("/album/232523");
+    };
+    frmMain& window = Window();
+    shell::SingleWindow owner(name);
+    ASSERT_TRUE(owner.Listen([&](const QString& handed) { window.OpenFromElsewhere(handed.toStdString()); }));
+    window.Form_Load();
+    ASSERT_TRUE(PumpUntil([&] { return window.Songs().RowCount() > 0; }));
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(fetchedThen, 0);
+    EXPECT_EQ(RequestsTo("/album/232523"), 1);
+    EXPECT_EQ(window.ListUrl->Text().toStdString(), address);
+    EXPECT_GE(window.Songs().RowCount(), 3);
+    EXPECT_EQ(window.LabTip->text(), QStringLiteral("获取歌曲列表成功,请单击选择您想下载的歌曲"));
+    EXPECT_EQ(settings::CurrentConfig({}, Folder()).ListUrl, address);
+    EXPECT_TRUE(messages.empty());
+}
+
+// One handed over while a list is still on its way is taken as a click of
+// the list button would be then: the hanging fetch is left and the handed
+// address fetched instead.
+TEST_F(LiveWindowTest, AnAddressHandedOverDuringAFetchReplacesIt) {
+    frmMain& window = WindowWithList(MusicUrl("/album/232523"));
+    const int albumRows = window.Songs().RowCount();
+    ASSERT_GE(albumRows, 3);
+    const std::string name = FreshChannelName();
+    shell::SingleWindow owner(name);
+    ASSERT_TRUE(owner.Listen([&](const QString& handed) { window.OpenFromElsewhere(handed.toStdString()); }));
+    Site().Options().listDelayMs = 20000;
+    Site().ClearRequests();
+    window.ListUrl->SetText(QString::fromStdString(MusicUrl("/music/chart/")));
+    bool taken = false;
+    QTimer::singleShot(300, [&] {
+        Site().Options().listDelayMs = 0;
+        taken = HandOverFromElsewhere(shell::SingleWindow(name), QString::fromStdString(MusicUrl("/album/232523")));
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    window.cmdList->click();
+    EXPECT_LT(elapsed.elapsed(), 10000);
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(window.Songs().RowCount(), albumRows);
+    EXPECT_EQ(window.ListUrl->Text().toStdString(), MusicUrl("/album/232523"));
+    EXPECT_EQ(RequestsTo("/music/chart/"), 1);
+    EXPECT_EQ(RequestsTo("/album/232523"), 1);
+    EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "shell/song_list_model.h"
 #include "shell/song_list_view.h"
 #include "widgets/uc_ani_gif.h"
+#include "widgets/window_place.h"
 #include "hosts/site_hosts.h"
 #include "support/site_urls.h"
 
@@ -140,6 +141,33 @@ TEST_F(MainWindowTest, OutsideButtonsOpenAddressesFoldersAndTheSettingsWindow) {
     window.move(0, 0);  // as a window manager would place it on mapping
     window.show();      // the settings window closing
     EXPECT_EQ(window.pos(), QPoint(120, 60));
+}
+
+// Closing keeps the window's place in Config.ini beside the other keys;
+// the next start opens there while that is on a screen, and where it
+// always did when not (a monitor since removed) or when the keys are damaged.
+TEST_F(MainWindowTest, ThePlaceIsKeptAcrossStartsWhileOnAScreen) {
+    const std::string config = settings::ConfigPath(Folder());
+    WriteBytes(config, "[Config]\r\nListUrl=http://a/b\r\nGetPage=3\r\n");
+    [[maybe_unused]] const QPoint fresh = LoadedWindow().pos();  // where a window starts without a kept place
+    frmMain& first = LoadedWindow();
+    first.move(130, 70);
+    first.hide();  // closed from the tray: the place it had when it hid
+    first.close();
+    EXPECT_EQ(settings::ReadWindowSpot(config), (settings::WindowSpot{130, 70}));
+    EXPECT_EQ(ReadBytes(config), "[Config]\r\nListUrl=http://a/b\r\nGetPage=3\r\nWindowLeft=130\r\nWindowTop=70\r\n");
+    EXPECT_EQ(LoadedWindow().pos(), QPoint(130, 70));
+    for (const char* place : {"WindowLeft=-5000\r\nWindowTop=70", "WindowLeft=130\r\nWindowTop=99999",
+                              "WindowLeft=abc\r\nWindowTop=70", "WindowLeft=130"}) {
+        WriteBytes(config, std::string("[Config]\r\n") + place + "\r\n");
+        const frmMain& window = LoadedWindow();
+#ifdef _WIN32
+        // Windows cascades the default place of each new window.
+        EXPECT_TRUE(widgets::WindowPlace::OnAScreen(window.pos(), window.size())) << place;
+#else
+        EXPECT_EQ(window.pos(), fresh) << place;
+#endif
+    }
 }
 
 // The dialog starts at the field's folder (the nearest one that exists,

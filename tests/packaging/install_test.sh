@@ -55,6 +55,7 @@ if [ "$gui" = 1 ]; then
   [ "$main" = 1 ] || fail "desktop entry has $main main categories: $categories"
   grep -q '^Keywords=.\+;$' "$desktop" || fail "desktop entry without keywords"
   grep -q '^SingleMainWindow=true$' "$desktop" || fail "desktop entry without SingleMainWindow=true"
+  grep -q '^Exec=tunewell %u$' "$desktop" || fail "desktop entry does not pass the address on (Exec=tunewell %u)"
   version=$(sed -n '1s/^tunewell (\([^)-]*\).*/\1/p' "$source_folder/debian/changelog")
   grep -q "<release version=\"$version\"" "$root/share/metainfo/example.tunewell.Tunewell.metainfo.xml" ||
     fail "the metadata's latest release is not the Debian changelog's $version"
@@ -96,7 +97,7 @@ check_completion() {
   [ "$got" = "$want" ] || fail "completing '$*': got '$got', want '$want'"
 }
 check_completion "download " tunewell-cli d
-check_completion "--help --jobs --json --limit-rate --output --quiet --retries --version -V -h -j -o -q download list " tunewell-cli ""
+check_completion "--help --jobs --json --limit-rate --output --pages --quiet --retries --version -V -h -j -o -q download list " tunewell-cli ""
 check_completion "1 2 3 4 5 6 7 8 " tunewell-cli download http://x -j ""
 check_completion "--save " tunewell-cli list http://x --s
 check_completion "--tags --thunder " tunewell-cli -o /tmp download http://x --t

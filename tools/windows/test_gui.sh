@@ -10,7 +10,8 @@
 # from the packaged folder against the demo site
 # (tools/windows/screenshot_wine.sh --check), UpDate.exe replacing a running
 # Tunewell.exe (tools/windows/update_wine.sh) and the in-program update
-# through UpDate.vbs (update_script_wine.sh).
+# through UpDate.vbs (update_script_wine.sh), and a second start handing
+# its address to the running window (hand_over_wine.sh).
 # Expects the build of tools/build_windows.sh; tools/test_windows.sh runs
 # this after the core's tests.
 # Each part runs in a wine session (wine_session.sh) that starts the demo
@@ -51,4 +52,5 @@ bash "$root/tools/windows/test_installed.sh" || status=1
 bash "$root/tools/windows/screenshot_wine.sh" --check || status=1
 bash "$root/tools/windows/update_wine.sh" || status=1
 bash "$root/tools/windows/update_script_wine.sh" || status=1
+bash "$root/tools/windows/hand_over_wine.sh" || status=1
 exit "$status"
