@@ -52,7 +52,7 @@ public:
         bool durable = false;
         // Runs on the closed temporary (its path) just before the rename;
         // it may change the file's bytes. Empty: nothing.
-        std::function<void(const std::string& path)> beforeRename;
+        std::function<void(const std::string& path)> beforeRename = {};
     };
     // Closes the temporary and renames it onto `targetPath`. False on any
     // failure; the temporary is then removed and the target is untouched.
