@@ -12,19 +12,11 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
 wine_session_name=hand_over_wine
 
-[ -f build-windows/stage/Tunewell/Tunewell.exe ] ||
-  { echo "build the Windows edition first (tools/build_windows.sh)" >&2; exit 1; }
-if [ ! -x build/tunewell-demo-site ]; then
-  export CCACHE_BASEDIR="$root"
-  [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build -j"$(nproc)" --target tunewell-demo-site >/dev/null
-fi
+wine_session_needs=build-windows/stage/Tunewell/Tunewell.exe
 
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
 
-failures=0
-fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 title='^Tunewell音乐下载助手$'
 album="http://www.$music_host/album/232523"
 chart="http://www.$music_host/music/chart/"
@@ -81,5 +73,4 @@ disown $!
 wait_list_url "$other" "$album" 60 || fail "a copy in another folder did not open a window of its own"
 [ "$(windows_named)" = 2 ] || fail "$(windows_named) main windows are shown, not two"
 
-[ "$failures" = 0 ] || exit 1
-wine_session_log "hand-over under wine: all checks passed"
+wine_session_verdict "$work/first.log" "$work/second.log" "$work/third.log" "$work/other.log"

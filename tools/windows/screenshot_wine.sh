@@ -25,13 +25,7 @@ check=0
 [ "${1:-}" = "--check" ] && check=1
 wine_session_name=screenshot_wine
 
-[ -f build-windows/stage/Tunewell/Tunewell.exe ] ||
-  { echo "build the Windows edition first (tools/build_windows.sh)" >&2; exit 1; }
-if [ ! -x build/tunewell-demo-site ]; then
-  export CCACHE_BASEDIR="$root"
-  [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build -j"$(nproc)" --target tunewell-demo-site >/dev/null
-fi
+wine_session_needs=build-windows/stage/Tunewell/Tunewell.exe
 
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
@@ -39,8 +33,6 @@ source "$root/tools/windows/wine_session.sh"
 shots="$root/docs"
 [ "$check" = 1 ] && shots="$work/shots"
 mkdir -p "$shots"
-failures=0
-fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 # Pictures are cut from the whole screen: asked for one window, import
 # waits forever when that window goes away meanwhile.
 shoot() {
@@ -158,9 +150,4 @@ else
   fail "the second demo site did not start"
 fi
 
-if [ "$failures" -gt 0 ]; then
-  cat "$work/tunewell.log" "$work/update.log" "$work/offer.log" >&2 || true
-  wine_session_log "$failures step(s) failed"
-  exit 1
-fi
-wine_session_log "every step passed"
+wine_session_verdict "$work/tunewell.log" "$work/update.log" "$work/offer.log"

@@ -24,10 +24,10 @@ zip="$(first_file "$root"/build-windows/Tunewell-*-portable.zip)"
 version="$(basename "$setup")"
 version="${version#Tunewell-}"
 version="${version%-setup.exe}"
-fail() { wine_session_log "FAILED: $*"; exit 1; }
-
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
+# Each step here needs the one before: the first failure ends the check.
+fail() { wine_session_log "FAILED: $*"; exit 1; }
 # The session made the demo site our http_proxy; no program of ours starts
 # without it, so nothing it asks for can leave 127.0.0.1.
 case "${http_proxy:-}" in

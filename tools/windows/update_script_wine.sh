@@ -19,12 +19,10 @@ cd "$root"
 wine_session_name=update_script_wine
 
 stage=build-windows/stage/Tunewell
-[ -f "$stage/Tunewell.exe" ] || { echo "build the Windows edition first (tools/build_windows.sh)" >&2; exit 1; }
+wine_session_needs="$stage/Tunewell.exe"
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
 
-failures=0
-fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 
 # The folder to update, a copy elsewhere, the signed download on offer.
 wine_session_update_offer "$work/升级 程序" "in-program update test" || { fail "the update could not be offered"; exit 1; }
@@ -80,9 +78,4 @@ if [ -n "$new_window" ]; then
 fi
 kill -0 "$other_pid" 2>/dev/null || fail "the Tunewell.exe of another folder was ended"
 
-if [ "$failures" -gt 0 ]; then
-  cat "$work/old.log" >&2 || true
-  wine_session_log "$failures step(s) failed"
-  exit 1
-fi
-wine_session_log "every step passed"
+wine_session_verdict "$work/old.log"

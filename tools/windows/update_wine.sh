@@ -16,12 +16,9 @@ source "$root/tools/lib/files.sh"
 wine_session_name=update_wine
 
 stage=build-windows/stage/Tunewell
-[ -f "$stage/UpDate.exe" ] || { echo "build the Windows edition first (tools/build_windows.sh)" >&2; exit 1; }
+wine_session_needs="$stage/UpDate.exe"
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
-
-failures=0
-fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
 
 # The folder to update, a copy elsewhere, the signed download on offer.
 wine_session_update_offer "$work/升级程序" "update test" || { fail "the update could not be offered"; exit 1; }
@@ -84,9 +81,4 @@ fi
 left="$(comm -23 <(folder_names "$folder") <(folder_names "$stage") | grep -vx 'Config.ini' || true)"
 [ -z "$left" ] || fail "UpDate left files beside the program: $left"
 
-if [ "$failures" -gt 0 ]; then
-  cat "$work/update.log" >&2 || true
-  wine_session_log "$failures step(s) failed"
-  exit 1
-fi
-wine_session_log "every step passed"
+wine_session_verdict "$work/update.log"

@@ -10,10 +10,29 @@
 #
 # After sourcing: $work (a temporary folder, removed at exit), $wine64,
 # DISPLAY, WINEPREFIX, http_proxy (the demo site, build/tunewell-demo-site,
-# started before wine is), $music_host. Needs $root.
+# built when missing and started before wine is), $music_host, and the
+# step counter: `fail MESSAGE` counts a failed step, `wine_session_verdict
+# [LOG...]` ends the script with the count (showing the logs on failure).
+# Needs $root; with $wine_session_needs set (a file of the Windows build)
+# it stops at once, before any display is made, when that file is missing.
 
 wine_session_log() { printf '[%s] %s\n' "${wine_session_name:-wine}" "$*" >&2; }
 : "${root:?wine_session.sh needs \$root, the source tree}"
+if [ -n "${wine_session_needs:-}" ] && [ ! -f "$root/$wine_session_needs" ]; then
+  wine_session_log "no $wine_session_needs: build the Windows edition first (tools/build_windows.sh)"
+  exit 1
+fi
+
+failures=0
+fail() { wine_session_log "FAILED: $*"; failures=$((failures + 1)); }
+wine_session_verdict() {
+  if [ "$failures" -gt 0 ]; then
+    cat "$@" >&2 || true
+    wine_session_log "$failures step(s) failed"
+    exit 1
+  fi
+  wine_session_log "every step passed"
+}
 
 # shellcheck source=../lib/packages.sh
 source "$root/tools/lib/packages.sh"
@@ -69,7 +88,10 @@ wine_session_demo_site() {
 # Every program of ours started in the session (the tests, the installer,
 # the windows) sees the demo site as http_proxy: nothing it asks for leaves
 # 127.0.0.1. The session refuses to go on without it.
-[ -x "$wine_session_site" ] || { wine_session_log "no $wine_session_site: build it first"; exit 1; }
+if [ ! -x "$wine_session_site" ]; then
+  CCACHE_BASEDIR="$root" cmake --build "$root/build" -j"$(nproc)" --target tunewell-demo-site >/dev/null ||
+    { wine_session_log "no $wine_session_site: build it first"; exit 1; }
+fi
 wine_session_demo_site ||
   { wine_session_log "the demo site did not start: no local http_proxy"; exit 1; }
 export http_proxy="$wine_session_proxy"
