@@ -93,9 +93,9 @@ void frmMore::CreateControls() {
     cSpeed->setToolTip(Utf8("整次下载的速度上限，同时下载的歌曲共用；0 为不限"));
     cSkipSaved = Put(new QCheckBox(Utf8("跳过已下载的歌曲"), this), "cSkipSaved", {16, 159, 140, 17});
     cSkipSaved->setToolTip(Utf8("已下载过且文件仍在的歌曲不再下载"));
-    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 156, 81, 24});
     cWriteTags = Put(new QCheckBox(Utf8("写入歌曲标签(ID3)"), this), "cWriteTags", {16, 183, 140, 17});
     cWriteTags->setToolTip(Utf8("保存的MP3歌曲写入与文件名相同的歌名和歌手（ID3v2 标签）"));
+    cmdSave = Put(new widgets::SkinButton(Utf8("保存设置"), this), "cmdSave", {163, 180, 81, 24});
     LabTip = Put(new QLabel(this), "LabTip", {16, 208, 0, 13});
     LabTip->setTextFormat(Qt::PlainText);
     setTabOrder(cJobs, cSecret);
