@@ -159,27 +159,30 @@ private:
     }
 
     void ReadRetries(const std::string& text) {
-        int value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
-            value > settings::kMaxRetries) {
+        if (const std::optional<int> value = WholeWithin(text, 0, settings::kMaxRetries)) {
+            line_.retries = *value;
+        } else {
             Fail("选项 --retries 需要一个整数（0 到 10）");
-            return;
         }
-        line_.retries = value;
     }
 
     // GetPage of Config.ini is a 16-bit number; 0 and less mean the first
     // page only there, which a count typed for one run has no need to say.
     void ReadPages(const std::string& text) {
+        if (const std::optional<int> value = WholeWithin(text, 1, settings::kMaxGetPage)) {
+            line_.pages = *value;
+        } else {
+            Fail("选项 --pages 需要一个整数（1 到 32767）");
+        }
+    }
+
+    // `text` as a whole number from `low` to `high`, nothing else around it.
+    static std::optional<int> WholeWithin(const std::string& text, int low, int high) {
         int value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
-            value > settings::kMaxGetPage) {
-            Fail("选项 --pages 需要一个整数（1 到 32767）");
-            return;
-        }
-        line_.pages = value;
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+            return std::nullopt;
+        return value;
     }
 
     void ReadLimitRate(const std::string& text) {
@@ -281,7 +284,7 @@ std::string HelpText() {
            "  -o, --output 文件夹  本次保存到该文件夹（默认为 Config.ini 中的 SavePath）\n"
            "      --save           把地址和保存文件夹存入 Config.ini（不加则不改动它）\n"
            "      --thunder        交给正在运行的 aria2c --enable-rpc 下载\n"
-"      --pages N        列表最多获取 N 页（1 到 32767，默认为 Config.ini 中的 GetPage）\n"
+           "      --pages N        列表最多获取 N 页（1 到 32767，默认为 Config.ini 中的 GetPage）\n"
            "  -j, --jobs N         同时下载 N 首（1 到 8，默认为 Config.ini 中的 Jobs，否则为 1）\n"
            "      --skip-saved     跳过已下载过且文件仍在的歌曲（同 Config.ini 中的 SkipSaved=1）\n"
            "      --tags           保存的 MP3 写入与文件名相同的歌名和歌手（ID3v2 标签；\n"

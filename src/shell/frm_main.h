@@ -187,7 +187,6 @@ private:
     void EndPageWait();
     // Whether a click on the button would start a step now, and the
     // busy cursor over those that would not.
-    bool ListClickTaken() const;
     bool DownClickTaken() const;
     bool SettingsClickTaken() const;
     void ShowGuardedButtons();

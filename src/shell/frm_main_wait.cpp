@@ -118,12 +118,6 @@ void frmMain::EndPageWait() { pageWait_->End(); }
 
 bool frmMain::InPageWait() const { return pageWait_->Active(); }
 
-// The list button always takes a click: during a fetch it abandons that
-// fetch for the address in the field (cmdList_Click), so no fetch ever runs
-// inside another. A fetch during a run is fine: the run works on the songs
-// it collected at its start.
-bool frmMain::ListClickTaken() const { return true; }
-
 // A click while a run is under way pauses it, wherever the run waits. A
 // start is refused while a list is fetched (the run would download from a
 // list about to be replaced, holding the fetch until every song is done) and
@@ -142,7 +136,11 @@ void frmMain::ShowGuardedButtons() {
     const auto show = [](widgets::SkinButton* button, bool taken) {
         button->setCursor(taken ? Qt::PointingHandCursor : Qt::BusyCursor);
     };
-    show(cmdList, ListClickTaken());
+    // The list button always takes a click: during a fetch it abandons that
+    // fetch for the address in the field (cmdList_Click), so no fetch ever
+    // runs inside another. A fetch during a run is fine: the run works on
+    // the songs it collected at its start.
+    show(cmdList, true);
     show(cmdDown, DownClickTaken());
     show(cmdCon, SettingsClickTaken());
 }
