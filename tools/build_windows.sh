@@ -70,27 +70,35 @@ fetch_source() {
 stamp_ok() { [ -f "$1/.built" ] && [ "$(cat "$1/.built")" = "recipe $recipe" ]; }
 stamp() { echo "recipe $recipe" >"$1/.built"; }
 
+# cmake_library NAME SOURCE PREFIX [CMAKE OPTION...]: configures, builds and
+# installs a CMake project for the target into PREFIX, then stamps it.
+cmake_library() {
+  local name="$1" source="$2" prefix="$3"
+  shift 3
+  rm -rf "$cache/work/$name" "$prefix"
+  cmake -S "$source" -B "$cache/work/$name" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >&2
+  cmake --build "$cache/work/$name" -j"$jobs" >&2
+  cmake --install "$cache/work/$name" >&2
+  rm -rf "$cache/work/$name"
+  stamp "$prefix"
+}
+
 build_curl() {
   local prefix="$1" version="$2"
   local source
   source="$(fetch_source curl "$version")"
   log "building libcurl $version"
-  rm -rf "$cache/work/curl" "$prefix"
   # HTTP(S) only, Windows' own TLS (Schannel) with the system's certificate
   # store, a static library and none of the optional compression or name
   # libraries.
-  cmake -S "$source" -B "$cache/work/curl" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_C_COMPILER_LAUNCHER=ccache \
+  cmake_library curl "$source" "$prefix" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
     -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DCURL_USE_LIBSSH2=OFF \
     -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=OFF -DCURL_ZLIB=OFF \
-    -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DENABLE_UNIX_SOCKETS=OFF >&2
-  cmake --build "$cache/work/curl" -j"$jobs" >&2
-  cmake --install "$cache/work/curl" >&2
-  rm -rf "$cache/work/curl"
-  stamp "$prefix"
+    -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DENABLE_UNIX_SOCKETS=OFF
 }
 
 build_openssl() {
@@ -117,14 +125,7 @@ build_openssl() {
 build_googletest() {
   local prefix="$1"
   log "building GoogleTest"
-  rm -rf "$cache/work/googletest" "$prefix"
-  cmake -S /usr/src/googletest -B "$cache/work/googletest" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DBUILD_SHARED_LIBS=OFF >&2
-  cmake --build "$cache/work/googletest" -j"$jobs" >&2
-  cmake --install "$cache/work/googletest" >&2
-  rm -rf "$cache/work/googletest"
-  stamp "$prefix"
+  cmake_library googletest /usr/src/googletest "$prefix" -DBUILD_SHARED_LIBS=OFF
 }
 
 build_taglib() {
@@ -132,19 +133,12 @@ build_taglib() {
   local source
   source="$(fetch_source taglib "$version")"
   log "building TagLib $version"
-  rm -rf "$cache/work/taglib" "$prefix"
   # A static library without zlib (only compressed ID3v2 frames need it),
   # the C bindings, tests or examples; users define TAGLIB_STATIC. Debian's
   # source takes its UTF-8 helpers (headers only) from libutfcpp-dev.
-  cmake -S "$source" -B "$cache/work/taglib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_CXX_FLAGS="-I/usr/include/utf8cpp" \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+  cmake_library taglib "$source" "$prefix" -DCMAKE_CXX_FLAGS="-I/usr/include/utf8cpp" \
     -DBUILD_SHARED_LIBS=OFF -DWITH_ZLIB=OFF -DBUILD_BINDINGS=OFF -DBUILD_TESTING=OFF \
-    -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF >&2
-  cmake --build "$cache/work/taglib" -j"$jobs" >&2
-  cmake --install "$cache/work/taglib" >&2
-  rm -rf "$cache/work/taglib"
-  stamp "$prefix"
+    -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
 }
 
 # The JSON library is headers only; a copy keeps the host's /usr/include
