@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_process.h"
+#include "cli/cli_folder_test.h"
 #include "cli/command_line.h"
 #include "cli/row_selection.h"
 #include "download/save_names.h"
@@ -199,16 +199,15 @@ TEST(CommandLine, RowsAreNumbersAndRanges) {
 
 using Outcome = testing::CliOutcome;
 
-class CliConventions : public testing::DemoSiteTest {
+class CliConventions : public testing::CliFolderTest {
 protected:
+    // Songs land beside the program here: no folder of their own.
     void SetUp() override {
-        DemoSiteTest::SetUp();
-        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
+        songs_.clear();
+        CliFolderTest::SetUp();
     }
-    Outcome Run(std::vector<std::string> args) { return testing::RunCliIn(folder_.path(), std::move(args)); }
+    Outcome Run(std::vector<std::string> args) { return RunCli(std::move(args)); }
     std::string Config() const { return testing::ReadBytes(folder_.File("Config.ini")); }
-
-    testing::TempFolder folder_;
 };
 
 TEST_F(CliConventions, HelpAndVersionOnStandardOutput) {

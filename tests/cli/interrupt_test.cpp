@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_folder_test.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -24,15 +25,12 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class CliInterruptTest : public DemoSiteTest {
+class CliInterruptTest : public CliFolderTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
+        CliFolderTest::SetUp();
         Options().slowChunkDelayMs = 500;  // the slow song takes half a minute
-        // A program folder of its own, so Config.ini lands here.
-        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
-        stdfs::create_directories(songs_);
-        WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + songs_ + "\r\n");
+        WriteConfigLines("SavePath=" + songs_ + "\r\n");
     }
 
     // Starts the download of the slow song (and of the song after it with
@@ -81,8 +79,6 @@ protected:
         return count;
     }
 
-    TempFolder folder_;
-    std::string songs_ = folder_.File("songs");
     std::string err_;
 };
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_process.h"
+#include "cli/cli_folder_test.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -18,24 +18,19 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class CliJobsTest : public DemoSiteTest {
+class CliJobsTest : public CliFolderTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
-        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
-        stdfs::create_directories(songs_);
-        WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + songs_ + "\r\nGetPage=1\r\nJobs=1\r\n");
+        CliFolderTest::SetUp();
+        WriteConfigLines("SavePath=" + songs_ + "\r\nGetPage=1\r\nJobs=1\r\n");
     }
     // Runs tunewell-cli with `args` to its end; its exit status.
-    int Run(const std::vector<std::string>& args) { return RunCliIn(folder_.path(), args).status; }
+    int Run(const std::vector<std::string>& args) { return RunCli(args).status; }
     std::size_t Saved() const {
         std::size_t count = 0;
         for (const auto& entry : stdfs::directory_iterator(songs_)) count += entry.path().filename().string()[0] != '.';
         return count;
     }
-
-    TempFolder folder_;
-    std::string songs_ = folder_.File("songs");
 };
 
 TEST_F(CliJobsTest, SongsSideBySideAndBadCountsRefused) {

@@ -13,7 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/program_version.h"
-#include "cli/cli_process.h"
+#include "cli/cli_folder_test.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -39,18 +39,13 @@ std::vector<Json> JsonLines(const std::string& text) {
     return lines;
 }
 
-class CliScriptOutput : public DemoSiteTest {
+class CliScriptOutput : public CliFolderTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
-        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
-        stdfs::create_directories(songs_);
-        WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + songs_ + "\r\nJobs=1\r\n");
+        CliFolderTest::SetUp();
+        WriteConfigLines("SavePath=" + songs_ + "\r\nJobs=1\r\n");
     }
-    CliOutcome Run(std::vector<std::string> args) { return RunCliIn(folder_.path(), std::move(args)); }
-
-    TempFolder folder_;
-    std::string songs_ = folder_.File("songs");
+    CliOutcome Run(std::vector<std::string> args) { return RunCli(std::move(args)); }
 };
 
 TEST_F(CliScriptOutput, QuietJsonDownloadOfARowRange) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_process.h"
+#include "cli/cli_folder_test.h"
 #include "support/demo_site_fixture.h"
 #include "support/site_urls.h"
 #include "support/temp_folder.h"
@@ -17,18 +17,14 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class CliSkipSaved : public DemoSiteTest {
+class CliSkipSaved : public CliFolderTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
-        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
-        stdfs::create_directories(songs_);
+        CliFolderTest::SetUp();
         WriteConfig("");
     }
-    void WriteConfig(const std::string& more) {
-        WriteBytes(folder_.File("Config.ini"), "[Config]\r\nSavePath=" + songs_ + "\r\nJobs=1\r\n" + more);
-    }
-    CliOutcome Run(std::vector<std::string> args) { return RunCliIn(folder_.path(), std::move(args)); }
+    void WriteConfig(const std::string& more) { WriteConfigLines("SavePath=" + songs_ + "\r\nJobs=1\r\n" + more); }
+    CliOutcome Run(std::vector<std::string> args) { return RunCli(std::move(args)); }
     std::size_t AudioRequests() {
         std::size_t count = 0;
         for (const auto& request : Site().Requests()) count += request.target.starts_with("/audio/");
@@ -40,9 +36,6 @@ protected:
         for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
         return count;
     }
-
-    TempFolder folder_;
-    std::string songs_ = folder_.File("songs");
 };
 
 TEST_F(CliSkipSaved, ASecondRunSkipsTheSongsTheFirstSaved) {

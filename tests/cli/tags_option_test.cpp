@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_process.h"
+#include "cli/cli_folder_test.h"
 #include "demo_site/demo_catalogue.h"
 #include "platform/utf8_path.h"
 #include "support/demo_site_fixture.h"
@@ -23,21 +23,18 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-class CliTags : public DemoSiteTest {
+class CliTags : public CliFolderTest {
 protected:
     void SetUp() override {
-        DemoSiteTest::SetUp();
-        stdfs::copy_file(TUNEWELL_CLI, folder_.File("tunewell-cli"));
-        stdfs::create_directories(platform::Utf8Path(songs_));
+        songs_ = folder_.File("我的 歌曲");
+        CliFolderTest::SetUp();
         WriteConfig("");
     }
-    void WriteConfig(const std::string& more) {
-        WriteBytes(folder_.File("Config.ini"), "[Config]\r\nJobs=1\r\n" + more);
-    }
+    void WriteConfig(const std::string& more) { WriteConfigLines("Jobs=1\r\n" + more); }
     CliOutcome Download(std::vector<std::string> more) {
         std::vector<std::string> args = {"download", MusicUrl("/play.php?song_id=1065,1001", "www."), "-o", songs_};
         args.insert(args.end(), more.begin(), more.end());
-        return RunCliIn(folder_.path(), std::move(args));
+        return RunCli(std::move(args));
     }
     std::string TitleOf(const std::string& name) {
         TagLib::MPEG::File file(platform::Utf8Path(songs_ + "/" + name).c_str());
@@ -47,9 +44,6 @@ protected:
         TagLib::MPEG::File file(platform::Utf8Path(songs_ + "/" + name).c_str());
         return file.ID3v2Tag() != nullptr ? file.ID3v2Tag()->artist().to8Bit(true) : std::string();
     }
-
-    TempFolder folder_;
-    std::string songs_ = folder_.File("我的 歌曲");
 };
 
 TEST_F(CliTags, SavedMp3sReadBackAsTheRunNamedThem) {
