@@ -141,6 +141,7 @@ public:
             report.bytes = FileBytes(*report.file);
         }
         if (result.outcome == Outcome::Failed) report.cause = result.cause;
+        if (!result.note.empty()) report.note = result.note;
         Print(report);
         ended_.insert(result.position);
     }

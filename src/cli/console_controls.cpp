@@ -53,9 +53,10 @@ void ConsoleControls::SongEnded(int position, const std::string& fileName, SongO
                                                            : "下载失败";
     if (outcome == SongOutcome::Failed && !reason_.empty()) said += " (" + reason_ + ")";
     if (outcome == SongOutcome::Saved && !note_.empty()) said += " (" + note_ + ")";
-    note_.clear();
     const SongResult result{position, RowOf(position), fileName, outcome,
-                            outcome == SongOutcome::Failed ? reason_ : std::string()};
+                            outcome == SongOutcome::Failed ? reason_ : std::string(),
+                            outcome == SongOutcome::Saved ? note_ : std::string()};
+    note_.clear();
     reason_.clear();
     speedKnown_ = false;
     speedKb_ = 0;

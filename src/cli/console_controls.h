@@ -27,6 +27,7 @@ public:
         std::string fileName;
         SongOutcome outcome = SongOutcome::Failed;
         std::string cause;  // why it failed; empty otherwise
+        std::string note;   // what a saved song lacks (an MP3 left untagged); empty otherwise
     };
 
     ConsoleControls(std::string savePath, bool useManager, std::FILE* out = stderr)

@@ -34,6 +34,7 @@ std::string SongJsonLine(const SongReport& report) {
     object["bytes"] = report.bytes;
     object["result"] = report.result;
     object["cause"] = report.cause ? Json(*report.cause) : Json(nullptr);
+    object["note"] = report.note ? Json(*report.note) : Json(nullptr);
     return Line(object);
 }
 

@@ -22,8 +22,9 @@ struct SongReport {
     long long bytes = 0;              // of the saved file; 0 otherwise
     std::string result;               // "saved", "handed_off", "skipped", "failed" or "not_started"
     std::optional<std::string> cause;  // why it failed or did not start
+    std::optional<std::string> note;   // what a saved song lacks (an MP3 left untagged)
 };
-// {"row":2,"id":3002,"file":"/m/a.mp3","bytes":204800,"result":"saved","cause":null}
+// {"row":2,"id":3002,"file":"/m/a.mp3","bytes":204800,"result":"saved","cause":null,"note":null}
 std::string SongJsonLine(const SongReport& report);
 
 }  // namespace tunewell::cli

@@ -157,7 +157,7 @@ TEST(ConsoleOutput, JsonLinesSurviveBadBytes) {
     report.result = "not_started";
     report.cause = "\xC3";
     EXPECT_EQ(SongJsonLine(report),
-              "{\"row\":2,\"id\":\"1.5\",\"file\":null,\"bytes\":0,\"result\":\"not_started\",\"cause\":\"\xEF\xBF\xBD\"}\n");
+              "{\"row\":2,\"id\":\"1.5\",\"file\":null,\"bytes\":0,\"result\":\"not_started\",\"cause\":\"\xEF\xBF\xBD\",\"note\":null}\n");
 }
 
 // Into a file or a pipe: no progress at all, only whole lines per song.

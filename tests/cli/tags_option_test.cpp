@@ -60,6 +60,12 @@ TEST_F(CliTags, SavedMp3sReadBackAsTheRunNamedThem) {
     EXPECT_NE(tagged.err.find("山间小路 - 林小溪.mp3: 下载完毕 (未写入标签：不是有效的MP3文件)"), std::string::npos)
         << tagged.err;
 
+    // A script reads the same from --json: the untagged song carries the note.
+    const CliOutcome json = Download({"--tags", "--json", "-q"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"result\":\"saved\",\"cause\":null,\"note\":null}"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"note\":\"未写入标签：不是有效的MP3文件\"}"), std::string::npos) << json.out;
+
     stdfs::remove(platform::Utf8Path(songs_ + "/有标签的歌 - 新歌手.mp3"));
     WriteConfig("WriteTags=1\r\n");
     ASSERT_EQ(Download({}).status, 0);
