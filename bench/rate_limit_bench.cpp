@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "loopback_server.h"
 #include "transfer/file_download.h"
 #include "transfer/transfer_batch.h"
 
@@ -26,29 +27,19 @@ constexpr std::size_t kSongBytes = std::size_t{2} << 20;
 class BodyServer {
 public:
     BodyServer() : body_(kSongBytes, 'x') {
-        std::signal(SIGPIPE, SIG_IGN);
-        http_.Get("/body", [this](const httplib::Request& req, httplib::Response& res) {
+        server_.Http().Get("/body", [this](const httplib::Request& req, httplib::Response& res) {
             const std::size_t size = std::stoull(req.get_param_value("size"));
             res.set_content(body_.data(), size, "audio/mpeg");
         });
-        port_ = http_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { http_.listen_after_bind(); });
-        while (!http_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~BodyServer() {
-        http_.stop();
-        thread_.join();
+        server_.Start();
     }
     std::string Url(std::size_t size, int song) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/body?size=" + std::to_string(size) +
-               "&song=" + std::to_string(song);
+        return server_.Url("/body?size=" + std::to_string(size) + "&song=" + std::to_string(song));
     }
 
 private:
     std::string body_;
-    httplib::Server http_;
-    int port_ = 0;
-    std::thread thread_;
+    tunewell::bench::LoopbackServer server_;
 };
 
 std::string TempFile(const char* name) {

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_server.h"
 #include "net/wait_pump.h"
 #include "transfer/file_download.h"
 
@@ -40,10 +41,9 @@ constexpr std::size_t kPiece = std::size_t{1} << 20;
 class BodyServer {
 public:
     BodyServer() : pattern_(2 * kPiece) {
-        std::signal(SIGPIPE, SIG_IGN);
         for (std::size_t i = 0; i < pattern_.size(); ++i)
             pattern_[i] = static_cast<char>(i * 131 + (i >> 9));
-        http_.Get("/body", [this](const httplib::Request& req, httplib::Response& res) {
+        server_.Http().Get("/body", [this](const httplib::Request& req, httplib::Response& res) {
             const std::size_t size =
                 req.has_param("size") ? std::stoull(req.get_param_value("size")) : kBodySize;
             res.set_content_provider(
@@ -53,23 +53,13 @@ public:
                     return sink.write(pattern_.data() + offset % kPiece, n);
                 });
         });
-        port_ = http_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { http_.listen_after_bind(); });
-        while (!http_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        server_.Start();
     }
-    ~BodyServer() {
-        http_.stop();
-        thread_.join();
-    }
-    std::string Url(std::size_t size = kBodySize) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/body?size=" + std::to_string(size);
-    }
+    std::string Url(std::size_t size = kBodySize) const { return server_.Url("/body?size=" + std::to_string(size)); }
 
 private:
     std::vector<char> pattern_;
-    httplib::Server http_;
-    int port_ = 0;
-    std::thread thread_;
+    tunewell::bench::LoopbackServer server_;
 };
 
 BodyServer& Server() {

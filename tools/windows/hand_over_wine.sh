@@ -16,6 +16,12 @@ wine_session_needs=build-windows/stage/Tunewell/Tunewell.exe
 
 # shellcheck source=wine_session.sh
 source "$root/tools/windows/wine_session.sh"
+# The session made the demo site our http_proxy: no Tunewell.exe starts
+# without it, so nothing the windows ask for leaves 127.0.0.1.
+case "${http_proxy:-}" in
+  http://127.0.0.1:*) ;;
+  *) wine_session_log "no local http_proxy: refusing to start the programs"; exit 1 ;;
+esac
 
 title='^Tunewell音乐下载助手$'
 album="http://www.$music_host/album/232523"
