@@ -6,6 +6,8 @@
 
 namespace tunewell::catalogue {
 
+std::string NotOnSiteText() { return std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！"; }
+
 bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
                     const std::string& savePath, const std::optional<std::string>& configPath) {
     ui.events.ProcessPending();
@@ -19,7 +21,7 @@ bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::str
     }
     const bool saved = !configPath || settings::SaveListFields(*configPath, listUrl, savePath);
     if (listUrl.find(hosts::kMusicHost) == std::string::npos) {
-        ui.message.Show(std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！");
+        ui.message.Show(NotOnSiteText());
         return saved;
     }
     catalogue.FetchSongList(listUrl);

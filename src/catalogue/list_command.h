@@ -14,6 +14,9 @@ namespace tunewell::catalogue {
 // --save), and fetches the list when the address is on the music site.
 // Messages go through the UI ports. False when the fields could not be
 // saved (the list is fetched all the same); true otherwise.
+// The message for an address off the music site.
+std::string NotOnSiteText();
+
 bool RunListCommand(ports::UiPorts& ui, SongCatalogue& catalogue, const std::string& listUrl,
                     const std::string& savePath, const std::optional<std::string>& configPath);
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "catalogue/list_command.h"
 #include "chrome/skin.h"
 #include "chrome/text_box.h"
 #include "hosts/site_hosts.h"
@@ -81,8 +82,7 @@ void frmMain::TakeHandedAddress() {
     handedAddress_.reset();
     if (!IsSiteAddress(address)) {
         const bool tooLong = address.size() > SingleWindow::kMaxAddressChars;
-        SetStatusText(tooLong ? std::string(kTooLongText)
-                              : std::string("本软件不支持") + hosts::kMusicHost + "网站外的歌曲！");
+        SetStatusText(tooLong ? std::string(kTooLongText) : catalogue::NotOnSiteText());
         LabTip->setToolTip(address.left(SingleWindow::kMaxAddressChars));
         return;
     }
